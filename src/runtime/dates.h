@@ -1,0 +1,40 @@
+#pragma once
+// Dates as day serials, and the texts of dates and numbers that the page shows.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace routelet {
+
+// Days since 1899-12-30; the fraction is the time of day (0.5 is noon).
+using DaySerial = double;
+
+// 1970-01-01 00:00:00.
+inline constexpr DaySerial kUnixEpochSerial = 25569.0;
+
+// Midnight of a date in the proleptic Gregorian calendar. Months outside 1..12 carry into the
+// year; days outside the month carry into the neighbouring months (day 0 is the day before the 1st).
+DaySerial DateFromParts(std::int64_t year, std::int64_t month, std::int64_t day);
+
+// (hours * 3600 + minutes * 60 + seconds) / 86400; may reach or pass 1.
+double TimeFromParts(std::int64_t hours, std::int64_t minutes, std::int64_t seconds);
+
+// "yyyy/mm/dd hh:nn:ss", rounded to the nearest second.
+std::string DateText(DaySerial serial);
+
+// Reads "yyyy/mm/dd" optionally followed by one blank and "hh:nn:ss". Empty unless the numbers
+// form a real calendar date (month 1..12, day within the month) and time (0..23, 0..59, 0..59).
+std::optional<DaySerial> ParseDateText(std::string_view text);
+
+// The value rounded half away from zero to `fractionDigits` digits, written with exactly that
+// many digits after ".", the integer part left out when it is 0, "-" before a negative result
+// (never before one that rounds to zero). The rounding works on the shortest decimal text that
+// reads back as the same double, so 2.675 gives 2.68 with two digits.
+// Pattern "###.###0" is 4 digits; "####.#0" and "###.#0" are 2.
+std::string NumberText(double value, int fractionDigits);
+
+// The integer's decimal text right-aligned in a field of 10 characters; a longer text is whole.
+std::string RightAligned10(std::int64_t value);
+
+}  // namespace routelet

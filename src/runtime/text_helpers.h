@@ -1,0 +1,27 @@
+#pragma once
+// Replacing and splitting texts.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace routelet {
+
+// Replaces every occurrence of `find`, left to right, without overlap. A replacement, once
+// inserted, is never searched again, and the search resumes right after it, so an occurrence
+// formed where a replaced one meets its neighbours stays. One pass: linear in the text.
+// An empty `find` leaves the text unchanged.
+std::string ReplaceAll(std::string_view text, std::string_view find, std::string_view replacement);
+
+// Same, appending the result to `out` (lets a caller build a long text without copies).
+void AppendReplaced(std::string& out, std::string_view text, std::string_view find,
+                    std::string_view replacement);
+
+// Cuts a text at every occurrence of `delimiter` into views of the text; there is always one
+// piece more than delimiters found. The pieces replace the content of `pieces`, so a caller
+// that keeps the vector across calls does not allocate per call. An empty delimiter gives the
+// whole text as the only piece.
+void SplitFields(std::string_view text, std::string_view delimiter,
+                 std::vector<std::string_view>& pieces);
+std::vector<std::string_view> SplitFields(std::string_view text, std::string_view delimiter);
+
+}  // namespace routelet

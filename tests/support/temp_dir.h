@@ -1,0 +1,43 @@
+#pragma once
+// A fresh folder under the system's temporary folder, removed with everything in it.
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <stdlib.h>
+#include <string>
+#include <string_view>
+
+namespace routelet::testing {
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "routelet-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(path_, ignored);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::string File(std::string_view name) const { return (path_ / name).string(); }
+
+  // Writes `bytes` to `name` in this folder and returns its full path.
+  std::string Write(std::string_view name, std::string_view bytes) const {
+    std::string full = File(name);
+    std::ofstream out(full, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return full;
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace routelet::testing
