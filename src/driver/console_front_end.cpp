@@ -1,0 +1,57 @@
+#include "driver/console_front_end.h"
+
+#include <unistd.h>
+
+namespace routelet {
+
+ConsoleFrontEnd::ConsoleFrontEnd(std::FILE* in, std::FILE* err, bool errIsTerminal, bool inIsTerminal)
+    : in_(in), err_(err), errIsTerminal_(errIsTerminal), inIsTerminal_(inIsTerminal) {}
+
+ConsoleFrontEnd ConsoleFrontEnd::ForStandardStreams() {
+  return ConsoleFrontEnd(stdin, stderr, ::isatty(STDERR_FILENO) == 1, ::isatty(STDIN_FILENO) == 1);
+}
+
+void ConsoleFrontEnd::ShowProgressWindow() {}
+
+void ConsoleFrontEnd::CloseProgressWindow() { ClearProgressLine(); }
+
+void ConsoleFrontEnd::ClearProgressLine() {
+  if (!progressShown_) return;
+  // Carriage return, then erase to the end of the line.
+  std::fputs("\r\x1b[K", err_);
+  std::fflush(err_);
+  progressShown_ = false;
+}
+
+void ConsoleFrontEnd::SetProgress(std::string_view text) {
+  if (!errIsTerminal_) return;
+  std::fputs("\r\x1b[K", err_);
+  std::fwrite(text.data(), 1, text.size(), err_);
+  std::fflush(err_);
+  progressShown_ = true;
+}
+
+void ConsoleFrontEnd::ShowMessage(std::string_view text, std::string_view title) {
+  ClearProgressLine();
+  const std::string_view shownTitle = title.empty() ? kAppTitle : title;
+  std::fprintf(err_, "%.*s: %.*s\n", static_cast<int>(shownTitle.size()), shownTitle.data(),
+               static_cast<int>(text.size()), text.data());
+  std::fflush(err_);
+}
+
+std::string ConsoleFrontEnd::ChooseLogFile() {
+  if (!inIsTerminal_) {
+    couldNotAsk_ = true;
+    return {};
+  }
+  std::fputs("GPSログ: ", err_);
+  std::fflush(err_);
+  std::string answer;
+  for (int c = std::fgetc(in_); c != EOF && c != '\n'; c = std::fgetc(in_)) {
+    answer.push_back(static_cast<char>(c));
+  }
+  if (!answer.empty() && answer.back() == '\r') answer.pop_back();
+  return answer;
+}
+
+}  // namespace routelet

@@ -1,0 +1,38 @@
+#pragma once
+// The terminal front end: progress and messages on stderr, the log path asked at a prompt.
+#include <cstdio>
+#include <string>
+
+#include "driver/front_end.h"
+
+namespace routelet {
+
+class ConsoleFrontEnd : public FrontEnd {
+ public:
+  // `in` answers the prompt; `err` receives progress and messages. `interactive` says whether
+  // `err` is a terminal (progress is shown only there) and `in` may be prompted.
+  ConsoleFrontEnd(std::FILE* in, std::FILE* err, bool errIsTerminal, bool inIsTerminal);
+  // stdin and stderr, with the terminal checks made on them.
+  static ConsoleFrontEnd ForStandardStreams();
+
+  void ShowProgressWindow() override;
+  void CloseProgressWindow() override;
+  void SetProgress(std::string_view text) override;
+  void ShowMessage(std::string_view text, std::string_view title) override;
+  std::string ChooseLogFile() override;
+
+  // True when ChooseLogFile found no terminal to ask on.
+  bool CouldNotAsk() const { return couldNotAsk_; }
+
+ private:
+  void ClearProgressLine();
+
+  std::FILE* in_;
+  std::FILE* err_;
+  bool errIsTerminal_;
+  bool inIsTerminal_;
+  bool progressShown_ = false;
+  bool couldNotAsk_ = false;
+};
+
+}  // namespace routelet

@@ -1,0 +1,87 @@
+#include "runtime/files.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace routelet {
+namespace {
+
+char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EndsWithIgnoringCase(std::string_view name, std::string_view suffix) {
+  return name.size() >= suffix.size() &&
+         EqualsIgnoringCase(name.substr(name.size() - suffix.size()), suffix);
+}
+
+}  // namespace
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldCase(x) == FoldCase(y); });
+}
+
+bool LessIgnoringCase(std::string_view a, std::string_view b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return static_cast<unsigned char>(FoldCase(x)) < static_cast<unsigned char>(FoldCase(y));
+  });
+}
+
+bool PathExists(const std::string& path) {
+  struct stat info {};
+  return !path.empty() && ::stat(path.c_str(), &info) == 0;
+}
+
+bool IsDirectory(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string DirectoryOf(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string_view::npos) return ".";
+  if (slash == 0) return "/";
+  return std::string(path.substr(0, slash));
+}
+
+std::string JoinPath(std::string_view directory, std::string_view name) {
+  std::string joined(directory);
+  if (!joined.empty() && joined.back() != '/') joined.push_back('/');
+  joined += name;
+  return joined;
+}
+
+std::vector<std::string> ListFilesWithExtensions(const std::string& directory,
+                                                 const std::vector<std::string_view>& extensions) {
+  std::vector<std::string> names;
+  const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(directory.c_str()), ::closedir);
+  if (!dir) return names;
+  while (const dirent* entry = ::readdir(dir.get())) {
+    const std::string_view name = entry->d_name;
+    const bool wanted = std::any_of(extensions.begin(), extensions.end(),
+                                    [&](std::string_view ext) { return EndsWithIgnoringCase(name, ext); });
+    if (!wanted) continue;
+    struct stat info {};
+    if (::stat(JoinPath(directory, name).c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+    names.emplace_back(name);
+  }
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    if (LessIgnoringCase(a, b)) return true;
+    if (LessIgnoringCase(b, a)) return false;
+    return a < b;
+  });
+  return names;
+}
+
+std::string ProgramDirectory() {
+  std::string path(4096, '\0');
+  const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
+  if (length <= 0 || static_cast<std::size_t>(length) >= path.size()) return ".";
+  path.resize(static_cast<std::size_t>(length));
+  return DirectoryOf(path);
+}
+
+}  // namespace routelet
