@@ -1,14 +1,68 @@
 // routelet: converts a GPS log into a web page through the template beside the program.
+#include <cstdio>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "driver/command_line.h"
 #include "driver/console_front_end.h"
-#include "driver/run_state.h"
+#include "driver/run.h"
 #include "template/load_template.h"
 
-int main() {
-  routelet::ConsoleFrontEnd ui = routelet::ConsoleFrontEnd::ForStandardStreams();
-  routelet::RunState state;
-  if (!routelet::LoadTemplate(ui, state.Sections)) {
-    ui.ShowMessage("template.datが正しく読みこめません", routelet::kErrorTitle);
+#if ROUTELET_HAVE_DESKTOP
+#include "driver/gtk/desktop_front_end.h"
+#endif
+
+#ifndef ROUTELET_VERSION
+#define ROUTELET_VERSION "unknown"
+#endif
+
+namespace {
+
+using routelet::CommandLine;
+
+// The desktop front end when it was asked for, or by default when a display can be opened;
+// the terminal front end otherwise.
+std::unique_ptr<routelet::FrontEnd> ChooseFrontEnd(CommandLine::FrontEndChoice choice, int& argc, char**& argv) {
+#if ROUTELET_HAVE_DESKTOP
+  if (choice != CommandLine::FrontEndChoice::kTerminal) {
+    if (auto desktop = routelet::MakeDesktopFrontEnd(argc, argv)) return desktop;
+    if (choice == CommandLine::FrontEndChoice::kDesktop) {
+      std::fputs("routelet: no display could be opened; reporting on the terminal\n", stderr);
+    }
+  }
+#else
+  (void)argc;
+  (void)argv;
+  if (choice == CommandLine::FrontEndChoice::kDesktop) {
+    std::fputs("routelet: built without the desktop front end; reporting on the terminal\n", stderr);
+  }
+#endif
+  return std::make_unique<routelet::ConsoleFrontEnd>(routelet::ConsoleFrontEnd::ForStandardStreams());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const CommandLine commandLine = routelet::ParseCommandLine(arguments);
+  if (commandLine.help) {
+    std::fputs(routelet::UsageText().c_str(), stdout);
+    return 0;
+  }
+  if (commandLine.version) {
+    std::puts("routelet " ROUTELET_VERSION);
+    return 0;
+  }
+
+  std::unique_ptr<routelet::FrontEnd> ui = ChooseFrontEnd(commandLine.frontEnd, argc, argv);
+  const routelet::RunResult result = routelet::Run(commandLine.logPath, routelet::TemplatePath(), *ui);
+
+  // A terminal front end that had no terminal to ask on could not let the user choose a log.
+  const auto* console = dynamic_cast<const routelet::ConsoleFrontEnd*>(ui.get());
+  if (result == routelet::RunResult::kCancelled && console != nullptr && console->CouldNotAsk()) {
+    std::fputs(routelet::UsageText().c_str(), stderr);
     return 1;
   }
-  return 0;
+  return routelet::ExitStatusFor(result);
 }

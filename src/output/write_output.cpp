@@ -1,0 +1,92 @@
+#include "output/write_output.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "runtime/files.h"
+#include "runtime/utf16.h"
+
+namespace routelet {
+namespace {
+
+constexpr std::string_view kPageExtension = ".html";
+
+// Writes all of `bytes` to `fd`, going on after short writes and interruptions.
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+// New files get the usual permissions: read and write for all, less the process's umask.
+mode_t NewFileMode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+// Writes `bytes` to a temporary file beside `path` and renames it over `path`. On failure the
+// temporary file is removed, `path` is untouched, and errno tells why.
+bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+  std::string temporary = path + ".XXXXXX";
+  const int fd = ::mkstemp(temporary.data());
+  if (fd < 0) return false;
+  const bool written = ::fchmod(fd, NewFileMode()) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+  const int writeError = errno;
+  if (::close(fd) != 0 || !written) {
+    ::unlink(temporary.c_str());
+    errno = written ? errno : writeError;
+    return false;
+  }
+  if (::rename(temporary.c_str(), path.c_str()) != 0) {
+    const int renameError = errno;
+    ::unlink(temporary.c_str());
+    errno = renameError;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string OutputPathFor(std::string_view logPath) {
+  const std::size_t nameStart = logPath.rfind('/') == std::string_view::npos ? 0 : logPath.rfind('/') + 1;
+  const std::size_t dot = logPath.rfind('.');
+  std::string output(logPath);
+  if (dot != std::string_view::npos && dot > nameStart) output.resize(dot);
+  if (!std::string_view(output).ends_with(kPageExtension)) output += kPageExtension;
+  return output;
+}
+
+std::string ToUtf8Bytes(std::string text) {
+  if (text.empty()) return " ";
+  if (IsValidUtf8(text)) return text;
+  return SanitizeUtf8(text);
+}
+
+bool WriteOutputFile(std::string_view logPath, std::string page, FrontEnd& ui) {
+  const std::string outputPath = OutputPathFor(logPath);
+  if (outputPath == logPath) {
+    ui.ShowMessage(outputPath + "はページと同じ名前になるため、ログを上書きしないよう変換をやめました",
+                   kErrorTitle);
+    return false;
+  }
+  const std::string bytes = ToUtf8Bytes(std::move(page));
+  if (!ReplaceFileAtomically(outputPath, bytes)) {
+    ui.ShowMessage(outputPath + "に書きこめません（" + std::strerror(errno) + "）", kErrorTitle);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace routelet

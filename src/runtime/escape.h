@@ -1,0 +1,16 @@
+#pragma once
+// Making names safe to put into a page's markup or into a link.
+#include <string>
+#include <string_view>
+
+namespace routelet {
+
+// The text with & < > " ' written as character references, so it can stand in element content
+// and in quoted attribute values.
+std::string HtmlEscape(std::string_view text);
+
+// The text percent-encoded as one relative URL path segment: letters, digits and - . _ ~ stay,
+// every other byte (including "/", "#", "?", "%" and blanks) becomes %XX.
+std::string UrlPathSegmentEscape(std::string_view text);
+
+}  // namespace routelet
