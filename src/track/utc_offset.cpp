@@ -1,0 +1,70 @@
+#include "track/utc_offset.h"
+
+#include <ctime>
+#include <limits>
+
+namespace routelet {
+namespace {
+
+// Zones change their offset at most a few times a year, and never twice within an hour. So when
+// an instant and the instant one hour away have the same offset, every second between has it too.
+constexpr std::int64_t kStretchSeconds = 3600;
+
+}  // namespace
+
+std::int32_t GetUtcOffsetMinutes(std::int64_t unixTime) {
+  if (unixTime < std::numeric_limits<std::time_t>::min() ||
+      unixTime > std::numeric_limits<std::time_t>::max()) {
+    return 0;
+  }
+  const std::time_t instant = static_cast<std::time_t>(unixTime);
+  std::tm local{};
+  if (localtime_r(&instant, &local) == nullptr) return 0;
+  return static_cast<std::int32_t>(local.tm_gmtoff / 60);
+}
+
+std::int32_t UtcOffsetCache::OffsetAt(std::int64_t unixTime) {
+  if (known_ && unixTime >= from_ && unixTime <= to_) return offset_;
+  const std::int32_t offset = Lookup(unixTime);
+  LearnStretchFrom(unixTime, offset);
+  return offset;
+}
+
+std::int32_t UtcOffsetCache::Lookup(std::int64_t unixTime) {
+  ++lookups_;
+  return GetUtcOffsetMinutes(unixTime);
+}
+
+// Learns the stretch around `unixTime` over which `offset` holds, up to an hour each way.
+void UtcOffsetCache::LearnStretchFrom(std::int64_t unixTime, std::int32_t offset) {
+  known_ = true;
+  offset_ = offset;
+  from_ = ReachOfOffset(unixTime, offset, -kStretchSeconds);
+  to_ = ReachOfOffset(unixTime, offset, kStretchSeconds);
+}
+
+// The instant farthest from `unixTime`, at most `span` seconds away (either sign), up to which
+// `offset` holds without a break: the far end when it has the offset too, otherwise the last
+// second before the change, found by halving.
+std::int64_t UtcOffsetCache::ReachOfOffset(std::int64_t unixTime, std::int32_t offset,
+                                           std::int64_t span) {
+  constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+  constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+  if ((span > 0 && unixTime > kMax - span) || (span < 0 && unixTime < kMin - span)) {
+    return unixTime;
+  }
+  std::int64_t same = unixTime;
+  std::int64_t other = unixTime + span;
+  if (Lookup(other) == offset) return other;
+  while (other - same > 1 || same - other > 1) {  // `same` has the offset, `other` has another
+    const std::int64_t middle = same + (other - same) / 2;
+    if (Lookup(middle) == offset) {
+      same = middle;
+    } else {
+      other = middle;
+    }
+  }
+  return same;
+}
+
+}  // namespace routelet

@@ -1,0 +1,36 @@
+#pragma once
+// The local time zone's offset from UTC, as the C library's time-zone rules give it (TZ honoured).
+#include <cstdint>
+
+namespace routelet {
+
+// Minutes east of UTC (local time = UTC + offset) in effect at `unixTime`, so that a winter fix
+// and a summer fix of the same zone each get their own offset. 0 when the instant cannot be
+// converted.
+std::int32_t GetUtcOffsetMinutes(std::int64_t unixTime);
+
+// Answers GetUtcOffsetMinutes for many instants in a row while asking the C library only a few
+// times: it remembers the last stretch of time (up to an hour either side of the instant it
+// looked up) over which the offset is known not to change, so a log read forwards or backwards
+// costs a few look-ups per hour of track.
+// Create one per task; it does not notice a change of TZ made while it is in use.
+class UtcOffsetCache {
+ public:
+  std::int32_t OffsetAt(std::int64_t unixTime);
+
+  // How many times the C library was asked (lets tests see that the cache works).
+  std::int64_t lookups() const { return lookups_; }
+
+ private:
+  std::int32_t Lookup(std::int64_t unixTime);
+  void LearnStretchFrom(std::int64_t unixTime, std::int32_t offset);
+  std::int64_t ReachOfOffset(std::int64_t unixTime, std::int32_t offset, std::int64_t span);
+
+  bool known_ = false;
+  std::int64_t from_ = 0;  // offset_ holds for every second from from_ to to_, both included
+  std::int64_t to_ = 0;
+  std::int32_t offset_ = 0;
+  std::int64_t lookups_ = 0;
+};
+
+}  // namespace routelet
