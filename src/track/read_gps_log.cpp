@@ -1,0 +1,94 @@
+#include "track/read_gps_log.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+#include <utility>
+
+#include "runtime/files.h"
+#include "runtime/text_file.h"
+#include "track/nmea_sentence.h"
+
+namespace routelet {
+namespace {
+
+constexpr std::int64_t kProgressEvery = 100;
+
+// Cuts a text into lines that end at CR LF, at a lone CR or at a lone LF. Loggers write all three
+// (and some mix them in one file), and an LF-only log must not come out as one single line.
+// Both searches are memchr: the next LF is remembered, so each byte is scanned about twice,
+// whatever the mix of endings.
+class LogLineSplitter {
+ public:
+  explicit LogLineSplitter(std::string_view text)
+      : next_(text.data()), end_(text.data() + text.size()), nextLf_(Find('\n', next_, end_)) {}
+
+  bool Next(std::string_view& line) {
+    if (next_ == end_) return false;
+    if (nextLf_ < next_) nextLf_ = Find('\n', next_, end_);
+    const char* stop = Find('\r', next_, nextLf_);  // a CR before the next LF ends the line there
+    line = std::string_view(next_, static_cast<std::size_t>(stop - next_));
+    next_ = stop;
+    if (next_ != end_ && *next_ == '\r') ++next_;
+    if (next_ != end_ && *next_ == '\n') ++next_;
+    return true;
+  }
+
+ private:
+  // The first `c` in [from, to), or `to`.
+  static const char* Find(char c, const char* from, const char* to) {
+    if (from == to) return to;
+    const void* hit = std::memchr(from, c, static_cast<std::size_t>(to - from));
+    return hit != nullptr ? static_cast<const char*>(hit) : to;
+  }
+
+  const char* next_;
+  const char* end_;
+  const char* nextLf_;  // the first LF at or after next_, or end_
+};
+
+void CollectTrackSentences(LogLineList& lines, FrontEnd& ui) {
+  LogLineSplitter splitter(lines.buffer);
+  std::string_view line;
+  std::int64_t count = 0;
+  while (splitter.Next(line)) {
+    ++count;
+    if (count % kProgressEvery == 0) {
+      ui.SetProgress("GPSデータ解析中：" + std::to_string(count) + "行目");
+    }
+    if (KindOfSentence(line) != SentenceKind::kOther) lines.lines.push_back(line);
+  }
+}
+
+// The file's bytes, or false and why not.
+bool ReadLogBytes(const std::string& path, std::string& bytes, std::string& error) {
+  if (IsDirectory(path)) {
+    error = "フォルダです";
+    return false;
+  }
+  if (ReadFileBytes(path, bytes, error)) return true;
+  if (error.empty()) error = "読み込めません";
+  return false;
+}
+
+}  // namespace
+
+bool ReadGpsLog(const std::string& path, FrontEnd& ui, LogLineList& lines) {
+  if (!PathExists(path)) {
+    ui.ShowMessage(path + "が見つかりません");
+    return false;
+  }
+  std::string bytes;
+  std::string error;
+  if (!ReadLogBytes(path, bytes, error)) {
+    ui.ShowMessage(path + "を開けません（" + error + "）");
+    return false;
+  }
+  lines.lines.clear();
+  lines.buffer = DecodeText(std::move(bytes));
+  CollectTrackSentences(lines, ui);
+  return true;
+}
+
+}  // namespace routelet

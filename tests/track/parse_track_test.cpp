@@ -1,0 +1,442 @@
+#include "track/parse_track.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "track/great_circle.h"
+#include "track_test_support.h"
+
+namespace routelet {
+namespace {
+
+using testing::FillLogLines;
+using testing::ScopedTimeZone;
+using testing::WithChecksum;
+
+constexpr std::int64_t kWorkedUnixTime = 1320505768;  // 2011-11-05 15:09:28 UTC
+constexpr const char* kWorkedLocalText = "2011/11/06 00:09:28";
+constexpr double kWorkedLat = 35.652056666666667;
+constexpr double kWorkedLng = 139.761315;
+
+struct Rmc {
+  std::string time = "150928";
+  std::string lat = "3539.1234";
+  std::string ns = "N";
+  std::string lng = "13945.6789";
+  std::string ew = "E";
+  std::string date = "051111";
+  std::string status = "A";
+  std::string talker = "GP";
+
+  std::string Text() const {
+    return "$" + talker + "RMC," + time + "," + status + "," + lat + "," + ns + "," + lng + "," +
+           ew + ",0.0,0.0," + date + ",,,A";
+  }
+};
+
+std::string Gga(const std::string& altitude, const std::string& talker = "GP") {
+  return "$" + talker + "GGA,150928,3539.1234,N,13945.6789,E,1,08,1.0," + altitude + ",M,,M,,";
+}
+
+class ParseTrackTest : public ::testing::Test {
+ protected:
+  std::size_t Parse(const std::vector<std::string>& sentences) {
+    list.buffer.clear();
+    list.lines.clear();
+    for (const std::string& s : sentences) list.buffer.append(s).append("\r\n");
+    std::size_t start = 0;
+    for (const std::string& s : sentences) {
+      list.lines.emplace_back(list.buffer.data() + start, s.size());
+      start += s.size() + 2;
+    }
+    summary.ResetSpan();
+    const std::size_t n = ParseTrack(list, records, summary);
+    EXPECT_EQ(n, records.size());
+    return n;
+  }
+
+  ScopedTimeZone tokyo{"Asia/Tokyo"};
+  LogLineList list;
+  std::vector<TrackRecord> records;
+  TrackSummary summary;
+};
+
+TEST_F(ParseTrackTest, WorkedExample) {
+  ASSERT_EQ(Parse({Rmc{}.Text()}), 1u);
+  const TrackRecord& r = records[0];
+  EXPECT_EQ(r.UnixTime, kWorkedUnixTime);
+  EXPECT_EQ(r.Fraction, 0);
+  EXPECT_EQ(r.TimeText, kWorkedLocalText);
+  EXPECT_DOUBLE_EQ(r.Lat, kWorkedLat);
+  EXPECT_DOUBLE_EQ(r.Lng, kWorkedLng);
+  EXPECT_EQ(r.Alt, 0);
+  EXPECT_EQ(r.Dist, 0);
+  EXPECT_EQ(r.Speed, 0);
+  EXPECT_EQ(summary.MinTime, kWorkedUnixTime);
+  EXPECT_EQ(summary.MaxTime, kWorkedUnixTime);
+  EXPECT_EQ(summary.TotalDist, 0);
+  EXPECT_EQ(summary.AvgSpeed, 0);
+}
+
+struct TimedCase {
+  const char* time;
+  const char* date;
+  std::int64_t unixTime;
+  double fraction;
+  const char* localText;
+};
+
+TEST_F(ParseTrackTest, TimedFieldsGiveWholeSecondsAndTheFraction) {
+  const TimedCase cases[] = {
+      {"150928", "051111", kWorkedUnixTime, 0, kWorkedLocalText},
+      {"150928.00", "051111", kWorkedUnixTime, 0, kWorkedLocalText},
+      {"150928.5", "051111", kWorkedUnixTime, 0.5, kWorkedLocalText},
+      {"150928.75", "051111", kWorkedUnixTime, 0.75, kWorkedLocalText},  // not rounded up
+      {"150928.408", "051111", kWorkedUnixTime, 0.408, kWorkedLocalText},
+      // Parts out of range carry into the next unit, as the receiver's numbers say.
+      {"000000", "000000", 943920000, 0, "1999/11/30 09:00:00"},
+      {"120000", "320111", 1296561600, 0, "2011/02/01 21:00:00"},
+      {"246000", "051111", 1320541200, 0, "2011/11/06 10:00:00"},
+      {"150928", "051311", 1325776168, 0, "2012/01/06 00:09:28"},
+      // Past the 32-bit range of Unix time.
+      {"031408", "190138", 2147483648, 0, "2038/01/19 12:14:08"},
+      {"000000", "010140", 2208988800, 0, "2040/01/01 09:00:00"},
+  };
+  for (const TimedCase& c : cases) {
+    SCOPED_TRACE(std::string(c.time) + " " + c.date);
+    Rmc rmc;
+    rmc.time = c.time;
+    rmc.date = c.date;
+    ASSERT_EQ(Parse({rmc.Text()}), 1u);
+    EXPECT_EQ(records[0].UnixTime, c.unixTime);
+    EXPECT_DOUBLE_EQ(records[0].Fraction, c.fraction);
+    EXPECT_EQ(records[0].TimeText, c.localText);
+    EXPECT_EQ(summary.MinTime, c.unixTime);
+    EXPECT_EQ(summary.MaxTime, c.unixTime);
+  }
+}
+
+TEST_F(ParseTrackTest, OtherTimeFormsMakeUntimedRecordsWithTheLatestTimedText) {
+  const std::pair<const char*, const char*> untimed[] = {
+      {"", "051111"},       {"150928.", "051111"}, {"15092", "051111"},
+      {"1509281", "051111"}, {"150928.5x", "051111"}, {"15:09:28", "051111"},
+      {"150928", ""},       {"150928", "51111"},    {"150928", "0511111"},
+  };
+  for (const auto& [time, date] : untimed) {
+    SCOPED_TRACE(std::string(time) + " " + date);
+    Rmc later;
+    later.time = time;
+    later.date = date;
+    later.lat = "3540.0000";
+    ASSERT_EQ(Parse({Rmc{}.Text(), later.Text()}), 2u);
+    EXPECT_EQ(records[1].UnixTime, 0);
+    EXPECT_EQ(records[1].Fraction, 0);
+    EXPECT_EQ(records[1].TimeText, kWorkedLocalText);
+    EXPECT_EQ(summary.MinTime, kWorkedUnixTime);
+    EXPECT_EQ(summary.MaxTime, kWorkedUnixTime);
+  }
+}
+
+TEST_F(ParseTrackTest, UntimedRecordBeforeAnyTimedOneShowsDaySerialZero) {
+  Rmc rmc;
+  rmc.time = "";
+  ASSERT_EQ(Parse({rmc.Text()}), 1u);
+  EXPECT_EQ(records[0].TimeText, "1899/12/30 09:00:00");
+  EXPECT_EQ(summary.MinTime, TrackSummary::kEmptyMinTime);
+  EXPECT_EQ(summary.MaxTime, TrackSummary::kEmptyMaxTime);
+}
+
+TEST_F(ParseTrackTest, FixSentencesCarryTheirAltitudeAsAFloat) {
+  auto at = [](const char* time) {
+    Rmc rmc;
+    rmc.time = time;
+    return rmc.Text();
+  };
+  Parse({
+      at("150900"),
+      Gga("123.45"),
+      at("150901"),
+      "$GPGGA,150928,3539.1234,N,13945.6789,E,1,08,1.0",  // too few fields
+      at("150902"),
+      Gga("999.0") + "*00",  // wrong checksum
+      at("150903"),
+      Gga("1e39"),  // no float holds it
+      at("150904"),
+      Gga("-5.5", "GN"),
+      at("150905"),
+  });
+  ASSERT_EQ(records.size(), 6u);
+  EXPECT_EQ(records[0].Alt, 0);
+  EXPECT_EQ(records[1].Alt, 123.44999694824219);
+  EXPECT_EQ(records[2].Alt, 123.44999694824219);
+  EXPECT_EQ(records[3].Alt, 123.44999694824219);
+  EXPECT_EQ(records[4].Alt, 123.44999694824219);
+  EXPECT_EQ(records[5].Alt, -5.5);
+}
+
+struct HemisphereCase {
+  const char* ns;
+  const char* ew;
+  double latSign;
+  double lngSign;
+};
+
+TEST_F(ParseTrackTest, OnlyExactlySOrWNegates) {
+  const HemisphereCase cases[] = {
+      {"N", "E", 1, 1}, {"S", "E", -1, 1}, {"N", "W", 1, -1}, {"S", "W", -1, -1},
+      {"s", "w", 1, 1}, {"", "", 1, 1},    {"S ", "W ", 1, 1},
+  };
+  for (const HemisphereCase& c : cases) {
+    SCOPED_TRACE(std::string("[") + c.ns + "] [" + c.ew + "]");
+    Rmc rmc;
+    rmc.ns = c.ns;
+    rmc.ew = c.ew;
+    ASSERT_EQ(Parse({rmc.Text()}), 1u);
+    EXPECT_DOUBLE_EQ(records[0].Lat, c.latSign * kWorkedLat);
+    EXPECT_DOUBLE_EQ(records[0].Lng, c.lngSign * kWorkedLng);
+  }
+}
+
+TEST_F(ParseTrackTest, UnusablePositionSentencesAreSkippedAndChangeNothing) {
+  Rmc noFix;
+  noFix.time = "170000";
+  noFix.status = "V";
+  Rmc noLat;
+  noLat.time = "170001";
+  noLat.lat = "";
+  Rmc noLng;
+  noLng.time = "170002";
+  noLng.lng = "";
+  Rmc hugeLat;
+  hugeLat.time = "170003";
+  hugeLat.lat = "12345678901234567890.5";
+  Rmc hugeLng;
+  hugeLng.time = "170004";
+  hugeLng.lng = "-12345678901234567890";
+  Rmc hugeTime;
+  hugeTime.time = "1E9999";
+  Rmc hugeDate;
+  hugeDate.date = "9E9999";
+  Rmc cutOff;
+  cutOff.time = "170005";
+  Rmc untimed;
+  untimed.time = "";
+  untimed.lat = "3540.0000";
+
+  const std::vector<std::string> unusable = {
+      noFix.Text(),
+      noLat.Text(),
+      noLng.Text(),
+      hugeLat.Text(),
+      hugeLng.Text(),
+      hugeTime.Text(),
+      hugeDate.Text(),
+      WithChecksum(cutOff.Text()).substr(0, 40),  // cut off when the logger lost power
+      "$GPRMC,170006,A,3539.1234,N,13945.6789,E,0.0,0.0",  // nine fields
+      Rmc{}.Text() + "*00",                                // wrong checksum
+      "$GPRMC",
+  };
+  for (const std::string& bad : unusable) {
+    SCOPED_TRACE(bad);
+    ASSERT_EQ(Parse({Rmc{}.Text(), bad, untimed.Text()}), 2u);
+    EXPECT_EQ(records[1].Lat, 35 + 40.0 / 60);
+    EXPECT_EQ(records[1].TimeText, kWorkedLocalText);
+    EXPECT_EQ(summary.MinTime, kWorkedUnixTime);
+    EXPECT_EQ(summary.MaxTime, kWorkedUnixTime);
+    // No point was put between the two (a fix at 0, 0 would add thousands of km).
+    EXPECT_NEAR(records[1].Dist, 1.6233, 1e-4);  // 0.8766 minutes of latitude
+  }
+}
+
+TEST_F(ParseTrackTest, SentencesWithMatchingOrNoChecksumAreUsed) {
+  const std::string tenFields = "$GPRMC,150928,A,3539.1234,N,13945.6789,E,0.0,0.0,051111";
+  for (const std::string& good : {Rmc{}.Text(), WithChecksum(Rmc{}.Text()), tenFields,
+                                  WithChecksum(tenFields), WithChecksum(tenFields) + "  "}) {
+    SCOPED_TRACE(good);
+    ASSERT_EQ(Parse({good}), 1u);
+    EXPECT_EQ(records[0].UnixTime, kWorkedUnixTime);
+  }
+}
+
+TEST_F(ParseTrackTest, EveryTalkerCounts) {
+  Rmc gn;
+  gn.talker = "GN";
+  Rmc in;
+  in.talker = "IN";
+  in.time = "150929";
+  ASSERT_EQ(Parse({Gga("42.5", "GN"), gn.Text(), in.Text()}), 2u);
+  EXPECT_EQ(records[0].UnixTime, kWorkedUnixTime);
+  EXPECT_EQ(records[0].Alt, 42.5);
+  EXPECT_EQ(records[1].UnixTime, kWorkedUnixTime + 1);
+}
+
+TEST_F(ParseTrackTest, TheSameFixUnderASecondTalkerMakesOneRecord) {
+  Rmc gp;
+  Rmc ga;
+  ga.talker = "GA";
+  Rmc gaElsewhere = ga;
+  gaElsewhere.lat = "3540.0000";
+  Rmc gpLater;
+  gpLater.time = "150929";
+
+  ASSERT_EQ(Parse({gp.Text(), ga.Text(), gpLater.Text()}), 2u);
+  EXPECT_EQ(records[1].UnixTime, kWorkedUnixTime + 1);
+  // A different position at the same time, or the same position later, is a new point.
+  EXPECT_EQ(Parse({gp.Text(), gaElsewhere.Text()}), 2u);
+  EXPECT_EQ(Parse({gp.Text(), gpLater.Text()}), 2u);
+}
+
+// A point on the equator at longitude `lng` (dddmm.mmmm east), at `time` on 2011-11-05.
+std::string OnEquator(const char* time, const char* lng) {
+  Rmc rmc;
+  rmc.time = time;
+  rmc.lat = "0000.0000";
+  rmc.lng = lng;
+  return rmc.Text();
+}
+
+TEST_F(ParseTrackTest, DistancesAddUpAlongTheTrack) {
+  ASSERT_EQ(Parse({OnEquator("120000", "00000.0000"), OnEquator("130000", "00100.0000"),
+                   OnEquator("140000", "00300.0000")}),
+            3u);
+  EXPECT_EQ(records[0].Dist, 0);
+  EXPECT_DOUBLE_EQ(records[1].Dist, 111.111111111099);
+  EXPECT_DOUBLE_EQ(records[2].Dist, 111.111111111099 + GreatCircleKm(0, 1, 0, 3));
+  EXPECT_EQ(summary.TotalDist, records[2].Dist);
+}
+
+TEST_F(ParseTrackTest, SpeedsAreCentredInsideAndOneSidedAtTheEnds) {
+  ASSERT_EQ(Parse({OnEquator("120000", "00000.0000"), OnEquator("130000", "00100.0000"),
+                   OnEquator("150000", "00300.0000")}),
+            3u);
+  const double leg1 = records[1].Dist;
+  const double leg2 = records[2].Dist - records[1].Dist;
+  EXPECT_DOUBLE_EQ(records[0].Speed, leg1 * 3600 / 3600);
+  EXPECT_DOUBLE_EQ(records[1].Speed, (leg1 + leg2) * 3600 / 10800);
+  EXPECT_DOUBLE_EQ(records[2].Speed, leg2 * 3600 / 7200);
+  EXPECT_DOUBLE_EQ(summary.AvgSpeed, records[2].Dist * 3600 / 10800);
+}
+
+TEST_F(ParseTrackTest, TwoRecordsShareOneSpeed) {
+  ASSERT_EQ(Parse({OnEquator("120000", "00000.0000"), OnEquator("120100", "00001.0000")}), 2u);
+  const double expected = records[1].Dist * 3600 / 60;
+  EXPECT_DOUBLE_EQ(records[0].Speed, expected);
+  EXPECT_DOUBLE_EQ(records[1].Speed, expected);
+  EXPECT_DOUBLE_EQ(summary.AvgSpeed, expected);
+}
+
+TEST_F(ParseTrackTest, FractionsOfASecondTimeTheSpeeds) {
+  // 5 Hz: 0.2 s between fixes, across a whole second.
+  ASSERT_EQ(Parse({OnEquator("120000.6", "00000.0000"), OnEquator("120000.8", "00000.0100"),
+                   OnEquator("120001.0", "00000.0200")}),
+            3u);
+  EXPECT_EQ(records[2].UnixTime, records[0].UnixTime + 1);
+  EXPECT_NEAR(records[0].Speed, records[1].Dist * 3600 / 0.2, 1e-6);
+  EXPECT_NEAR(records[1].Speed, records[2].Dist * 3600 / 0.4, 1e-6);
+  EXPECT_NEAR(summary.AvgSpeed, records[2].Dist * 3600 / 0.4, 1e-6);
+  EXPECT_GT(records[1].Speed, 300);  // 18.5 m in 0.2 s
+}
+
+TEST_F(ParseTrackTest, SpeedsWithoutAForwardTimeDifferenceAreZero) {
+  // Two fixes of the same second, and a clock that steps back.
+  ASSERT_EQ(Parse({OnEquator("120000", "00000.0000"), OnEquator("120000", "00001.0000")}), 2u);
+  EXPECT_EQ(records[0].Speed, 0);
+  EXPECT_EQ(records[1].Speed, 0);
+  EXPECT_EQ(summary.AvgSpeed, 0);
+
+  ASSERT_EQ(Parse({OnEquator("120010", "00000.0000"), OnEquator("120000", "00001.0000")}), 2u);
+  EXPECT_EQ(records[0].Speed, 0);
+  EXPECT_EQ(records[1].Speed, 0);
+  EXPECT_EQ(summary.AvgSpeed, 0);
+  EXPECT_EQ(summary.MinTime, records[1].UnixTime);
+  EXPECT_EQ(summary.MaxTime, records[0].UnixTime);
+}
+
+TEST_F(ParseTrackTest, UntimedRecordsGiveNoSpeedToTheirNeighbours) {
+  ASSERT_EQ(Parse({OnEquator("", "00000.0000"), OnEquator("120000", "00001.0000"),
+                   OnEquator("", "00002.0000"), OnEquator("120200", "00003.0000"),
+                   OnEquator("", "00004.0000")}),
+            5u);
+  EXPECT_EQ(records[0].Speed, 0);
+  EXPECT_EQ(records[1].Speed, 0);
+  // An untimed record between two timed ones is timed through them.
+  EXPECT_DOUBLE_EQ(records[2].Speed, (records[3].Dist - records[1].Dist) * 3600 / 120);
+  EXPECT_EQ(records[3].Speed, 0);
+  EXPECT_EQ(records[4].Speed, 0);
+  // The average runs from the first timed record to the last, over the whole distance.
+  EXPECT_DOUBLE_EQ(summary.AvgSpeed, summary.TotalDist * 3600 / 120);
+}
+
+TEST_F(ParseTrackTest, NoRecordsGiveZeroTotals) {
+  summary.TotalDist = 5;
+  summary.AvgSpeed = 7;
+  records.resize(3);
+  EXPECT_EQ(Parse({Gga("12.0"), "$GPRMC,,V,,,,,,,,,,N*53"}), 0u);
+  EXPECT_EQ(summary.TotalDist, 0);
+  EXPECT_EQ(summary.AvgSpeed, 0);
+  EXPECT_EQ(summary.MinTime, TrackSummary::kEmptyMinTime);
+  EXPECT_EQ(summary.MaxTime, TrackSummary::kEmptyMaxTime);
+}
+
+TEST_F(ParseTrackTest, TheSpanIsOnlyWidened) {
+  FillLogLines(list, {"$GPRMC,150928,A,3539.1234,N,13945.6789,E,0.0,0.0,051111,,,A"});
+  summary.MinTime = 1000;
+  summary.MaxTime = 3000000000;
+  ASSERT_EQ(ParseTrack(list, records, summary), 1u);
+  EXPECT_EQ(summary.MinTime, 1000);
+  EXPECT_EQ(summary.MaxTime, 3000000000);
+}
+
+struct LocalTimeCase {
+  const char* zone;
+  const char* time;
+  const char* date;
+  const char* localText;
+};
+
+TEST(ParseTrackLocalTime, EachFixGetsTheOffsetOfItsOwnSeason) {
+  const LocalTimeCase cases[] = {
+      {"Europe/Berlin", "120000", "150124", "2024/01/15 13:00:00"},
+      {"Europe/Berlin", "120000", "150724", "2024/07/15 14:00:00"},
+      {"Europe/Berlin", "005959", "310324", "2024/03/31 01:59:59"},
+      {"Europe/Berlin", "010000", "310324", "2024/03/31 03:00:00"},
+      {"America/New_York", "120000", "150124", "2024/01/15 07:00:00"},
+      {"America/New_York", "120000", "150724", "2024/07/15 08:00:00"},
+      {"Asia/Tokyo", "120000", "150124", "2024/01/15 21:00:00"},
+      {"Asia/Tokyo", "120000", "150724", "2024/07/15 21:00:00"},
+      {"UTC", "120000", "150724", "2024/07/15 12:00:00"},
+  };
+  for (const LocalTimeCase& c : cases) {
+    SCOPED_TRACE(std::string(c.zone) + " " + c.date + " " + c.time);
+    ScopedTimeZone zone(c.zone);
+    LogLineList list;
+    const std::string line = "$GPRMC," + std::string(c.time) + ",A,5230.0000,N,01324.0000,E,,," +
+                             c.date + ",,,A";
+    FillLogLines(list, {line});
+    std::vector<TrackRecord> records;
+    TrackSummary summary;
+    ASSERT_EQ(ParseTrack(list, records, summary), 1u);
+    EXPECT_EQ(records[0].TimeText, c.localText);
+  }
+}
+
+TEST(ParseTrackLocalTime, ATrackAcrossTheChangeToSummerTimeShowsBothOffsets) {
+  ScopedTimeZone zone("Europe/Berlin");
+  LogLineList list;
+  FillLogLines(list, {"$GPRMC,005959,A,5230.0000,N,01324.0000,E,,,310324,,,A",
+                      "$GPRMC,010000,A,5230.0010,N,01324.0000,E,,,310324,,,A",
+                      "$GPRMC,,A,5230.0020,N,01324.0000,E,,,310324,,,A"});
+  std::vector<TrackRecord> records;
+  TrackSummary summary;
+  ASSERT_EQ(ParseTrack(list, records, summary), 3u);
+  EXPECT_EQ(records[0].TimeText, "2024/03/31 01:59:59");
+  EXPECT_EQ(records[1].TimeText, "2024/03/31 03:00:00");
+  EXPECT_EQ(records[2].TimeText, "2024/03/31 03:00:00");
+}
+
+}  // namespace
+}  // namespace routelet
