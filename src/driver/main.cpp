@@ -1,4 +1,5 @@
 // routelet: converts a GPS log into a web page through the template beside the program.
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string_view>
@@ -44,6 +45,8 @@ std::unique_ptr<routelet::FrontEnd> ChooseFrontEnd(CommandLine::FrontEndChoice c
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Past a file size limit, a write should fail and be reported, not end the process.
+  std::signal(SIGXFSZ, SIG_IGN);
   const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   const CommandLine commandLine = routelet::ParseCommandLine(arguments);
   if (commandLine.help) {
@@ -56,7 +59,7 @@ int main(int argc, char** argv) {
   }
 
   std::unique_ptr<routelet::FrontEnd> ui = ChooseFrontEnd(commandLine.frontEnd, argc, argv);
-  const routelet::RunResult result = routelet::Run(commandLine.logPath, routelet::TemplatePath(), *ui);
+  const routelet::RunResult result = routelet::RunConversion(commandLine.logPath, routelet::TemplatePath(), *ui);
 
   // A terminal front end that had no terminal to ask on could not let the user choose a log.
   const auto* console = dynamic_cast<const routelet::ConsoleFrontEnd*>(ui.get());

@@ -10,7 +10,7 @@ namespace routelet {
 
 int ExitStatusFor(RunResult result) { return result == RunResult::kFailed ? 1 : 0; }
 
-RunResult Run(const std::string& logArgument, const std::string& templatePath, FrontEnd& ui) {
+RunResult RunConversion(const std::string& logArgument, const std::string& templatePath, FrontEnd& ui) {
   RunState state;
   if (!LoadTemplateFrom(templatePath, ui, state.Sections)) {
     ui.ShowMessage("template.datが正しく読みこめません", kErrorTitle);

@@ -19,6 +19,6 @@ int ExitStatusFor(RunResult result);
 
 // Runs one conversion of the log at `logArgument` (asking the user through `ui` when it is
 // empty) with the template at `templatePath`.
-RunResult Run(const std::string& logArgument, const std::string& templatePath, FrontEnd& ui);
+RunResult RunConversion(const std::string& logArgument, const std::string& templatePath, FrontEnd& ui);
 
 }  // namespace routelet

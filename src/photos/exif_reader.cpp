@@ -1,0 +1,206 @@
+#include "photos/exif_reader.h"
+
+#include <array>
+#include <cstddef>
+#include <limits>
+#include <optional>
+#include <span>
+
+namespace routelet {
+
+std::int16_t SwapInt16(std::int16_t value, std::int16_t flag) {
+  if (flag == 0) return value;
+  const auto bits = static_cast<std::uint16_t>(value);
+  return static_cast<std::int16_t>(static_cast<std::uint16_t>((bits >> 8) | (bits << 8)));
+}
+
+std::int32_t SwapInt32(std::int32_t value, std::int16_t flag) {
+  if (flag == 0) return value;
+  const auto bits = static_cast<std::uint32_t>(value);
+  return static_cast<std::int32_t>(((bits >> 24) & 0x000000FFu) | ((bits >> 8) & 0x0000FF00u) |
+                                   ((bits << 8) & 0x00FF0000u) | ((bits << 24) & 0xFF000000u));
+}
+
+namespace {
+
+constexpr std::uint8_t kMarkerPrefix = 0xFF;
+constexpr std::uint8_t kStartOfScan = 0xDA;
+constexpr std::uint8_t kEndOfImage = 0xD9;
+constexpr std::uint8_t kApp1 = 0xE1;
+constexpr std::array<std::uint8_t, 6> kExifIdentifier = {'E', 'x', 'i', 'f', 0, 0};
+
+constexpr std::uint16_t kTagDateTime = 0x0132;
+constexpr std::uint16_t kTagExifDirectory = 0x8769;
+constexpr std::uint16_t kTagDateTimeOriginal = 0x9003;
+
+constexpr std::size_t kTiffHeaderSize = 8;
+constexpr std::size_t kEntrySize = 12;
+constexpr std::size_t kDateTextSize = 19;  // "YYYY:MM:DD HH:MM:SS" without its closing zero byte
+
+// Markers that stand alone, without a length: the restart markers, TEM, and a repeated SOI.
+bool IsStandaloneMarker(std::uint8_t marker) {
+  return (marker >= 0xD0 && marker <= 0xD8) || marker == 0x01;
+}
+
+// Walks the JPEG segments after the first two bytes (normally the start-of-image marker, taken
+// untested) up to the first APP1 segment that holds an Exif block, and gives the file offset of
+// its TIFF header. Phones and editors often put an APP0 (JFIF) or an XMP APP1 segment first.
+// The walk ends without a result at start-of-scan, end-of-image, or anything but a marker.
+std::optional<std::uint64_t> FindTiffHeader(ByteSource& source) {
+  std::uint64_t position = 2;
+  std::array<std::uint8_t, 4> head{};  // marker prefix, marker, 2-byte big-endian length
+  while (source.Read(position, head)) {
+    if (head[0] != kMarkerPrefix) return std::nullopt;
+    const std::uint8_t marker = head[1];
+    if (marker == kStartOfScan || marker == kEndOfImage) return std::nullopt;
+    if (marker == kMarkerPrefix) {  // a fill byte before the marker
+      position += 1;
+      continue;
+    }
+    if (IsStandaloneMarker(marker)) {
+      position += 2;
+      continue;
+    }
+    // The length counts its own two bytes and the segment's data, not the marker.
+    const std::uint16_t length = static_cast<std::uint16_t>((head[2] << 8) | head[3]);
+    if (length < 2) return std::nullopt;
+    const std::uint64_t data = position + 4;
+    if (marker == kApp1 && length >= 2 + kExifIdentifier.size()) {
+      std::array<std::uint8_t, kExifIdentifier.size()> identifier{};
+      if (source.Read(data, identifier) && identifier == kExifIdentifier) {
+        return data + kExifIdentifier.size();
+      }
+    }
+    position += 2 + std::uint64_t{length};
+  }
+  return std::nullopt;
+}
+
+// The integers of a TIFF block. Positions are file offsets; the integers are taken as stored
+// little-endian and then put right by the byte-order flag, the one place where byte order counts.
+class TiffBlock {
+ public:
+  TiffBlock(ByteSource& source, std::uint64_t start, std::int16_t byteOrderFlag)
+      : source_(source), start_(start), flag_(byteOrderFlag) {}
+
+  std::int16_t Int16(const std::uint8_t* bytes) const {
+    return SwapInt16(static_cast<std::int16_t>(bytes[0] | (bytes[1] << 8)), flag_);
+  }
+  std::int32_t Int32(const std::uint8_t* bytes) const {
+    const std::uint32_t bits = std::uint32_t{bytes[0]} | (std::uint32_t{bytes[1]} << 8) |
+                               (std::uint32_t{bytes[2]} << 16) | (std::uint32_t{bytes[3]} << 24);
+    return SwapInt32(static_cast<std::int32_t>(bits), flag_);
+  }
+
+  // The file position of an offset counted from the TIFF header. Empty when the position does
+  // not fit a signed 32-bit number. It may lie before the start of the file: no read there works.
+  std::optional<std::int64_t> PositionOf(std::int32_t offset) const {
+    const std::int64_t position = static_cast<std::int64_t>(start_) + offset;
+    if (position > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
+    return position;
+  }
+
+  bool Read(std::int64_t position, std::span<std::uint8_t> out) const {
+    return position >= 0 && source_.Read(static_cast<std::uint64_t>(position), out);
+  }
+
+  // Calls visit(tag, value) for the entries of the directory at `position` in order, until it
+  // returns false. A count of 0 or less (a top bit set) means no entries. The entries are read
+  // one at a time, so a count far beyond the file costs nothing: the walk ends at the first
+  // entry that does not lie wholly inside the file.
+  template <typename Visit>
+  void WalkDirectory(std::int64_t position, Visit visit) const {
+    std::array<std::uint8_t, 2> countBytes{};
+    if (!Read(position, countBytes)) return;
+    const std::int16_t count = Int16(countBytes.data());
+    std::array<std::uint8_t, kEntrySize> entry{};
+    for (std::int64_t index = 0; index < count; ++index) {
+      if (!Read(position + 2 + index * static_cast<std::int64_t>(kEntrySize), entry)) return;
+      // Entry: tag (2 bytes), type (2), count (4), value or offset (4). Type and count are not
+      // needed: the three tags read here all hold an offset from the TIFF header.
+      const auto tag = static_cast<std::uint16_t>(Int16(entry.data()));
+      if (!visit(tag, Int32(entry.data() + 8))) return;
+    }
+  }
+
+  // The date text at `position`, converted: 19 bytes, blanks trimmed at both ends, the 5th and
+  // 8th characters made "/" whatever they were (Exif writes "YYYY:MM:DD HH:MM:SS", some writers
+  // use "-"), then read as "yyyy/mm/dd" with an optional " hh:nn:ss". Empty when fewer than 19
+  // bytes are there or the text is not a real calendar date and time (blank or all-zero texts
+  // are common in cameras whose clock was never set).
+  std::optional<DaySerial> DateAt(std::optional<std::int64_t> position) const {
+    if (!position) return std::nullopt;
+    std::array<std::uint8_t, kDateTextSize> raw{};
+    if (!Read(*position, raw)) return std::nullopt;
+    std::string text(raw.begin(), raw.end());
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return std::nullopt;
+    text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+    if (text.size() < 9) return std::nullopt;
+    text[4] = '/';
+    text[7] = '/';
+    return ParseDateText(text);
+  }
+
+ private:
+  ByteSource& source_;
+  std::uint64_t start_;
+  std::int16_t flag_;
+};
+
+}  // namespace
+
+DaySerial ReadExifDate(ByteSource& source) {
+  const std::optional<std::uint64_t> tiffStart = FindTiffHeader(source);
+  if (!tiffStart) return 0;
+  std::array<std::uint8_t, kTiffHeaderSize> header{};
+  if (!source.Read(*tiffStart, header)) return 0;
+  // "MM" marks a big-endian block; anything else is taken as little-endian.
+  const std::int16_t byteOrderFlag = (header[0] == 0x4D && header[1] == 0x4D) ? -1 : 0;
+  const TiffBlock tiff(source, *tiffStart, byteOrderFlag);
+
+  const std::optional<std::int64_t> ifd0 = tiff.PositionOf(tiff.Int32(header.data() + 4));
+  if (!ifd0) return 0;
+
+  // In the main directory the first DateTime counts, and the last Exif directory pointer.
+  std::optional<std::int64_t> dateTime;
+  bool dateTimeSeen = false;
+  std::optional<std::int64_t> exifDirectory;
+  tiff.WalkDirectory(*ifd0, [&](std::uint16_t tag, std::int32_t value) {
+    if (tag == kTagDateTime && !dateTimeSeen) {
+      dateTimeSeen = true;
+      dateTime = tiff.PositionOf(value);
+    } else if (tag == kTagExifDirectory) {
+      if (const auto position = tiff.PositionOf(value)) exifDirectory = position;
+    }
+    return true;
+  });
+
+  // In the Exif directory only the first DateTimeOriginal counts.
+  std::optional<std::int64_t> dateTimeOriginal;
+  if (exifDirectory) {
+    tiff.WalkDirectory(*exifDirectory, [&](std::uint16_t tag, std::int32_t value) {
+      if (tag != kTagDateTimeOriginal) return true;
+      dateTimeOriginal = tiff.PositionOf(value);
+      return false;
+    });
+  }
+
+  // DateTime is when the file was last written, which an editor changes; DateTimeOriginal is
+  // when the shutter was pressed, so it wins whenever it holds a usable date.
+  if (const auto date = tiff.DateAt(dateTimeOriginal)) return *date;
+  if (const auto date = tiff.DateAt(dateTime)) return *date;
+  return 0;
+}
+
+DaySerial ReadExifDate(const std::string& path) {
+  FileByteSource source(path);
+  return ReadExifDate(source);
+}
+
+DaySerial ReadExifDateFromBytes(std::string_view bytes) {
+  MemoryByteSource source(bytes);
+  return ReadExifDate(source);
+}
+
+}  // namespace routelet

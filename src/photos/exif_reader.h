@@ -1,0 +1,30 @@
+#pragma once
+// The capture time of a JPEG photograph, read from the date texts of its Exif block.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "photos/byte_source.h"
+#include "runtime/dates.h"
+
+namespace routelet {
+
+// The value with its two bytes exchanged when `flag` is not 0, else unchanged. Works on the bit
+// pattern, so it never overflows: 0x0180 gives 0x8001 (-32767).
+std::int16_t SwapInt16(std::int16_t value, std::int16_t flag);
+
+// The value with its four bytes in reverse order when `flag` is not 0, else unchanged.
+std::int32_t SwapInt32(std::int32_t value, std::int16_t flag);
+
+// When the photo in the file was taken, on the camera's own clock: DateTimeOriginal when it
+// holds a real date and time, else the main directory's DateTime when that does, else 0. Any
+// file that cannot be read or understood gives 0; nothing is reported.
+DaySerial ReadExifDate(const std::string& path);
+
+// The same rules on a photo's bytes in memory.
+DaySerial ReadExifDateFromBytes(std::string_view bytes);
+
+// The same rules on any byte source; every offset taken from the bytes is treated as untrusted.
+DaySerial ReadExifDate(ByteSource& source);
+
+}  // namespace routelet
