@@ -4,5 +4,6 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 bash "$root/scripts/install-deps.sh"
 bash "$root/scripts/build.sh" "$root/build"
-"$root/build/routelet"
-echo "Built $root/build/routelet; its template is $root/build/template.dat"
+log="$root/examples/kamo-river-ride.log"
+"$root/build/routelet" --console "$log"
+echo "Page written: ${log%.log}.html"
