@@ -1,0 +1,45 @@
+#pragma once
+// Shared pieces of the fuzz targets: a front end that ignores everything, and a file in memory.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "driver/front_end.h"
+
+namespace routelet::fuzz {
+
+class SilentFrontEnd : public FrontEnd {
+ public:
+  void ShowProgressWindow() override {}
+  void CloseProgressWindow() override {}
+  void SetProgress(std::string_view) override {}
+  void ShowMessage(std::string_view, std::string_view) override {}
+  std::string ChooseLogFile() override { return {}; }
+};
+
+// The bytes as a file that lives in memory only; its path works with open().
+class MemoryFile {
+ public:
+  MemoryFile(const std::uint8_t* data, std::size_t size) : fd_(::memfd_create("fuzz-input", 0)) {
+    for (std::size_t done = 0; fd_ >= 0 && done < size;) {
+      const ssize_t n = ::write(fd_, data + done, size - done);
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+  }
+  ~MemoryFile() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  MemoryFile(const MemoryFile&) = delete;
+  MemoryFile& operator=(const MemoryFile&) = delete;
+
+  std::string Path() const { return "/proc/self/fd/" + std::to_string(fd_); }
+
+ private:
+  int fd_;
+};
+
+}  // namespace routelet::fuzz
