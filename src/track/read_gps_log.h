@@ -7,10 +7,11 @@
 
 namespace routelet {
 
-// Reads the log at `path` into `lines`: the decoded file becomes lines.buffer, and every line
-// whose kind is a position or fix sentence (any talker) becomes a view into it, unchanged and
-// without its line ending. A line ends at CR LF, at a lone CR or at a lone LF. Damaged sentences
-// of those kinds are kept too; they are judged when the track is built.
+// Reads the log at `path` into `lines`: the file's bytes, unconverted, become lines.buffer, and
+// every line whose kind is a position or fix sentence (any talker) becomes a view into it,
+// unchanged and without its line ending. A line ends at CR LF, at a lone CR or at a lone LF; a
+// UTF-8 byte-order mark before the first line is skipped. Damaged sentences of those kinds are
+// kept too; they are judged when the track is built.
 // Shows "GPSデータ解析中：<n>行目" every 100 lines read.
 // A missing path shows "<path>が見つかりません"; a path that exists but cannot be read (a folder,
 // no permission) shows "<path>を開けません（<reason>）". Both return false with `lines` untouched.

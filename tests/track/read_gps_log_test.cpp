@@ -152,12 +152,20 @@ TEST_F(ReadGpsLogTest, ReportsEveryHundredthLine) {
   }
 }
 
-TEST_F(ReadGpsLogTest, ShiftJisCommentsDoNotDisturbTheSentences) {
-  // "あいう" in Shift_JIS makes the file invalid UTF-8, so it is decoded as Shift_JIS.
-  const std::string content = "# \x82\xA0\x82\xA2\x82\xA4\r\n" + std::string(kRmc) + "\r\n";
+TEST_F(ReadGpsLogTest, BytesThatAreNotUtf8StayAsTheyAre) {
+  // A Shift_JIS comment and a stray byte of line noise inside a sentence. Nothing is converted,
+  // so the buffer is the file and the damaged sentence keeps the bytes its checksum was made of.
+  const std::string noisy = "$GPGGA,1\xFF,";
+  const std::string content =
+      "# \x82\xA0\x82\xA2\x82\xA4\r\n" + std::string(kRmc) + "\r\n" + noisy + "\r\n";
   ASSERT_TRUE(Read(content));
+  EXPECT_EQ(list.buffer, content);
+  EXPECT_THAT(Kept(list), ElementsAre(kRmc, noisy));
+}
+
+TEST_F(ReadGpsLogTest, SkipsAByteOrderMarkBeforeTheFirstSentence) {
+  ASSERT_TRUE(Read("\xEF\xBB\xBF" + std::string(kRmc) + "\r\n"));
   EXPECT_THAT(Kept(list), ElementsAre(kRmc));
-  EXPECT_NE(list.buffer.find("あいう"), std::string::npos);
 }
 
 }  // namespace
