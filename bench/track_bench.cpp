@@ -1,0 +1,105 @@
+// Reading and building the track of a week-long-class log: 200,000 fixes at 1 Hz (about 80 MB,
+// with GSA and GSV lines between the fixes). Set ROUTELET_BENCH_LOG to use an existing log.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "driver/front_end.h"
+#include "nmea_log_writer.h"
+#include "track/parse_track.h"
+#include "track/read_gps_log.h"
+
+namespace {
+
+using namespace routelet;
+
+constexpr std::int64_t kFixes = 200000;
+
+class SilentFrontEnd : public FrontEnd {
+ public:
+  void ShowProgressWindow() override {}
+  void CloseProgressWindow() override {}
+  void SetProgress(std::string_view) override {}
+  void ShowMessage(std::string_view, std::string_view) override {}
+  std::string ChooseLogFile() override { return {}; }
+};
+
+// The log the benchmarks read: generated once per process into a temporary folder, removed at exit.
+class BenchLog {
+ public:
+  BenchLog() {
+    if (const char* given = std::getenv("ROUTELET_BENCH_LOG")) {
+      path_ = given;
+      return;
+    }
+    std::string folder = (std::filesystem::temp_directory_path() / "routelet-bench-XXXXXX").string();
+    if (mkdtemp(folder.data()) == nullptr) std::abort();
+    folder_ = folder;
+    path_ = (folder_ / "track.nmea").string();
+    std::FILE* out = std::fopen(path_.c_str(), "wb");
+    if (out == nullptr || !bench::WriteNmeaLog(out, kFixes) || std::fclose(out) != 0) std::abort();
+  }
+  ~BenchLog() {
+    std::error_code ignored;
+    if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
+  }
+  const std::string& path() const { return path_; }
+  std::int64_t bytes() const { return static_cast<std::int64_t>(std::filesystem::file_size(path_)); }
+
+ private:
+  std::filesystem::path folder_;
+  std::string path_;
+};
+
+const BenchLog& Log() {
+  static const BenchLog log;
+  return log;
+}
+
+void BM_ReadGpsLog(benchmark::State& state) {
+  SilentFrontEnd ui;
+  for (auto _ : state) {
+    LogLineList lines;
+    if (!ReadGpsLog(Log().path(), ui, lines)) state.SkipWithError("cannot read the log");
+    benchmark::DoNotOptimize(lines.lines.data());
+    state.counters["kept_lines"] = static_cast<double>(lines.size());
+  }
+  state.SetBytesProcessed(state.iterations() * Log().bytes());
+}
+
+void BM_ParseTrack(benchmark::State& state) {
+  SilentFrontEnd ui;
+  LogLineList lines;
+  if (!ReadGpsLog(Log().path(), ui, lines)) state.SkipWithError("cannot read the log");
+  for (auto _ : state) {
+    std::vector<TrackRecord> records;
+    TrackSummary summary;
+    const std::size_t n = ParseTrack(lines, records, summary);
+    benchmark::DoNotOptimize(records.data());
+    state.counters["records"] = static_cast<double>(n);
+  }
+}
+
+void BM_ReadAndParseGpsLog(benchmark::State& state) {
+  SilentFrontEnd ui;
+  for (auto _ : state) {
+    LogLineList lines;
+    if (!ReadGpsLog(Log().path(), ui, lines)) state.SkipWithError("cannot read the log");
+    std::vector<TrackRecord> records;
+    TrackSummary summary;
+    benchmark::DoNotOptimize(ParseTrack(lines, records, summary));
+  }
+  state.SetBytesProcessed(state.iterations() * Log().bytes());
+}
+
+BENCHMARK(BM_ReadGpsLog)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseTrack)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadAndParseGpsLog)->Unit(benchmark::kMillisecond);
+
+}  // namespace
