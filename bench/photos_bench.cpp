@@ -1,0 +1,114 @@
+// Reading the capture time of every photo in a folder of 2,000, as a run does for a trip's photos.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "../tests/photos/jpeg_builder.h"
+#include "driver/front_end.h"
+#include "photos/exif_reader.h"
+#include "photos/photo_list.h"
+#include "template/section_store.h"
+#include "track/track_record.h"
+
+namespace {
+
+constexpr int kPhotoCount = 2000;
+
+// A temporary folder of photo files, removed at the end of the program.
+class PhotoFolder {
+ public:
+  explicit PhotoFolder(const std::string& photo) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "routelet-bench-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+    for (int i = 0; i < kPhotoCount; ++i) {
+      const std::string name = "IMG_" + std::to_string(10000 + i) + ".jpg";
+      std::ofstream(path_ / name, std::ios::binary) << photo;
+      files_.push_back((path_ / name).string());
+    }
+  }
+  ~PhotoFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  const std::vector<std::string>& files() const { return files_; }
+  std::string LogPath() const { return (path_ / "track.nmea").string(); }
+
+ private:
+  std::filesystem::path path_;
+  std::vector<std::string> files_;
+};
+
+// A camera-like file: JFIF, an ICC profile, the Exif block, then 24 KB of image data.
+std::string GeneratedPhoto() {
+  using namespace routelet::testing;
+  return Jpeg({JfifSegment(), Segment(0xE2, std::string(3000, 'c')),
+               ExifSegment(CameraTiff(ByteOrder::kBig, "2011:11:05 18:00:00", "2011:11:05 12:34:56"))}) +
+         std::string(24 * 1024, '\x5A');
+}
+
+// A real camera file (APP0 first, about 8 KB) from the test data.
+std::string RealPhoto() {
+  const auto path = std::filesystem::path(__FILE__).parent_path() / ".." / "tests" / "data" / "photos" /
+                    "Canon_40D.jpg";
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("missing " + path.string());
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class SilentFrontEnd : public routelet::FrontEnd {
+ public:
+  void ShowProgressWindow() override {}
+  void CloseProgressWindow() override {}
+  void SetProgress(std::string_view text) override { benchmark::DoNotOptimize(text.data()); }
+  void ShowMessage(std::string_view, std::string_view) override {}
+  std::string ChooseLogFile() override { return {}; }
+};
+
+void ReadAll(benchmark::State& state, const PhotoFolder& folder) {
+  for (auto _ : state) {
+    double sum = 0;
+    for (const std::string& file : folder.files()) sum += routelet::ReadExifDate(file);
+    if (sum == 0) state.SkipWithError("no capture time read");
+    benchmark::DoNotOptimize(sum);
+  }
+  state.SetItemsProcessed(state.iterations() * kPhotoCount);
+}
+
+void BM_ReadExifDate_2000GeneratedPhotos(benchmark::State& state) {
+  static const PhotoFolder folder(GeneratedPhoto());
+  ReadAll(state, folder);
+}
+BENCHMARK(BM_ReadExifDate_2000GeneratedPhotos)->Unit(benchmark::kMillisecond);
+
+void BM_ReadExifDate_2000CopiesOfARealPhoto(benchmark::State& state) {
+  static const PhotoFolder folder(RealPhoto());
+  ReadAll(state, folder);
+}
+BENCHMARK(BM_ReadExifDate_2000CopiesOfARealPhoto)->Unit(benchmark::kMillisecond);
+
+// The whole list: listing the folder, progress texts, reading, filling the items.
+void BM_BuildPhotoList_2000Photos(benchmark::State& state) {
+  static const PhotoFolder folder(GeneratedPhoto());
+  routelet::SectionStore sections;
+  sections.Set("photolist", "<li id=\"p[id]\">[file] [timestr] ([time])</li>");
+  routelet::TrackSummary span;
+  span.MinTime = 1320400000;
+  span.MaxTime = 1320500000;
+  SilentFrontEnd ui;
+  for (auto _ : state) {
+    std::int64_t photos = 0;
+    const std::string list = routelet::BuildPhotoList(folder.LogPath(), sections, span, photos, ui);
+    if (photos != kPhotoCount) state.SkipWithError("photos missing from the list");
+    benchmark::DoNotOptimize(list.data());
+  }
+  state.SetItemsProcessed(state.iterations() * kPhotoCount);
+}
+BENCHMARK(BM_BuildPhotoList_2000Photos)->Unit(benchmark::kMillisecond);
+
+}  // namespace
