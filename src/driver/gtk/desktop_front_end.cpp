@@ -1,0 +1,53 @@
+#include "driver/gtk/desktop_front_end.h"
+
+#include <gtk/gtk.h>
+
+#include <clocale>
+
+#include "driver/gtk/log_chooser.h"
+#include "driver/gtk/message_box.h"
+#include "driver/gtk/progress_window.h"
+
+namespace routelet {
+
+namespace {
+
+class DesktopFrontEnd : public FrontEnd {
+ public:
+  void ShowProgressWindow() override {
+    EnsureProgressWindow();
+    progress_->Show();
+  }
+
+  void CloseProgressWindow() override { progress_.reset(); }
+
+  void SetProgress(std::string_view text) override {
+    EnsureProgressWindow();
+    progress_->SetText(text);
+  }
+
+  void ShowMessage(std::string_view text, std::string_view title) override {
+    RunMessageBox(progress_ != nullptr ? progress_->Window() : nullptr, text, title);
+  }
+
+  std::string ChooseLogFile() override { return RunLogChooser(); }
+
+ private:
+  // Setting progress before the window was shown creates it hidden.
+  void EnsureProgressWindow() {
+    if (progress_ == nullptr) progress_ = std::make_unique<ProgressWindow>();
+  }
+
+  std::unique_ptr<ProgressWindow> progress_;
+};
+
+}  // namespace
+
+std::unique_ptr<FrontEnd> MakeDesktopFrontEnd(int& argc, char**& argv) {
+  if (!gtk_init_check(&argc, &argv)) return nullptr;
+  // GTK adopts the user's locale; numbers must keep "." as their decimal point whatever it is.
+  std::setlocale(LC_NUMERIC, "C");
+  return std::make_unique<DesktopFrontEnd>();
+}
+
+}  // namespace routelet

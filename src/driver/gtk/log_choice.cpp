@@ -1,0 +1,34 @@
+#include "driver/gtk/log_choice.h"
+
+#include "runtime/files.h"
+
+namespace routelet {
+
+bool HasLogExtension(std::string_view name) {
+  return name.size() >= kLogExtension.size() &&
+         EqualsIgnoringCase(name.substr(name.size() - kLogExtension.size()), kLogExtension);
+}
+
+bool LacksExtension(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  return !name.empty() && name.find('.') == std::string_view::npos;
+}
+
+namespace {
+
+bool IsExistingNonFolder(const std::string& path) { return PathExists(path) && !IsDirectory(path); }
+
+}  // namespace
+
+std::string ResolveChosenLog(const std::string& path) {
+  if (path.empty()) return {};
+  if (IsExistingNonFolder(path)) return path;
+  if (LacksExtension(path)) {
+    std::string completed = path + std::string(kLogExtension);
+    if (IsExistingNonFolder(completed)) return completed;
+  }
+  return {};
+}
+
+}  // namespace routelet

@@ -1,0 +1,68 @@
+#include "driver/gtk/log_chooser.h"
+
+#include <gtk/gtk.h>
+
+#include "driver/gtk/gtk_events.h"
+#include "driver/gtk/log_choice.h"
+#include "driver/gtk/message_box.h"
+
+namespace routelet {
+
+namespace {
+
+// Said after a typed name that stands for no file, as the program says of any missing input.
+constexpr const char* kNotFoundSuffix = "が見つかりません";
+
+gboolean ShowsInFilter(const GtkFileFilterInfo* info, gpointer) {
+  return info->display_name != nullptr && HasLogExtension(info->display_name);
+}
+
+// The path the dialog confirmed, as the file system spells it; empty when it gave none.
+std::string ConfirmedPath(GtkFileChooser* chooser) {
+  gchar* name = gtk_file_chooser_get_filename(chooser);
+  if (name == nullptr) return {};
+  std::string path(name);
+  g_free(name);
+  return path;
+}
+
+}  // namespace
+
+GtkWidget* CreateLogChooser() {
+  GtkWidget* dialog =
+      gtk_file_chooser_dialog_new(kLogChooserTitle, nullptr, GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel",
+                                  GTK_RESPONSE_CANCEL, "_Open", GTK_RESPONSE_ACCEPT, nullptr);
+  GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
+  gtk_file_chooser_set_select_multiple(chooser, FALSE);
+  gtk_file_chooser_set_local_only(chooser, TRUE);
+  gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
+  // Start where the program was started, as a file manager or a terminal left it, rather than
+  // in GTK's list of recent files, where a typed name would have no folder to live in.
+  gchar* here = g_get_current_dir();
+  gtk_file_chooser_set_current_folder(chooser, here);
+  g_free(here);
+
+  GtkFileFilter* filter = gtk_file_filter_new();
+  gtk_file_filter_set_name(filter, kLogFilterName);
+  gtk_file_filter_add_custom(filter, GTK_FILE_FILTER_DISPLAY_NAME, ShowsInFilter, nullptr, nullptr);
+  gtk_file_chooser_add_filter(chooser, filter);
+  return dialog;
+}
+
+std::string RunLogChooser() {
+  GtkWidget* dialog = CreateLogChooser();
+  std::string chosen;
+  while (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
+    // GTK hands back a typed name whether or not such a file exists; refuse it here, say so,
+    // and let the user choose again.
+    const std::string confirmed = ConfirmedPath(GTK_FILE_CHOOSER(dialog));
+    chosen = ResolveChosenLog(confirmed);
+    if (!chosen.empty()) break;
+    if (!confirmed.empty()) RunMessageBox(GTK_WINDOW(dialog), confirmed + kNotFoundSuffix, {});
+  }
+  gtk_widget_destroy(dialog);
+  HandlePendingEvents();
+  return chosen;
+}
+
+}  // namespace routelet

@@ -1,0 +1,25 @@
+#pragma once
+// The open-file dialog that asks for the log when the command line names none.
+#include <string>
+
+typedef struct _GtkWidget GtkWidget;
+
+namespace routelet {
+
+// The dialog's title and its one filter.
+inline constexpr const char* kLogChooserTitle = "GPSログ";
+inline constexpr const char* kLogFilterName = "GPSログ(*.log)";
+
+// Builds the dialog without showing it: an open-file dialog for one local file, showing the
+// ".log" files (letter case ignored) and the folders of the current folder, with Open as the
+// default answer. The caller owns it and destroys it.
+GtkWidget* CreateLogChooser();
+
+// Shows the dialog until the user confirms an existing file or cancels. Returns the file's
+// full path as the file system spells it, or empty text on cancel; the dialog is gone from
+// the screen by then. A name typed without extension stands for the ".log" file of that name
+// when only that one exists; a name that stands for no file is refused with a message box, and
+// the dialog stays open.
+std::string RunLogChooser();
+
+}  // namespace routelet
