@@ -50,19 +50,5 @@ TEST(ByteSource, FileReadsAgreeWithTheBytes) {
   }
 }
 
-TEST(ByteSource, OnlyRegularFilesOpen) {
-  routelet::testing::TempDir dir;
-  std::vector<std::uint8_t> out(1);
-  for (const std::string& path : {dir.File("missing.jpg"), dir.path().string()}) {
-    FileByteSource source(path);
-    EXPECT_FALSE(source.IsOpen()) << path;
-    EXPECT_EQ(source.Size(), 0u);
-    EXPECT_FALSE(source.Read(0, out));
-  }
-  FileByteSource empty(dir.Write("empty.jpg", ""));
-  EXPECT_TRUE(empty.IsOpen());
-  EXPECT_FALSE(empty.Read(0, out));
-}
-
 }  // namespace
 }  // namespace routelet
