@@ -29,18 +29,8 @@ const DistanceCase kDistances[] = {
 TEST(GreatCircleKm, GivesTheDistanceOfTheSphere) {
   for (const DistanceCase& c : kDistances) {
     SCOPED_TRACE(c.what);
-    const double km = GreatCircleKm(c.lat1, c.lng1, c.lat2, c.lng2);
-    if (c.km == 0 || c.km == 10000) {
-      EXPECT_EQ(km, c.km);
-    } else {
-      EXPECT_NEAR(km, c.km, c.km * 1e-5);
-    }
+    EXPECT_DOUBLE_EQ(GreatCircleKm(c.lat1, c.lng1, c.lat2, c.lng2), c.km);
   }
-}
-
-TEST(GreatCircleKm, MatchesTheWorkedValuesToTheLastDigits) {
-  EXPECT_DOUBLE_EQ(GreatCircleKm(0, 0, 0, 1), 111.111111111099);
-  EXPECT_DOUBLE_EQ(GreatCircleKm(35.6812, 139.7671, 34.7025, 135.4959), 402.75450582076144);
 }
 
 TEST(GreatCircleKm, IsExactlySymmetric) {

@@ -4,10 +4,10 @@
 #include <time.h>
 
 #include <cstdio>
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "track/log_lines.h"
 
@@ -37,24 +37,24 @@ class ScopedTimeZone {
 };
 
 // Fills `list` as the log reader would: one buffer, each line a view into it.
-inline void FillLogLines(LogLineList& list, std::initializer_list<std::string_view> lines) {
+inline void FillLogLines(LogLineList& list, const std::vector<std::string>& lines) {
   list.buffer.clear();
   list.lines.clear();
-  for (std::string_view line : lines) list.buffer.append(line).append("\r\n");
+  for (const std::string& line : lines) list.buffer.append(line).append("\r\n");
   std::size_t start = 0;
-  for (std::string_view line : lines) {
+  for (const std::string& line : lines) {
     list.lines.emplace_back(list.buffer.data() + start, line.size());
     start += line.size() + 2;
   }
 }
 
 // The sentence followed by "*" and the two-digit checksum of what lies between "$" and the end.
-inline std::string WithChecksum(std::string_view sentence) {
+inline std::string WithChecksum(const std::string& sentence) {
   unsigned sum = 0;
   for (std::size_t i = 1; i < sentence.size(); ++i) sum ^= static_cast<unsigned char>(sentence[i]);
   char suffix[4];
   std::snprintf(suffix, sizeof suffix, "*%02X", sum);
-  return std::string(sentence) + suffix;
+  return sentence + suffix;
 }
 
 }  // namespace routelet::testing
