@@ -1,0 +1,17 @@
+# `cmake --build BUILD --target bench_page` measures how fast the shipped page opens a
+# 200,000-fix track in headless Chromium (needs Python 3 and Debian's chromium).
+find_package(Python3 COMPONENTS Interpreter)
+if(Python3_Interpreter_FOUND)
+  set(page_speed_args --program $<TARGET_FILE:routelet>)
+  set(page_speed_depends routelet)
+  # The benchmarks' log generator when it is built; the script's own generator otherwise.
+  if(TARGET make_nmea_log)
+    list(APPEND page_speed_args --log-maker $<TARGET_FILE:make_nmea_log>)
+    list(APPEND page_speed_depends make_nmea_log)
+  endif()
+  add_custom_target(bench_page
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/page_speed.py ${page_speed_args}
+    DEPENDS ${page_speed_depends}
+    USES_TERMINAL
+    COMMENT "Opening a 200,000-fix page in headless Chromium")
+endif()
