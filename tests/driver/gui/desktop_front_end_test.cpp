@@ -44,16 +44,6 @@ class DesktopFrontEndTest : public ::testing::Test {
   std::unique_ptr<FrontEnd> ui_;
 };
 
-TEST_F(DesktopFrontEndTest, ProgressWindowLivesFromShowToClose) {
-  ui_->ShowProgressWindow();
-  ui_->SetProgress("GPSデータ解析中");
-  GtkWindow* window = ProgressWindowShown();
-  ASSERT_NE(window, nullptr);
-  EXPECT_STREQ(gtk_label_get_text(FirstLabelIn(GTK_WIDGET(window))), "GPSデータ解析中");
-  ui_->CloseProgressWindow();
-  EXPECT_TRUE(ProgramWindows().empty());
-}
-
 TEST_F(DesktopFrontEndTest, AMessageOverTheProgressWindowLeavesItAsItWas) {
   ui_->ShowProgressWindow();
   ui_->SetProgress("GPSデータ解析中：100行目");
@@ -77,16 +67,6 @@ TEST_F(DesktopFrontEndTest, AMessageOverTheProgressWindowLeavesItAsItWas) {
   EXPECT_STREQ(gtk_label_get_text(FirstLabelIn(GTK_WIDGET(window))), "GPSデータ解析中：100行目");
   ui_->CloseProgressWindow();
   EXPECT_TRUE(ProgramWindows().empty());
-}
-
-TEST_F(DesktopFrontEndTest, ProgressBeforeShowCreatesTheWindowHidden) {
-  ui_->SetProgress("GPSデータ解析中");
-  EXPECT_EQ(ProgressWindowShown(), nullptr);
-  ui_->ShowProgressWindow();
-  GtkWindow* window = ProgressWindowShown();
-  ASSERT_NE(window, nullptr);
-  EXPECT_STREQ(gtk_label_get_text(FirstLabelIn(GTK_WIDGET(window))), "GPSデータ解析中");
-  ui_->CloseProgressWindow();
 }
 
 }  // namespace

@@ -2,21 +2,16 @@
 #include "driver/gtk/log_chooser.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <string>
 
 #include "gui_test_support.h"
-#include "support/temp_dir.h"
 
 namespace routelet {
 namespace {
 
 using namespace std::chrono_literals;
 using routelet::testing::LaterAction;
-using routelet::testing::Settle;
-using routelet::testing::TempDir;
 using routelet::testing::VisibleWindowsTitled;
 
 class LogChooserTest : public ::testing::Test {
@@ -51,21 +46,6 @@ TEST_F(LogChooserTest, OpensOneExistingFileThroughTheLogFilter) {
     bool shown;
   } names[] = {{"track.log", true}, {"TRACK.LOG", true}, {"旅行.log", true}, {"track.nmea", false}, {"track.log.bak", false}};
   for (const auto& n : names) EXPECT_EQ(FilterShows(filter, n.name), n.shown) << n.name;
-  gtk_widget_destroy(dialog);
-}
-
-TEST_F(LogChooserTest, StartsInTheCurrentFolder) {
-  TempDir dir;
-  const std::filesystem::path before = std::filesystem::current_path();
-  std::filesystem::current_path(dir.path());
-  GtkWidget* dialog = CreateLogChooser();
-  std::filesystem::current_path(before);  // the dialog took its folder when it was made
-  gtk_widget_show(dialog);
-  Settle(300ms);
-  gchar* folder = gtk_file_chooser_get_current_folder(GTK_FILE_CHOOSER(dialog));
-  ASSERT_NE(folder, nullptr);
-  EXPECT_EQ(std::filesystem::canonical(folder), std::filesystem::canonical(dir.path()));
-  g_free(folder);
   gtk_widget_destroy(dialog);
 }
 

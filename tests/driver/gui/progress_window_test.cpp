@@ -28,17 +28,11 @@ class ProgressWindowTest : public ::testing::Test {
   void SetUp() override { ROUTELET_REQUIRE_DISPLAY(); }
 };
 
-TEST_F(ProgressWindowTest, ShowPutsTheTitledWindowOnTheScreenBeforeReturning) {
+TEST_F(ProgressWindowTest, IsOnTheScreenWhenShowReturnsAndKeepsItsSizeWhateverTheText) {
   ProgressWindow window;
-  EXPECT_FALSE(window.IsVisible());
   window.Show();
   EXPECT_TRUE(gtk_widget_get_mapped(GTK_WIDGET(window.Window())));
   EXPECT_STREQ(gtk_window_get_title(window.Window()), "Routelet");
-}
-
-TEST_F(ProgressWindowTest, KeepsItsSizeAndLabelPlaceWhateverTheText) {
-  ProgressWindow window;
-  window.Show();
   const std::string texts[] = {
       "",
       "GPSデータ解析中",
@@ -81,12 +75,6 @@ TEST_F(ProgressWindowTest, EachTextIsWholeAndDrawnBeforeSetTextReturns) {
     ASSERT_FALSE(drawn.texts.empty()) << text;
     EXPECT_EQ(drawn.texts.back(), text);
   }
-}
-
-TEST_F(ProgressWindowTest, ShowsTheValidPartOfATextThatIsNotUtf8) {
-  ProgressWindow window;
-  window.SetText("画像データExif情報解析中：\x82\xA0.jpg");
-  EXPECT_EQ(window.Text(), "画像データExif情報解析中：\xEF\xBF\xBD\xEF\xBF\xBD.jpg");
 }
 
 TEST_F(ProgressWindowTest, SetTextBeforeShowLeavesTheWindowHidden) {
