@@ -7,6 +7,7 @@
 
 #include "photos/exif_reader.h"
 #include "runtime/dates.h"
+#include "runtime/escape.h"
 #include "runtime/files.h"
 #include "runtime/numbers.h"
 #include "runtime/text_helpers.h"
@@ -30,11 +31,14 @@ std::optional<std::int64_t> PhotoTime(DaySerial captured) {
 // one before, so a value that happens to contain a later placeholder is filled too.
 std::string RenderItem(const std::string& itemTemplate, std::int64_t id, std::string_view name,
                        std::int64_t photoTime, DaySerial captured) {
-  const std::array<std::pair<std::string_view, std::string>, 4> fills = {{
+  const std::array<std::pair<std::string_view, std::string>, 6> fills = {{
       {"[id]", std::to_string(id)},
       {"[file]", std::string(name)},
       {"[time]", RightAligned10(photoTime)},
       {"[timestr]", DateText(captured)},
+      // The name made safe for markup, and for a link to the file beside the page.
+      {"[file:html]", HtmlEscape(name)},
+      {"[file:url]", UrlPathSegmentEscape(name)},
   }};
   std::string item = itemTemplate;
   for (const auto& [placeholder, value] : fills) item = ReplaceAll(item, placeholder, value);

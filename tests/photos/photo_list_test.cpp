@@ -108,6 +108,28 @@ TEST_F(PhotoList, PlaceholdersFilledInOrderEverywhere) {
   EXPECT_EQ(Build(kWideOpen), "11 [id] 946684800.jpg 2000/01/01 09:00:00| 946684800\r\n");
 }
 
+// Names that would break markup or a link, or smuggle script into the page, come out escaped
+// through the two safe placeholders while "[file]" keeps the name as it is.
+TEST_F(PhotoList, SafePlaceholdersEscapeHostileNames) {
+  sections.Set("photolist", "<img src=\"[file:url]\" alt=\"[file:html]\">[file]");
+  const struct {
+    const char *name, *item;
+  } cases[] = {
+      {"a\"b.jpg", "<img src=\"a%22b.jpg\" alt=\"a&quot;b.jpg\">a\"b.jpg"},
+      {"<script>x<\\script>.jpg",
+       "<img src=\"%3Cscript%3Ex%3C%5Cscript%3E.jpg\" alt=\"&lt;script&gt;x&lt;\\script&gt;.jpg\"><script>x<\\script>.jpg"},
+      {"IMG#1 ?.jpg", "<img src=\"IMG%231%20%3F.jpg\" alt=\"IMG#1 ?.jpg\">IMG#1 ?.jpg"},
+      {"x'y&z%.jpg", "<img src=\"x%27y%26z%25.jpg\" alt=\"x&#39;y&amp;z%.jpg\">x'y&z%.jpg"},
+      {"旅.jpg", "<img src=\"%E6%97%85.jpg\" alt=\"旅.jpg\">旅.jpg"},
+  };
+  for (const auto& c : cases) {
+    TempDir folder;
+    folder.Write(c.name, PhotoTakenAt("2011:11:05 12:34:56"));
+    std::int64_t count = 0;
+    EXPECT_EQ(BuildPhotoList(folder.File("t.log"), sections, kWideOpen, count, ui), std::string(c.item) + "\r\n");
+  }
+}
+
 // A capture time is usable when it rounds (ties to even) to day 1 or later.
 TEST_F(PhotoList, CaptureTimesBeforeDayOneAreSkipped) {
   sections.Set("photolist", "[file]");
