@@ -12,6 +12,9 @@ std::string HtmlEscape(std::string_view text) {
       case '>': out += "&gt;"; break;
       case '"': out += "&quot;"; break;
       case '\'': out += "&#39;"; break;
+      // Brackets too: a name holding "[filename]" must not be filled by a later placeholder.
+      case '[': out += "&#91;"; break;
+      case ']': out += "&#93;"; break;
       default: out.push_back(c);
     }
   }

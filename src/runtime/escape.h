@@ -5,8 +5,9 @@
 
 namespace routelet {
 
-// The text with & < > " ' written as character references, so it can stand in element content
-// and in quoted attribute values.
+// The text with & < > " ' [ ] written as character references, so it can stand in element
+// content and in quoted attribute values, and cannot hold a placeholder that a later step of
+// the page would fill.
 std::string HtmlEscape(std::string_view text);
 
 // The text percent-encoded as one relative URL path segment: letters, digits and - . _ ~ stay,

@@ -120,6 +120,7 @@ TEST_F(PhotoList, SafePlaceholdersEscapeHostileNames) {
        "<img src=\"%3Cscript%3Ex%3C%5Cscript%3E.jpg\" alt=\"&lt;script&gt;x&lt;\\script&gt;.jpg\"><script>x<\\script>.jpg"},
       {"IMG#1 ?.jpg", "<img src=\"IMG%231%20%3F.jpg\" alt=\"IMG#1 ?.jpg\">IMG#1 ?.jpg"},
       {"x'y&z%.jpg", "<img src=\"x%27y%26z%25.jpg\" alt=\"x&#39;y&amp;z%.jpg\">x'y&z%.jpg"},
+      {"[filename].jpg", "<img src=\"%5Bfilename%5D.jpg\" alt=\"&#91;filename&#93;.jpg\">[filename].jpg"},
       {"旅.jpg", "<img src=\"%E6%97%85.jpg\" alt=\"旅.jpg\">旅.jpg"},
   };
   for (const auto& c : cases) {
