@@ -90,11 +90,24 @@ std::string DateText(DaySerial serial) {
   const std::int64_t days = FloorDiv(totalSeconds, 86400);
   const std::int64_t secondOfDay = totalSeconds - days * 86400;
   const CivilDate date = CivilFromDays(days + kSerialZeroFromUnixDays);
-  char text[64];
-  std::snprintf(text, sizeof text, "%04lld/%02d/%02d %02d:%02d:%02d",
-                static_cast<long long>(date.year), date.month, date.day,
-                static_cast<int>(secondOfDay / 3600), static_cast<int>(secondOfDay / 60 % 60),
-                static_cast<int>(secondOfDay % 60));
+  if (date.year < 0 || date.year > 9999) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%04lld/%02d/%02d %02d:%02d:%02d", static_cast<long long>(date.year),
+                  date.month, date.day, static_cast<int>(secondOfDay / 3600),
+                  static_cast<int>(secondOfDay / 60 % 60), static_cast<int>(secondOfDay % 60));
+    return text;
+  }
+  // Every track point has one of these texts: written digit by digit, not through printf.
+  std::string text = "0000/00/00 00:00:00";
+  const auto put = [&](std::size_t at, std::int64_t value, int digits) {
+    for (int i = digits - 1; i >= 0; --i, value /= 10) text[at + static_cast<std::size_t>(i)] = static_cast<char>('0' + value % 10);
+  };
+  put(0, date.year, 4);
+  put(5, date.month, 2);
+  put(8, date.day, 2);
+  put(11, secondOfDay / 3600, 2);
+  put(14, secondOfDay / 60 % 60, 2);
+  put(17, secondOfDay % 60, 2);
   return text;
 }
 

@@ -1,5 +1,7 @@
 #include "runtime/text_helpers.h"
 
+#include <cstring>
+
 namespace routelet {
 
 void AppendReplaced(std::string& out, std::string_view text, std::string_view find,
@@ -26,11 +28,62 @@ std::string ReplaceAll(std::string_view text, std::string_view find, std::string
   return out;
 }
 
+bool ReplaceAllInPlace(std::string& text, std::string_view find, std::string_view replacement) {
+  if (find.empty()) return false;
+  std::vector<std::size_t> matches;
+  for (std::size_t at = text.find(find); at != std::string::npos; at = text.find(find, at + find.size())) {
+    matches.push_back(at);
+  }
+  if (matches.empty()) return false;
+  const std::size_t oldSize = text.size();
+  if (replacement.size() <= find.size()) {
+    // Shrinking: move everything left, front to back; the write position never passes the read.
+    std::size_t write = matches.front();
+    for (std::size_t m = 0; m < matches.size(); ++m) {
+      text.replace(write, replacement.size(), replacement);
+      write += replacement.size();
+      const std::size_t segmentStart = matches[m] + find.size();
+      const std::size_t segmentEnd = m + 1 < matches.size() ? matches[m + 1] : oldSize;
+      text.replace(write, segmentEnd - segmentStart, text, segmentStart, segmentEnd - segmentStart);
+      write += segmentEnd - segmentStart;
+    }
+    text.resize(write);
+    return true;
+  }
+  // Growing: make room at the end once, then move everything right, back to front.
+  const std::size_t growth = (replacement.size() - find.size()) * matches.size();
+  text.resize(oldSize + growth);
+  char* data = text.data();
+  std::size_t readEnd = oldSize;
+  std::size_t writeEnd = oldSize + growth;
+  for (std::size_t m = matches.size(); m-- > 0;) {
+    const std::size_t segmentStart = matches[m] + find.size();
+    const std::size_t segmentLength = readEnd - segmentStart;
+    writeEnd -= segmentLength;
+    std::memmove(data + writeEnd, data + segmentStart, segmentLength);
+    writeEnd -= replacement.size();
+    std::memcpy(data + writeEnd, replacement.data(), replacement.size());
+    readEnd = matches[m];
+  }
+  return true;
+}
+
 void SplitFields(std::string_view text, std::string_view delimiter,
                  std::vector<std::string_view>& pieces) {
   pieces.clear();
   if (delimiter.empty()) {
     pieces.push_back(text);
+    return;
+  }
+  if (delimiter.size() == 1) {
+    // Log sentences are split at every comma: a byte search is several times faster here.
+    std::size_t start = 0;
+    for (std::size_t at = text.find(delimiter.front()); at != std::string_view::npos;
+         at = text.find(delimiter.front(), start)) {
+      pieces.push_back(text.substr(start, at - start));
+      start = at + 1;
+    }
+    pieces.push_back(text.substr(start));
     return;
   }
   std::size_t start = 0;

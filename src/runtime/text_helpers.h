@@ -16,6 +16,10 @@ std::string ReplaceAll(std::string_view text, std::string_view find, std::string
 void AppendReplaced(std::string& out, std::string_view text, std::string_view find,
                     std::string_view replacement);
 
+// Same, changing `text` in place: no second copy of a large text is made. Returns whether
+// anything was replaced.
+bool ReplaceAllInPlace(std::string& text, std::string_view find, std::string_view replacement);
+
 // Cuts a text at every occurrence of `delimiter` into views of the text; there is always one
 // piece more than delimiters found. The pieces replace the content of `pieces`, so a caller
 // that keeps the vector across calls does not allocate per call. An empty delimiter gives the

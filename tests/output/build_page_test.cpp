@@ -67,6 +67,19 @@ TEST_F(BuildPageTest, BodyPlaceholdersInsideItemsAreFilledInEveryItem) {
   EXPECT_EQ(BuildPage(state, ui), "0 2 " + path + " \r\n1 2 " + path + " \r\n|");
 }
 
+TEST_F(BuildPageTest, EveryOccurrenceOfTheListGetsTheWholeList) {
+  UseTemplate("<[recordlist]|[recordlist]>\r\n*recordlist\r\n[index]");
+  KeepFixes(2);
+  EXPECT_EQ(BuildPage(state, ui), "<0\r\n1\r\n|0\r\n1\r\n>");
+}
+
+TEST_F(BuildPageTest, ProgressIsShownEvenWithoutAList) {
+  UseTemplate("[numrecord]\r\n*recordlist\r\n[index]");
+  KeepFixes(101);
+  EXPECT_EQ(BuildPage(state, ui), "101");
+  EXPECT_THAT(ui.progress, ElementsAre("ルートデータ出力中：0/101", "ルートデータ出力中：100/101"));
+}
+
 TEST_F(BuildPageTest, AnEmptyItemAddsNoLineBreak) {
   UseTemplate("<[recordlist]>\r\n*recordlist\r\n");
   KeepFixes(3);

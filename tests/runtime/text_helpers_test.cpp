@@ -27,6 +27,22 @@ TEST(ReplaceAll, ReplacesLeftToRightWithoutRescanning) {
   }
 }
 
+TEST(ReplaceAllInPlace, GivesWhatReplaceAllGives) {
+  const char* texts[] = {"", "abc", "aaa", "a[x]b[x]c[x]", "[x][x]", "[[x]x]", "x[x", "[x]"};
+  const char* replacements[] = {"", "y", "[x]", "longer text", "[x][x]"};
+  for (const char* text : texts) {
+    for (const char* replacement : replacements) {
+      std::string inPlace = text;
+      const bool changed = ReplaceAllInPlace(inPlace, "[x]", replacement);
+      EXPECT_EQ(inPlace, ReplaceAll(text, "[x]", replacement)) << text << " -> " << replacement;
+      EXPECT_EQ(changed, std::string_view(text).find("[x]") != std::string_view::npos);
+    }
+  }
+  std::string aaa = "aaa";
+  ReplaceAllInPlace(aaa, "aa", "b");
+  EXPECT_EQ(aaa, "ba");
+}
+
 TEST(ReplaceAll, HandlesHalfAMillionMatches) {
   std::string body;
   for (int i = 0; i < 500000; ++i) body += "<td>[filename]</td>\r\n";
