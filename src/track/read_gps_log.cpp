@@ -8,9 +8,9 @@
 #include <system_error>
 #include <utility>
 
-#include <sys/mman.h>
 
 #include "runtime/files.h"
+#include "runtime/large_buffer.h"
 #include "runtime/text_file.h"
 #include "track/nmea_sentence.h"
 
@@ -68,23 +68,12 @@ void CollectTrackSentences(LogLineList& lines, FrontEnd& ui) {
   }
 }
 
-// Logs of a week or more run to hundreds of megabytes. Left to itself the kernel maps such a
-// buffer in 4 KiB pages and takes one fault per page as the file is copied in, which costs more
-// than reading the file. Reserving the buffer at the file's size first and asking for huge pages
-// cuts the faults by a factor of 512; the read then fills the reserved buffer in place (were it
-// to allocate anew, only the gain would be lost).
+// Logs of a week or more run to hundreds of megabytes: the buffer is reserved at the file's size
+// first, so the read fills it in place, with as few page faults as possible.
 void PrepareBuffer(const std::string& path, std::string& bytes) {
   std::error_code sizeError;
   const std::uintmax_t size = std::filesystem::file_size(path, sizeError);
-  constexpr std::uintmax_t kHugePage = 2 * 1024 * 1024;
-  if (sizeError || size < 4 * kHugePage) return;
-  bytes.reserve(static_cast<std::size_t>(size) + 1);
-  const auto start = reinterpret_cast<std::uintptr_t>(bytes.data());
-  const std::uintptr_t alignedStart = (start + kHugePage - 1) / kHugePage * kHugePage;
-  const std::uintptr_t alignedEnd = (start + bytes.capacity()) / kHugePage * kHugePage;
-  if (alignedEnd > alignedStart) {
-    madvise(reinterpret_cast<void*>(alignedStart), alignedEnd - alignedStart, MADV_HUGEPAGE);
-  }
+  if (!sizeError) ReserveLargeBuffer(bytes, static_cast<std::size_t>(size) + 1);
 }
 
 // The file's bytes, or false and why not.
