@@ -1,0 +1,71 @@
+#include "driver/console_front_end.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+namespace routelet {
+namespace {
+
+// A front end on two temporary files standing in for the terminal's input and stderr.
+struct Terminal {
+  explicit Terminal(std::string_view typed, bool errIsTerminal = true, bool inIsTerminal = true)
+      : in(std::tmpfile()), err(std::tmpfile()), ui(in, err, errIsTerminal, inIsTerminal) {
+    std::fwrite(typed.data(), 1, typed.size(), in);
+    std::rewind(in);
+  }
+  ~Terminal() {
+    std::fclose(in);
+    std::fclose(err);
+  }
+  std::string Written() {
+    std::rewind(err);
+    std::string text;
+    for (int c = std::fgetc(err); c != EOF; c = std::fgetc(err)) text.push_back(static_cast<char>(c));
+    return text;
+  }
+
+  std::FILE* in;
+  std::FILE* err;
+  ConsoleFrontEnd ui;
+};
+
+TEST(ConsoleFrontEnd, ProgressRewritesOneLineAndMessagesCarryTheirTitle) {
+  Terminal t("");
+  t.ui.SetProgress("GPSデータ解析中：100行目");
+  t.ui.ShowMessage("x.logが見つかりません", "");
+  t.ui.ShowMessage("x.logが正しく読みこめません", "エラー");
+  EXPECT_EQ(t.Written(),
+            "\r\x1b[KGPSデータ解析中：100行目\r\x1b[K"
+            "Routelet: x.logが見つかりません\nエラー: x.logが正しく読みこめません\n");
+}
+
+TEST(ConsoleFrontEnd, NoProgressWhenStderrIsNoTerminal) {
+  Terminal t("", /*errIsTerminal=*/false);
+  t.ui.SetProgress("GPSデータ解析中");
+  t.ui.CloseProgressWindow();
+  EXPECT_EQ(t.Written(), "");
+}
+
+TEST(ConsoleFrontEnd, ThePromptTakesOneLine) {
+  const struct {
+    const char *typed, *path;
+  } cases[] = {{"my trip.log\nnext\n", "my trip.log"}, {"trip.log\r\n", "trip.log"}, {"\n", ""}, {"", ""}};
+  for (const auto& c : cases) {
+    Terminal t(c.typed);
+    EXPECT_EQ(t.ui.ChooseLogFile(), c.path);
+    EXPECT_EQ(t.Written(), "GPSログ: ");
+    EXPECT_FALSE(t.ui.CouldNotAsk());
+  }
+}
+
+TEST(ConsoleFrontEnd, WithoutATerminalNothingIsAsked) {
+  Terminal t("trip.log\n", true, /*inIsTerminal=*/false);
+  EXPECT_EQ(t.ui.ChooseLogFile(), "");
+  EXPECT_TRUE(t.ui.CouldNotAsk());
+  EXPECT_EQ(t.Written(), "");
+}
+
+}  // namespace
+}  // namespace routelet
