@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "../tests/photos/jpeg_builder.h"
-#include "driver/front_end.h"
+#include "driver/silent_front_end.h"
 #include "photos/exif_reader.h"
 #include "photos/photo_list.h"
 #include "template/section_store.h"
@@ -61,15 +61,6 @@ std::string RealPhoto() {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-class SilentFrontEnd : public routelet::FrontEnd {
- public:
-  void ShowProgressWindow() override {}
-  void CloseProgressWindow() override {}
-  void SetProgress(std::string_view text) override { benchmark::DoNotOptimize(text.data()); }
-  void ShowMessage(std::string_view, std::string_view) override {}
-  std::string ChooseLogFile() override { return {}; }
-};
-
 void ReadAll(benchmark::State& state, const PhotoFolder& folder) {
   for (auto _ : state) {
     double sum = 0;
@@ -100,7 +91,7 @@ void BM_BuildPhotoList_2000Photos(benchmark::State& state) {
   routelet::TrackSummary span;
   span.MinTime = 1320400000;
   span.MaxTime = 1320500000;
-  SilentFrontEnd ui;
+  routelet::SilentFrontEnd ui;
   for (auto _ : state) {
     std::int64_t photos = 0;
     const std::string list = routelet::BuildPhotoList(folder.LogPath(), sections, span, photos, ui);

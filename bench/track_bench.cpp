@@ -12,6 +12,7 @@
 
 #include "driver/front_end.h"
 #include "nmea_log_writer.h"
+#include "driver/silent_front_end.h"
 #include "track/parse_track.h"
 #include "track/read_gps_log.h"
 
@@ -20,15 +21,6 @@ namespace {
 using namespace routelet;
 
 constexpr std::int64_t kFixes = 200000;
-
-class SilentFrontEnd : public FrontEnd {
- public:
-  void ShowProgressWindow() override {}
-  void CloseProgressWindow() override {}
-  void SetProgress(std::string_view) override {}
-  void ShowMessage(std::string_view, std::string_view) override {}
-  std::string ChooseLogFile() override { return {}; }
-};
 
 // The log the benchmarks read: generated once per process into a temporary folder, removed at exit.
 class BenchLog {

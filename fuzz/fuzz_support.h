@@ -1,5 +1,5 @@
 #pragma once
-// Shared pieces of the fuzz targets: a front end that ignores everything, and a file in memory.
+// Shared pieces of the fuzz targets: a file in memory.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -7,18 +7,9 @@
 #include <cstdint>
 #include <string>
 
-#include "driver/front_end.h"
+#include "driver/silent_front_end.h"
 
 namespace routelet::fuzz {
-
-class SilentFrontEnd : public FrontEnd {
- public:
-  void ShowProgressWindow() override {}
-  void CloseProgressWindow() override {}
-  void SetProgress(std::string_view) override {}
-  void ShowMessage(std::string_view, std::string_view) override {}
-  std::string ChooseLogFile() override { return {}; }
-};
 
 // The bytes as a file that lives in memory only; its path works with open().
 class MemoryFile {

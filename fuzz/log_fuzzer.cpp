@@ -10,7 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace routelet;
   fuzz::MemoryFile file(data, size);
-  fuzz::SilentFrontEnd ui;
+  SilentFrontEnd ui;
   LogLineList lines;
   if (!ReadGpsLog(file.Path(), ui, lines)) return 0;
   std::vector<TrackRecord> records;

@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t end; (end = rest.find("\r\n")) != std::string_view::npos; rest.remove_prefix(end + 2)) {
     state.LogLines.lines.push_back(rest.substr(0, end));
   }
-  fuzz::SilentFrontEnd ui;
+  SilentFrontEnd ui;
   const std::string page = BuildPage(state, ui);
   (void)page;
   return 0;
