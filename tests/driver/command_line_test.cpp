@@ -15,7 +15,6 @@ TEST(ParseCommandLine, OptionsFirstThenOnePathOfAllTheRest) {
     bool help, version;
   } cases[] = {
       {{}, "", Choice::kDefault, false, false},
-      {{"trip.log"}, "trip.log", Choice::kDefault, false, false},
       {{"my", "trip.log"}, "my trip.log", Choice::kDefault, false, false},
       {{"--console", "a", "", "b"}, "a  b", Choice::kTerminal, false, false},
       {{"--gui", "--console", "x"}, "x", Choice::kTerminal, false, false},
@@ -33,10 +32,6 @@ TEST(ParseCommandLine, OptionsFirstThenOnePathOfAllTheRest) {
     EXPECT_EQ(line.help, c.help) << c.path;
     EXPECT_EQ(line.version, c.version) << c.path;
   }
-}
-
-TEST(UsageText, TellsTheExitStatus) {
-  EXPECT_NE(UsageText().find("Exit status"), std::string::npos);
 }
 
 }  // namespace

@@ -6,26 +6,18 @@
 namespace routelet {
 namespace {
 
-TEST(DisplayableTextTest, ReplacesEachInvalidByteAndKeepsTheRest) {
-  const std::string kReplacement = "\xEF\xBF\xBD";  // U+FFFD
-  struct Case {
-    std::string input;
-    std::string expected;
-  };
-  const Case cases[] = {
+TEST(DisplayableText, ReplacesEachInvalidByteAndKeepsTheRest) {
+  const std::string r = "\xEF\xBF\xBD";  // U+FFFD
+  const std::pair<std::string, std::string> cases[] = {
       {"", ""},
-      {"GPSデータ解析中：100行目", "GPSデータ解析中：100行目"},
       {"/tmp/旅行 2023/track.log", "/tmp/旅行 2023/track.log"},
-      {"abc\xFF" "def", "abc" + kReplacement + "def"},
-      // "あ" in Shift_JIS, as an old file name may spell it
-      {"\x82\xA0.log", kReplacement + kReplacement + ".log"},
-      // a UTF-8 sequence cut short at the end
-      {"GPS\xE3\x81", "GPS" + kReplacement + kReplacement},
-      // a NUL must not cut the text short where GTK reads it as a C string
-      {std::string("a\0b", 3), "a" + kReplacement + "b"},
       {"\xF0\x9F\x9A\x97 4-byte", "\xF0\x9F\x9A\x97 4-byte"},
+      {"abc\xFF" "def", "abc" + r + "def"},
+      {"\x82\xA0.log", r + r + ".log"},         // "あ" in Shift_JIS, as an old file name may spell it
+      {"GPS\xE3\x81", "GPS" + r + r},           // a UTF-8 sequence cut short at the end
+      {std::string("a\0b", 3), "a" + r + "b"},  // a NUL would cut the text short where GTK reads it
   };
-  for (const Case& c : cases) EXPECT_EQ(DisplayableText(c.input), c.expected) << c.input;
+  for (const auto& [input, expected] : cases) EXPECT_EQ(DisplayableText(input), expected) << input;
 }
 
 }  // namespace

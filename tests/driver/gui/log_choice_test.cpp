@@ -10,53 +10,30 @@
 namespace routelet {
 namespace {
 
-using routelet::testing::TempDir;
-
-struct NameCase {
-  const char* name;
-  bool expected;
-};
-
-TEST(HasLogExtensionTest, MatchesDotLogAtTheEndInAnyLetterCase) {
-  const NameCase cases[] = {
-      {"track.log", true},      {"TRACK.LOG", true},     {"Track.Log", true},  {".log", true},
-      {"トラック.log", true},   {"track.log.txt", false}, {"tracklog", false},  {"track.lo", false},
-      {"track.nmea", false},    {"log", false},           {"", false},          {"track.log ", false},
+TEST(LogChoice, TellsLogNamesAndNamesWithoutAnExtension) {
+  const std::pair<const char*, bool> logs[] = {
+      {"track.log", true},      {"TRACK.LOG", true},      {".log", true},        {"トラック.log", true},
+      {"track.log.txt", false}, {"tracklog", false},      {"track.nmea", false}, {"", false},
+      {"track.log ", false},
   };
-  for (const NameCase& c : cases) EXPECT_EQ(HasLogExtension(c.name), c.expected) << '"' << c.name << '"';
+  for (const auto& [name, expected] : logs) EXPECT_EQ(HasLogExtension(name), expected) << '"' << name << '"';
+  // Only the last path component counts.
+  const std::pair<const char*, bool> bare[] = {
+      {"track", true},      {"/home/a.b/track", true}, {"/home/a/track.log", false}, {"track.", false},
+      {".hidden", false},   {"/home/a/", false},       {"", false},
+  };
+  for (const auto& [path, expected] : bare) EXPECT_EQ(LacksExtension(path), expected) << '"' << path << '"';
 }
 
-TEST(LacksExtensionTest, LooksOnlyAtTheLastPathComponent) {
-  const NameCase cases[] = {
-      {"track", true},          {"/home/a/track", true},  {"/home/a.b/track", true}, {"dir.d/x", true},
-      {"/home/a/track.log", false}, {"track.", false},    {".hidden", false},        {"/home/a/", false},
-      {"", false},
-  };
-  for (const NameCase& c : cases) EXPECT_EQ(LacksExtension(c.name), c.expected) << '"' << c.name << '"';
-}
-
-class ResolveChosenLogTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_.Write("track.log", "$GPRMC,\r\n");
-    dir_.Write("both", "plain");
-    dir_.Write("both.log", "log");
-    dir_.Write("memo.txt.log", "log");
-    dir_.Write("notes.txt", "text");
-    dir_.Write("Upper.LOG", "log");
-    std::filesystem::create_directory(dir_.File("folder"));
-    std::filesystem::create_directory(dir_.File("sub"));
-    dir_.Write("sub.log", "log");
+TEST(LogChoice, AcceptsExistingFilesAndCompletesBareNames) {
+  testing::TempDir dir;
+  for (const char* name : {"track.log", "both", "both.log", "memo.txt.log", "notes.txt", "Upper.LOG", "sub.log"}) {
+    dir.Write(name, "$GPRMC,\r\n");
   }
-  TempDir dir_;
-};
-
-TEST_F(ResolveChosenLogTest, AcceptsExistingFilesAndCompletesBareNames) {
-  struct Case {
-    const char* typed;     // a name in the folder, as the dialog confirmed it
-    const char* expected;  // the name chosen, or "" when refused
-  };
-  const Case cases[] = {
+  std::filesystem::create_directory(dir.File("folder"));
+  std::filesystem::create_directory(dir.File("sub"));
+  const std::pair<const char*, const char*> cases[] = {
+      // A name in the folder as the dialog confirmed it, and the file chosen ("" when refused).
       {"track.log", "track.log"},  // an existing log as it is
       {"track", "track.log"},      // a bare name stands for its ".log" file
       {"both", "both"},            // the name as typed wins when it exists itself
@@ -64,17 +41,14 @@ TEST_F(ResolveChosenLogTest, AcceptsExistingFilesAndCompletesBareNames) {
       {"memo.txt", ""},            // a name with an extension is never completed
       {"Upper", ""},               // the completion adds ".log" exactly as written
       {"missing", ""},
-      {"missing.log", ""},
       {"folder", ""},              // a folder is not a log
       {"sub", "sub.log"},          // a folder of that name does not hide the log
   };
-  for (const Case& c : cases) {
-    const std::string expected = *c.expected == '\0' ? "" : dir_.File(c.expected);
-    EXPECT_EQ(ResolveChosenLog(dir_.File(c.typed)), expected) << c.typed;
+  for (const auto& [typed, chosen] : cases) {
+    EXPECT_EQ(ResolveChosenLog(dir.File(typed)), *chosen == '\0' ? "" : dir.File(chosen)) << typed;
   }
+  EXPECT_EQ(ResolveChosenLog(""), "");
 }
-
-TEST_F(ResolveChosenLogTest, RefusesAnEmptyName) { EXPECT_EQ(ResolveChosenLog(""), ""); }
 
 }  // namespace
 }  // namespace routelet
