@@ -6,89 +6,73 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace routelet::testing {
 
 enum class ByteOrder { kLittle, kBig };
 
-struct IfdEntry {
-  std::uint16_t tag;
-  std::uint32_t value;  // an offset from the TIFF header for the tags the reader follows
-  std::uint16_t type = 2;  // ASCII
-  std::uint32_t count = 20;
-};
+inline constexpr std::uint16_t kDateTime = 0x0132;
+inline constexpr std::uint16_t kExifPointer = 0x8769;
+inline constexpr std::uint16_t kDateTimeOriginal = 0x9003;
+
+// Directory entries: a tag and its value, an offset from the TIFF header.
+using Entries = std::vector<std::pair<std::uint16_t, std::uint32_t>>;
 
 // A TIFF block: the 8-byte header, then anything written at chosen offsets from its start. The
 // block grows (with zero bytes) to hold whatever is written.
 class TiffBlock {
  public:
-  explicit TiffBlock(ByteOrder order, std::uint32_t ifd0Offset = 8) : order_(order) {
-    Bytes(0, order == ByteOrder::kBig ? "MM" : "II");
-    U16(2, 42);
-    U32(4, ifd0Offset);
+  explicit TiffBlock(ByteOrder order, std::uint32_t ifd0Offset = 8) : big_(order == ByteOrder::kBig) {
+    Bytes(0, big_ ? "MM" : "II").U16(2, 42).U32(4, ifd0Offset);
   }
-
   TiffBlock& U16(std::size_t at, std::uint16_t value) { return Int(at, value, 2); }
   TiffBlock& U32(std::size_t at, std::uint32_t value) { return Int(at, value, 4); }
   TiffBlock& Bytes(std::size_t at, std::string_view bytes) {
-    Grow(at + bytes.size());
+    if (bytes_.size() < at + bytes.size()) bytes_.resize(at + bytes.size(), '\0');
     bytes_.replace(at, bytes.size(), bytes);
     return *this;
   }
   // An Exif date text with its closing zero byte.
-  TiffBlock& Text(std::size_t at, std::string_view text) {
-    return Bytes(at, std::string(text) + '\0');
-  }
-  // A directory: the entry count, the entries, and a zero link to a next directory.
-  TiffBlock& Directory(std::size_t at, const std::vector<IfdEntry>& entries) {
+  TiffBlock& Text(std::size_t at, std::string_view text) { return Bytes(at, std::string(text) + '\0'); }
+  // A directory: the entry count, the entries, and a zero link to a next directory. The Exif
+  // pointer is typed as one LONG, every other entry as a 20-byte ASCII text.
+  TiffBlock& Directory(std::size_t at, const Entries& entries) {
     U16(at, static_cast<std::uint16_t>(entries.size()));
-    std::size_t position = at + 2;
-    for (const IfdEntry& entry : entries) {
-      U16(position, entry.tag).U16(position + 2, entry.type);
-      U32(position + 4, entry.count).U32(position + 8, entry.value);
-      position += 12;
+    for (const auto& [tag, value] : entries) {
+      const bool pointer = tag == kExifPointer;
+      U16(at + 2, tag).U16(at + 4, pointer ? 4 : 2).U32(at + 6, pointer ? 1 : 20).U32(at + 10, value);
+      at += 12;
     }
-    return U32(position, 0);
+    return U32(at + 2, 0);
   }
   const std::string& bytes() const { return bytes_; }
 
  private:
   TiffBlock& Int(std::size_t at, std::uint32_t value, std::size_t width) {
-    Grow(at + width);
-    for (std::size_t i = 0; i < width; ++i) {
-      const std::size_t shift = order_ == ByteOrder::kBig ? 8 * (width - 1 - i) : 8 * i;
-      bytes_[at + i] = static_cast<char>((value >> shift) & 0xFF);
-    }
-    return *this;
-  }
-  void Grow(std::size_t size) {
-    if (bytes_.size() < size) bytes_.resize(size, '\0');
+    std::string bytes(width, '\0');
+    for (std::size_t i = 0; i < width; ++i) bytes[big_ ? width - 1 - i : i] = static_cast<char>(value >> (8 * i));
+    return Bytes(at, bytes);
   }
 
-  ByteOrder order_;
+  bool big_;
   std::string bytes_;
 };
 
 // A marker segment: FF, the marker, the big-endian length (2 + data), the data.
 inline std::string Segment(std::uint8_t marker, std::string_view data) {
   const std::size_t length = data.size() + 2;
-  std::string out{'\xFF', static_cast<char>(marker), static_cast<char>(length >> 8),
-                  static_cast<char>(length & 0xFF)};
-  return out.append(data);
+  return std::string{'\xFF', static_cast<char>(marker), static_cast<char>(length >> 8), static_cast<char>(length)}
+      .append(data);
 }
-inline std::string ExifSegment(const TiffBlock& tiff) {
-  return Segment(0xE1, std::string("Exif\0\0", 6) + tiff.bytes());
-}
-inline std::string JfifSegment() {
-  return Segment(0xE0, std::string("JFIF\0\x01\x01\0\0\x01\0\x01\0\0", 14));
-}
+inline std::string ExifSegment(const TiffBlock& tiff) { return Segment(0xE1, std::string("Exif\0\0", 6) + tiff.bytes()); }
+inline std::string JfifSegment() { return Segment(0xE0, std::string("JFIF\0\x01\x01\0\0\x01\0\x01\0\0", 14)); }
 inline std::string XmpSegment() {
   return Segment(0xE1, std::string("http://ns.adobe.com/xap/1.0/\0", 29) +
-                           "<x:xmpmeta><xmp:CreateDate>2001-01-01T00:00:00</xmp:CreateDate>"
-                           "</x:xmpmeta>");
+                           "<x:xmpmeta><xmp:CreateDate>2001-01-01T00:00:00</xmp:CreateDate></x:xmpmeta>");
 }
-// Start-of-scan with a little entropy-coded data and end-of-image.
+// Start-of-scan with a little entropy-coded data, and end-of-image.
 inline std::string ImageData() {
   return Segment(0xDA, std::string("\x01\x01\x00\x00\x3F\x00", 6)) + "\x12\x34\x56" + "\xFF\xD9";
 }
@@ -100,24 +84,18 @@ inline std::string Jpeg(std::initializer_list<std::string> segments) {
   return out + ImageData();
 }
 
-inline constexpr std::uint16_t kDateTime = 0x0132;
-inline constexpr std::uint16_t kExifPointer = 0x8769;
-inline constexpr std::uint16_t kDateTimeOriginal = 0x9003;
-inline constexpr std::uint16_t kMake = 0x010F;
-
-// The usual camera layout: IFD0 at 8 with Make, DateTime and the Exif pointer; the Exif
+// The usual camera layout: IFD0 at 8 with Make, DateTime and the Exif pointer to 100; the Exif
 // directory with an exposure time and DateTimeOriginal; each date present when given.
 inline TiffBlock CameraTiff(ByteOrder order, std::optional<std::string_view> dateTime,
                             std::optional<std::string_view> dateTimeOriginal) {
-  TiffBlock tiff(order);
-  std::vector<IfdEntry> ifd0 = {{kMake, 200, 2, 6}};
+  Entries ifd0 = {{0x010F, 200}}, exif = {{0x829A, 260}};  // Make, ExposureTime
   if (dateTime) ifd0.push_back({kDateTime, 220});
-  ifd0.push_back({kExifPointer, 100, 4, 1});
-  tiff.Directory(8, ifd0).Text(200, "Canon").Text(220, dateTime.value_or(""));
-  std::vector<IfdEntry> exif = {{0x829A, 260, 5, 1}};
+  ifd0.push_back({kExifPointer, 100});
   if (dateTimeOriginal) exif.push_back({kDateTimeOriginal, 240});
-  tiff.Directory(100, exif).Text(240, dateTimeOriginal.value_or(""));
-  return tiff.U32(260, 1).U32(264, 125);
+  TiffBlock tiff(order);
+  tiff.Directory(8, ifd0).Text(200, "Canon").Text(220, dateTime.value_or(""));
+  tiff.Directory(100, exif).Text(240, dateTimeOriginal.value_or("")).U32(260, 1).U32(264, 125);
+  return tiff;
 }
 
 }  // namespace routelet::testing

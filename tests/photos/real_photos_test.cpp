@@ -3,7 +3,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,17 +14,16 @@
 namespace routelet {
 namespace {
 
-const std::filesystem::path kPhotos = std::filesystem::path(ROUTELET_TEST_DATA_DIR) / "photos";
+namespace fs = std::filesystem;
 
 // The date a reader gives as text, empty for none.
-std::string DateOf(const std::filesystem::path& file) {
+std::string DateOf(const fs::path& file) {
   const DaySerial date = ReadExifDate(file.string());
   return date == 0 ? std::string() : DateText(date);
 }
 
 TEST(RealPhotos, GoldenCaptureTimes) {
-  struct Golden { const char* file; const char* date; };
-  const std::vector<Golden> goldens = {
+  const std::pair<const char*, const char*> goldens[] = {
       // APP0 first, little-endian; DateTime is the editor's save time, 2008/07/31 10:38:11.
       {"Canon_40D.jpg", "2008/05/30 15:56:01"},
       // APP0 first, big-endian; DateTime 2008/07/31 16:49:10 is the editor's.
@@ -38,32 +36,22 @@ TEST(RealPhotos, GoldenCaptureTimes) {
       {"PaintTool_sample.jpg", ""},
       {"olympus_makernote_variant_4.jpg", ""},
   };
-  for (const Golden& golden : goldens) EXPECT_EQ(DateOf(kPhotos / golden.file), golden.date) << golden.file;
+  for (const auto& [file, date] : goldens) EXPECT_EQ(DateOf(fs::path(ROUTELET_TEST_DATA_DIR) / "photos" / file), date) << file;
 }
 
 // The whole collection of sample photos, when it is beside the project (not in every clone):
 // each must give the date that its index predicts, read by strict tools: DateTimeOriginal when
 // it is a real date, else a real IFD0 DateTime, else none.
 TEST(RealPhotos, WholeCollectionMatchesItsIndex) {
-  const std::filesystem::path collection =
-      std::filesystem::path(ROUTELET_TEST_DATA_DIR) / ".." / ".." / ".." / "shared" / "data" / "photos";
+  const fs::path collection = fs::path(ROUTELET_TEST_DATA_DIR) / ".." / ".." / ".." / "shared" / "data" / "photos";
   std::ifstream index(collection / "INDEX.tsv");
   if (!index) GTEST_SKIP() << "no photo collection at " << collection;
-
-  // Where this reader knowingly differs from strict tools, and why.
-  const std::map<std::string, std::string> differences = {
-      // The Exif pointer entry has the wrong type (ASCII), so strict tools never reach the Exif
-      // directory; this reader does not look at entry types and finds DateTimeOriginal there.
-      {"30-type_error.jpg", "2013/07/05 03:18:27"},
-  };
-
   const auto usable = [](std::string text) -> std::optional<std::string> {
     if (text.size() < 19) return std::nullopt;
     text[4] = text[7] = '/';
     const auto date = ParseDateText(text);
     return date ? std::optional(DateText(*date)) : std::nullopt;
   };
-
   std::string line;
   std::getline(index, line);  // the column names
   int checked = 0;
@@ -71,9 +59,10 @@ TEST(RealPhotos, WholeCollectionMatchesItsIndex) {
     const std::vector<std::string_view> columns = SplitFields(line, "\t");
     ASSERT_GE(columns.size(), 5u) << line;
     const std::string file(columns[0]);
-    std::string expected = usable(std::string(columns[4]))
-                               .value_or(usable(std::string(columns[3])).value_or(""));
-    if (const auto known = differences.find(file); known != differences.end()) expected = known->second;
+    std::string expected = usable(std::string(columns[4])).value_or(usable(std::string(columns[3])).value_or(""));
+    // The Exif pointer entry has the wrong type (ASCII), so strict tools never reach the Exif
+    // directory; this reader does not look at entry types and finds DateTimeOriginal there.
+    if (file == "30-type_error.jpg") expected = "2013/07/05 03:18:27";
     EXPECT_EQ(DateOf(collection / file), expected) << file;
     ++checked;
   }
