@@ -1,0 +1,109 @@
+// Numbers read from text, rounded into integers, and dates and numbers written as text.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "runtime/dates.h"
+#include "runtime/numbers.h"
+
+namespace routelet {
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+TEST(Val, ReadsTheLeadingNumber) {
+  const std::pair<std::string, double> cases[] = {
+      {"3539.1234", 3539.1234}, {"-12.5", -12.5}, {"+7", 7},      {"  42", 42},   {"1 2 3", 123},
+      {"12abc", 12},            {"1.2.3", 1.2},   {".5", 0.5},    {"1e3", 1000},  {"1.5D2", 150},
+      {"2e", 2},                {"2e-1x", 0.2},   {"", 0},        {"-", 0},       {"*47", 0},
+      {"123.45,M", 123.45},     {"1e999", kInf},  {"-1e999", -kInf}, {std::string(400, '9'), kInf},
+      {"1e-999", 0},            {"0." + std::string(400, '0') + "1", 0},
+  };
+  for (const auto& [text, expected] : cases) EXPECT_DOUBLE_EQ(Val(text), expected) << '"' << text << '"';
+}
+
+TEST(ToInt, RoundsTiesToEvenAndRefusesWhatDoesNotFit) {
+  const std::pair<double, std::optional<std::int32_t>> cases[] = {
+      {2.5, 2},           {3.5, 4},           {-2.5, -2},         {-3.5, -4},       {2.4999, 2},
+      {0.5, 0},           {2147483647.4, 2147483647},             {2147483647.5, std::nullopt},
+      {-2147483648.5, -2147483648},           {-2147483648.6, std::nullopt},      {1e20, std::nullopt},
+      {kInf, std::nullopt}, {std::numeric_limits<double>::quiet_NaN(), std::nullopt},
+  };
+  for (const auto& [value, expected] : cases) EXPECT_EQ(ToInt32(value), expected) << value;
+  EXPECT_EQ(ToInt64(4102444800.0), 4102444800);  // times past 2038
+  EXPECT_EQ(ToInt64(-0.5), 0);
+  EXPECT_EQ(ToInt64(9.3e18), std::nullopt);
+  EXPECT_EQ(ToInt64(-9.3e18), std::nullopt);
+  EXPECT_EQ(ToInt64(-9223372036854775808.0), std::numeric_limits<std::int64_t>::min());
+}
+
+TEST(DateFromParts, CarriesMonthsAndDaysIntoNeighbours) {
+  const struct {
+    std::int64_t year, month, day;
+    const char* expected;  // the date text of that midnight
+  } cases[] = {
+      {1970, 1, 1, "1970/01/01 00:00:00"},
+      {2011, 13, 1, "2012/01/01 00:00:00"},  // month 13 is January of the next year
+      {2011, 0, 1, "2010/12/01 00:00:00"},   // month 0 is December of the year before
+      {2012, 3, 0, "2012/02/29 00:00:00"},   // day 0 is the last day of the month before
+      {2011, 1, 32, "2011/02/01 00:00:00"},
+      {2000, 0, 0, "1999/11/30 00:00:00"},   // an all-zero date field
+      {2000, -13, 1, "1998/11/01 00:00:00"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(DateText(DateFromParts(c.year, c.month, c.day)), c.expected) << c.year << "-" << c.month << "-" << c.day;
+  }
+  EXPECT_EQ(DateFromParts(1970, 1, 1), kUnixEpochSerial);
+  EXPECT_EQ(DateFromParts(1899, 12, 30), 0.0);
+  EXPECT_EQ(TimeFromParts(12, 0, 0), 0.5);
+  EXPECT_EQ(DateText(DateFromParts(2011, 11, 5) + TimeFromParts(24, 0, 1)), "2011/11/06 00:00:01");
+}
+
+TEST(DateText, RoundsToTheNearestSecond) {
+  const DaySerial noon = DateFromParts(2011, 11, 5) + 0.5;
+  const double second = 1.0 / 86400;
+  EXPECT_EQ(DateText(noon - 0.4 * second), "2011/11/05 12:00:00");  // just below a full second
+  EXPECT_EQ(DateText(noon + 0.6 * second), "2011/11/05 12:00:01");
+  EXPECT_EQ(DateText(DateFromParts(2011, 11, 6) - 0.3 * second), "2011/11/06 00:00:00");
+  EXPECT_EQ(DateText(-0.25), "1899/12/29 18:00:00");
+  EXPECT_EQ(DateText(1e300), "");  // no calendar date
+}
+
+TEST(ParseDateText, AcceptsOnlyRealDatesAndTimes) {
+  const std::pair<std::string_view, const char*> cases[] = {  // nullptr: does not convert
+      {"2011/11/05", "2011/11/05 00:00:00"},         {"2012/02/29 00:00:00", "2012/02/29 00:00:00"},
+      {"2011/1/5 1:2:3", "2011/01/05 01:02:03"},     {"2011/02/29 00:00:00", nullptr},
+      {"2011/13/01 00:00:00", nullptr},              {"2011/11/00 00:00:00", nullptr},
+      {"2011/11/05 24:00:00", nullptr},              {"2011/11/05 12:60:00", nullptr},
+      {"2011/11/05 12:00:60", nullptr},              {"0000/00/00 00:00:00", nullptr},
+      {"    /  /     :  :  ", nullptr},              {"2011/11/05 12:34", nullptr},
+      {"2011/11/05 12:34:56x", nullptr},             {std::string_view("2011/11/05 12:34:5\0", 19), nullptr},
+      {"11/11/05", nullptr},                         {"", nullptr},
+  };
+  for (const auto& [text, expected] : cases) {
+    const auto serial = ParseDateText(text);
+    EXPECT_EQ(serial ? DateText(*serial) : "none", expected ? expected : "none") << text;
+  }
+  EXPECT_EQ(*ParseDateText("2011/11/05 12:34:56"), 40852.0 + 45296.0 / 86400.0);
+}
+
+TEST(NumberText, RoundsHalfAwayFromZeroOnTheShortestDecimal) {
+  const struct {
+    double value;
+    int digits;
+    const char* expected;
+  } cases[] = {
+      {12.5, 2, "12.50"},       {0.5, 2, ".50"},          {0, 2, ".00"},            {-0.25, 2, "-.25"},
+      {139.7454178, 4, "139.7454"}, {0.00006, 4, ".0001"}, {2.675, 2, "2.68"},       {35.68125, 4, "35.6813"},
+      {-0.001, 2, ".00"},       {-0.005, 2, "-.01"},      {9.995, 2, "10.00"},      {-0.99999, 4, "-1.0000"},
+      {1e20, 2, "100000000000000000000.00"},              {-0.0, 2, ".00"},         {5e-324, 4, ".0000"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(NumberText(c.value, c.digits), c.expected) << c.value;
+  EXPECT_EQ(RightAligned10(999999999), " 999999999");
+  EXPECT_EQ(RightAligned10(-5), "        -5");
+  EXPECT_EQ(RightAligned10(32503680000), "32503680000");  // never cut
+}
+
+}  // namespace
+}  // namespace routelet
