@@ -1,0 +1,96 @@
+// Cutting the template into sections, loading it from a file, and the templates that ship.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "support/recording_front_end.h"
+#include "support/temp_dir.h"
+#include "template/load_template.h"
+#include "template/section_store.h"
+
+namespace routelet {
+namespace {
+
+namespace fs = std::filesystem;
+using Sections = std::vector<std::pair<std::string, std::string>>;
+
+TEST(ParseSections, CutsAtHeaderLinesByTheRules) {
+  const struct {
+    const char* text;
+    std::vector<std::string> names;  // in the order first stored
+    Sections sections;               // looked up without regard to letter case
+  } cases[] = {
+      {"<html>\r\n[recordlist]\r\n*recordlist\r\n<tr>[index]</tr>\r\n*photolist\r\n<img>", {"body", "recordlist", "photolist"},
+       {{"body", "<html>\r\n[recordlist]"}, {"RECORDLIST", "<tr>[index]</tr>"}, {"photolist", "<img>"}}},
+      {"", {"body"}, {{"body", ""}}},
+      {"*x\r\n\r\n\r\na\r\n\r\nb\r\n\r\n", {"body", "x"}, {{"body", ""}, {"x", "a\r\n\r\nb\r\n"}}},  // leading empty lines only
+      {"b\r\n*last", {"body", "last"}, {{"body", "b"}, {"last", ""}}},
+      {"a\n*recordlist\nr", {"body"}, {{"body", "a\n*recordlist\nr"}}},  // LF alone does not end a line
+      {"b\r\n*\r\ne", {"body", ""}, {{"body", "b"}, {"", "e"}}},         // the empty name is a name too
+      // Only an asterisk in the first column starts a section; the name keeps its blanks.
+      {"a\r\n *x\r\n＊y\r\n*recordlist \r\nr", {"body", "recordlist "},
+       {{"body", "a\r\n *x\r\n＊y"}, {"recordlist", ""}, {"recordlist ", "r"}}},
+      // A later section of the same name wins, in the first one's place.
+      {"*body\r\nnew body\r\n*List\r\nfirst\r\n*LIST\r\nsecond", {"body", "List"}, {{"body", "new body"}, {"list", "second"}}},
+  };
+  for (const auto& c : cases) {
+    SectionStore store;
+    ParseSections(c.text, store);
+    EXPECT_EQ(store.Names(), c.names) << c.text;
+    for (const auto& [name, text] : c.sections) EXPECT_EQ(GetSection(store, name), text) << c.text << " / " << name;
+  }
+}
+
+TEST(LoadTemplate, ReadsShiftJisAndUtf8AlikeAndTellsAFileItCannotRead) {
+  testing::TempDir dir;
+  // "ルート" after the header, once in Shift_JIS and once in UTF-8.
+  for (const std::string& path : {dir.Write("sjis.dat", "<p>\r\n*recordlist\r\n\x83\x8B\x81\x5B\x83\x67"),
+                                  dir.Write("utf8.dat", "\xEF\xBB\xBF<p>\r\n*recordlist\r\nルート")}) {
+    testing::RecordingFrontEnd ui;
+    SectionStore store;
+    ASSERT_TRUE(LoadTemplateFrom(path, ui, store));
+    EXPECT_EQ(GetSection(store, "recordlist"), "ルート");
+    EXPECT_EQ(GetSection(store, "body"), "<p>");
+    EXPECT_TRUE(ui.messages.empty());
+  }
+  testing::RecordingFrontEnd ui;
+  SectionStore store;
+  EXPECT_FALSE(LoadTemplateFrom(dir.path().string(), ui, store));  // a folder
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_NE(ui.messages[0].text.find("を開けません"), std::string::npos);
+  EXPECT_TRUE(store.empty());
+}
+
+// A template saved with line feeds alone would come out as one giant body.
+TEST(ShippedTemplates, HaveCrLfLinesABodyWithTheRecordListAndSafeNames) {
+  const fs::path source = fs::path(ROUTELET_TEST_DATA_DIR).parent_path().parent_path();
+  std::vector<fs::path> paths = {source / "template.dat"};
+  for (const auto& entry : fs::directory_iterator(source / "templates")) {
+    if (entry.path().extension() == ".dat") paths.push_back(entry.path());
+  }
+  EXPECT_GE(paths.size(), 2u);
+  for (const fs::path& path : paths) {
+    SCOPED_TRACE(path.filename().string());
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    const std::string text = bytes.str();
+    for (std::size_t lf = text.find('\n'); lf != std::string::npos; lf = text.find('\n', lf + 1)) {
+      ASSERT_TRUE(lf > 0 && text[lf - 1] == '\r') << "a line ends with LF alone at byte " << lf;
+    }
+    testing::RecordingFrontEnd ui;
+    SectionStore sections;
+    ASSERT_TRUE(LoadTemplateFrom(path.string(), ui, sections));
+    EXPECT_NE(GetSection(sections, "body").find("[recordlist]"), std::string::npos);
+    EXPECT_NE(GetSection(sections, "recordlist").find("[lat]"), std::string::npos);
+    // Names go into markup only through the escaped placeholders.
+    EXPECT_EQ(GetSection(sections, "photolist").find("[file]"), std::string::npos);
+    EXPECT_EQ(GetSection(sections, "body").find("[filename]"), std::string::npos);
+  }
+}
+
+}  // namespace
+}  // namespace routelet
