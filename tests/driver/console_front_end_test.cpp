@@ -31,6 +31,7 @@ struct Terminal {
   ConsoleFrontEnd ui;
 };
 
+// Without a terminal on stderr no progress is written: the end-to-end cases show that.
 TEST(ConsoleFrontEnd, ProgressRewritesOneLineAndMessagesCarryTheirTitle) {
   Terminal t("");
   t.ui.SetProgress("GPSデータ解析中：100行目");
@@ -41,30 +42,20 @@ TEST(ConsoleFrontEnd, ProgressRewritesOneLineAndMessagesCarryTheirTitle) {
             "Routelet: x.logが見つかりません\nエラー: x.logが正しく読みこめません\n");
 }
 
-TEST(ConsoleFrontEnd, NoProgressWhenStderrIsNoTerminal) {
-  Terminal t("", /*errIsTerminal=*/false);
-  t.ui.SetProgress("GPSデータ解析中");
-  t.ui.CloseProgressWindow();
-  EXPECT_EQ(t.Written(), "");
-}
-
+// What is typed up to the end of the line is the path. Without a terminal to type into,
+// nothing is asked and nothing is read.
 TEST(ConsoleFrontEnd, ThePromptTakesOneLine) {
   const struct {
     const char *typed, *path;
-  } cases[] = {{"my trip.log\nnext\n", "my trip.log"}, {"trip.log\r\n", "trip.log"}, {"\n", ""}, {"", ""}};
+    bool inIsTerminal;
+  } cases[] = {{"my trip.log\nnext\n", "my trip.log", true}, {"trip.log\r\n", "trip.log", true},
+               {"\n", "", true}, {"", "", true}, {"trip.log\n", "", false}};
   for (const auto& c : cases) {
-    Terminal t(c.typed);
-    EXPECT_EQ(t.ui.ChooseLogFile(), c.path);
-    EXPECT_EQ(t.Written(), "GPSログ: ");
-    EXPECT_FALSE(t.ui.CouldNotAsk());
+    Terminal t(c.typed, true, c.inIsTerminal);
+    EXPECT_EQ(t.ui.ChooseLogFile(), c.path) << c.typed;
+    EXPECT_EQ(t.Written(), c.inIsTerminal ? "GPSログ: " : "");
+    EXPECT_EQ(t.ui.CouldNotAsk(), !c.inIsTerminal);
   }
-}
-
-TEST(ConsoleFrontEnd, WithoutATerminalNothingIsAsked) {
-  Terminal t("trip.log\n", true, /*inIsTerminal=*/false);
-  EXPECT_EQ(t.ui.ChooseLogFile(), "");
-  EXPECT_TRUE(t.ui.CouldNotAsk());
-  EXPECT_EQ(t.Written(), "");
 }
 
 }  // namespace

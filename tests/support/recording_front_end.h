@@ -13,25 +13,17 @@ class RecordingFrontEnd : public FrontEnd {
   struct Message {
     std::string text;
     std::string title;  // as shown: kAppTitle when none was given
-    bool operator==(const Message&) const = default;
   };
 
-  void ShowProgressWindow() override {
-    windowShown = true;
-    events.push_back("show");
-  }
-  void CloseProgressWindow() override {
-    windowShown = false;
-    events.push_back("close");
-  }
+  void ShowProgressWindow() override { events.push_back("show"); }
+  void CloseProgressWindow() override { events.push_back("close"); }
   void SetProgress(std::string_view text) override {
     progress.emplace_back(text);
     events.push_back("progress:" + std::string(text));
   }
   void ShowMessage(std::string_view text, std::string_view title) override {
-    Message m{std::string(text), std::string(title.empty() ? kAppTitle : title)};
-    events.push_back("message:" + m.title + ":" + m.text);
-    messages.push_back(std::move(m));
+    messages.push_back({std::string(text), std::string(title.empty() ? kAppTitle : title)});
+    events.push_back("message:" + messages.back().title + ":" + messages.back().text);
   }
   std::string ChooseLogFile() override {
     events.push_back("choose");
@@ -39,7 +31,6 @@ class RecordingFrontEnd : public FrontEnd {
   }
 
   std::string chooserAnswer;
-  bool windowShown = false;
   std::vector<std::string> progress;
   std::vector<Message> messages;
   std::vector<std::string> events;  // every call in order

@@ -1,9 +1,10 @@
 #pragma once
 // A fresh folder under the system's temporary folder, removed with everything in it.
+#include <stdlib.h>
+
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
-#include <stdlib.h>
 #include <string>
 #include <string_view>
 
@@ -17,9 +18,8 @@ class TempDir {
     path_ = pattern;
   }
   ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ignored);
+    std::error_code ignored;  // a test may have taken permissions away
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(path_, ignored);
   }
   TempDir(const TempDir&) = delete;
@@ -30,10 +30,8 @@ class TempDir {
 
   // Writes `bytes` to `name` in this folder and returns its full path.
   std::string Write(std::string_view name, std::string_view bytes) const {
-    std::string full = File(name);
-    std::ofstream out(full, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return full;
+    std::ofstream(File(name), std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return File(name);
   }
 
  private:
