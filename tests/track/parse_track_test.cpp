@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "track/great_circle.h"
+#include "track/utc_offset.h"
 #include "track_test_support.h"
 
 namespace routelet {
@@ -30,11 +32,6 @@ struct Rmc {
 
 std::string Gga(const std::string& altitude, const std::string& talker = "GP") {
   return "$" + talker + "GGA,150928,3539.1234,N,13945.6789,E,1,08,1.0," + altitude + ",M,,M,,";
-}
-
-// A point on the equator at longitude `lng` (dddmm.mmmm east), at `time` on 2011-11-05.
-std::string OnEquator(const char* time, const char* lng) {
-  return Rmc{.time = time, .lat = "0000.0000", .lng = lng};
 }
 
 class ParseTrackTest : public ::testing::Test {
@@ -75,10 +72,12 @@ TEST_F(ParseTrackTest, WorkedExample) {
   EXPECT_EQ(summary.AvgSpeed, 0);
 }
 
-TEST_F(ParseTrackTest, TimedFieldsGiveWholeSecondsAndTheFraction) {
+// Each form follows the worked example (at another place, so it repeats no fix). An untimed
+// record has Unix time 0, the latest timed text, and leaves the span alone.
+TEST_F(ParseTrackTest, TimeAndDateFields) {
   const struct {
     const char *time, *date;
-    std::int64_t unixTime;
+    std::int64_t unixTime;  // 0: untimed
     double fraction;
     const char* localText;
   } cases[] = {
@@ -91,32 +90,23 @@ TEST_F(ParseTrackTest, TimedFieldsGiveWholeSecondsAndTheFraction) {
       // Past the 32-bit range of Unix time.
       {"031408", "190138", 2147483648, 0, "2038/01/19 12:14:08"},
       {"000000", "010140", 2208988800, 0, "2040/01/01 09:00:00"},
+      {"", "051111", 0, 0, kWorkedLocalText},        {"150928.", "051111", 0, 0, kWorkedLocalText},
+      {"15092", "051111", 0, 0, kWorkedLocalText},   {"1509281", "051111", 0, 0, kWorkedLocalText},
+      {"150928.5x", "051111", 0, 0, kWorkedLocalText}, {"15:09:28", "051111", 0, 0, kWorkedLocalText},
+      {"150928", "", 0, 0, kWorkedLocalText},        {"150928", "51111", 0, 0, kWorkedLocalText},
+      {"150928", "0511111", 0, 0, kWorkedLocalText},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.time) + " " + c.date);
-    ASSERT_EQ(Parse({Rmc{.time = c.time, .date = c.date}}), 1u);
-    EXPECT_EQ(records[0].UnixTime, c.unixTime);
-    EXPECT_DOUBLE_EQ(records[0].Fraction, c.fraction);
-    EXPECT_EQ(records[0].TimeText, c.localText);
-    EXPECT_EQ(summary.MaxTime, c.unixTime);
+    ASSERT_EQ(Parse({Rmc{}, Rmc{.time = c.time, .lat = "3540.0000", .date = c.date}}), 2u);
+    EXPECT_EQ(records[1].UnixTime, c.unixTime);
+    EXPECT_DOUBLE_EQ(records[1].Fraction, c.fraction);
+    EXPECT_EQ(records[1].TimeText, c.localText);
+    const std::int64_t t = c.unixTime == 0 ? kWorkedUnixTime : c.unixTime;
+    EXPECT_EQ(summary.MinTime, std::min(t, kWorkedUnixTime));
+    EXPECT_EQ(summary.MaxTime, std::max(t, kWorkedUnixTime));
   }
-}
-
-TEST_F(ParseTrackTest, OtherTimeFormsMakeUntimedRecordsWithTheLatestTimedText) {
-  const std::pair<const char*, const char*> untimed[] = {
-      {"", "051111"},          {"150928.", "051111"}, {"15092", "051111"},
-      {"1509281", "051111"},   {"150928.5x", "051111"}, {"15:09:28", "051111"},
-      {"150928", ""},          {"150928", "51111"},   {"150928", "0511111"},
-  };
-  for (const auto& [time, date] : untimed) {
-    SCOPED_TRACE(std::string(time) + " " + date);
-    ASSERT_EQ(Parse({Rmc{}, Rmc{.time = time, .lat = "3540.0000", .date = date}}), 2u);
-    EXPECT_EQ(records[1].UnixTime, 0);
-    EXPECT_EQ(records[1].TimeText, kWorkedLocalText);
-    EXPECT_EQ(summary.MinTime, kWorkedUnixTime);
-    EXPECT_EQ(summary.MaxTime, kWorkedUnixTime);
-  }
-  // With no timed record before it: day serial 0 in local time.
+  // With no timed record before it: day serial 0 in local time, and the span stays empty.
   ASSERT_EQ(Parse({Rmc{.time = ""}}), 1u);
   EXPECT_EQ(records[0].TimeText, "1899/12/30 09:00:00");
   EXPECT_EQ(summary.MinTime, TrackSummary::kEmptyMinTime);
@@ -184,71 +174,53 @@ TEST_F(ParseTrackTest, EveryTalkerCountsButTheSameFixTwiceIsOnePoint) {
   EXPECT_EQ(Parse({Rmc{}, Rmc{.time = "150929"}}), 2u);
 }
 
+// Points on the equator. A speed is the distance between the point's neighbours (its one
+// neighbour at an end) over the time between them; it is 0 when either is untimed or time does
+// not move forward. The average is the whole distance over the first to the last timed point.
 TEST_F(ParseTrackTest, DistancesAddUpAndSpeedsAreCentred) {
-  ASSERT_EQ(Parse({OnEquator("120000", "00000.0000"), OnEquator("130000", "00100.0000"),
-                   OnEquator("150000", "00300.0000")}),
-            3u);
-  EXPECT_EQ(records[0].Dist, 0);
-  EXPECT_DOUBLE_EQ(records[1].Dist, 111.111111111099);
-  EXPECT_DOUBLE_EQ(records[2].Dist, 111.111111111099 + GreatCircleKm(0, 1, 0, 3));
-  EXPECT_EQ(summary.TotalDist, records[2].Dist);
-  EXPECT_DOUBLE_EQ(records[0].Speed, records[1].Dist * 3600 / 3600);
-  EXPECT_DOUBLE_EQ(records[1].Speed, records[2].Dist * 3600 / 10800);
-  EXPECT_DOUBLE_EQ(records[2].Speed, (records[2].Dist - records[1].Dist) * 3600 / 7200);
-  EXPECT_DOUBLE_EQ(summary.AvgSpeed, records[2].Dist * 3600 / 10800);
-}
-
-TEST_F(ParseTrackTest, FractionsOfASecondTimeTheSpeeds) {
-  // 5 Hz: 0.2 s between fixes, across a whole second.
-  ASSERT_EQ(Parse({OnEquator("120000.6", "00000.0000"), OnEquator("120000.8", "00000.0100"),
-                   OnEquator("120001.0", "00000.0200")}),
-            3u);
-  EXPECT_EQ(records[2].UnixTime, records[0].UnixTime + 1);
-  EXPECT_NEAR(records[0].Speed, records[1].Dist * 3600 / 0.2, 1e-6);
-  EXPECT_NEAR(records[1].Speed, records[2].Dist * 3600 / 0.4, 1e-6);
-  EXPECT_NEAR(summary.AvgSpeed, records[2].Dist * 3600 / 0.4, 1e-6);
-  EXPECT_GT(records[1].Speed, 300);  // 18.5 m in 0.2 s
-}
-
-TEST_F(ParseTrackTest, SpeedsWithoutAForwardTimeDifferenceAreZero) {
-  // Two fixes of the same second, and a clock that steps back.
-  for (const char* second : {"120000", "115950"}) {
-    SCOPED_TRACE(second);
-    ASSERT_EQ(Parse({OnEquator("120000", "00000.0000"), OnEquator(second, "00001.0000")}), 2u);
-    EXPECT_GT(records[1].Dist, 1);
-    EXPECT_EQ(records[0].Speed, 0);
-    EXPECT_EQ(records[1].Speed, 0);
-    EXPECT_EQ(summary.AvgSpeed, 0);
-    EXPECT_EQ(summary.MinTime, records[1].UnixTime);
+  struct Span {
+    int from, to;
+    double seconds;  // 0: no speed
+  };
+  const struct {
+    const char* what;
+    std::vector<std::pair<const char*, const char*>> points;  // time, longitude (dddmm.mmmm)
+    std::vector<Span> speeds;
+    Span average;
+  } cases[] = {
+      {"hourly fixes", {{"120000", "00000.0000"}, {"130000", "00100.0000"}, {"150000", "00300.0000"}},
+       {{0, 1, 3600}, {0, 2, 10800}, {1, 2, 7200}}, {0, 2, 10800}},
+      {"5 Hz across a whole second", {{"120000.6", "00000.0000"}, {"120000.8", "00000.0100"}, {"120001.0", "00000.0200"}},
+       {{0, 1, 0.2}, {0, 2, 0.4}, {1, 2, 0.2}}, {0, 2, 0.4}},
+      {"two fixes of one second", {{"120000", "00000.0000"}, {"120000", "00001.0000"}}, {{}, {}}, {}},
+      {"a clock stepping back", {{"120000", "00000.0000"}, {"115950", "00001.0000"}}, {{}, {}}, {}},
+      {"untimed neighbours", {{"", "00000.0000"}, {"120000", "00001.0000"}, {"", "00002.0000"}, {"120200", "00003.0000"},
+                              {"", "00004.0000"}},
+       {{}, {}, {1, 3, 120}, {}, {}}, {0, 4, 120}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::string> sentences;
+    for (const auto& [time, lng] : c.points) sentences.push_back(Rmc{.time = time, .lat = "0000.0000", .lng = lng});
+    ASSERT_EQ(Parse(sentences), c.points.size());
+    const auto kmh = [&](const Span& s) { return s.seconds == 0 ? 0 : (records[s.to].Dist - records[s.from].Dist) * 3600 / s.seconds; };
+    EXPECT_EQ(records[0].Dist, 0);
+    for (std::size_t i = 1; i < records.size(); ++i) {
+      EXPECT_DOUBLE_EQ(records[i].Dist, records[i - 1].Dist + GreatCircleKm(0, records[i - 1].Lng, 0, records[i].Lng));
+    }
+    for (std::size_t i = 0; i < records.size(); ++i) EXPECT_NEAR(records[i].Speed, kmh(c.speeds[i]), 1e-6) << i;
+    EXPECT_EQ(summary.TotalDist, records.back().Dist);
+    EXPECT_NEAR(summary.AvgSpeed, kmh(c.average), 1e-6);
   }
 }
 
-TEST_F(ParseTrackTest, UntimedRecordsGiveNoSpeedToTheirNeighbours) {
-  ASSERT_EQ(Parse({OnEquator("", "00000.0000"), OnEquator("120000", "00001.0000"),
-                   OnEquator("", "00002.0000"), OnEquator("120200", "00003.0000"),
-                   OnEquator("", "00004.0000")}),
-            5u);
-  // An untimed record between two timed ones is timed through them; the others have no speed.
-  EXPECT_DOUBLE_EQ(records[2].Speed, (records[3].Dist - records[1].Dist) * 3600 / 120);
-  for (int i : {0, 1, 3, 4}) EXPECT_EQ(records[i].Speed, 0) << i;
-  // The average runs from the first timed record to the last, over the whole distance.
-  EXPECT_DOUBLE_EQ(summary.AvgSpeed, summary.TotalDist * 3600 / 120);
-}
-
-TEST_F(ParseTrackTest, NoRecordsGiveZeroTotalsAndTheSpanIsOnlyWidened) {
+TEST_F(ParseTrackTest, NoRecordsGiveZeroTotals) {
   summary.TotalDist = 5;
   summary.AvgSpeed = 7;
-  records.resize(3);
   EXPECT_EQ(Parse({Gga("12.0"), "$GPRMC,,V,,,,,,,,,,N*53"}), 0u);
   EXPECT_EQ(summary.TotalDist, 0);
   EXPECT_EQ(summary.AvgSpeed, 0);
   EXPECT_EQ(summary.MinTime, TrackSummary::kEmptyMinTime);
-  ASSERT_EQ(Parse({Rmc{}}), 1u);
-  summary.MinTime = 1000;
-  summary.MaxTime = 3000000000;
-  ASSERT_EQ(ParseTrack(list, records, summary), 1u);
-  EXPECT_EQ(summary.MinTime, 1000);
-  EXPECT_EQ(summary.MaxTime, 3000000000);
 }
 
 // Each fix gets the offset of its own instant, across the change to summer time.
@@ -261,6 +233,91 @@ TEST_F(ParseTrackTest, LocalTimesFollowTheZonesDaylightSavingRules) {
   const char* expected[] = {"2024/01/15 13:00:00", "2024/07/15 14:00:00", "2024/03/31 01:59:59",
                             "2024/03/31 03:00:00", "2024/03/31 03:00:00"};
   for (int i = 0; i < 5; ++i) EXPECT_EQ(records[i].TimeText, expected[i]) << i;
+}
+
+// Expected values follow the ten-decimal pi, not true geodesy: a quarter of the equator is
+// exactly 10000 km. Steps shorter than about 2.85 m, where the cosine of the angle says
+// nothing precise, are measured from the chord, so a slow 1 Hz track keeps its length.
+TEST(GreatCircleKm, GivesTheDistanceOfTheSphereBothWays) {
+  const struct {
+    const char* what;
+    double lat1, lng1, lat2, lng2, km;
+    double tolerance = 0;  // km; 0 asks for the same double, give or take the last bits
+  } cases[] = {
+      {"same point", 35.6812, 139.7671, 35.6812, 139.7671, 0},
+      {"2.8 m apart, from the chord", 35, 139, 35.000025, 139, 0.0025 * 20000 / 18000, 1e-9},
+      {"30 cm apart, from the chord", 35, 139, 35, 139.0000033, 0.0000033 * 20000 / 180 * 0.8191520442889918, 1e-9},
+      {"3.3 m apart, from the cosine", 35, 139, 35.00003, 139, 0.003332405292697924},
+      {"one degree of the equator", 0, 0, 0, 1, 111.111111111099},
+      {"a quarter of the equator", 0, 0, 0, 90, 10000},
+      {"cosine below the lower bound", 0, 0, 0, 90.0000000026, 10000},
+      {"opposite points", 0, 0, 0, 180, 20000, 1e-6},
+      {"2 m short of opposite", 0, 0, 0.00002, 180, 20000 - 0.00002 * 20000 / 180, 1e-6},
+      {"Tokyo to Osaka", 35.6812, 139.7671, 34.7025, 135.4959, 402.75450582076144},
+      {"across the date line", -45.5, 179.9, -45.5, -179.9, 15.575758208178971},
+  };
+  for (const auto& c : cases) {
+    const double km = GreatCircleKm(c.lat1, c.lng1, c.lat2, c.lng2);
+    EXPECT_NEAR(km, c.km, c.tolerance == 0 ? 1e-15 * c.km : c.tolerance) << c.what;
+    EXPECT_EQ(GreatCircleKm(c.lat2, c.lng2, c.lat1, c.lng1), km) << c.what;
+  }
+}
+
+constexpr std::int64_t kJanuary2024 = 1705320000;         // 2024-01-15 12:00:00 UTC
+constexpr std::int64_t kJuly2024 = 1721044800;            // 2024-07-15 12:00:00 UTC
+constexpr std::int64_t kBerlinSpring2024 = 1711846800;    // 2024-03-31 01:00:00 UTC, to summer time
+constexpr std::int64_t kBerlinAutumn2024 = 1729990800;    // 2024-10-27 01:00:00 UTC, to winter time
+constexpr std::int64_t kLordHoweSpring2024 = 1728142200;  // 2024-10-05 15:30:00 UTC, +10:30 to +11
+constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();  // no calendar holds it
+
+TEST(GetUtcOffsetMinutes, GivesTheOffsetInEffectAtTheInstant) {
+  const struct {
+    const char* zone;
+    std::int64_t unixTime;
+    std::int32_t minutes;
+  } cases[] = {
+      {"Europe/Berlin", kBerlinSpring2024 - 1, 60},  {"Europe/Berlin", kBerlinSpring2024, 120},
+      {"Europe/Berlin", kBerlinAutumn2024 - 1, 120}, {"Europe/Berlin", kBerlinAutumn2024, 60},
+      {"America/New_York", kJanuary2024, -300},      {"Asia/Kolkata", kJanuary2024, 330},
+      {"Asia/Tokyo", kNever, 0},
+  };
+  for (const auto& c : cases) {
+    testing::ScopedTimeZone zone(c.zone);
+    EXPECT_EQ(GetUtcOffsetMinutes(c.unixTime), c.minutes) << c.zone << " at " << c.unixTime;
+  }
+}
+
+// The cache is asked for every second of a window around a change of offset, forwards or
+// backwards, and must agree with the library each time with few lookups of its own; it must
+// also follow jumps between seasons.
+TEST(UtcOffsetCache, AgreesWithTheLibrary) {
+  const struct {
+    const char* zone;
+    std::int64_t change;
+    bool backwards;
+  } cases[] = {
+      {"Europe/Berlin", kBerlinSpring2024, false},       {"Europe/Berlin", kBerlinAutumn2024, false},
+      {"Europe/Berlin", kBerlinSpring2024, true},        {"Australia/Lord_Howe", kLordHoweSpring2024, false},
+      {"Australia/Lord_Howe", kLordHoweSpring2024, true},
+  };
+  constexpr std::int64_t kWindow = 3 * 3600;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.zone) + (c.backwards ? " backwards" : " forwards"));
+    testing::ScopedTimeZone zone(c.zone);
+    UtcOffsetCache cache;
+    int wrong = 0;
+    for (std::int64_t step = 0; step <= 2 * kWindow; ++step) {
+      const std::int64_t t = c.backwards ? c.change + kWindow - step : c.change - kWindow + step;
+      if (cache.OffsetAt(t) != GetUtcOffsetMinutes(t)) ++wrong;
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_LT(cache.lookups(), 100);  // 21,601 questions: a handful of stretches, a dozen halvings each
+  }
+  testing::ScopedTimeZone zone("America/New_York");
+  UtcOffsetCache cache;
+  for (const auto& [t, minutes] : {std::pair{kJanuary2024, -300}, {kJuly2024, -240}, {kJanuary2024 + 1, -300}, {kNever, 0}}) {
+    EXPECT_EQ(cache.OffsetAt(t), minutes) << t;
+  }
 }
 
 }  // namespace
