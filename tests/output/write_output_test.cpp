@@ -39,10 +39,17 @@ TEST(OutputPathFor, ReplacesTheFileNamesExtension) {
   for (const auto& [log, page] : cases) EXPECT_EQ(OutputPathFor(log), page) << log;
 }
 
+// Overlong forms, surrogates, code points past U+10FFFF, cut sequences and Shift_JIS bytes
+// are each replaced by U+FFFD (once per byte that cannot start or continue a character).
 TEST(ToUtf8Bytes, KeepsValidUtf8AndRepairsTheRest) {
-  EXPECT_EQ(ToUtf8Bytes("aé日\xF0\x9F\x98\x80"), "aé日\xF0\x9F\x98\x80");
-  EXPECT_EQ(ToUtf8Bytes("IMG\xFF.jpg"), "IMG\xEF\xBF\xBD.jpg");
-  EXPECT_EQ(ToUtf8Bytes(""), " ");
+  const std::string r = "\xEF\xBF\xBD";
+  const std::pair<std::string, std::string> cases[] = {
+      {"plain ASCII, longer than eight bytes", "plain ASCII, longer than eight bytes"},
+      {"aé日\xF0\x9F\x98\x80", "aé日\xF0\x9F\x98\x80"}, {"", " "},
+      {"IMG\xFF.jpg", "IMG" + r + ".jpg"}, {"\x80", r}, {"\xC0\xAF", r + r}, {"\xED\xA0\x80", r + r + r},
+      {"\xF4\x90\x80\x80", r + r + r + r}, {"abcdefgh\xE6\x97", "abcdefgh" + r + r}, {"\x83\x65", r + "e"},
+  };
+  for (const auto& [text, bytes] : cases) EXPECT_EQ(ToUtf8Bytes(text), bytes) << text;
 }
 
 TEST(WriteOutputFile, ReplacesAnEarlierLongerPageWhole) {

@@ -38,54 +38,18 @@ TEST(ToInt, RoundsTiesToEvenAndRefusesWhatDoesNotFit) {
   EXPECT_EQ(ToInt64(-9223372036854775808.0), std::numeric_limits<std::int64_t>::min());
 }
 
-TEST(DateFromParts, CarriesMonthsAndDaysIntoNeighbours) {
-  const struct {
-    std::int64_t year, month, day;
-    const char* expected;  // the date text of that midnight
-  } cases[] = {
-      {1970, 1, 1, "1970/01/01 00:00:00"},
-      {2011, 13, 1, "2012/01/01 00:00:00"},  // month 13 is January of the next year
-      {2011, 0, 1, "2010/12/01 00:00:00"},   // month 0 is December of the year before
-      {2012, 3, 0, "2012/02/29 00:00:00"},   // day 0 is the last day of the month before
-      {2011, 1, 32, "2011/02/01 00:00:00"},
-      {2000, 0, 0, "1999/11/30 00:00:00"},   // an all-zero date field
-      {2000, -13, 1, "1998/11/01 00:00:00"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(DateText(DateFromParts(c.year, c.month, c.day)), c.expected) << c.year << "-" << c.month << "-" << c.day;
-  }
+// Day serial 0 is 1899-12-30; month and day numbers out of range carry (the track's dates show
+// that: parse_track_test.cpp), and a date text is rounded to the nearest second.
+TEST(DateText, CountsDaysFrom1899AndRoundsToTheNearestSecond) {
   EXPECT_EQ(DateFromParts(1970, 1, 1), kUnixEpochSerial);
-  EXPECT_EQ(DateFromParts(1899, 12, 30), 0.0);
-  EXPECT_EQ(TimeFromParts(12, 0, 0), 0.5);
-  EXPECT_EQ(DateText(DateFromParts(2011, 11, 5) + TimeFromParts(24, 0, 1)), "2011/11/06 00:00:01");
-}
-
-TEST(DateText, RoundsToTheNearestSecond) {
-  const DaySerial noon = DateFromParts(2011, 11, 5) + 0.5;
+  EXPECT_EQ(*ParseDateText("2011/11/05 12:34:56"), 40852.0 + 45296.0 / 86400.0);
+  const DaySerial noon = DateFromParts(2011, 11, 5) + TimeFromParts(12, 0, 0);
   const double second = 1.0 / 86400;
   EXPECT_EQ(DateText(noon - 0.4 * second), "2011/11/05 12:00:00");  // just below a full second
   EXPECT_EQ(DateText(noon + 0.6 * second), "2011/11/05 12:00:01");
   EXPECT_EQ(DateText(DateFromParts(2011, 11, 6) - 0.3 * second), "2011/11/06 00:00:00");
   EXPECT_EQ(DateText(-0.25), "1899/12/29 18:00:00");
   EXPECT_EQ(DateText(1e300), "");  // no calendar date
-}
-
-TEST(ParseDateText, AcceptsOnlyRealDatesAndTimes) {
-  const std::pair<std::string_view, const char*> cases[] = {  // nullptr: does not convert
-      {"2011/11/05", "2011/11/05 00:00:00"},         {"2012/02/29 00:00:00", "2012/02/29 00:00:00"},
-      {"2011/1/5 1:2:3", "2011/01/05 01:02:03"},     {"2011/02/29 00:00:00", nullptr},
-      {"2011/13/01 00:00:00", nullptr},              {"2011/11/00 00:00:00", nullptr},
-      {"2011/11/05 24:00:00", nullptr},              {"2011/11/05 12:60:00", nullptr},
-      {"2011/11/05 12:00:60", nullptr},              {"0000/00/00 00:00:00", nullptr},
-      {"    /  /     :  :  ", nullptr},              {"2011/11/05 12:34", nullptr},
-      {"2011/11/05 12:34:56x", nullptr},             {std::string_view("2011/11/05 12:34:5\0", 19), nullptr},
-      {"11/11/05", nullptr},                         {"", nullptr},
-  };
-  for (const auto& [text, expected] : cases) {
-    const auto serial = ParseDateText(text);
-    EXPECT_EQ(serial ? DateText(*serial) : "none", expected ? expected : "none") << text;
-  }
-  EXPECT_EQ(*ParseDateText("2011/11/05 12:34:56"), 40852.0 + 45296.0 / 86400.0);
 }
 
 TEST(NumberText, RoundsHalfAwayFromZeroOnTheShortestDecimal) {

@@ -1,8 +1,9 @@
-// Text helpers: replacing, splitting, escaping, decoding and UTF-8/UTF-16 measures.
+// Text helpers: replacing, splitting, decoding, UTF-16 lengths and paths. Escaping is checked
+// through the page's placeholders (photo_list_test.cpp, page_text_test.cpp).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "runtime/escape.h"
+#include "runtime/files.h"
 #include "runtime/text_file.h"
 #include "runtime/text_helpers.h"
 #include "runtime/utf16.h"
@@ -44,15 +45,6 @@ TEST(SplitFields, GivesOnePieceMoreThanDelimitersIntoTheCallersVector) {
   EXPECT_THAT(pieces, ElementsAre("x", "y"));
 }
 
-TEST(Escape, MarkupCharactersAndBracketsBecomeReferencesAndLinksKeepOnlyUnreservedBytes) {
-  EXPECT_EQ(HtmlEscape("plain 旅.jpg"), "plain 旅.jpg");
-  EXPECT_EQ(HtmlEscape("<a href=\"x\">'&'</a>"), "&lt;a href=&quot;x&quot;&gt;&#39;&amp;&#39;&lt;/a&gt;");
-  EXPECT_EQ(HtmlEscape("[filename]&amp;"), "&#91;filename&#93;&amp;amp;");
-  EXPECT_EQ(UrlPathSegmentEscape("IMG_0001-a.b~c.JPG"), "IMG_0001-a.b~c.JPG");
-  EXPECT_EQ(UrlPathSegmentEscape("a b#c?d%e/f\\g\"<'>[]"), "a%20b%23c%3Fd%25e%2Ff%5Cg%22%3C%27%3E%5B%5D");
-  EXPECT_EQ(UrlPathSegmentEscape("旅"), "%E6%97%85");
-}
-
 TEST(DecodeText, KeepsUtf8ReadsShiftJisAndReplacesTheRest) {
   const std::pair<std::string, std::string> cases[] = {
       {"\xEF\xBB\xBF*body\r\n日本", "*body\r\n日本"},  // a UTF-8 byte-order mark is dropped
@@ -63,40 +55,23 @@ TEST(DecodeText, KeepsUtf8ReadsShiftJisAndReplacesTheRest) {
       {"a\xFF" "b", "a\xEF\xBF\xBD" "b"},
       {"a\x83", "a\xEF\xBF\xBD"},                      // a lead byte cut off at the end
       {"\x85\x40\x83\x65", "\xEF\xBF\xBD@テ"},         // an unassigned pair
+      {"\x83\xBF\x81\x98", "α§"},                       // two-byte UTF-8
   };
   for (const auto& [bytes, text] : cases) EXPECT_EQ(DecodeText(bytes), text) << bytes;
 }
 
-TEST(LineReader, EndsLinesAtCrLfOrALoneCr) {
-  const auto lines = [](std::string_view text) {
-    std::vector<std::string> out;
-    LineReader reader(text);
-    for (std::string_view line; reader.Next(line);) out.emplace_back(line);
-    return out;
-  };
-  EXPECT_THAT(lines(""), ElementsAre());
-  EXPECT_THAT(lines("a\r\nb"), ElementsAre("a", "b"));
-  EXPECT_THAT(lines("a\rb\r"), ElementsAre("a", "b"));
-  EXPECT_THAT(lines("a\nb\nc"), ElementsAre("a\nb\nc"));  // a lone LF stays in the line
-  EXPECT_THAT(lines("\r\n\r\nx"), ElementsAre("", "", "x"));
-  EXPECT_THAT(lines("a\r\r\nb"), ElementsAre("a", "", "b"));
-}
-
-TEST(Utf8AndUtf16, MeasureCutValidateAndWrite) {
+// Lengths in UTF-16 code units decide whether an NMEA time field has its six digits.
+TEST(Utf16Length, CountsCodeUnits) {
   EXPECT_EQ(Utf16Length("aé日"), 3u);
   EXPECT_EQ(Utf16Length("\xF0\x9F\x98\x80"), 2u);  // U+1F600 needs a surrogate pair
-  EXPECT_EQ(Utf16Left("日本語", 2), "日本");
-  EXPECT_EQ(Utf16Left("abc", 10), "abc");
-  EXPECT_EQ(Utf16Left("a\xF0\x9F\x98\x80", 2), "a");  // half a pair is not taken
-  EXPECT_TRUE(IsValidUtf8("plain ASCII text that is longer than eight bytes, 日本語 \xF0\x9F\x98\x80"));
-  for (const char* bad : {"\x80", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE6\x97",
-                          "abcdefgh\xFF", "\x83\x65\x83\x93"}) {
-    EXPECT_FALSE(IsValidUtf8(bad)) << bad;
-  }
-  EXPECT_EQ(SanitizeUtf8("a\xFF" "b\xE6\x97"), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD");
-  std::string out;
-  for (char32_t cp : {U'\x7F', U'\x80', U'\x7FF', U'\x800', U'\x1F600', U'\xD800'}) AppendUtf8(out, cp);
-  EXPECT_EQ(out, "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xF0\x9F\x98\x80\xEF\xBF\xBD");
+}
+
+TEST(Paths, SplitAtTheLastSlashAndFindTheProgram) {
+  EXPECT_EQ(DirectoryOf("/home/u/trip.log"), "/home/u");
+  EXPECT_EQ(DirectoryOf("trip.log"), ".");
+  EXPECT_EQ(DirectoryOf("/trip.log"), "/");
+  EXPECT_EQ(JoinPath("/", "x.jpg"), "/x.jpg");
+  EXPECT_TRUE(PathExists(JoinPath(ProgramDirectory(), "routelet_runtime_tests")));
 }
 
 }  // namespace

@@ -29,6 +29,7 @@ TEST(ParseSections, CutsAtHeaderLinesByTheRules) {
       {"*x\r\n\r\n\r\na\r\n\r\nb\r\n\r\n", {"body", "x"}, {{"body", ""}, {"x", "a\r\n\r\nb\r\n"}}},  // leading empty lines only
       {"b\r\n*last", {"body", "last"}, {{"body", "b"}, {"last", ""}}},
       {"a\n*recordlist\nr", {"body"}, {{"body", "a\n*recordlist\nr"}}},  // LF alone does not end a line
+      {"a\rb\r\r\n*x\rc", {"body", "x"}, {{"body", "a\r\nb\r\n"}, {"x", "c"}}},  // CR alone does
       {"b\r\n*\r\ne", {"body", ""}, {{"body", "b"}, {"", "e"}}},         // the empty name is a name too
       // Only an asterisk in the first column starts a section; the name keeps its blanks.
       {"a\r\n *x\r\n＊y\r\n*recordlist \r\nr", {"body", "recordlist "},
