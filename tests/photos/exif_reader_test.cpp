@@ -45,7 +45,8 @@ std::string Patched(ByteOrder order, std::size_t at, std::uint32_t value, bool w
   return Jpeg({ExifSegment(tiff)});
 }
 
-// Each photo is read from memory and from a file, and both must give the expected date.
+// Each photo is read from memory and from a file, and both must give the expected date; no
+// read may reach outside the bytes, whatever the offsets and counts in them say.
 TEST(ExifDate, LayoutsAndHostileFields) {
   const std::string exif = ExifSegment(CameraTiff(kLE, kModified, kCaptured));
   const std::string soi = "\xFF\xD8";
@@ -88,8 +89,11 @@ TEST(ExifDate, LayoutsAndHostileFields) {
       {"APP0 and an XMP APP1 first", Jpeg({JfifSegment(), XmpSegment(), exif}), kCapturedSerial},
       {"a fill byte before the marker", Jpeg({"\xFF" + exif}), kCapturedSerial},
       {"the first two bytes untested", "AB" + exif + ImageData(), kCapturedSerial},
+      // The file is read through a window of 4096 bytes from the offset of the first read (2).
       {"large segments before the Exif block", Jpeg({JfifSegment(), Segment(0xE2, std::string(30000, 'i')),
                                                       Segment(0xED, std::string(9000, 'p')), exif}), kCapturedSerial},
+      {"a marker across the window's end", Jpeg({JfifSegment(), Segment(0xE2, std::string(4073, 'i')), exif}),
+       kCapturedSerial},
       {"IFD0 where the header says", Jpeg({ExifSegment(movedIfd0)}), kModifiedSerial},
       {"the first DateTime counts", Jpeg({ExifSegment(twoDateTimes)}), kModifiedSerial},
       {"the later Exif pointer wins", Jpeg({ExifSegment(twoPointers)}), kCapturedSerial},

@@ -24,12 +24,7 @@ std::string PhotoTakenAt(std::string_view exifDate) {
   return Jpeg({JfifSegment(), ExifSegment(CameraTiff(ByteOrder::kBig, "2020:01:01 00:00:00", exifDate))});
 }
 
-TrackSummary Span(std::int64_t minTime, std::int64_t maxTime) {
-  TrackSummary span;
-  span.MinTime = minTime;
-  span.MaxTime = maxTime;
-  return span;
-}
+TrackSummary Span(std::int64_t minTime, std::int64_t maxTime) { return {.MinTime = minTime, .MaxTime = maxTime}; }
 const TrackSummary kWideOpen = Span(std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max());
 
 class PhotoList : public ::testing::Test {

@@ -36,16 +36,10 @@ std::string Gga(const std::string& altitude, const std::string& talker = "GP") {
 
 class ParseTrackTest : public ::testing::Test {
  protected:
-  // Keeps the sentences as the log reader would (views into one buffer) and builds the track.
+  // Keeps the sentences as the log reader would (views, without line ends) and builds the track.
   std::size_t Parse(const std::vector<std::string>& sentences) {
-    list.buffer.clear();
-    list.lines.clear();
-    for (const std::string& sentence : sentences) list.buffer += sentence + "\r\n";
-    std::size_t start = 0;
-    for (const std::string& sentence : sentences) {
-      list.lines.emplace_back(list.buffer.data() + start, sentence.size());
-      start += sentence.size() + 2;
-    }
+    kept = sentences;
+    list.lines.assign(kept.begin(), kept.end());
     summary.ResetSpan();
     const std::size_t n = ParseTrack(list, records, summary);
     EXPECT_EQ(n, records.size());
@@ -53,6 +47,7 @@ class ParseTrackTest : public ::testing::Test {
   }
 
   testing::ScopedTimeZone tokyo{"Asia/Tokyo"};
+  std::vector<std::string> kept;
   LogLineList list;
   std::vector<TrackRecord> records;
   TrackSummary summary;

@@ -90,9 +90,11 @@ TEST_F(WindowTest, MessageBoxShowsTheTextAsGivenUnderTheGivenOrTheProgramTitle) 
   } cases[] = {
       {"template.datが見つかりません", "", "template.datが見つかりません", "Routelet"},
       {"template.datが正しく読みこめません", "エラー", "template.datが正しく読みこめません", "エラー"},
-      // printf-style sequences in a path are shown, not expanded; bytes that are not UTF-8 are replaced
+      // printf-style sequences in a path are shown, not expanded
       {"/tmp/100%s %d %n.logが見つかりません", "", "/tmp/100%s %d %n.logが見つかりません", "Routelet"},
-      {"/tmp/\x82\xA0.logが見つかりません", "", "/tmp/\xEF\xBF\xBD\xEF\xBF\xBD.logが見つかりません", "Routelet"},
+      // Each byte that is not UTF-8 (Shift_JIS, a cut sequence, a zero byte) becomes U+FFFD.
+      {"/tmp/\x82\xA0.log\xE3\x81", "", "/tmp/\xEF\xBF\xBD\xEF\xBF\xBD.log\xEF\xBF\xBD\xEF\xBF\xBD", "Routelet"},
+      {std::string("a\0b", 3), "", "a\xEF\xBF\xBD" "b", "Routelet"},
   };
   for (const auto& c : cases) {
     GtkWidget* box = CreateMessageBox(nullptr, c.text, c.title);
