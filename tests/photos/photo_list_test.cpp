@@ -67,19 +67,12 @@ TEST_F(PhotoList, ListsThePhotosOfTheSpanInNameOrder) {
 }
 
 // Placeholders are filled one after another: a file name holding "[time]" has it filled, one
-// holding "[id]" keeps it. Without a section each photo gives a bare line end. A capture time
-// is usable when it rounds (ties to even) to day 1 or later.
-TEST_F(PhotoList, SectionRulesAndCaptureTimesBeforeDayOne) {
+// holding "[id]" keeps it. Without a section each photo gives a bare line end.
+TEST_F(PhotoList, SectionRules) {
   dir.Write("[id][time].jpg", PhotoTakenAt("2000:01:01 09:00:00"));
   EXPECT_EQ(Build("[id][id] [file] [timestr]|[time]"), "11 [id] 946684800.jpg 2000/01/01 09:00:00| 946684800\r\n");
   EXPECT_EQ(Build(""), "\r\n");
   EXPECT_EQ(photos, 1);
-  std::filesystem::remove(dir.File("[id][time].jpg"));
-  dir.Write("a.jpg", PhotoTakenAt("1899:12:30 12:00:00"));  // day 0.5 rounds to 0
-  dir.Write("b.jpg", PhotoTakenAt("1899:12:30 12:00:01"));
-  dir.Write("c.jpg", PhotoTakenAt("1899:12:29 23:00:00"));
-  dir.Write("d.jpg", PhotoTakenAt("1899:12:31 00:00:00"));
-  EXPECT_EQ(Build("[file]"), "b.jpg\r\nd.jpg\r\n");
 }
 
 // Names that would break markup or a link, or smuggle script into the page, come out escaped

@@ -1,23 +1,49 @@
+// Building the track: positions, times, altitudes, distances and speeds; the distances on the
+// sphere and the UTC offsets the track uses; and the real receiver logs under tests/data/nmea
+// (see LICENSES.md there) read and built, with counts, times and distances worked out
+// separately from the files themselves.
 #include "track/parse_track.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <time.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "support/recording_front_end.h"
 #include "track/great_circle.h"
+#include "track/read_gps_log.h"
 #include "track/utc_offset.h"
-#include "track_test_support.h"
 
 namespace routelet {
 namespace {
 
+// Sets TZ (as the C library reads it) for the life of the object, then restores the old value.
+class ScopedTimeZone {
+ public:
+  explicit ScopedTimeZone(const char* zone) {
+    if (const char* old = getenv("TZ")) previous_ = old;
+    setenv("TZ", zone, 1);
+    tzset();
+  }
+  ~ScopedTimeZone() {
+    previous_ ? setenv("TZ", previous_->c_str(), 1) : unsetenv("TZ");
+    tzset();
+  }
+
+ private:
+  std::optional<std::string> previous_;
+};
+
 constexpr std::int64_t kWorkedUnixTime = 1320505768;  // 2011-11-05 15:09:28 UTC
 constexpr const char* kWorkedLocalText = "2011/11/06 00:09:28";
-constexpr double kWorkedLat = 35.652056666666667;
-constexpr double kWorkedLng = 139.761315;
 
 // A position sentence; by default the worked example.
 struct Rmc {
@@ -46,25 +72,32 @@ class ParseTrackTest : public ::testing::Test {
     return n;
   }
 
-  testing::ScopedTimeZone tokyo{"Asia/Tokyo"};
+  ScopedTimeZone tokyo{"Asia/Tokyo"};
   std::vector<std::string> kept;
   LogLineList list;
   std::vector<TrackRecord> records;
   TrackSummary summary;
 };
 
-TEST_F(ParseTrackTest, WorkedExample) {
-  ASSERT_EQ(Parse({Rmc{}}), 1u);
-  const TrackRecord& r = records[0];
-  EXPECT_EQ(r.UnixTime, kWorkedUnixTime);
-  EXPECT_EQ(r.TimeText, kWorkedLocalText);
-  EXPECT_DOUBLE_EQ(r.Lat, kWorkedLat);
-  EXPECT_DOUBLE_EQ(r.Lng, kWorkedLng);
-  EXPECT_EQ(r.Alt, 0);
-  EXPECT_EQ(summary.MinTime, kWorkedUnixTime);
-  EXPECT_EQ(summary.MaxTime, kWorkedUnixTime);
-  EXPECT_EQ(summary.TotalDist, 0);
-  EXPECT_EQ(summary.AvgSpeed, 0);
+// The worked example, and the hemisphere letters: only exactly "S" or "W" negates.
+TEST_F(ParseTrackTest, WorkedExampleInEveryHemisphere) {
+  const struct {
+    const char *ns, *ew;
+    double latSign, lngSign;
+  } cases[] = {{"N", "E", 1, 1}, {"S", "E", -1, 1}, {"N", "W", 1, -1}, {"s", "w", 1, 1}, {"S ", "W ", 1, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string("[") + c.ns + "] [" + c.ew + "]");
+    ASSERT_EQ(Parse({Rmc{.ns = c.ns, .ew = c.ew}}), 1u);
+    EXPECT_DOUBLE_EQ(records[0].Lat, c.latSign * 35.652056666666667);
+    EXPECT_DOUBLE_EQ(records[0].Lng, c.lngSign * 139.761315);
+    EXPECT_EQ(records[0].UnixTime, kWorkedUnixTime);
+    EXPECT_EQ(records[0].TimeText, kWorkedLocalText);
+    EXPECT_EQ(records[0].Alt, 0);
+    EXPECT_EQ(summary.MinTime, kWorkedUnixTime);
+    EXPECT_EQ(summary.MaxTime, kWorkedUnixTime);
+    EXPECT_EQ(summary.TotalDist, 0);
+    EXPECT_EQ(summary.AvgSpeed, 0);
+  }
 }
 
 // Each form follows the worked example (at another place, so it repeats no fix). An untimed
@@ -120,19 +153,6 @@ TEST_F(ParseTrackTest, FixSentencesCarryTheirAltitudeAsAFloat) {
                                             123.44999694824219, 123.44999694824219, -5.5}));
 }
 
-TEST_F(ParseTrackTest, OnlyExactlySOrWNegates) {
-  const struct {
-    const char *ns, *ew;
-    double latSign, lngSign;
-  } cases[] = {{"S", "E", -1, 1}, {"N", "W", 1, -1}, {"s", "w", 1, 1}, {"S ", "W ", 1, 1}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string("[") + c.ns + "] [" + c.ew + "]");
-    ASSERT_EQ(Parse({Rmc{.ns = c.ns, .ew = c.ew}}), 1u);
-    EXPECT_DOUBLE_EQ(records[0].Lat, c.latSign * kWorkedLat);
-    EXPECT_DOUBLE_EQ(records[0].Lng, c.lngSign * kWorkedLng);
-  }
-}
-
 TEST_F(ParseTrackTest, UnusablePositionSentencesAreSkippedAndChangeNothing) {
   const std::vector<std::string> unusable = {
       Rmc{.time = "170000", .status = "V"},  // no fix, though with coordinates
@@ -156,6 +176,10 @@ TEST_F(ParseTrackTest, UnusablePositionSentencesAreSkippedAndChangeNothing) {
     // No point was put between the two (a fix at 0, 0 would add thousands of km).
     EXPECT_NEAR(records[1].Dist, 1.6233, 1e-4);  // 0.8766 minutes of latitude
   }
+  // With no record at all the totals are 0.
+  summary.TotalDist = summary.AvgSpeed = 5;
+  EXPECT_EQ(Parse(unusable), 0u);
+  EXPECT_TRUE(summary.TotalDist == 0 && summary.AvgSpeed == 0 && summary.MinTime == TrackSummary::kEmptyMinTime);
 }
 
 TEST_F(ParseTrackTest, EveryTalkerCountsButTheSameFixTwiceIsOnePoint) {
@@ -209,18 +233,9 @@ TEST_F(ParseTrackTest, DistancesAddUpAndSpeedsAreCentred) {
   }
 }
 
-TEST_F(ParseTrackTest, NoRecordsGiveZeroTotals) {
-  summary.TotalDist = 5;
-  summary.AvgSpeed = 7;
-  EXPECT_EQ(Parse({Gga("12.0"), "$GPRMC,,V,,,,,,,,,,N*53"}), 0u);
-  EXPECT_EQ(summary.TotalDist, 0);
-  EXPECT_EQ(summary.AvgSpeed, 0);
-  EXPECT_EQ(summary.MinTime, TrackSummary::kEmptyMinTime);
-}
-
 // Each fix gets the offset of its own instant, across the change to summer time.
 TEST_F(ParseTrackTest, LocalTimesFollowTheZonesDaylightSavingRules) {
-  testing::ScopedTimeZone berlin("Europe/Berlin");
+  ScopedTimeZone berlin("Europe/Berlin");
   ASSERT_EQ(Parse({Rmc{.time = "120000", .date = "150124"}, Rmc{.time = "120000", .date = "150724"},
                    Rmc{.time = "005959", .date = "310324"}, Rmc{.time = "010000", .date = "310324"},
                    Rmc{.time = "", .lat = "3540.0000", .date = "310324"}}),
@@ -258,47 +273,26 @@ TEST(GreatCircleKm, GivesTheDistanceOfTheSphereBothWays) {
   }
 }
 
-constexpr std::int64_t kJanuary2024 = 1705320000;         // 2024-01-15 12:00:00 UTC
-constexpr std::int64_t kJuly2024 = 1721044800;            // 2024-07-15 12:00:00 UTC
-constexpr std::int64_t kBerlinSpring2024 = 1711846800;    // 2024-03-31 01:00:00 UTC, to summer time
-constexpr std::int64_t kBerlinAutumn2024 = 1729990800;    // 2024-10-27 01:00:00 UTC, to winter time
-constexpr std::int64_t kLordHoweSpring2024 = 1728142200;  // 2024-10-05 15:30:00 UTC, +10:30 to +11
-constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();  // no calendar holds it
-
-TEST(GetUtcOffsetMinutes, GivesTheOffsetInEffectAtTheInstant) {
-  const struct {
-    const char* zone;
-    std::int64_t unixTime;
-    std::int32_t minutes;
-  } cases[] = {
-      {"Europe/Berlin", kBerlinSpring2024 - 1, 60},  {"Europe/Berlin", kBerlinSpring2024, 120},
-      {"Europe/Berlin", kBerlinAutumn2024 - 1, 120}, {"Europe/Berlin", kBerlinAutumn2024, 60},
-      {"America/New_York", kJanuary2024, -300},      {"Asia/Kolkata", kJanuary2024, 330},
-      {"Asia/Tokyo", kNever, 0},
-  };
-  for (const auto& c : cases) {
-    testing::ScopedTimeZone zone(c.zone);
-    EXPECT_EQ(GetUtcOffsetMinutes(c.unixTime), c.minutes) << c.zone << " at " << c.unixTime;
-  }
-}
-
 // The cache is asked for every second of a window around a change of offset, forwards or
 // backwards, and must agree with the library each time with few lookups of its own; it must
-// also follow jumps between seasons.
+// also follow jumps between seasons, and give 0 for an instant no calendar holds. (Local times
+// across a change to summer time are checked through the track above.)
 TEST(UtcOffsetCache, AgreesWithTheLibrary) {
   const struct {
     const char* zone;
     std::int64_t change;
     bool backwards;
   } cases[] = {
-      {"Europe/Berlin", kBerlinSpring2024, false},       {"Europe/Berlin", kBerlinAutumn2024, false},
-      {"Europe/Berlin", kBerlinSpring2024, true},        {"Australia/Lord_Howe", kLordHoweSpring2024, false},
-      {"Australia/Lord_Howe", kLordHoweSpring2024, true},
+      {"Europe/Berlin", 1711846800, false},  // 2024-03-31 01:00:00 UTC, to summer time
+      {"Europe/Berlin", 1711846800, true},
+      {"Europe/Berlin", 1729990800, false},  // 2024-10-27 01:00:00 UTC, to winter time
+      {"Australia/Lord_Howe", 1728142200, false},  // 2024-10-05 15:30:00 UTC, +10:30 to +11
+      {"Australia/Lord_Howe", 1728142200, true},
   };
   constexpr std::int64_t kWindow = 3 * 3600;
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.zone) + (c.backwards ? " backwards" : " forwards"));
-    testing::ScopedTimeZone zone(c.zone);
+    ScopedTimeZone zone(c.zone);
     UtcOffsetCache cache;
     int wrong = 0;
     for (std::int64_t step = 0; step <= 2 * kWindow; ++step) {
@@ -308,11 +302,84 @@ TEST(UtcOffsetCache, AgreesWithTheLibrary) {
     EXPECT_EQ(wrong, 0);
     EXPECT_LT(cache.lookups(), 100);  // 21,601 questions: a handful of stretches, a dozen halvings each
   }
-  testing::ScopedTimeZone zone("America/New_York");
+  ScopedTimeZone zone("America/New_York");
   UtcOffsetCache cache;
-  for (const auto& [t, minutes] : {std::pair{kJanuary2024, -300}, {kJuly2024, -240}, {kJanuary2024 + 1, -300}, {kNever, 0}}) {
+  const std::int64_t january = 1705320000, july = 1721044800, never = std::numeric_limits<std::int64_t>::max();
+  for (const auto& [t, minutes] : {std::pair{january, -300}, {july, -240}, {january + 1, -300}, {never, 0}}) {
     EXPECT_EQ(cache.OffsetAt(t), minutes) << t;
   }
+}
+
+TEST(RealLogs, GiveTheExpectedSoundTracks) {
+  ScopedTimeZone zone("UTC");
+  const struct {
+    const char* file;
+    std::size_t keptLines, records;
+    std::int64_t firstTime, lastTime, maxTime;  // of the first and the last record; the span's end
+    const char* firstText;                      // in UTC
+    double minKm, maxKm;                        // the total distance lies in [minKm, maxKm]
+    double maxAlt;                              // metres, of the highest record
+  } facts[] = {
+      // Standing still: steps below 3 m count as none.
+      {"gprmc-integer-seconds-southern-garmin48-crlf.nmea", 14, 7, 991867988, 991868014, 991868014,
+       "2001/06/06 22:53:08", 0, 0, 14.7},
+      // 22 position sentences without a fix at start-up make no point.
+      {"gnrmc-rx210-void-startup-crlf.nmea", 123, 40, 1459708862, 1459708901, 1459708901,
+       "2016/04/03 18:41:02", 0, 0.031, 167.8},
+      // Every fix sentence has a wrong checksum: no altitude.
+      {"gpgga-bad-checksums-firefly-crlf.nmea", 46, 23, 1278550787, 1278550809, 1278550809,
+       "2010/07/08 00:59:47", 0, 0.003, 0},
+      // Each fix twice ($GPRMC and $GARMC): one point per fix.
+      {"garmc-gprmc-duplicate-talkers-telit-crlf.nmea", 40, 10, 1756960539, 1756960548, 1756960548,
+       "2025/09/04 04:35:39", 0, 0.001, 250.8},
+      // LF line ends, $IN talker, and time going back from 194124 to 194111.
+      {"inrmc-boat-time-backwards-humminbird-lf.nmea", 25, 17, 1158435661, 1158435679, 1158435683,
+       "2006/09/16 19:41:01", 0.075, 0.086, 268.5},
+      {"gnrmc-truncated-last-line-no-eol.nmea", 1, 1, 1615026967, 1615026967, 1615026967,
+       "2021/03/06 10:36:07", 0, 0, 0},
+      // Garbled, spliced and cut sentences: one fix survives.
+      {"gprmc-corrupt-lines-coldboot-gp320fw.nmea", 32, 1, 1554595425, 1554595425, 1554595425,
+       "2019/04/07 00:03:45", 0, 0, 460},
+      // An aircraft at about 240 km/h.
+      {"gprmc-1hz-aircraft-descent-head-crlf.nmea", 40, 7, 1490958084, 1490958090, 1490958090,
+       "2017/03/31 11:01:24", 0.39, 0.40, 2186},
+  };
+  const std::filesystem::path folder = std::filesystem::path(ROUTELET_TEST_DATA_DIR) / "nmea";
+  for (const auto& f : facts) {
+    SCOPED_TRACE(f.file);
+    testing::RecordingFrontEnd ui;
+    LogLineList lines;
+    std::vector<TrackRecord> records;
+    TrackSummary summary;
+    ASSERT_TRUE(ReadGpsLog((folder / f.file).string(), ui, lines));
+    EXPECT_TRUE(ui.messages.empty());
+    ParseTrack(lines, records, summary);
+    EXPECT_EQ(lines.size(), f.keptLines);
+    ASSERT_EQ(records.size(), f.records);
+    EXPECT_EQ(records.front().UnixTime, f.firstTime);
+    EXPECT_EQ(records.back().UnixTime, f.lastTime);
+    EXPECT_EQ(summary.MinTime, f.firstTime);
+    EXPECT_EQ(summary.MaxTime, f.maxTime);
+    EXPECT_EQ(records.front().TimeText, f.firstText);
+    EXPECT_GE(summary.TotalDist, f.minKm);
+    EXPECT_LE(summary.TotalDist, f.maxKm);
+    double dist = 0, maxAlt = 0;
+    for (const TrackRecord& r : records) {
+      SCOPED_TRACE(r.TimeText);
+      EXPECT_FALSE(r.Lat == 0 && r.Lng == 0);
+      EXPECT_TRUE(std::fabs(r.Lat) <= 90 && std::fabs(r.Lng) <= 180);
+      EXPECT_GE(r.Dist, dist);
+      dist = r.Dist;
+      maxAlt = std::max(maxAlt, r.Alt);
+      EXPECT_TRUE(r.Speed >= 0 && r.Speed < 300) << r.Speed;
+    }
+    EXPECT_EQ(summary.TotalDist, dist);
+    EXPECT_FLOAT_EQ(maxAlt, f.maxAlt);
+  }
+  // Every log in the folder has its facts above.
+  EXPECT_EQ(std::count_if(std::filesystem::directory_iterator(folder), {},
+                          [](const auto& entry) { return entry.path().extension() == ".nmea"; }),
+            std::ssize(facts));
 }
 
 }  // namespace
