@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "support/recording_front_end.h"
@@ -65,8 +63,8 @@ TEST(LoadTemplate, ReadsShiftJisAndUtf8AlikeAndTellsAFileItCannotRead) {
   EXPECT_TRUE(store.empty());
 }
 
-// A template saved with line feeds alone would come out as one giant body.
-TEST(ShippedTemplates, HaveCrLfLinesABodyWithTheRecordListAndSafeNames) {
+// A template saved with line feeds alone would come out as one giant body, without a record list.
+TEST(ShippedTemplates, HaveABodyWithTheRecordListAndSafeNames) {
   const fs::path source = fs::path(ROUTELET_TEST_DATA_DIR).parent_path().parent_path();
   std::vector<fs::path> paths = {source / "template.dat"};
   for (const auto& entry : fs::directory_iterator(source / "templates")) {
@@ -75,13 +73,6 @@ TEST(ShippedTemplates, HaveCrLfLinesABodyWithTheRecordListAndSafeNames) {
   EXPECT_GE(paths.size(), 2u);
   for (const fs::path& path : paths) {
     SCOPED_TRACE(path.filename().string());
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    const std::string text = bytes.str();
-    for (std::size_t lf = text.find('\n'); lf != std::string::npos; lf = text.find('\n', lf + 1)) {
-      ASSERT_TRUE(lf > 0 && text[lf - 1] == '\r') << "a line ends with LF alone at byte " << lf;
-    }
     testing::RecordingFrontEnd ui;
     SectionStore sections;
     ASSERT_TRUE(LoadTemplateFrom(path.string(), ui, sections));

@@ -320,7 +320,7 @@ TEST(RealLogs, GiveTheExpectedSoundTracks) {
     double minKm, maxKm;                        // the total distance lies in [minKm, maxKm]
     double maxAlt;                              // metres, of the highest record
   } facts[] = {
-      // Standing still: steps below 3 m count as none.
+      // Standing still: the same position at every fix.
       {"gprmc-integer-seconds-southern-garmin48-crlf.nmea", 14, 7, 991867988, 991868014, 991868014,
        "2001/06/06 22:53:08", 0, 0, 14.7},
       // 22 position sentences without a fix at start-up make no point.
