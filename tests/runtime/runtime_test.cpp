@@ -1,6 +1,6 @@
 // Runtime helpers: numbers read from text and rounded, dates and numbers written as text,
 // replacing, splitting, decoding, UTF-16 lengths and paths. Escaping is checked through the
-// page's placeholders (photo_list_test.cpp, output_test.cpp).
+// page's placeholders (photos_test.cpp, output_test.cpp).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 

@@ -156,12 +156,9 @@ TEST_F(ParseTrackTest, FixSentencesCarryTheirAltitudeAsAFloat) {
 TEST_F(ParseTrackTest, UnusablePositionSentencesAreSkippedAndChangeNothing) {
   const std::vector<std::string> unusable = {
       Rmc{.time = "170000", .status = "V"},  // no fix, though with coordinates
-      Rmc{.time = "170001", .lat = ""},
-      Rmc{.time = "170002", .lng = ""},
-      Rmc{.time = "170003", .lat = "12345678901234567890.5"},
-      Rmc{.time = "170004", .lng = "-12345678901234567890"},
-      Rmc{.time = "1E9999"},
-      Rmc{.date = "9E9999"},
+      Rmc{.time = "170001", .lat = ""}, Rmc{.time = "170002", .lng = ""},
+      Rmc{.time = "170003", .lat = "12345678901234567890.5"}, Rmc{.time = "170004", .lng = "-12345678901234567890"},
+      Rmc{.time = "1E9999"}, Rmc{.date = "9E9999"},
       "$GPRMC,170006,A,3539.1234,N,13945.6789,E,0.0,0.0",  // nine fields: cut off
       std::string(Rmc{}) + "*00",                          // wrong checksum
       "$GPRMC",
