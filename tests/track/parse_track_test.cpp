@@ -179,17 +179,6 @@ TEST_F(ParseTrackTest, UnusablePositionSentencesAreSkippedAndChangeNothing) {
   EXPECT_TRUE(summary.TotalDist == 0 && summary.AvgSpeed == 0 && summary.MinTime == TrackSummary::kEmptyMinTime);
 }
 
-TEST_F(ParseTrackTest, EveryTalkerCountsButTheSameFixTwiceIsOnePoint) {
-  ASSERT_EQ(Parse({Gga("42.5", "GN"), Rmc{.talker = "GN"}, Rmc{.time = "150929", .talker = "IN"}}), 2u);
-  EXPECT_EQ(records[0].Alt, 42.5);
-  EXPECT_EQ(records[1].UnixTime, kWorkedUnixTime + 1);
-  // A receiver reporting each fix as $GPRMC and as $GARMC.
-  EXPECT_EQ(Parse({Rmc{}, Rmc{.talker = "GA"}, Rmc{.time = "150929"}}), 2u);
-  // A different position at the same time, or the same position later, is a new point.
-  EXPECT_EQ(Parse({Rmc{}, Rmc{.lat = "3540.0000", .talker = "GA"}}), 2u);
-  EXPECT_EQ(Parse({Rmc{}, Rmc{.time = "150929"}}), 2u);
-}
-
 // Points on the equator. A speed is the distance between the point's neighbours (its one
 // neighbour at an end) over the time between them; it is 0 when either is untimed or time does
 // not move forward. The average is the whole distance over the first to the last timed point.
