@@ -35,6 +35,15 @@ start_xvfb() {
   done
   [[ -s "$numberFile" ]] || { echo "Xvfb gave no display within 10 s" >&2; exit 1; }
   export DISPLAY=":$(head -n 1 "$numberFile")"
+  # The number can come before the server takes connections on its socket when several servers
+  # start at once: wait until a client gets through.
+  for ((tries = 0; tries < 1000; tries++)); do
+    if [[ -S "/tmp/.X11-unix/X${DISPLAY#:}" ]] &&
+       { ! command -v xdotool >/dev/null 2>&1 || xdotool getdisplaygeometry >/dev/null 2>&1; }; then
+      break
+    fi
+    sleep 0.01
+  done
   export NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory
   export XDG_CONFIG_HOME="$XVFB_HOME/config" XDG_DATA_HOME="$XVFB_HOME/data" XDG_CACHE_HOME="$XVFB_HOME/cache"
   trap stop_xvfb EXIT
