@@ -4,8 +4,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cmath>
 #include <limits>
+#include <thread>
 
 #include "runtime/dates.h"
 #include "runtime/files.h"
@@ -13,6 +16,7 @@
 #include "runtime/text_file.h"
 #include "runtime/text_helpers.h"
 #include "runtime/utf16.h"
+#include "support/temp_dir.h"
 
 namespace routelet {
 namespace {
@@ -137,6 +141,25 @@ TEST(Paths, SplitAtTheLastSlashAndFindTheProgram) {
   EXPECT_EQ(DirectoryOf("/trip.log"), "/");
   EXPECT_EQ(JoinPath("/", "x.jpg"), "/x.jpg");
   EXPECT_TRUE(PathExists(JoinPath(ProgramDirectory(), "routelet_runtime_tests")));
+}
+
+// A file cut short while it is read (a logger still writing, a copy being replaced) gives the
+// part that was there, whenever the cut comes; a file that reports no size is read whole.
+TEST(ReadFileBytes, GivesWhatIsThereWhenTheSizeChangesOrIsUnknown) {
+  testing::TempDir dir;
+  std::string content;
+  for (int i = 0; content.size() < 32 * 1024 * 1024; ++i) content += "$GPRMC," + std::to_string(i) + "\r\n";
+  const std::string path = dir.Write("shrinking.log", content);
+  std::thread cutter([&] { ::truncate(path.c_str(), 1000); });
+  std::string bytes, error;
+  const bool read = ReadFileBytes(path, bytes, error);
+  cutter.join();
+  ASSERT_TRUE(read) << error;
+  EXPECT_GE(bytes.size(), 1000u);
+  EXPECT_EQ(bytes, content.substr(0, bytes.size()));
+
+  ASSERT_TRUE(ReadFileBytes("/proc/self/status", bytes, error)) << error;
+  EXPECT_NE(bytes.find("Name:"), std::string::npos);
 }
 
 }  // namespace
