@@ -4,6 +4,8 @@
 
 namespace routelet {
 
+namespace {
+
 void AppendReplaced(std::string& out, std::string_view text, std::string_view find,
                     std::string_view replacement) {
   if (find.empty()) {
@@ -20,6 +22,8 @@ void AppendReplaced(std::string& out, std::string_view text, std::string_view fi
   }
   out.append(text.substr(from));
 }
+
+}  // namespace
 
 std::string ReplaceAll(std::string_view text, std::string_view find, std::string_view replacement) {
   std::string out;

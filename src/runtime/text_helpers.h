@@ -12,10 +12,6 @@ namespace routelet {
 // An empty `find` leaves the text unchanged.
 std::string ReplaceAll(std::string_view text, std::string_view find, std::string_view replacement);
 
-// Same, appending the result to `out` (lets a caller build a long text without copies).
-void AppendReplaced(std::string& out, std::string_view text, std::string_view find,
-                    std::string_view replacement);
-
 // Same, changing `text` in place: no second copy of a large text is made. Returns whether
 // anything was replaced.
 bool ReplaceAllInPlace(std::string& text, std::string_view find, std::string_view replacement);

@@ -33,31 +33,7 @@ bool IsAsciiBlock(const char* p) {
   return (word & 0x8080808080808080ULL) == 0;
 }
 
-}  // namespace
-
-std::size_t Utf16Length(std::string_view text) {
-  std::size_t units = 0;
-  for (const char c : text) {
-    const auto b = static_cast<unsigned char>(c);
-    if ((b & 0xC0) != 0x80) units += (b >= 0xF0) ? 2 : 1;
-  }
-  return units;
-}
-
-std::string_view Utf16Left(std::string_view text, std::size_t units) {
-  std::size_t counted = 0;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    const std::size_t width = b >= 0xF0 ? 2 : 1;
-    if (counted + width > units) break;
-    counted += width;
-    ++i;
-    while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
-  }
-  return text.substr(0, i);
-}
-
+// Appends the UTF-8 form of a code point (U+FFFD for a surrogate or a value past U+10FFFF).
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp >= 0xD800 && (cp <= 0xDFFF || cp > 0x10FFFF)) cp = 0xFFFD;
   if (cp < 0x80) {
@@ -75,6 +51,17 @@ void AppendUtf8(std::string& out, char32_t cp) {
     out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
     out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
   }
+}
+
+}  // namespace
+
+std::size_t Utf16Length(std::string_view text) {
+  std::size_t units = 0;
+  for (const char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    if ((b & 0xC0) != 0x80) units += (b >= 0xF0) ? 2 : 1;
+  }
+  return units;
 }
 
 bool IsValidUtf8(std::string_view bytes) {
