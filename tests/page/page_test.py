@@ -160,7 +160,28 @@ class PageCase(unittest.TestCase):
 # A day's walk with photos
 # ------------------------------------------------------------------------------------------
 
-class TripPage(PageCase):
+class BuiltPageCase(PageCase):
+    """One page made for the whole class in a workspace of its own (build_page fills the
+    workspace and converts), opened afresh before each test."""
+
+    trip_folder_name = "trip"
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.space = Workspace(cls.trip_folder_name)
+        cls.page = cls.build_page(cls.space)
+
+    @classmethod
+    def tearDownClass(cls):
+        super().tearDownClass()
+        cls.space.remove()
+
+    def setUp(self):
+        self.open_page(self.page)
+
+
+class TripPage(BuiltPageCase):
     """A 2-hour walk, 5 s between fixes, three photos during it, one after it, and a JPEG
     without a capture time."""
 
@@ -170,24 +191,14 @@ class TripPage(PageCase):
               "mountain.jpg": ("mountain", 5 * 640, 640)}
 
     @classmethod
-    def setUpClass(cls):
-        super().setUpClass()
-        cls.space = Workspace()
-        trip_maker.write_log(cls.space.trip / "walk.nmea", START, 5,
+    def build_page(cls, space):
+        trip_maker.write_log(space.trip / "walk.nmea", START, 5,
                              trip_maker.hill_walk(ORIGIN, cls.FIXES))
         for name, (picture, seconds, _) in cls.PHOTOS.items():
-            cls.space.add_photo(name, picture, at_step(seconds, 1))
-        cls.space.add_photo("later.jpg", "forest", at_step(cls.FIXES + 100))
-        (cls.space.trip / "no-date.jpg").write_bytes((PHOTO_DIR / "forest.jpg").read_bytes())
-        cls.page = cls.space.convert("walk.nmea")
-
-    @classmethod
-    def tearDownClass(cls):
-        super().tearDownClass()
-        cls.space.remove()
-
-    def setUp(self):
-        self.open_page(self.page)
+            space.add_photo(name, picture, at_step(seconds, 1))
+        space.add_photo("later.jpg", "forest", at_step(cls.FIXES + 100))
+        (space.trip / "no-date.jpg").write_bytes((PHOTO_DIR / "forest.jpg").read_bytes())
+        return space.convert("walk.nmea")
 
     def test_every_point_reaches_the_script(self):
         self.assertEqual(self.body_number("points"), self.FIXES)
@@ -301,30 +312,22 @@ class TripPage(PageCase):
 # Decimation on a track with a known shape
 # ------------------------------------------------------------------------------------------
 
-class DecimatedRoute(PageCase):
+class DecimatedRoute(BuiltPageCase):
     """400 points around a circle, many pixels apart; 300 fixes standing on one of them; two
     fixes at 0, 0 that break the line."""
 
     @classmethod
-    def setUpClass(cls):
-        super().setUpClass()
-        cls.space = Workspace()
+    def build_page(cls, space):
         circle = []
         for k in range(400):
             angle = 2 * math.pi * k / 400
             lat, lng = trip_maker.offset(ORIGIN, 1.5 * math.sin(angle), 1.5 * math.cos(angle))
             circle.append((lat, lng, 20.0))
         positions = circle[:100] + [(0.0, 0.0, 0.0)] * 2 + circle[100:200] + [circle[199]] * 300 + circle[200:]
-        trip_maker.write_log(cls.space.trip / "circle.nmea", START, 1, positions)
-        cls.page = cls.space.convert("circle.nmea")
-
-    @classmethod
-    def tearDownClass(cls):
-        super().tearDownClass()
-        cls.space.remove()
+        trip_maker.write_log(space.trip / "circle.nmea", START, 1, positions)
+        return space.convert("circle.nmea")
 
     def test_points_closer_than_a_pixel_are_dropped_and_the_rest_kept(self):
-        self.open_page(self.page)
         self.assertEqual(self.body_number("points"), 702)
         vertices = self.route_vertices()
         self.assertEqual(len(vertices), 400)
@@ -332,7 +335,6 @@ class DecimatedRoute(PageCase):
         self.assert_spacing_at_least_one_pixel(vertices)
 
     def test_profiles_draw_at_most_two_vertices_per_pixel_column(self):
-        self.open_page(self.page)
         counts = self.js("['altitude-chart', 'speed-chart'].map(id => {"
                          " var s = document.getElementById(id);"
                          " return [Number(s.getAttribute('data-vertices')), s.clientWidth]; })")
@@ -438,26 +440,18 @@ HOSTILE_PHOTOS = [
 ]
 
 
-class HostileNames(PageCase):
+class HostileNames(BuiltPageCase):
     """Photo names and a log path full of markup, quotes, URL delimiters and placeholders."""
 
+    trip_folder_name = "evil <i>dir<\\i> & 'q' \"w\" #1 %20"
+    log_name = "<svg onload=window.pwned=3>trip.nmea"
+
     @classmethod
-    def setUpClass(cls):
-        super().setUpClass()
-        cls.space = Workspace("evil <i>dir<\\i> & 'q' \"w\" #1 %20")
-        cls.log_name = "<svg onload=window.pwned=3>trip.nmea"
-        trip_maker.write_log(cls.space.trip / cls.log_name, START, 5, trip_maker.hill_walk(ORIGIN, 300))
+    def build_page(cls, space):
+        trip_maker.write_log(space.trip / cls.log_name, START, 5, trip_maker.hill_walk(ORIGIN, 300))
         for k, name in enumerate(HOSTILE_PHOTOS):
-            cls.space.add_photo(name, ["torii", "lake", "mountain", "forest"][k % 4], at_step(10 + 25 * k))
-        cls.page = cls.space.convert(cls.log_name)
-
-    @classmethod
-    def tearDownClass(cls):
-        super().tearDownClass()
-        cls.space.remove()
-
-    def setUp(self):
-        self.open_page(self.page)
+            space.add_photo(name, ["torii", "lake", "mountain", "forest"][k % 4], at_step(10 + 25 * k))
+        return space.convert(cls.log_name)
 
     def test_no_injected_script_runs(self):
         self.assertIsNone(self.js("window.pwned === undefined ? null : window.pwned"))
