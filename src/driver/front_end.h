@@ -11,6 +11,13 @@ inline constexpr std::string_view kAppTitle = "Routelet";
 // The title of the run's own error messages.
 inline constexpr std::string_view kErrorTitle = "エラー";
 
+// The texts of the loaders' own messages: a file that is not there, and one that is there but
+// cannot be read (a folder, no permission), with the system's reason.
+inline std::string NotFoundMessage(std::string_view name) { return std::string(name) + "が見つかりません"; }
+inline std::string CannotOpenMessage(std::string_view path, std::string_view reason) {
+  return std::string(path) + "を開けません（" + std::string(reason) + "）";
+}
+
 class FrontEnd {
  public:
   virtual ~FrontEnd() = default;

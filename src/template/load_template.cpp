@@ -17,13 +17,13 @@ std::string TemplatePath() {
 
 bool LoadTemplateFrom(const std::string& path, FrontEnd& ui, SectionStore& sections) {
   if (!PathExists(path)) {
-    ui.ShowMessage(std::string(kTemplateFileName) + "が見つかりません");
+    ui.ShowMessage(NotFoundMessage(kTemplateFileName));
     return false;
   }
   std::string text;
   std::string error;
   if (!ReadTextFile(path, text, error)) {
-    ui.ShowMessage(path + "を開けません（" + error + "）");
+    ui.ShowMessage(CannotOpenMessage(path, error));
     return false;
   }
   ParseSections(text, sections);

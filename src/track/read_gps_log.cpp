@@ -92,13 +92,13 @@ bool ReadLogBytes(const std::string& path, std::string& bytes, std::string& erro
 
 bool ReadGpsLog(const std::string& path, FrontEnd& ui, LogLineList& lines) {
   if (!PathExists(path)) {
-    ui.ShowMessage(path + "が見つかりません");
+    ui.ShowMessage(NotFoundMessage(path));
     return false;
   }
   std::string bytes;
   std::string error;
   if (!ReadLogBytes(path, bytes, error)) {
-    ui.ShowMessage(path + "を開けません（" + error + "）");
+    ui.ShowMessage(CannotOpenMessage(path, error));
     return false;
   }
   // The file's bytes are kept as they are, not decoded: the sentences are ASCII, and their

@@ -2,6 +2,7 @@
 
 #include <gtk/gtk.h>
 
+#include "driver/front_end.h"
 #include "driver/gtk/gtk_events.h"
 #include "driver/gtk/log_choice.h"
 #include "driver/gtk/message_box.h"
@@ -9,9 +10,6 @@
 namespace routelet {
 
 namespace {
-
-// Said after a typed name that stands for no file, as the program says of any missing input.
-constexpr const char* kNotFoundSuffix = "が見つかりません";
 
 gboolean ShowsInFilter(const GtkFileFilterInfo* info, gpointer) {
   return info->display_name != nullptr && HasLogExtension(info->display_name);
@@ -58,7 +56,8 @@ std::string RunLogChooser() {
     const std::string confirmed = ConfirmedPath(GTK_FILE_CHOOSER(dialog));
     chosen = ResolveChosenLog(confirmed);
     if (!chosen.empty()) break;
-    if (!confirmed.empty()) RunMessageBox(GTK_WINDOW(dialog), confirmed + kNotFoundSuffix, {});
+    // A typed name that stands for no file is told as any missing input is.
+    if (!confirmed.empty()) RunMessageBox(GTK_WINDOW(dialog), NotFoundMessage(confirmed), {});
   }
   gtk_widget_destroy(dialog);
   HandlePendingEvents();
