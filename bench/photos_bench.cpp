@@ -9,11 +9,9 @@
 #include <vector>
 
 #include "../tests/photos/jpeg_builder.h"
-#include "driver/silent_front_end.h"
 #include "photos/exif_reader.h"
-#include "photos/photo_list.h"
-#include "template/section_store.h"
-#include "track/track_record.h"
+#include "photos/find_photos.h"
+#include "runtime/progress.h"
 
 namespace {
 
@@ -37,7 +35,7 @@ class PhotoFolder {
     std::filesystem::remove_all(path_, ignored);
   }
   const std::vector<std::string>& files() const { return files_; }
-  std::string LogPath() const { return (path_ / "track.nmea").string(); }
+  std::string Folder() const { return path_.string(); }
 
  private:
   std::filesystem::path path_;
@@ -83,23 +81,20 @@ void BM_ReadExifDate_2000CopiesOfARealPhoto(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadExifDate_2000CopiesOfARealPhoto)->Unit(benchmark::kMillisecond);
 
-// The whole list: listing the folder, progress texts, reading, filling the items.
-void BM_BuildPhotoList_2000Photos(benchmark::State& state) {
+// Listing the folder and reading every photo's capture time.
+void BM_FindPhotos_2000Photos(benchmark::State& state) {
   static const PhotoFolder folder(GeneratedPhoto());
-  routelet::SectionStore sections;
-  sections.Set("photolist", "<li id=\"p[id]\">[file] [timestr] ([time])</li>");
-  routelet::TrackSummary span;
+  routelet::TimeSpan span;
   span.MinTime = 1320400000;
   span.MaxTime = 1320500000;
-  routelet::SilentFrontEnd ui;
+  routelet::NoProgress progress;
   for (auto _ : state) {
-    std::int64_t photos = 0;
-    const std::string list = routelet::BuildPhotoList(folder.LogPath(), sections, span, photos, ui);
-    if (photos != kPhotoCount) state.SkipWithError("photos missing from the list");
-    benchmark::DoNotOptimize(list.data());
+    const std::vector<routelet::Photo> photos = routelet::FindPhotos(folder.Folder(), span, progress);
+    if (photos.size() != static_cast<std::size_t>(kPhotoCount)) state.SkipWithError("photos missing from the list");
+    benchmark::DoNotOptimize(photos.data());
   }
   state.SetItemsProcessed(state.iterations() * kPhotoCount);
 }
-BENCHMARK(BM_BuildPhotoList_2000Photos)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindPhotos_2000Photos)->Unit(benchmark::kMillisecond);
 
 }  // namespace

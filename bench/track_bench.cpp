@@ -10,10 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/front_end.h"
 #include "nmea_log_writer.h"
-#include "driver/silent_front_end.h"
-#include "track/parse_track.h"
+#include "runtime/progress.h"
+#include "track/build_track.h"
 #include "track/read_gps_log.h"
 
 namespace {
@@ -55,43 +54,40 @@ const BenchLog& Log() {
 }
 
 void BM_ReadGpsLog(benchmark::State& state) {
-  SilentFrontEnd ui;
+  NoProgress progress;
   for (auto _ : state) {
-    LogLineList lines;
-    if (!ReadGpsLog(Log().path(), ui, lines)) state.SkipWithError("cannot read the log");
-    benchmark::DoNotOptimize(lines.lines.data());
-    state.counters["kept_lines"] = static_cast<double>(lines.size());
+    const Loaded<GpsLog> log = ReadGpsLog(Log().path(), progress);
+    if (!log.ok()) state.SkipWithError("cannot read the log");
+    benchmark::DoNotOptimize(log.Value.Lines.data());
+    state.counters["kept_lines"] = static_cast<double>(log.Value.size());
   }
   state.SetBytesProcessed(state.iterations() * Log().bytes());
 }
 
-void BM_ParseTrack(benchmark::State& state) {
-  SilentFrontEnd ui;
-  LogLineList lines;
-  if (!ReadGpsLog(Log().path(), ui, lines)) state.SkipWithError("cannot read the log");
+void BM_BuildTrack(benchmark::State& state) {
+  NoProgress progress;
+  const Loaded<GpsLog> log = ReadGpsLog(Log().path(), progress);
+  if (!log.ok()) state.SkipWithError("cannot read the log");
   for (auto _ : state) {
-    std::vector<TrackRecord> records;
-    TrackSummary summary;
-    const std::size_t n = ParseTrack(lines, records, summary);
-    benchmark::DoNotOptimize(records.data());
-    state.counters["records"] = static_cast<double>(n);
+    const Track track = BuildTrack(log.Value);
+    benchmark::DoNotOptimize(track.Records.data());
+    state.counters["records"] = static_cast<double>(track.Records.size());
   }
 }
 
-void BM_ReadAndParseGpsLog(benchmark::State& state) {
-  SilentFrontEnd ui;
+void BM_ReadGpsLogAndBuildTrack(benchmark::State& state) {
+  NoProgress progress;
   for (auto _ : state) {
-    LogLineList lines;
-    if (!ReadGpsLog(Log().path(), ui, lines)) state.SkipWithError("cannot read the log");
-    std::vector<TrackRecord> records;
-    TrackSummary summary;
-    benchmark::DoNotOptimize(ParseTrack(lines, records, summary));
+    const Loaded<GpsLog> log = ReadGpsLog(Log().path(), progress);
+    if (!log.ok()) state.SkipWithError("cannot read the log");
+    const Track track = BuildTrack(log.Value);
+    benchmark::DoNotOptimize(track.Records.data());
   }
   state.SetBytesProcessed(state.iterations() * Log().bytes());
 }
 
 BENCHMARK(BM_ReadGpsLog)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ParseTrack)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadAndParseGpsLog)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildTrack)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadGpsLogAndBuildTrack)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <string>
 
-#include "driver/silent_front_end.h"
 
 namespace routelet::fuzz {
 

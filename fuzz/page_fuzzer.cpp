@@ -1,11 +1,14 @@
-// Arbitrary bytes as template.dat, filled with a small fixed track beside a photo.
+// Arbitrary bytes as template.dat, filled with a small fixed track and one photo.
 #include <cstdint>
+#include <string>
 #include <string_view>
 
-#include "driver/run_state.h"
 #include "fuzz_support.h"
-#include "output/build_page.h"
+#include "output/render_page.h"
+#include "runtime/progress.h"
 #include "runtime/text_file.h"
+#include "track/build_track.h"
+#include "track/read_gps_log.h"
 
 namespace {
 
@@ -19,16 +22,15 @@ constexpr std::string_view kLog =
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace routelet;
-  RunState state;
-  ParseSections(DecodeText(std::string(reinterpret_cast<const char*>(data), size)), state.Sections);
-  state.LogPath = "/nonexistent-folder/trip <&>.log";
-  state.LogLines.buffer = kLog;
-  std::string_view rest = state.LogLines.buffer;
-  for (std::size_t end; (end = rest.find("\r\n")) != std::string_view::npos; rest.remove_prefix(end + 2)) {
-    state.LogLines.lines.push_back(rest.substr(0, end));
-  }
-  SilentFrontEnd ui;
-  const std::string page = BuildPage(state, ui);
-  (void)page;
+  static const fuzz::MemoryFile logFile(reinterpret_cast<const std::uint8_t*>(kLog.data()), kLog.size());
+  NoProgress progress;
+  static const Loaded<GpsLog> log = ReadGpsLog(logFile.Path(), progress);
+  static const Track track = BuildTrack(log.Value);
+  static const std::vector<Photo> photos = {{"IMG <&>[file].jpg", 40544.0, 1300000000}};
+
+  SectionStore sections;
+  ParseSections(DecodeText(std::string(reinterpret_cast<const char*>(data), size)), sections);
+  std::string page = RenderRecords(sections, track, log.Value.size(), progress);
+  FillPlaceholders(page, sections, track, photos, log.Value.size(), "/nonexistent-folder/trip <&>.log");
   return 0;
 }

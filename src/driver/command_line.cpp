@@ -2,19 +2,19 @@
 
 namespace routelet {
 
-CommandLine ParseCommandLine(const std::vector<std::string_view>& arguments) {
-  CommandLine line;
+Options ParseCommandLine(const std::vector<std::string_view>& arguments) {
+  Options options;
   std::size_t i = 0;
   for (; i < arguments.size(); ++i) {
     const std::string_view argument = arguments[i];
     if (argument == "--help") {
-      line.help = true;
+      options.Help = true;
     } else if (argument == "--version") {
-      line.version = true;
+      options.Version = true;
     } else if (argument == "--console") {
-      line.frontEnd = CommandLine::FrontEndChoice::kTerminal;
+      options.FrontEnd = Options::FrontEndChoice::kTerminal;
     } else if (argument == "--gui") {
-      line.frontEnd = CommandLine::FrontEndChoice::kDesktop;
+      options.FrontEnd = Options::FrontEndChoice::kDesktop;
     } else if (argument == "--") {
       ++i;
       break;
@@ -23,10 +23,10 @@ CommandLine ParseCommandLine(const std::vector<std::string_view>& arguments) {
     }
   }
   for (std::size_t first = i; i < arguments.size(); ++i) {
-    if (i > first) line.logPath += ' ';
-    line.logPath += arguments[i];
+    if (i > first) options.LogPath += ' ';
+    options.LogPath += arguments[i];
   }
-  return line;
+  return options;
 }
 
 std::string UsageText() {

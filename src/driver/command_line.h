@@ -6,20 +6,23 @@
 
 namespace routelet {
 
-struct CommandLine {
+// Everything the command line says, handed down to the run as it is.
+struct Options {
   enum class FrontEndChoice { kDefault, kDesktop, kTerminal };
 
-  FrontEndChoice frontEnd = FrontEndChoice::kDefault;
-  bool help = false;
-  bool version = false;
+  FrontEndChoice FrontEnd = FrontEndChoice::kDefault;
+  bool Help = false;
+  bool Version = false;
   // The arguments after the options joined by single blanks: one path, so that a name with
-  // blanks typed without quotes still names one file.
-  std::string logPath;
+  // blanks typed without quotes still names one file. Empty: the user is asked.
+  std::string LogPath;
+  // The template to fill. Empty: "template.dat" where the program looks for it.
+  std::string TemplatePath;
 };
 
 // Options come first: --help, --version, --console, --gui, and "--" to end them. The first
 // argument that is none of these starts the log path; nothing after it is an option.
-CommandLine ParseCommandLine(const std::vector<std::string_view>& arguments);
+Options ParseCommandLine(const std::vector<std::string_view>& arguments);
 
 // The text printed for --help.
 std::string UsageText();

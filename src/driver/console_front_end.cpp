@@ -39,11 +39,8 @@ void ConsoleFrontEnd::ShowMessage(std::string_view text, std::string_view title)
   std::fflush(err_);
 }
 
-std::string ConsoleFrontEnd::ChooseLogFile() {
-  if (!inIsTerminal_) {
-    couldNotAsk_ = true;
-    return {};
-  }
+std::optional<std::string> ConsoleFrontEnd::ChooseLogFile() {
+  if (!inIsTerminal_) return std::nullopt;
   std::fputs("GPSログ: ", err_);
   std::fflush(err_);
   std::string answer;

@@ -1,6 +1,7 @@
 #pragma once
 // The terminal front end: progress and messages on stderr, the log path asked at a prompt.
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "driver/front_end.h"
@@ -19,10 +20,8 @@ class ConsoleFrontEnd : public FrontEnd {
   void CloseProgressWindow() override;
   void SetProgress(std::string_view text) override;
   void ShowMessage(std::string_view text, std::string_view title) override;
-  std::string ChooseLogFile() override;
-
-  // True when ChooseLogFile found no terminal to ask on.
-  bool CouldNotAsk() const { return couldNotAsk_; }
+  // Asks at a prompt on the terminal; nothing when stdin is not a terminal.
+  std::optional<std::string> ChooseLogFile() override;
 
  private:
   void ClearProgressLine();
@@ -32,7 +31,6 @@ class ConsoleFrontEnd : public FrontEnd {
   bool errIsTerminal_;
   bool inIsTerminal_;
   bool progressShown_ = false;
-  bool couldNotAsk_ = false;
 };
 
 }  // namespace routelet

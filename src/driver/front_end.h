@@ -1,6 +1,7 @@
 #pragma once
 // What the run needs from the user interface: a progress line, message boxes and a way to choose
 // the log. The desktop front end shows windows; the terminal one writes to stderr.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -8,15 +9,6 @@ namespace routelet {
 
 // The title of the progress window and of every message box that is given no title.
 inline constexpr std::string_view kAppTitle = "Routelet";
-// The title of the run's own error messages.
-inline constexpr std::string_view kErrorTitle = "エラー";
-
-// The texts of the loaders' own messages: a file that is not there, and one that is there but
-// cannot be read (a folder, no permission), with the system's reason.
-inline std::string NotFoundMessage(std::string_view name) { return std::string(name) + "が見つかりません"; }
-inline std::string CannotOpenMessage(std::string_view path, std::string_view reason) {
-  return std::string(path) + "を開けません（" + std::string(reason) + "）";
-}
 
 class FrontEnd {
  public:
@@ -30,8 +22,9 @@ class FrontEnd {
   virtual void SetProgress(std::string_view text) = 0;
   // Shows `text` and returns when the user has seen it. An empty title means kAppTitle.
   virtual void ShowMessage(std::string_view text, std::string_view title = {}) = 0;
-  // Asks the user for a log file: its full path, or empty text when the user cancelled.
-  virtual std::string ChooseLogFile() = 0;
+  // Asks the user for a log file: its full path, or empty text when the user cancelled. Nothing
+  // when there is no way to ask (a terminal front end without a terminal).
+  virtual std::optional<std::string> ChooseLogFile() = 0;
 };
 
 }  // namespace routelet

@@ -8,7 +8,6 @@
 #include "driver/command_line.h"
 #include "driver/console_front_end.h"
 #include "driver/run.h"
-#include "template/load_template.h"
 
 #if ROUTELET_HAVE_DESKTOP
 #include "driver/gtk/desktop_front_end.h"
@@ -20,22 +19,22 @@
 
 namespace {
 
-using routelet::CommandLine;
+using routelet::Options;
 
 // The desktop front end when it was asked for, or by default when a display can be opened;
 // the terminal front end otherwise.
-std::unique_ptr<routelet::FrontEnd> ChooseFrontEnd(CommandLine::FrontEndChoice choice, int& argc, char**& argv) {
+std::unique_ptr<routelet::FrontEnd> ChooseFrontEnd(Options::FrontEndChoice choice, int& argc, char**& argv) {
 #if ROUTELET_HAVE_DESKTOP
-  if (choice != CommandLine::FrontEndChoice::kTerminal) {
+  if (choice != Options::FrontEndChoice::kTerminal) {
     if (auto desktop = routelet::MakeDesktopFrontEnd(argc, argv)) return desktop;
-    if (choice == CommandLine::FrontEndChoice::kDesktop) {
+    if (choice == Options::FrontEndChoice::kDesktop) {
       std::fputs("routelet: no display could be opened; reporting on the terminal\n", stderr);
     }
   }
 #else
   (void)argc;
   (void)argv;
-  if (choice == CommandLine::FrontEndChoice::kDesktop) {
+  if (choice == Options::FrontEndChoice::kDesktop) {
     std::fputs("routelet: built without the desktop front end; reporting on the terminal\n", stderr);
   }
 #endif
@@ -48,24 +47,19 @@ int main(int argc, char** argv) {
   // Past a file size limit, a write should fail and be reported, not end the process.
   std::signal(SIGXFSZ, SIG_IGN);
   const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-  const CommandLine commandLine = routelet::ParseCommandLine(arguments);
-  if (commandLine.help) {
+  const Options options = routelet::ParseCommandLine(arguments);
+  if (options.Help) {
     std::fputs(routelet::UsageText().c_str(), stdout);
     return 0;
   }
-  if (commandLine.version) {
+  if (options.Version) {
     std::puts("routelet " ROUTELET_VERSION);
     return 0;
   }
 
-  std::unique_ptr<routelet::FrontEnd> ui = ChooseFrontEnd(commandLine.frontEnd, argc, argv);
-  const routelet::RunResult result = routelet::RunConversion(commandLine.logPath, routelet::TemplatePath(), *ui);
-
-  // A terminal front end that had no terminal to ask on could not let the user choose a log.
-  const auto* console = dynamic_cast<const routelet::ConsoleFrontEnd*>(ui.get());
-  if (result == routelet::RunResult::kCancelled && console != nullptr && console->CouldNotAsk()) {
-    std::fputs(routelet::UsageText().c_str(), stderr);
-    return 1;
-  }
+  std::unique_ptr<routelet::FrontEnd> ui = ChooseFrontEnd(options.FrontEnd, argc, argv);
+  const routelet::RunResult result = routelet::RunConversion(options, *ui);
+  // Without a log and without a terminal to ask on, say how the program is meant to be called.
+  if (result == routelet::RunResult::kNoOneToAsk) std::fputs(routelet::UsageText().c_str(), stderr);
   return routelet::ExitStatusFor(result);
 }

@@ -1,40 +1,85 @@
 #include "driver/run.h"
 
-#include "driver/run_state.h"
-#include "output/build_page.h"
-#include "output/write_output.h"
+#include "driver/messages.h"
+#include "output/render_page.h"
+#include "output/write_page.h"
+#include "photos/find_photos.h"
+#include "runtime/files.h"
 #include "template/load_template.h"
+#include "track/build_track.h"
 #include "track/read_gps_log.h"
 
 namespace routelet {
+namespace {
 
-int ExitStatusFor(RunResult result) { return result == RunResult::kFailed ? 1 : 0; }
+// The steps' progress, told to the user as the progress window's text.
+class ProgressTexts final : public Progress {
+ public:
+  explicit ProgressTexts(FrontEnd& ui) : ui_(ui) {}
 
-RunResult RunConversion(const std::string& logArgument, const std::string& templatePath, FrontEnd& ui) {
-  RunState state;
-  if (!LoadTemplateFrom(templatePath, ui, state.Sections)) {
-    ui.ShowMessage("template.datが正しく読みこめません", kErrorTitle);
+  void LogLinesRead(std::int64_t lines) override { ui_.SetProgress(LinesReadText(lines)); }
+  void RenderingRecord(std::size_t index, std::size_t total) override {
+    ui_.SetProgress(RenderingRecordText(index, total));
+  }
+  void ReadingPhoto(std::string_view name) override { ui_.SetProgress(ReadingPhotoText(name)); }
+
+ private:
+  FrontEnd& ui_;
+};
+
+// The log path the user gave or chose; empty when none was chosen, nothing when nobody could
+// be asked.
+std::optional<std::string> LogPathFor(const Options& options, FrontEnd& ui) {
+  if (!options.LogPath.empty()) return options.LogPath;
+  return ui.ChooseLogFile();
+}
+
+// Everything after the progress window is shown: read the log, build the track, find the
+// photos, render and write the page.
+RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, FrontEnd& ui) {
+  ProgressTexts progress(ui);
+  const Loaded<GpsLog> log = ReadGpsLog(logPath, progress);
+  if (!log.ok()) {
+    ui.ShowMessage(LoadFailureMessage(*log.Error, logPath, logPath));
+    ui.ShowMessage(CannotReadMessage(logPath), kErrorTitle);
+    return RunResult::kFailed;
+  }
+  const Track track = BuildTrack(log.Value);
+  std::string page = RenderRecords(sections, track, log.Value.size(), progress);
+  const std::vector<Photo> photos = FindPhotos(DirectoryOf(logPath), track.Span, progress);
+  FillPlaceholders(page, sections, track, photos, log.Value.size(), logPath);
+  if (page.empty()) return RunResult::kEmptyPage;
+
+  const std::string pagePath = OutputPathFor(logPath);
+  if (const auto error = WritePage(pagePath, std::move(page), logPath)) {
+    ui.ShowMessage(WriteFailureMessage(*error, pagePath), kErrorTitle);
+    return RunResult::kFailed;
+  }
+  return RunResult::kPageWritten;
+}
+
+}  // namespace
+
+int ExitStatusFor(RunResult result) {
+  return result == RunResult::kFailed || result == RunResult::kNoOneToAsk ? 1 : 0;
+}
+
+RunResult RunConversion(const Options& options, FrontEnd& ui) {
+  const std::string templatePath = options.TemplatePath.empty() ? TemplatePath() : options.TemplatePath;
+  const Loaded<SectionStore> sections = LoadTemplate(templatePath);
+  if (!sections.ok()) {
+    ui.ShowMessage(LoadFailureMessage(*sections.Error, kTemplateFileName, templatePath));
+    ui.ShowMessage(CannotReadMessage(kTemplateFileName), kErrorTitle);
     return RunResult::kFailed;
   }
 
-  state.LogPath = logArgument;
-  if (state.LogPath.empty()) state.LogPath = ui.ChooseLogFile();
-  if (state.LogPath.empty()) return RunResult::kCancelled;
+  const std::optional<std::string> logPath = LogPathFor(options, ui);
+  if (!logPath) return RunResult::kNoOneToAsk;
+  if (logPath->empty()) return RunResult::kCancelled;
 
   ui.ShowProgressWindow();
-  ui.SetProgress("GPSデータ解析中");
-  RunResult result = RunResult::kFailed;
-  if (!ReadGpsLog(state.LogPath, ui, state.LogLines)) {
-    ui.ShowMessage(state.LogPath + "が正しく読みこめません", kErrorTitle);
-  } else {
-    state.Track.ResetSpan();
-    std::string page = BuildPage(state, ui);
-    if (page.empty()) {
-      result = RunResult::kEmptyPage;
-    } else if (WriteOutputFile(state.LogPath, std::move(page), ui)) {
-      result = RunResult::kPageWritten;
-    }
-  }
+  ui.SetProgress(kAnalysingText);
+  const RunResult result = ConvertLog(sections.Value, *logPath, ui);
   ui.CloseProgressWindow();
   return result;
 }

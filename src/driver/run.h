@@ -1,7 +1,6 @@
 #pragma once
-// One conversion from start to end: template, log path, log, page, output.
-#include <string>
-
+// One conversion from start to end: template, log path, log, track, photos, page, output.
+#include "driver/command_line.h"
 #include "driver/front_end.h"
 
 namespace routelet {
@@ -11,14 +10,14 @@ enum class RunResult {
   kPageWritten,  // the page was written beside the log
   kEmptyPage,    // the page came out empty, so nothing was written
   kCancelled,    // no log was given and the user chose none
+  kNoOneToAsk,   // no log was given and there was no way to ask for one
   kFailed,       // the template, the log or the page failed; the user has been told why
 };
 
-// The exit status for a run's result: 1 for a failure, 0 otherwise.
+// The exit status for a run's result: 1 for a failure or a log nobody could ask for, else 0.
 int ExitStatusFor(RunResult result);
 
-// Runs one conversion of the log at `logArgument` (asking the user through `ui` when it is
-// empty) with the template at `templatePath`.
-RunResult RunConversion(const std::string& logArgument, const std::string& templatePath, FrontEnd& ui);
+// Runs one conversion as `options` say, telling the user through `ui`.
+RunResult RunConversion(const Options& options, FrontEnd& ui);
 
 }  // namespace routelet

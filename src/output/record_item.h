@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "track/track_record.h"
+#include "track/track.h"
 
 namespace routelet {
 

@@ -53,7 +53,6 @@ class FileByteSource final : public ByteSource {
   FileByteSource(const FileByteSource&) = delete;
   FileByteSource& operator=(const FileByteSource&) = delete;
 
-  bool IsOpen() const { return fd_ >= 0; }
   std::uint64_t Size() const override { return size_; }
   bool Read(std::uint64_t offset, std::span<std::uint8_t> out) override;
 

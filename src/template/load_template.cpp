@@ -15,23 +15,20 @@ std::string TemplatePath() {
   return beside;
 }
 
-bool LoadTemplateFrom(const std::string& path, FrontEnd& ui, SectionStore& sections) {
+Loaded<SectionStore> LoadTemplate(const std::string& path) {
+  Loaded<SectionStore> loaded;
   if (!PathExists(path)) {
-    ui.ShowMessage(NotFoundMessage(kTemplateFileName));
-    return false;
+    loaded.Error = FileError{FileError::Problem::kNotFound, {}};
+    return loaded;
   }
   std::string text;
-  std::string error;
-  if (!ReadTextFile(path, text, error)) {
-    ui.ShowMessage(CannotOpenMessage(path, error));
-    return false;
+  std::string reason;
+  if (!ReadTextFile(path, text, reason)) {
+    loaded.Error = FileError{FileError::Problem::kCannotOpen, reason};
+    return loaded;
   }
-  ParseSections(text, sections);
-  return true;
-}
-
-bool LoadTemplate(FrontEnd& ui, SectionStore& sections) {
-  return LoadTemplateFrom(TemplatePath(), ui, sections);
+  ParseSections(text, loaded.Value);
+  return loaded;
 }
 
 }  // namespace routelet

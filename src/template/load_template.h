@@ -2,7 +2,7 @@
 // Finding and reading "template.dat".
 #include <string>
 
-#include "driver/front_end.h"
+#include "runtime/file_error.h"
 #include "template/section_store.h"
 
 namespace routelet {
@@ -10,15 +10,11 @@ namespace routelet {
 inline constexpr const char* kTemplateFileName = "template.dat";
 
 // Where the program looks for its template: beside the program, or, for an installed program
-// (bin/routelet), in ../share/routelet. The first that exists; beside the program when neither.
+// whose template is not there, in <prefix>/share/routelet; beside the program when neither.
 std::string TemplatePath();
 
-// Reads the template at `path` into `sections`. A missing file shows "template.dat" +
-// "が見つかりません" (application title) and returns false; a file that exists but cannot be
-// read shows why and returns false.
-bool LoadTemplateFrom(const std::string& path, FrontEnd& ui, SectionStore& sections);
-
-// LoadTemplateFrom(TemplatePath(), ...).
-bool LoadTemplate(FrontEnd& ui, SectionStore& sections);
+// The sections of the template at `path`, or why it could not be read: kNotFound when nothing
+// is there, kCannotOpen (with the system's reason) when the file cannot be read.
+Loaded<SectionStore> LoadTemplate(const std::string& path);
 
 }  // namespace routelet

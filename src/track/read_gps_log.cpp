@@ -3,11 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
 #include <utility>
-
 
 #include "runtime/files.h"
 #include "runtime/large_buffer.h"
@@ -53,18 +53,16 @@ class LogLineSplitter {
   const char* nextLf_;  // the first LF at or after next_, or end_
 };
 
-void CollectTrackSentences(LogLineList& lines, FrontEnd& ui) {
-  std::string_view text = lines.buffer;
+void CollectTrackSentences(GpsLog& log, Progress& progress) {
+  std::string_view text = *log.Bytes;
   if (text.starts_with(kUtf8ByteOrderMark)) text.remove_prefix(kUtf8ByteOrderMark.size());
   LogLineSplitter splitter(text);
   std::string_view line;
   std::int64_t count = 0;
   while (splitter.Next(line)) {
     ++count;
-    if (count % kProgressEvery == 0) {
-      ui.SetProgress("GPSデータ解析中：" + std::to_string(count) + "行目");
-    }
-    if (KindOfSentence(line) != SentenceKind::kOther) lines.lines.push_back(line);
+    if (count % kProgressEvery == 0) progress.LogLinesRead(count);
+    if (KindOfSentence(line) != SentenceKind::kOther) log.Lines.push_back(line);
   }
 }
 
@@ -90,25 +88,25 @@ bool ReadLogBytes(const std::string& path, std::string& bytes, std::string& erro
 
 }  // namespace
 
-bool ReadGpsLog(const std::string& path, FrontEnd& ui, LogLineList& lines) {
+Loaded<GpsLog> ReadGpsLog(const std::string& path, Progress& progress) {
+  Loaded<GpsLog> loaded;
   if (!PathExists(path)) {
-    ui.ShowMessage(NotFoundMessage(path));
-    return false;
+    loaded.Error = FileError{FileError::Problem::kNotFound, {}};
+    return loaded;
   }
   std::string bytes;
-  std::string error;
-  if (!ReadLogBytes(path, bytes, error)) {
-    ui.ShowMessage(CannotOpenMessage(path, error));
-    return false;
+  std::string reason;
+  if (!ReadLogBytes(path, bytes, reason)) {
+    loaded.Error = FileError{FileError::Problem::kCannotOpen, reason};
+    return loaded;
   }
   // The file's bytes are kept as they are, not decoded: the sentences are ASCII, and their
   // checksums are sums of the bytes the receiver sent. Decoding would only touch damaged bytes,
   // and one stray byte would make a whole large log be converted as Shift_JIS into a buffer
   // three times its size.
-  lines.lines.clear();
-  lines.buffer = std::move(bytes);
-  CollectTrackSentences(lines, ui);
-  return true;
+  loaded.Value.Bytes = std::make_unique<const std::string>(std::move(bytes));
+  CollectTrackSentences(loaded.Value, progress);
+  return loaded;
 }
 
 }  // namespace routelet

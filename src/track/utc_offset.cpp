@@ -25,14 +25,9 @@ std::int32_t GetUtcOffsetMinutes(std::int64_t unixTime) {
 
 std::int32_t UtcOffsetCache::OffsetAt(std::int64_t unixTime) {
   if (known_ && unixTime >= from_ && unixTime <= to_) return offset_;
-  const std::int32_t offset = Lookup(unixTime);
+  const std::int32_t offset = GetUtcOffsetMinutes(unixTime);
   LearnStretchFrom(unixTime, offset);
   return offset;
-}
-
-std::int32_t UtcOffsetCache::Lookup(std::int64_t unixTime) {
-  ++lookups_;
-  return GetUtcOffsetMinutes(unixTime);
 }
 
 // Learns the stretch around `unixTime` over which `offset` holds, up to an hour each way.
@@ -55,10 +50,10 @@ std::int64_t UtcOffsetCache::ReachOfOffset(std::int64_t unixTime, std::int32_t o
   }
   std::int64_t same = unixTime;
   std::int64_t other = unixTime + span;
-  if (Lookup(other) == offset) return other;
+  if (GetUtcOffsetMinutes(other) == offset) return other;
   while (other - same > 1 || same - other > 1) {  // `same` has the offset, `other` has another
     const std::int64_t middle = same + (other - same) / 2;
-    if (Lookup(middle) == offset) {
+    if (GetUtcOffsetMinutes(middle) == offset) {
       same = middle;
     } else {
       other = middle;

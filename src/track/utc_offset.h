@@ -18,11 +18,7 @@ class UtcOffsetCache {
  public:
   std::int32_t OffsetAt(std::int64_t unixTime);
 
-  // How many times the C library was asked (lets tests see that the cache works).
-  std::int64_t lookups() const { return lookups_; }
-
  private:
-  std::int32_t Lookup(std::int64_t unixTime);
   void LearnStretchFrom(std::int64_t unixTime, std::int32_t offset);
   std::int64_t ReachOfOffset(std::int64_t unixTime, std::int32_t offset, std::int64_t span);
 
@@ -30,7 +26,6 @@ class UtcOffsetCache {
   std::int64_t from_ = 0;  // offset_ holds for every second from from_ to to_, both included
   std::int64_t to_ = 0;
   std::int32_t offset_ = 0;
-  std::int64_t lookups_ = 0;
 };
 
 }  // namespace routelet

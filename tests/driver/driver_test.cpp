@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <optional>
 #include <tuple>
 
 #include "driver/command_line.h"
@@ -20,7 +21,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-using Choice = CommandLine::FrontEndChoice;
+using Choice = Options::FrontEndChoice;
 
 TEST(ParseCommandLine, OptionsFirstThenOnePathOfAllTheRest) {
   const struct {
@@ -40,8 +41,8 @@ TEST(ParseCommandLine, OptionsFirstThenOnePathOfAllTheRest) {
       {{"--version", "--", "x"}, "x", Choice::kDefault, false, true},
   };
   for (const auto& c : cases) {
-    const CommandLine line = ParseCommandLine(c.args);
-    EXPECT_EQ(std::tie(line.logPath, line.frontEnd, line.help, line.version),
+    const Options options = ParseCommandLine(c.args);
+    EXPECT_EQ(std::tie(options.LogPath, options.FrontEnd, options.Help, options.Version),
               std::tie(c.path, c.frontEnd, c.help, c.version)) << c.path;
   }
 }
@@ -81,37 +82,56 @@ TEST(ConsoleFrontEnd, ProgressRewritesOneLineAndMessagesCarryTheirTitle) {
 }
 
 // What is typed up to the end of the line is the path. Without a terminal to type into,
-// nothing is asked and nothing is read.
+// nothing is asked, nothing is read, and the answer says so.
 TEST(ConsoleFrontEnd, ThePromptTakesOneLine) {
   const struct {
-    const char *typed, *path;
-    bool inIsTerminal;
-  } cases[] = {{"my trip.log\nnext\n", "my trip.log", true}, {"trip.log\r\n", "trip.log", true},
-               {"\n", "", true}, {"", "", true}, {"trip.log\n", "", false}};
+    const char* typed;
+    std::optional<std::string> path;
+  } cases[] = {{"my trip.log\nnext\n", "my trip.log"}, {"trip.log\r\n", "trip.log"}, {"\n", ""}, {"", ""}};
   for (const auto& c : cases) {
-    Terminal t(c.typed, true, c.inIsTerminal);
+    Terminal t(c.typed);
     EXPECT_EQ(t.ui.ChooseLogFile(), c.path) << c.typed;
-    EXPECT_EQ(t.Written(), c.inIsTerminal ? "GPSログ: " : "");
-    EXPECT_EQ(t.ui.CouldNotAsk(), !c.inIsTerminal);
+    EXPECT_EQ(t.Written(), "GPSログ: ");
   }
+  Terminal noTerminal("trip.log\n", true, false);
+  EXPECT_EQ(noTerminal.ui.ChooseLogFile(), std::nullopt);
+  EXPECT_EQ(noTerminal.Written(), "");
 }
 
-constexpr std::string_view kLog = "$GPRMC,000000,A,0000.0000,N,00000.0000,E,0.0,0.0,010111,,\r\n";
+// A log of 150 lines, one fix each, one second apart.
+std::string LogOf150Fixes() {
+  std::string log;
+  for (int i = 0; i < 150; ++i) {
+    char line[80];
+    std::snprintf(line, sizeof line, "$GPRMC,00%02d%02d,A,3500.0000,N,13900.0000,E,0.0,0.0,010111,,\r\n", i / 60, i % 60);
+    log += line;
+  }
+  return log;
+}
 
-// Without a path the user is asked: a cancelled choice ends silently, a chosen log is converted
-// and the window closes. (The messages of a failed run and their order are checked end to end,
-// and on the desktop by desktop_session_test.sh.)
-TEST(Run, WithoutAPathTheUserChooses) {
+// Without a path the user is asked: a cancelled choice ends silently; a chosen log is converted
+// with every progress text in order, and the window closes. (The messages of a failed run and
+// their order are checked end to end, and on the desktop by desktop_session_test.sh.)
+TEST(Run, WithoutAPathTheUserChoosesAndSeesTheProgress) {
   testing::TempDir dir;
-  const std::string templatePath = dir.Write("template.dat", "[numrecord]");
+  Options options;
+  options.TemplatePath = dir.Write("template.dat", "[numrecord] [numphoto]");
   testing::RecordingFrontEnd ui;
-  EXPECT_EQ(RunConversion("", templatePath, ui), RunResult::kCancelled);
+  EXPECT_EQ(RunConversion(options, ui), RunResult::kCancelled);
   EXPECT_THAT(ui.events, ElementsAre("choose"));
+  ui.chooserAnswer = std::nullopt;
+  EXPECT_EQ(RunConversion(options, ui), RunResult::kNoOneToAsk);
   EXPECT_EQ(ExitStatusFor(RunResult::kCancelled), 0);
-  ui.chooserAnswer = dir.Write("trip.log", kLog);
-  EXPECT_EQ(RunConversion("", templatePath, ui), RunResult::kPageWritten);
-  EXPECT_TRUE(std::filesystem::exists(dir.File("trip.html")));
-  EXPECT_EQ(ui.events.back(), "close");
+  EXPECT_EQ(ExitStatusFor(RunResult::kNoOneToAsk), 1);
+
+  ui = {};
+  ui.chooserAnswer = dir.Write("trip.log", LogOf150Fixes());
+  dir.Write("a.jpg", "not a photo");
+  EXPECT_EQ(RunConversion(options, ui), RunResult::kPageWritten);
+  EXPECT_THAT(ui.events, ElementsAre("choose", "show", "progress:GPSデータ解析中", "progress:GPSデータ解析中：100行目",
+                                     "progress:ルートデータ出力中：0/150", "progress:ルートデータ出力中：100/150",
+                                     "progress:画像データExif情報解析中：a.jpg", "close"));
+  EXPECT_EQ(testing::ReadAll(dir.File("trip.html")), "150 0");
 }
 
 }  // namespace

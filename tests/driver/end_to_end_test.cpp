@@ -8,6 +8,8 @@
 //   expected-stderr  what the program writes on stderr (absent: nothing)
 //   expected/        files that must be in the folder afterwards, byte for byte
 //   absent           names that must not be in the folder afterwards, one per line
+//   file-size-limit  the program runs under `ulimit -f` with this value (a full disk)
+// No case may leave a temporary page ("NAME.html.XXXXXX") behind.
 // Every case runs with TZ=Asia/Tokyo, so local times do not depend on the machine.
 #include <fcntl.h>
 #include <spawn.h>
@@ -19,7 +21,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <regex>
 
 #include "photos/jpeg_builder.h"
 #include "support/temp_dir.h"
@@ -34,13 +36,6 @@ using namespace routelet::testing;
 
 const fs::path kCasesDir = fs::path(ROUTELET_TEST_DATA_DIR) / "e2e";
 const fs::path kProgram = fs::path(ROUTELET_BUILD_DIR) / "routelet";
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
 
 std::vector<std::string> ReadLines(const fs::path& path) {
   std::vector<std::string> lines;
@@ -60,8 +55,10 @@ struct Outcome {
   std::string stderrText;
 };
 
-// Runs `program` with `args` in `folder`, stdin from /dev/null, stdout discarded.
-Outcome RunProgram(const fs::path& program, const std::vector<std::string>& args, const fs::path& folder) {
+// Runs `program` with `args` in `folder`, stdin from /dev/null, stdout discarded; under a file
+// size limit when `fileSizeLimit` is not empty.
+Outcome RunProgram(const fs::path& program, const std::vector<std::string>& args, const fs::path& folder,
+                   const std::string& fileSizeLimit) {
   const fs::path errFile = folder.parent_path() / "stderr.txt";
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -75,6 +72,9 @@ Outcome RunProgram(const fs::path& program, const std::vector<std::string>& args
   for (auto& e : env) envp.push_back(e.data());
   envp.push_back(nullptr);
   std::vector<std::string> argStrings = {program.string()};
+  if (!fileSizeLimit.empty()) {
+    argStrings.insert(argStrings.begin(), {"/bin/sh", "-c", "ulimit -f \"$0\" && exec \"$@\"", fileSizeLimit});
+  }
   argStrings.insert(argStrings.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (auto& a : argStrings) argv.push_back(a.data());
@@ -82,7 +82,7 @@ Outcome RunProgram(const fs::path& program, const std::vector<std::string>& args
 
   Outcome outcome;
   pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) return outcome;
   int status = 0;
@@ -121,7 +121,9 @@ TEST_P(EndToEnd, MatchesTheExpectedOutcome) {
     }
   }
 
-  const Outcome outcome = RunProgram(programDir / "routelet", ReadLines(caseDir / "args"), work);
+  const fs::path limit = caseDir / "file-size-limit";
+  const Outcome outcome = RunProgram(programDir / "routelet", ReadLines(caseDir / "args"), work,
+                                     fs::exists(limit) ? ReadLines(limit).at(0) : "");
 
   EXPECT_EQ(outcome.exitStatus, std::stoi(ReadAll(caseDir / "expected-exit")));
   const fs::path expectedStderr = caseDir / "expected-stderr";
@@ -133,6 +135,10 @@ TEST_P(EndToEnd, MatchesTheExpectedOutcome) {
       ASSERT_TRUE(fs::exists(work / name)) << name;
       EXPECT_EQ(ReadAll(work / name), ReadAll(entry.path())) << "differs: " << name;
     }
+  }
+  for (const auto& entry : fs::recursive_directory_iterator(work)) {
+    EXPECT_FALSE(std::regex_search(entry.path().filename().string(), std::regex(R"(\.html\.\w{6}$)")))
+        << "a temporary page was left: " << entry.path();
   }
   if (fs::exists(caseDir / "absent")) {
     for (const std::string& name : ReadLines(caseDir / "absent")) {

@@ -1,18 +1,18 @@
-// The page: record items, the body's placeholders, the page's name and writing it.
+// The page: record and photo items, the body's placeholders, the page's name and writing it.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
-#include "output/build_page.h"
+#include "output/photo_item.h"
 #include "output/record_item.h"
-#include "output/write_output.h"
+#include "output/render_page.h"
+#include "output/write_page.h"
 #include "runtime/dates.h"
 #include "runtime/text_helpers.h"
 #include "support/recording_front_end.h"
@@ -29,9 +29,8 @@ TEST(RecordItem, AgreesWithFillingOnePlaceholderAfterAnother) {
   const TrackRecord r{.UnixTime = 999999999, .TimeText = "2001/09/09 10:46:39", .Lat = 35.652056666, .Lng = -0.25,
                       .Alt = 123.44999694824219, .Speed = 12.345, .Dist = 0.5};
   const std::pair<const char*, std::string> fills[] = {
-      {"[index]", "42"},  {"[time]", RightAligned10(r.UnixTime)}, {"[timestr]", r.TimeText},
-      {"[lat]", NumberText(r.Lat, 4)}, {"[lng]", NumberText(r.Lng, 4)}, {"[alt]", NumberText(r.Alt, 2)},
-      {"[dist]", NumberText(r.Dist, 2)}, {"[speed]", NumberText(r.Speed, 2)},
+      {"[index]", "42"},  {"[time]", " 999999999"}, {"[timestr]", r.TimeText},
+      {"[lat]", "35.6521"}, {"[lng]", "-.2500"}, {"[alt]", "123.45"}, {"[dist]", ".50"}, {"[speed]", "12.35"},
   };
   for (const char* section : {"", "no placeholders at all", "[lat][lat] [LAT] [Lat] [foo] [filename] [photolist]",
                               "[ti[time]me] [[index]] [time [timestr]] [speed",
@@ -44,73 +43,85 @@ TEST(RecordItem, AgreesWithFillingOnePlaceholderAfterAnother) {
   }
 }
 
-// A state as the run leaves it before the page is built: template read, log lines kept.
-class BuildPageTest : public ::testing::Test {
- protected:
-  // The page for `fixes` position sentences one minute apart, moving east.
-  std::string Build(std::string_view text, int fixes) {
-    state.Sections.clear();
-    state.Photos = 0;
-    ParseSections(text, state.Sections);
-    sentences.clear();
-    for (int i = 0; i < fixes; ++i) {
-      char line[96];
-      std::snprintf(line, sizeof line, "$GPRMC,%02d%02d00,A,3500.0000,N,13900.%04d,E,0,0,010111,,", i / 60, i % 60, i);
-      sentences.emplace_back(line);
-    }
-    state.LogLines.lines.assign(sentences.begin(), sentences.end());
-    state.LogPath = kLog;  // in no folder: no photos
-    state.Track.ResetSpan();
-    return BuildPage(state, ui);
+// A camera on Japan time: 2011-11-05 12:34:56 on it is Unix 1320464096. Placeholders are filled
+// one after another, so a name holding "[time]" has it filled and one holding "[id]" keeps it;
+// names that would break markup or a link come out escaped through the two safe placeholders.
+TEST(PhotoItem, FillsInOrderAndEscapesHostileNames) {
+  const DaySerial taken = *ParseDateText("2011/11/05 12:34:56");
+  const struct {
+    const char *name, *section, *item;
+  } cases[] = {
+      {"a.jpg", "[id]|[file]|[time]|[timestr]", "7|a.jpg|1320464096|2011/11/05 12:34:56"},
+      {"[id][time].jpg", "[id][id] [file]", "77 [id]1320464096.jpg"},
+      {"a\"b.jpg", "<img src=\"[file:url]\" alt=\"[file:html]\">", "<img src=\"a%22b.jpg\" alt=\"a&quot;b.jpg\">"},
+      {"<script>x<\\script>.jpg", "[file:url] [file:html]",
+       "%3Cscript%3Ex%3C%5Cscript%3E.jpg &lt;script&gt;x&lt;\\script&gt;.jpg"},
+      {"IMG#1 ?.jpg", "[file:url] [file:html]", "IMG%231%20%3F.jpg IMG#1 ?.jpg"},
+      {"x'y&z%.jpg", "[file:url] [file:html]", "x%27y%26z%25.jpg x&#39;y&amp;z%.jpg"},
+      {"[filename].jpg", "[file:url] [file:html]", "%5Bfilename%5D.jpg &#91;filename&#93;.jpg"},
+      {"旅.jpg", "[file:url] [file:html]", "%E6%97%85.jpg 旅.jpg"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(BuildPhotoItem(c.section, 7, Photo{c.name, taken, 1320464096}), c.item) << c.name;
+  }
+}
+
+// A track of `points` records, one a minute, and the body rendered and filled from `text`.
+struct PageMaker {
+  std::string Make(std::string_view text, int points, std::vector<Photo> photos = {}) {
+    SectionStore sections;
+    ParseSections(text, sections);
+    Track track;
+    track.TotalDist = 12.345;
+    track.AvgSpeed = 0.004;
+    for (int i = 0; i < points; ++i) track.Records.push_back({.UnixTime = 60 * i, .TimeText = "t"});
+    std::string page = RenderRecords(sections, track, 1000 + points, progress);
+    FillPlaceholders(page, sections, track, photos, 1000 + points, kLog);
+    return page;
   }
 
   static constexpr const char* kLog = "/no such folder/<b>\"a&b'.log";
-  std::vector<std::string> sentences;  // the kept lines' text
-  RunState state;
-  testing::RecordingFrontEnd ui;
+  testing::RecordingProgress progress;
 };
 
-TEST_F(BuildPageTest, FillsTheBodyByItsRules) {
-  const std::string log = kLog;
+TEST(RenderPage, FillsTheBodyByItsRules) {
+  const std::string log = PageMaker::kLog;
+  const std::vector<Photo> twoPhotos = {{"a.jpg", 40000, 0}, {"b.jpg", 40000, 1}};
   const struct {
     const char* what;
     const char* text;
-    int fixes;
+    int points;
+    std::vector<Photo> photos;
     std::string page;
   } cases[] = {
-      {"no records still fill the totals", "[[recordlist]] [numrecord] [numphoto] [totaldist] [avgspeed]\r\n*recordlist\r\n[index]",
-       0, "[] 0 0 .00 .00"},
-      // "[recordlist]" in the photo item stays: its step is over.
+      {"no records still fill the totals",
+       "[[recordlist]] [numrecord] [numphoto] [totaldist] [avgspeed]\r\n*recordlist\r\n[index]", 0, {},
+       "[] 1000 0 12.35 .00"},
       {"body placeholders in items are filled in every item",
-       "[recordlist]|[photolist]\r\n*recordlist\r\n[index] [numrecord] [filename] [photolist]\r\n*photolist\r\n[recordlist]",
-       2, "0 2 " + log + " \r\n1 2 " + log + " \r\n|"},
+       "[recordlist]|[photolist]\r\n*recordlist\r\n[index] [numrecord] [filename] [photolist]", 2, {},
+       "0 1002 " + log + " \r\n1 1002 " + log + " \r\n|"},
+      // "[recordlist]" in the photo item stays: its step is over.
+      {"photo items", "[photolist]\r\n*photolist\r\n[recordlist][file]", 1, twoPhotos,
+       "[recordlist]a.jpg\r\n[recordlist]b.jpg\r\n"},
+      {"photos are numbered from 1 and counted", "[photolist][numphoto]\r\n*photolist\r\n[id]", 0, twoPhotos,
+       "1\r\n2\r\n2"},
       {"every occurrence of the list gets the whole list", "<[recordlist]|[recordlist]>\r\n*recordlist\r\n[index]", 2,
-       "<0\r\n1\r\n|0\r\n1\r\n>"},
-      {"an empty item adds no line break", "<[recordlist]>\r\n*recordlist\r\n", 3, "<>"},
-      {"the log name escaped for markup", "[filename:html]", 0, "/no such folder/&lt;b&gt;&quot;a&amp;b&#39;.log"},
+       {}, "<0\r\n1\r\n|0\r\n1\r\n>"},
+      {"an empty item adds no line break", "<[recordlist]>\r\n*recordlist\r\n", 3, {}, "<>"},
+      {"the log name escaped for markup", "[filename:html]", 0, {}, "/no such folder/&lt;b&gt;&quot;a&amp;b&#39;.log"},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(Build(c.text, c.fixes), c.page) << c.what;
-  }
+  for (const auto& c : cases) EXPECT_EQ(PageMaker().Make(c.text, c.points, c.photos), c.page) << c.what;
 }
 
-TEST_F(BuildPageTest, ReportsProgressEveryHundredRecordsWithOrWithoutAList) {
-  const std::string page = Build("[recordlist]\r\n*recordlist\r\n[index]", 250);
-  EXPECT_THAT(ui.progress, ElementsAre("ルートデータ出力中：0/250", "ルートデータ出力中：100/250", "ルートデータ出力中：200/250"));
+TEST(RenderPage, ReportsProgressEveryHundredRecordsWithOrWithoutAList) {
+  PageMaker maker;
+  const std::string page = maker.Make("[recordlist]\r\n*recordlist\r\n[index]", 250);
+  EXPECT_THAT(maker.progress.events, ElementsAre("record 0/1250", "record 100/1250", "record 200/1250"));
   EXPECT_TRUE(page.starts_with("0\r\n1\r\n2\r\n") && page.ends_with("\r\n248\r\n249\r\n"));
-  ui.progress.clear();
-  EXPECT_EQ(Build("[numrecord]\r\n*recordlist\r\n[index]", 101), "101");
-  EXPECT_THAT(ui.progress, ElementsAre("ルートデータ出力中：0/101", "ルートデータ出力中：100/101"));
+  PageMaker noList;
+  EXPECT_EQ(noList.Make("[numrecord]\r\n*recordlist\r\n[index]", 101), "1101");
+  EXPECT_THAT(noList.progress.events, ElementsAre("record 0/1101", "record 100/1101"));
 }
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-std::ptrdiff_t FilesIn(const testing::TempDir& dir) { return std::distance(std::filesystem::directory_iterator(dir.path()), {}); }
 
 TEST(OutputPathFor, ReplacesTheFileNamesExtension) {
   const std::pair<const char*, const char*> cases[] = {
@@ -136,27 +147,40 @@ TEST(ToUtf8Bytes, KeepsValidUtf8AndRepairsTheRest) {
   for (const auto& [text, bytes] : cases) EXPECT_EQ(ToUtf8Bytes(text), bytes) << text;
 }
 
-TEST(WriteOutputFile, ReplacesAnEarlierLongerPageWhole) {
+std::ptrdiff_t FilesIn(const testing::TempDir& dir) { return std::distance(std::filesystem::directory_iterator(dir.path()), {}); }
+
+// An earlier, longer page is replaced whole, with the permissions a new file gets (rw-r--r--
+// under umask 022), and no temporary file is left.
+TEST(WritePage, ReplacesAnEarlierPageWholeWithTheUsualPermissions) {
   testing::TempDir dir;
-  testing::RecordingFrontEnd ui;
   dir.Write("trip.html", std::string(1000, 'x'));
-  ASSERT_TRUE(WriteOutputFile(dir.File("trip.log"), "short", ui));
-  EXPECT_EQ(ReadAll(dir.File("trip.html")), "short");
-  EXPECT_TRUE(ui.messages.empty());
-  EXPECT_EQ(FilesIn(dir), 1);  // no temporary file is left
-}
-
-TEST(WriteOutputFile, AFolderWhereThePageGoesIsToldAndLeftAlone) {
-  testing::TempDir dir;
-  testing::RecordingFrontEnd ui;
-  std::filesystem::create_directory(dir.File("trip.html"));
-  EXPECT_FALSE(WriteOutputFile(dir.File("trip.log"), "new page", ui));
-  EXPECT_TRUE(std::filesystem::is_directory(dir.File("trip.html")));
+  const mode_t previousMask = ::umask(022);
+  const auto error = WritePage(dir.File("trip.html"), "short", dir.File("trip.log"));
+  ::umask(previousMask);
+  ASSERT_FALSE(error.has_value()) << error->Reason;
+  EXPECT_EQ(testing::ReadAll(dir.File("trip.html")), "short");
+  struct stat info {};
+  ASSERT_EQ(::stat(dir.File("trip.html").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0644u);
   EXPECT_EQ(FilesIn(dir), 1);
-  ASSERT_EQ(ui.messages.size(), 1u);
 }
 
-TEST(WriteOutputFile, AWriteFailingPartWayIsToldAndLeavesTheEarlierPage) {
+TEST(WritePage, RefusesTheLogAndAFolderWhereThePageGoes) {
+  testing::TempDir dir;
+  std::filesystem::create_directory(dir.File("trip.html"));
+  const auto intoFolder = WritePage(dir.File("trip.html"), "new page", dir.File("trip.log"));
+  ASSERT_TRUE(intoFolder.has_value());
+  EXPECT_EQ(intoFolder->Kind, WriteError::Problem::kCannotWrite);
+  EXPECT_TRUE(std::filesystem::is_directory(dir.File("trip.html")));
+  const std::string log = dir.Write("old.html", "the log");
+  const auto overLog = WritePage(log, "page", log);
+  ASSERT_TRUE(overLog.has_value());
+  EXPECT_EQ(overLog->Kind, WriteError::Problem::kWouldReplaceLog);
+  EXPECT_EQ(testing::ReadAll(log), "the log");
+  EXPECT_EQ(FilesIn(dir), 2);
+}
+
+TEST(WritePage, AWriteFailingPartWayLeavesTheEarlierPage) {
   // A file size limit makes writes fail part-way, as a full disk does.
   testing::TempDir dir;
   dir.Write("trip.html", "earlier page");
@@ -166,14 +190,13 @@ TEST(WriteOutputFile, AWriteFailingPartWayIsToldAndLeavesTheEarlierPage) {
     ::signal(SIGXFSZ, SIG_IGN);
     const rlimit limit{100, 100};
     ::setrlimit(RLIMIT_FSIZE, &limit);
-    testing::RecordingFrontEnd ui;
-    const bool written = WriteOutputFile(dir.File("trip.log"), std::string(5000, 'p'), ui);
-    ::_exit(!written && ui.messages.size() == 1 && ui.messages[0].title == "エラー" ? 0 : 1);
+    const auto error = WritePage(dir.File("trip.html"), std::string(5000, 'p'), dir.File("trip.log"));
+    ::_exit(error && error->Kind == WriteError::Problem::kCannotWrite && !error->Reason.empty() ? 0 : 1);
   }
   int status = 0;
   ::waitpid(child, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the failure was not reported";
-  EXPECT_EQ(ReadAll(dir.File("trip.html")), "earlier page");
+  EXPECT_EQ(testing::ReadAll(dir.File("trip.html")), "earlier page");
   EXPECT_EQ(FilesIn(dir), 1);
 }
 

@@ -1,10 +1,13 @@
 #pragma once
-// A front end for tests: records every call, answers the chooser with a preset path.
+// Test doubles of the user interface: a front end that records every call and answers the
+// chooser with a preset path, and a progress that records what the steps tell.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "driver/front_end.h"
+#include "runtime/progress.h"
 
 namespace routelet::testing {
 
@@ -25,15 +28,27 @@ class RecordingFrontEnd : public FrontEnd {
     messages.push_back({std::string(text), std::string(title.empty() ? kAppTitle : title)});
     events.push_back("message:" + messages.back().title + ":" + messages.back().text);
   }
-  std::string ChooseLogFile() override {
+  std::optional<std::string> ChooseLogFile() override {
     events.push_back("choose");
     return chooserAnswer;
   }
 
-  std::string chooserAnswer;
+  std::optional<std::string> chooserAnswer = "";
   std::vector<std::string> progress;
   std::vector<Message> messages;
   std::vector<std::string> events;  // every call in order
+};
+
+// Every report as one short text: "lines 100", "record 0/250", "photo a.jpg".
+class RecordingProgress : public Progress {
+ public:
+  void LogLinesRead(std::int64_t lines) override { events.push_back("lines " + std::to_string(lines)); }
+  void RenderingRecord(std::size_t index, std::size_t total) override {
+    events.push_back("record " + std::to_string(index) + "/" + std::to_string(total));
+  }
+  void ReadingPhoto(std::string_view name) override { events.push_back("photo " + std::string(name)); }
+
+  std::vector<std::string> events;
 };
 
 }  // namespace routelet::testing

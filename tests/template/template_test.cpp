@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <vector>
 
-#include "support/recording_front_end.h"
 #include "support/temp_dir.h"
 #include "template/load_template.h"
 #include "template/section_store.h"
@@ -44,14 +43,16 @@ TEST(ParseSections, CutsAtHeaderLinesByTheRules) {
 }
 
 // Shift_JIS and UTF-8 templates are read end to end (end_to_end_test.cpp); a missing one is told there too.
-TEST(LoadTemplate, TellsAFileItCannotRead) {
+TEST(LoadTemplate, SaysWhyAFileGaveNothing) {
   testing::TempDir dir;
-  testing::RecordingFrontEnd ui;
-  SectionStore store;
-  EXPECT_FALSE(LoadTemplateFrom(dir.path().string(), ui, store));  // a folder
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_NE(ui.messages[0].text.find("を開けません"), std::string::npos);
-  EXPECT_TRUE(store.empty());
+  const Loaded<SectionStore> folder = LoadTemplate(dir.path().string());
+  ASSERT_FALSE(folder.ok());
+  EXPECT_EQ(folder.Error->Kind, FileError::Problem::kCannotOpen);
+  EXPECT_FALSE(folder.Error->Reason.empty());
+  EXPECT_TRUE(folder.Value.empty());
+  const Loaded<SectionStore> missing = LoadTemplate(dir.File("template.dat"));
+  ASSERT_FALSE(missing.ok());
+  EXPECT_EQ(missing.Error->Kind, FileError::Problem::kNotFound);
 }
 
 // A template saved with line feeds alone would come out as one giant body, without a record list.
@@ -64,9 +65,9 @@ TEST(ShippedTemplates, HaveABodyWithTheRecordListAndSafeNames) {
   EXPECT_GE(paths.size(), 2u);
   for (const fs::path& path : paths) {
     SCOPED_TRACE(path.filename().string());
-    testing::RecordingFrontEnd ui;
-    SectionStore sections;
-    ASSERT_TRUE(LoadTemplateFrom(path.string(), ui, sections));
+    const Loaded<SectionStore> loaded = LoadTemplate(path.string());
+    ASSERT_TRUE(loaded.ok());
+    const SectionStore& sections = loaded.Value;
     EXPECT_NE(GetSection(sections, "body").find("[recordlist]"), std::string::npos);
     EXPECT_NE(GetSection(sections, "recordlist").find("[lat]"), std::string::npos);
     // Names go into markup only through the escaped placeholders.

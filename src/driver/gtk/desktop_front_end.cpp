@@ -30,7 +30,7 @@ class DesktopFrontEnd : public FrontEnd {
     RunMessageBox(progress_ != nullptr ? progress_->Window() : nullptr, text, title);
   }
 
-  std::string ChooseLogFile() override { return RunLogChooser(); }
+  std::optional<std::string> ChooseLogFile() override { return RunLogChooser(); }
 
  private:
   // Setting progress before the window was shown creates it hidden.

@@ -3,6 +3,7 @@
 #include <gtk/gtk.h>
 
 #include "driver/front_end.h"
+#include "driver/messages.h"
 #include "driver/gtk/gtk_events.h"
 #include "driver/gtk/log_choice.h"
 #include "driver/gtk/message_box.h"

@@ -1,4 +1,4 @@
-#include "output/write_output.h"
+#include "output/write_page.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -77,19 +77,13 @@ std::string ToUtf8Bytes(std::string text) {
   return SanitizeUtf8(text);
 }
 
-bool WriteOutputFile(std::string_view logPath, std::string page, FrontEnd& ui) {
-  const std::string outputPath = OutputPathFor(logPath);
-  if (outputPath == logPath) {
-    ui.ShowMessage(outputPath + "はページと同じ名前になるため、ログを上書きしないよう変換をやめました",
-                   kErrorTitle);
-    return false;
-  }
+std::optional<WriteError> WritePage(const std::string& pagePath, std::string page, std::string_view logPath) {
+  if (pagePath == logPath) return WriteError{WriteError::Problem::kWouldReplaceLog, {}};
   const std::string bytes = ToUtf8Bytes(std::move(page));
-  if (!ReplaceFileAtomically(outputPath, bytes)) {
-    ui.ShowMessage(outputPath + "に書きこめません（" + std::strerror(errno) + "）", kErrorTitle);
-    return false;
+  if (!ReplaceFileAtomically(pagePath, bytes)) {
+    return WriteError{WriteError::Problem::kCannotWrite, std::strerror(errno)};
   }
-  return true;
+  return std::nullopt;
 }
 
 }  // namespace routelet

@@ -1,4 +1,4 @@
-#include "track/parse_track.h"
+#include "track/build_track.h"
 
 #include <cmath>
 #include <cstdint>
@@ -145,8 +145,7 @@ bool RepeatsRecord(const TrackRecord& previous, const PositionFix& fix) {
 // Builds the records sentence by sentence; distances and speeds follow once all are in.
 class TrackBuilder {
  public:
-  TrackBuilder(std::vector<TrackRecord>& records, TrackSummary& summary)
-      : records_(records), summary_(summary) {}
+  TrackBuilder(std::vector<TrackRecord>& records, TimeSpan& span) : records_(records), span_(span) {}
 
   void Add(std::string_view line) {
     const SentenceKind kind = KindOfSentence(line);
@@ -168,8 +167,7 @@ class TrackBuilder {
   void NoteTimedFix(const PositionFix& fix) {
     lastFixInstant_ = fix.instant;
     lastFixUnixTime_ = fix.unixTime;
-    if (fix.unixTime < summary_.MinTime) summary_.MinTime = fix.unixTime;
-    if (fix.unixTime > summary_.MaxTime) summary_.MaxTime = fix.unixTime;
+    span_.Widen(fix.unixTime);
   }
 
   void AppendRecord(const PositionFix& fix) {
@@ -185,7 +183,7 @@ class TrackBuilder {
   }
 
   std::vector<TrackRecord>& records_;
-  TrackSummary& summary_;
+  TimeSpan& span_;
   Fields fields_;
   UtcOffsetCache offsets_;
   float altitude_ = 0;
@@ -231,9 +229,9 @@ double AverageSpeed(const std::vector<TrackRecord>& r, double totalKm) {
   return first != nullptr ? SpeedKmh(totalKm, *first, *last) : 0;
 }
 
-std::size_t CountPositionSentences(const LogLineList& lines) {
+std::size_t CountPositionSentences(const GpsLog& log) {
   std::size_t count = 0;
-  for (std::string_view line : lines.lines) {
+  for (std::string_view line : log.Lines) {
     if (KindOfSentence(line) == SentenceKind::kPosition) ++count;
   }
   return count;
@@ -241,19 +239,19 @@ std::size_t CountPositionSentences(const LogLineList& lines) {
 
 }  // namespace
 
-std::size_t ParseTrack(const LogLineList& lines, std::vector<TrackRecord>& records,
-                       TrackSummary& summary) {
-  records.clear();
-  records.reserve(CountPositionSentences(lines));
-  TrackBuilder builder(records, summary);
-  for (std::string_view line : lines.lines) builder.Add(line);
+Track BuildTrack(const GpsLog& log) {
+  Track track;
+  std::vector<TrackRecord>& records = track.Records;
+  records.reserve(CountPositionSentences(log));
+  TrackBuilder builder(records, track.Span);
+  for (std::string_view line : log.Lines) builder.Add(line);
   records.shrink_to_fit();
 
   AddDistances(records);
   AddSpeeds(records);
-  summary.TotalDist = records.empty() ? 0 : records.back().Dist;
-  summary.AvgSpeed = AverageSpeed(records, summary.TotalDist);
-  return records.size();
+  track.TotalDist = records.empty() ? 0 : records.back().Dist;
+  track.AvgSpeed = AverageSpeed(records, track.TotalDist);
+  return track;
 }
 
 }  // namespace routelet

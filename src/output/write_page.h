@@ -1,9 +1,8 @@
 #pragma once
 // Naming the page after the log and writing it as UTF-8.
+#include <optional>
 #include <string>
 #include <string_view>
-
-#include "driver/front_end.h"
 
 namespace routelet {
 
@@ -16,10 +15,19 @@ std::string OutputPathFor(std::string_view logPath);
 // replaced by U+FFFD; an empty text gives one blank.
 std::string ToUtf8Bytes(std::string text);
 
-// Writes the page beside the log. The bytes go to a temporary file in the same folder that then
-// replaces the page in one step, so a failed or interrupted write leaves an earlier page whole.
-// Refuses a log whose own path equals the page's (a log named *.html). Failures are told through
-// `ui` with the error title; the result says whether the page was written.
-bool WriteOutputFile(std::string_view logPath, std::string page, FrontEnd& ui);
+// Why a page was not written.
+struct WriteError {
+  enum class Problem {
+    kWouldReplaceLog,  // the page's path is the log's own
+    kCannotWrite,      // the file system refused; Reason says why
+  };
+  Problem Kind = Problem::kCannotWrite;
+  std::string Reason;
+};
+
+// Writes the page to `pagePath` as UTF-8 bytes. The bytes go to a temporary file in the same
+// folder that then replaces the page in one step, so a failed or interrupted write leaves an
+// earlier page whole. Refuses to write over the log at `logPath`.
+std::optional<WriteError> WritePage(const std::string& pagePath, std::string page, std::string_view logPath);
 
 }  // namespace routelet

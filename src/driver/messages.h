@@ -1,0 +1,34 @@
+#pragma once
+// Every text the user is shown while a log is converted: the progress texts and the messages.
+// The steps of a conversion return what happened; the texts are made here only.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "output/write_page.h"
+#include "runtime/file_error.h"
+
+namespace routelet {
+
+// The title of the run's own error messages.
+inline constexpr std::string_view kErrorTitle = "エラー";
+
+// The first progress text, shown as the log is opened.
+inline constexpr std::string_view kAnalysingText = "GPSデータ解析中";
+std::string LinesReadText(std::int64_t lines);
+std::string RenderingRecordText(std::size_t index, std::size_t total);
+std::string ReadingPhotoText(std::string_view name);
+
+// A file that is not there: its name or path followed by "が見つかりません".
+std::string NotFoundMessage(std::string_view name);
+// The loader's own message for an input file that could not be read. A missing file is named
+// by `shownName` ("template.dat" for the template, the path for the log); a file that is there
+// but cannot be opened is named by its path, with the system's reason.
+std::string LoadFailureMessage(const FileError& error, std::string_view shownName, std::string_view path);
+// The run's message after a loader's: `name` followed by "が正しく読みこめません".
+std::string CannotReadMessage(std::string_view name);
+// Why the page at `pagePath` was not written.
+std::string WriteFailureMessage(const WriteError& error, std::string_view pagePath);
+
+}  // namespace routelet

@@ -1,0 +1,29 @@
+#include "output/photo_item.h"
+
+#include <array>
+#include <utility>
+
+#include "runtime/dates.h"
+#include "runtime/escape.h"
+#include "runtime/text_helpers.h"
+
+namespace routelet {
+
+std::string BuildPhotoItem(std::string_view itemTemplate, std::int64_t id, const Photo& photo) {
+  // Filled one after another, so a value that happens to contain a later placeholder is filled
+  // too, as a template writer who fills them by hand in this order would expect.
+  const std::array<std::pair<std::string_view, std::string>, 6> fills = {{
+      {"[id]", std::to_string(id)},
+      {"[file]", photo.Name},
+      {"[time]", RightAligned10(photo.UnixTime)},
+      {"[timestr]", DateText(photo.CameraTime)},
+      // The name made safe for markup, and for a link to the file beside the page.
+      {"[file:html]", HtmlEscape(photo.Name)},
+      {"[file:url]", UrlPathSegmentEscape(photo.Name)},
+  }};
+  std::string item(itemTemplate);
+  for (const auto& [placeholder, value] : fills) ReplaceAllInPlace(item, placeholder, value);
+  return item;
+}
+
+}  // namespace routelet

@@ -1,0 +1,15 @@
+#pragma once
+// One item of the page's photo list, rendered from the template's "photolist" section.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "photos/find_photos.h"
+
+namespace routelet {
+
+// The section with "[id]", "[file]", "[time]", "[timestr]", "[file:html]" and "[file:url]"
+// filled in, in that order, each in the result of the one before.
+std::string BuildPhotoItem(std::string_view itemTemplate, std::int64_t id, const Photo& photo);
+
+}  // namespace routelet

@@ -1,0 +1,29 @@
+#pragma once
+// Filling the template into the text of the page.
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "photos/find_photos.h"
+#include "runtime/progress.h"
+#include "template/section_store.h"
+#include "track/track.h"
+
+namespace routelet {
+
+// The "body" section with its "[recordlist]" filled: one "recordlist" item per track record,
+// each followed by CR LF. `progress` hears of every hundredth record, with `keptLines` (the
+// number of kept log lines) as the total, whether or not the body has a list.
+std::string RenderRecords(const SectionStore& sections, const Track& track, std::size_t keptLines,
+                          Progress& progress);
+
+// Fills the rest of the placeholders, in this order and each over the whole page so far:
+// "[photolist]" (one "photolist" item per photo, numbered from 1, each followed by CR LF),
+// "[filename]" (the log's path), "[numrecord]" (the kept log lines), "[numphoto]",
+// "[totaldist]", "[avgspeed]" and "[filename:html]". The page is changed in place, so a large
+// page is never copied whole for a placeholder.
+void FillPlaceholders(std::string& page, const SectionStore& sections, const Track& track,
+                      const std::vector<Photo>& photos, std::size_t keptLines, std::string_view logPath);
+
+}  // namespace routelet

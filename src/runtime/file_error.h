@@ -1,0 +1,27 @@
+#pragma once
+// Why an input file gave nothing, in the terms the user is told. The step that reads the file
+// returns this; the driver turns it into the message.
+#include <optional>
+#include <string>
+
+namespace routelet {
+
+struct FileError {
+  enum class Problem {
+    kNotFound,    // no entry of that name
+    kCannotOpen,  // there, but not readable as a file (a folder, no permission)
+  };
+  Problem Kind = Problem::kNotFound;
+  std::string Reason;  // the system's words for kCannotOpen
+};
+
+// What reading an input file gave: its content, or why there is none.
+template <typename T>
+struct Loaded {
+  T Value{};
+  std::optional<FileError> Error;  // set when the file could not be read; Value is then empty
+
+  bool ok() const { return !Error.has_value(); }
+};
+
+}  // namespace routelet

@@ -1,0 +1,41 @@
+#pragma once
+// The track: one record per point, its time span and its totals.
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace routelet {
+
+struct TrackRecord {
+  std::int64_t UnixTime = 0;  // UTC instant in whole Unix seconds; 0 for an untimed record
+  double Fraction = 0;        // the fix's fraction of a second (0 for whole-second times)
+  std::string TimeText;       // local time, "yyyy/mm/dd hh:nn:ss"
+  double Lat = 0;             // degrees, north positive
+  double Lng = 0;             // degrees, east positive
+  double Alt = 0;             // metres, a value a 32-bit float holds exactly
+  double Speed = 0;           // km/h
+  double Dist = 0;            // km from the first record
+};
+
+// The Unix seconds from the earliest timed fix to the latest, both included. A track without a
+// timed fix has the empty span, which contains no instant.
+struct TimeSpan {
+  std::int64_t MinTime = std::numeric_limits<std::int64_t>::max();
+  std::int64_t MaxTime = 0;
+
+  void Widen(std::int64_t unixTime) {
+    if (unixTime < MinTime) MinTime = unixTime;
+    if (unixTime > MaxTime) MaxTime = unixTime;
+  }
+  bool Contains(std::int64_t unixTime) const { return unixTime >= MinTime && unixTime <= MaxTime; }
+};
+
+struct Track {
+  std::vector<TrackRecord> Records;
+  TimeSpan Span;
+  double TotalDist = 0;  // km
+  double AvgSpeed = 0;   // km/h
+};
+
+}  // namespace routelet
