@@ -15,7 +15,7 @@
 #include "runtime/numbers.h"
 #include "runtime/text_file.h"
 #include "runtime/text_helpers.h"
-#include "runtime/utf16.h"
+#include "runtime/utf8.h"
 #include "support/temp_dir.h"
 
 namespace routelet {
