@@ -4,10 +4,10 @@
 
 #include "output/record_item.h"
 #include "photos/photo_list.h"
-#include "runtime/dates.h"
 #include "runtime/escape.h"
 #include "runtime/large_buffer.h"
 #include "runtime/text_helpers.h"
+#include "runtime/value_texts.h"
 #include "track/parse_track.h"
 
 namespace routelet {

@@ -11,6 +11,7 @@
 #include "runtime/files.h"
 #include "runtime/numbers.h"
 #include "runtime/text_helpers.h"
+#include "runtime/value_texts.h"
 
 namespace routelet {
 namespace {

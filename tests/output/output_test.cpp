@@ -13,8 +13,8 @@
 #include "output/build_page.h"
 #include "output/record_item.h"
 #include "output/write_output.h"
-#include "runtime/dates.h"
 #include "runtime/text_helpers.h"
+#include "runtime/value_texts.h"
 #include "support/recording_front_end.h"
 #include "support/temp_dir.h"
 

@@ -16,6 +16,7 @@
 #include "runtime/text_file.h"
 #include "runtime/text_helpers.h"
 #include "runtime/utf8.h"
+#include "runtime/value_texts.h"
 #include "support/temp_dir.h"
 
 namespace routelet {
