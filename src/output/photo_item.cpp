@@ -6,6 +6,7 @@
 #include "runtime/dates.h"
 #include "runtime/escape.h"
 #include "runtime/text_helpers.h"
+#include "runtime/value_texts.h"
 
 namespace routelet {
 

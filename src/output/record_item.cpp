@@ -3,7 +3,7 @@
 #include <array>
 #include <utility>
 
-#include "runtime/dates.h"
+#include "runtime/value_texts.h"
 
 namespace routelet {
 namespace {

@@ -2,10 +2,10 @@
 
 #include "output/photo_item.h"
 #include "output/record_item.h"
-#include "runtime/dates.h"
 #include "runtime/escape.h"
 #include "runtime/large_buffer.h"
 #include "runtime/text_helpers.h"
+#include "runtime/value_texts.h"
 
 namespace routelet {
 namespace {

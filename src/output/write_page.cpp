@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "runtime/files.h"
-#include "runtime/utf16.h"
+#include "runtime/utf8.h"
 
 namespace routelet {
 namespace {

@@ -1,43 +1,44 @@
 #include "runtime/dates.h"
 
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
 namespace routelet {
 namespace {
 
+namespace chrono = std::chrono;
+
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
   const std::int64_t q = a / b;
   return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
 }
 
-// Days from 1970-01-01 to a date of the proleptic Gregorian calendar (month 1..12).
-std::int64_t DaysFromCivil(std::int64_t y, std::int64_t m, std::int64_t d) {
-  y -= m <= 2;
-  const std::int64_t era = FloorDiv(y, 400);
-  const std::int64_t yoe = y - era * 400;
-  const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
+// The Gregorian calendar repeats every 400 years, which are 146097 days. chrono's years reach
+// only -32767..32767, so a date is looked up within one 400-year cycle (years 0..399, days from
+// 1970 to 2369) and the whole cycles are counted apart: every year stays in reach.
+constexpr std::int64_t kDaysPer400Years = 146097;
+
+// Days from 1970-01-01 to the 1st of a month (1..12) of the proleptic Gregorian calendar.
+std::int64_t DaysToFirstOfMonth(std::int64_t year, unsigned month) {
+  const std::int64_t cycles = FloorDiv(year, 400);
+  const chrono::year yearInCycle(static_cast<int>(year - cycles * 400));
+  const chrono::sys_days first = yearInCycle / chrono::month(month) / 1;
+  return first.time_since_epoch().count() + cycles * kDaysPer400Years;
 }
 
 struct CivilDate {
   std::int64_t year;
-  int month;
-  int day;
+  unsigned month;
+  unsigned day;
 };
 
-CivilDate CivilFromDays(std::int64_t z) {
-  z += 719468;
-  const std::int64_t era = FloorDiv(z, 146097);
-  const std::int64_t doe = z - era * 146097;
-  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const std::int64_t mp = (5 * doy + 2) / 153;
-  const int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  return {yoe + era * 400 + (month <= 2), month, day};
+CivilDate CivilFromDays(std::int64_t days) {
+  const std::int64_t cycles = FloorDiv(days, kDaysPer400Years);
+  const chrono::year_month_day date{chrono::sys_days{chrono::days{days - cycles * kDaysPer400Years}}};
+  return {static_cast<int>(date.year()) + cycles * 400, static_cast<unsigned>(date.month()),
+          static_cast<unsigned>(date.day())};
 }
 
 // Day serial 0 is 1899-12-30, which is 25569 days before 1970-01-01.
@@ -46,13 +47,6 @@ constexpr std::int64_t kSerialZeroFromUnixDays = -25569;
 // Day serials far outside any calendar anyone writes are not dates; keeping them out also keeps
 // every conversion below inside the range of a 64-bit integer.
 constexpr double kLargestSerial = 1e9;
-
-bool IsLeapYear(std::int64_t y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-
-int DaysInMonth(std::int64_t year, int month) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
 
 // Reads 1 to `maxDigits` digits at the start of `text` and removes them from it.
 bool ReadNumber(std::string_view& text, std::size_t minDigits, std::size_t maxDigits, int& value) {
@@ -73,10 +67,9 @@ bool Expect(std::string_view& text, char c) {
 }  // namespace
 
 DaySerial DateFromParts(std::int64_t year, std::int64_t month, std::int64_t day) {
-  const std::int64_t monthsFromZero = month - 1;
-  year += FloorDiv(monthsFromZero, 12);
-  month = monthsFromZero - FloorDiv(monthsFromZero, 12) * 12 + 1;
-  const std::int64_t days = DaysFromCivil(year, month, 1) + (day - 1);
+  const std::int64_t yearsCarried = FloorDiv(month - 1, 12);
+  const auto monthInYear = static_cast<unsigned>(month - yearsCarried * 12);
+  const std::int64_t days = DaysToFirstOfMonth(year + yearsCarried, monthInYear) + (day - 1);
   return static_cast<double>(days - kSerialZeroFromUnixDays);
 }
 
@@ -92,7 +85,7 @@ std::string DateText(DaySerial serial) {
   const CivilDate date = CivilFromDays(days + kSerialZeroFromUnixDays);
   if (date.year < 0 || date.year > 9999) {
     char text[64];
-    std::snprintf(text, sizeof text, "%04lld/%02d/%02d %02d:%02d:%02d", static_cast<long long>(date.year),
+    std::snprintf(text, sizeof text, "%04lld/%02u/%02u %02d:%02d:%02d", static_cast<long long>(date.year),
                   date.month, date.day, static_cast<int>(secondOfDay / 3600),
                   static_cast<int>(secondOfDay / 60 % 60), static_cast<int>(secondOfDay % 60));
     return text;
@@ -124,57 +117,12 @@ std::optional<DaySerial> ParseDateText(std::string_view text) {
       return std::nullopt;
     }
   }
-  if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return std::nullopt;
+  // Month 1..12 and day 1..the month's last; the digits read keep each part small enough to hold.
+  const chrono::year_month_day date{chrono::year(year), chrono::month(static_cast<unsigned>(month)),
+                                    chrono::day(static_cast<unsigned>(day))};
+  if (!date.ok()) return std::nullopt;
   if (hours > 23 || minutes > 59 || seconds > 59) return std::nullopt;
   return DateFromParts(year, month, day) + TimeFromParts(hours, minutes, seconds);
-}
-
-std::string NumberText(double value, int fractionDigits) {
-  char buffer[512];
-  // The shortest fixed-point text that reads back as the same double.
-  const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-  if (error != std::errc()) return {};
-  std::string_view text(buffer, static_cast<std::size_t>(end - buffer));
-  if (!std::isfinite(value)) return std::string(text);
-
-  const bool negative = text.front() == '-';
-  if (negative) text.remove_prefix(1);
-  const std::size_t point = text.find('.');
-  std::string integerDigits(text.substr(0, point));
-  std::string fraction(point == std::string_view::npos ? std::string_view{} : text.substr(point + 1));
-
-  const auto digits = static_cast<std::size_t>(fractionDigits);
-  bool roundUp = fraction.size() > digits && fraction[digits] >= '5';
-  fraction.resize(digits, '0');
-  // Carry the rounding through the fraction and into the integer part.
-  for (std::size_t i = fraction.size(); roundUp && i-- > 0;) {
-    roundUp = fraction[i] == '9';
-    fraction[i] = roundUp ? '0' : static_cast<char>(fraction[i] + 1);
-  }
-  for (std::size_t i = integerDigits.size(); roundUp && i-- > 0;) {
-    roundUp = integerDigits[i] == '9';
-    integerDigits[i] = roundUp ? '0' : static_cast<char>(integerDigits[i] + 1);
-  }
-  if (roundUp) integerDigits.insert(integerDigits.begin(), '1');
-
-  const std::size_t firstNonZero = integerDigits.find_first_not_of('0');
-  integerDigits.erase(0, firstNonZero == std::string::npos ? integerDigits.size() : firstNonZero);
-  const bool isZero = integerDigits.empty() && fraction.find_first_not_of('0') == std::string::npos;
-
-  std::string result;
-  if (negative && !isZero) result.push_back('-');
-  result += integerDigits;
-  if (digits > 0) {
-    result.push_back('.');
-    result += fraction;
-  }
-  return result;
-}
-
-std::string RightAligned10(std::int64_t value) {
-  std::string digits = std::to_string(value);
-  if (digits.size() < 10) digits.insert(0, 10 - digits.size(), ' ');
-  return digits;
 }
 
 }  // namespace routelet

@@ -1,5 +1,5 @@
 #pragma once
-// Dates as day serials, and the texts of dates and numbers that the page shows.
+// Dates as day serials, and the texts of dates that the page shows and photos hold.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,15 +26,5 @@ std::string DateText(DaySerial serial);
 // Reads "yyyy/mm/dd" optionally followed by one blank and "hh:nn:ss". Empty unless the numbers
 // form a real calendar date (month 1..12, day within the month) and time (0..23, 0..59, 0..59).
 std::optional<DaySerial> ParseDateText(std::string_view text);
-
-// The value rounded half away from zero to `fractionDigits` digits, written with exactly that
-// many digits after ".", the integer part left out when it is 0, "-" before a negative result
-// (never before one that rounds to zero). The rounding works on the shortest decimal text that
-// reads back as the same double, so 2.675 gives 2.68 with two digits.
-// Pattern "###.###0" is 4 digits; "####.#0" and "###.#0" are 2.
-std::string NumberText(double value, int fractionDigits);
-
-// The integer's decimal text right-aligned in a field of 10 characters; a longer text is whole.
-std::string RightAligned10(std::int64_t value);
 
 }  // namespace routelet

@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <memory>
 
+#include "runtime/letter_case.h"
+
 namespace routelet {
 namespace {
-
-char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool EndsWithIgnoringCase(std::string_view name, std::string_view suffix) {
   return name.size() >= suffix.size() &&
@@ -18,17 +18,6 @@ bool EndsWithIgnoringCase(std::string_view name, std::string_view suffix) {
 }
 
 }  // namespace
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldCase(x) == FoldCase(y); });
-}
-
-bool LessIgnoringCase(std::string_view a, std::string_view b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return static_cast<unsigned char>(FoldCase(x)) < static_cast<unsigned char>(FoldCase(y));
-  });
-}
 
 bool PathExists(const std::string& path) {
   struct stat info {};

@@ -29,8 +29,4 @@ std::vector<std::string> ListFilesWithExtensions(const std::string& directory,
 // The folder that holds the running program, symlinks resolved; "." when it cannot be told.
 std::string ProgramDirectory();
 
-// ASCII letter case folded; other bytes unchanged.
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
-bool LessIgnoringCase(std::string_view a, std::string_view b);
-
 }  // namespace routelet

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "runtime/utf16.h"
+#include "runtime/utf8.h"
 
 namespace routelet {
 namespace {

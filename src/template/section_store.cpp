@@ -1,6 +1,6 @@
 #include "template/section_store.h"
 
-#include "runtime/files.h"
+#include "runtime/letter_case.h"
 #include "runtime/text_file.h"
 
 namespace routelet {

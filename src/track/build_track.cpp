@@ -9,7 +9,7 @@
 #include "runtime/dates.h"
 #include "runtime/numbers.h"
 #include "runtime/text_helpers.h"
-#include "runtime/utf16.h"
+#include "runtime/utf8.h"
 #include "track/great_circle.h"
 #include "track/nmea_sentence.h"
 #include "track/utc_offset.h"

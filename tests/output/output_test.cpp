@@ -15,6 +15,7 @@
 #include "output/write_page.h"
 #include "runtime/dates.h"
 #include "runtime/text_helpers.h"
+#include "runtime/value_texts.h"
 #include "support/recording_front_end.h"
 #include "support/temp_dir.h"
 

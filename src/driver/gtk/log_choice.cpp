@@ -1,6 +1,7 @@
 #include "driver/gtk/log_choice.h"
 
 #include "runtime/files.h"
+#include "runtime/letter_case.h"
 
 namespace routelet {
 

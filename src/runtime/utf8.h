@@ -1,6 +1,7 @@
 #pragma once
-// Texts are held as UTF-8. Where a rule counts characters, it counts UTF-16 code units:
-// one unit for a character below U+10000, two for one above. These helpers do that counting.
+// Texts are held as UTF-8: these helpers check and repair UTF-8 bytes, and count a text's
+// characters where a rule counts them, in UTF-16 code units (one for a character below U+10000,
+// two for one above).
 #include <cstddef>
 #include <string>
 #include <string_view>

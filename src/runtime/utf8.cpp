@@ -1,4 +1,4 @@
-#include "runtime/utf16.h"
+#include "runtime/utf8.h"
 
 #include <cstdint>
 

@@ -1,0 +1,18 @@
+#pragma once
+// Numbers written as the texts that the page shows.
+#include <cstdint>
+#include <string>
+
+namespace routelet {
+
+// The value rounded half away from zero to `fractionDigits` digits, written with exactly that
+// many digits after ".", the integer part left out when it is 0, "-" before a negative result
+// (never before one that rounds to zero). The rounding works on the shortest decimal text that
+// reads back as the same double, so 2.675 gives 2.68 with two digits.
+// Pattern "###.###0" is 4 digits; "####.#0" and "###.#0" are 2.
+std::string NumberText(double value, int fractionDigits);
+
+// The integer's decimal text right-aligned in a field of 10 characters; a longer text is whole.
+std::string RightAligned10(std::int64_t value);
+
+}  // namespace routelet
