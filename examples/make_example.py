@@ -2,29 +2,16 @@
 """Makes the bundled sample: a 20-minute bicycle ride along the Kamo river in Kyoto, logged at
 1 Hz (GGA, GSA and RMC sentences), and four small photos, three taken during the ride and one
 after it. Needs Debian's exiftool and cjpeg. Run once; the results are committed."""
-import math, os, subprocess
+import math, os, subprocess, sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts"))
+from nmea_log import angle, sentence  # noqa: E402
 
 # Waypoints (latitude, longitude) from Demachiyanagi down the river to Shijo.
 WAYPOINTS = [(35.0301, 135.7721), (35.0262, 135.7712), (35.0215, 135.7709), (35.0170, 135.7716),
              (35.0121, 135.7719), (35.0076, 135.7717), (35.0040, 135.7718), (35.0033, 135.7715)]
 START_UTC = (2026, 5, 3, 1, 0, 0)   # 10:00 in Japan
 SECONDS = 1200
-
-def checksum(body):
-    x = 0
-    for c in body.encode():
-        x ^= c
-    return '%02X' % x
-
-def sentence(body):
-    return '$%s*%s\r\n' % (body, checksum(body))
-
-def nmea_coord(value, width):
-    hemi = (value >= 0)
-    value = abs(value)
-    deg = int(value)
-    minutes = (value - deg) * 60
-    return ('%0*d%07.4f' % (width, deg, minutes)), hemi
 
 def position(t):
     # Walk along the waypoints at constant speed, with a small wobble.
@@ -45,8 +32,7 @@ def log_lines():
         total = h * 3600 + mi * 60 + s + t
         hhmmss = '%02d%02d%02d.00' % (total // 3600, total // 60 % 60, total % 60)
         lat, lng = position(t)
-        la, _ = nmea_coord(lat, 2)
-        lo, _ = nmea_coord(lng, 3)
+        la, lo = angle(lat, 2, 4), angle(lng, 3, 4)
         alt = 45 - 12 * t / SECONDS + 1.5 * math.sin(t / 90)
         out.append(sentence('GPGGA,%s,%s,N,%s,E,1,09,0.9,%.1f,M,38.1,M,,' % (hhmmss, la, lo, alt)))
         out.append(sentence('GPGSA,A,3,02,05,12,13,15,18,20,25,29,,,,1.6,0.9,1.3'))

@@ -2,13 +2,8 @@
 # 200,000-fix track in headless Chromium (needs Python 3 and Debian's chromium).
 find_package(Python3 COMPONENTS Interpreter)
 if(Python3_Interpreter_FOUND)
-  set(page_speed_args --program $<TARGET_FILE:routelet>)
-  set(page_speed_depends routelet)
-  # The benchmarks' log generator when it is built; the script's own generator otherwise.
-  if(TARGET make_nmea_log)
-    list(APPEND page_speed_args --log-maker $<TARGET_FILE:make_nmea_log>)
-    list(APPEND page_speed_depends make_nmea_log)
-  endif()
+  set(page_speed_args --program $<TARGET_FILE:routelet> --log-maker $<TARGET_FILE:make_nmea_log>)
+  set(page_speed_depends routelet make_nmea_log)
   add_custom_target(bench_page
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/page_speed.py ${page_speed_args}
     DEPENDS ${page_speed_depends}

@@ -1,13 +1,12 @@
 #!/usr/bin/env python3
 """How long the shipped page takes to open and draw a track of 200,000 fixes in Chromium.
 
-Generates the log (with the make_nmea_log program when given, else with the page tests' own
-generator), converts it with the built program and the source tree's template.dat, opens the
+Generates the log with the benchmarks' make_nmea_log program, converts it with the built program and the source tree's template.dat, opens the
 page several times in headless Chromium and reports the time from the start of navigation to
 the moment the page's script has drawn everything (the page writes it in data-drawn-ms), with
 the file's size and what was drawn. Exits 1 when the median exceeds the budget.
 
-    page_speed.py --program build/routelet [--log-maker build/bench/make_nmea_log]
+    page_speed.py --program build/routelet --log-maker build/bench/make_nmea_log
                   [--fixes 200000] [--runs 5] [--budget-ms 2000] [--keep DIR]
 """
 
@@ -19,31 +18,20 @@ import statistics
 import subprocess
 import sys
 import tempfile
-import datetime
 
 here = pathlib.Path(__file__).resolve().parent
 root = here.parent.parent
 # The helper modules are imported from the source tree, which stays free of bytecode files.
 sys.dont_write_bytecode = True
 sys.path.insert(0, str(root / "tests" / "page"))
-import trip_maker  # noqa: E402
 from chromium_session import Browser, find_chromium  # noqa: E402
-
-
-def make_log(path, fixes, log_maker):
-    if log_maker:
-        subprocess.run([log_maker, str(path), str(fixes)], check=True)
-    else:
-        # A ride at about 35 km/h, one fix a second.
-        trip_maker.write_log(path, datetime.datetime(2024, 5, 18), 1,
-                             trip_maker.hill_walk((35.3190, 139.5470), fixes, 8))
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--program", required=True)
     parser.add_argument("--template", default=str(root / "template.dat"))
-    parser.add_argument("--log-maker")
+    parser.add_argument("--log-maker", required=True)
     parser.add_argument("--fixes", type=int, default=200000)
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--budget-ms", type=float, default=2000)
@@ -61,7 +49,7 @@ def main():
         shutil.copy2(args.program, work / "routelet")
         shutil.copy2(args.template, work / "template.dat")
         log = work / "large.nmea"
-        make_log(log, args.fixes, args.log_maker)
+        subprocess.run([args.log_maker, str(log), str(args.fixes)], check=True)
         subprocess.run([str(work / "routelet"), "--console", str(log)], check=True, cwd=work,
                        stdin=subprocess.DEVNULL, env=dict(os.environ, TZ="Asia/Tokyo"))
         page = log.with_suffix(".html")
