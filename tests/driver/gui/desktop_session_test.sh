@@ -7,53 +7,67 @@
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/xvfb.sh"
-
-program=$1
-shots=$2
-case_name=$3
+program=$1 shots=$2 case_name=$3
+readonly progress_size=281x40
 
 require_command xdotool xdotool
 start_xvfb
-work=$(mktemp -d "${TMPDIR:-/tmp}/routelet-gui-XXXXXX")
-trap 'stop_xvfb; rm -rf "$work"' EXIT
+logs="$XVFB_HOME/logs"
+mkdir "$logs"
 
 fail() {
   echo "FAILED ($case_name): $*" >&2
-  [[ -s "$work/stderr" ]] && { echo "--- the program's stderr:" >&2; cat "$work/stderr" >&2; }
+  echo "windows open: $(visible_windows | paste -sd ,)" >&2
+  [[ -s "$XVFB_HOME/stderr" ]] && { echo "--- the program's stderr:" >&2; cat "$XVFB_HOME/stderr" >&2; }
+  kill "${program_pid:-}" 2>/dev/null
   exit 1
 }
 
-# Starts the program in the folder $work/logs with the given arguments.
+# wait_until SECONDS WHAT COMMAND...: runs COMMAND every 20 ms until it succeeds, or fails with
+# "WHAT within SECONDS s".
+wait_until() {
+  local seconds=$1 what=$2 deadline=$(($(date +%s%N) + $1 * 1000000000))
+  shift 2
+  until "$@"; do
+    (($(date +%s%N) < deadline)) || fail "$what within $seconds s"
+    sleep 0.02
+  done
+}
+
+# Starts the program in the folder $logs with the given arguments. It does not get the test's
+# end of the log pipe (fd 4), or it would wait for its own writing forever.
 run_program() {
-  (cd "$work/logs" && exec "$program" --gui "$@" >"$work/stdout" 2>"$work/stderr") &
+  (cd "$logs" && exec "$program" --gui "$@" >"$XVFB_HOME/stdout" 2>"$XVFB_HOME/stderr" 4>&-) &
   program_pid=$!
 }
 
-# Prints the id of a visible window titled exactly $1, waiting up to 10 s. With $2 = box, only
-# a message box counts: the progress window shares the program's title but not its size.
-wait_for_window() {
-  local title=$1 kind=${2:-any} id deadline
-  deadline=$(($(date +%s%N) + 10000000000))
-  while (($(date +%s%N) < deadline)); do
-    for id in $(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null); do
-      if [[ "$kind" == box && "$(window_size "$id")" == 281x40 ]]; then continue; fi
-      echo "$id"
-      return 0
-    done
-    kill -0 "$program_pid" 2>/dev/null || fail "the program ended before a window titled '$title' appeared"
-    sleep 0.02
-  done
-  fail "no window titled '$title' within 10 s"
+program_ended() {
+  ! kill -0 "$program_pid" 2>/dev/null
 }
 
 window_size() {
   xdotool getwindowgeometry "$1" 2>/dev/null | awk '/Geometry/ {print $2}'
 }
 
-# Prints the names of every visible window.
 visible_windows() {
+  xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null
+}
+
+# Sets `window` to a visible window titled exactly $1. With $2 = box, only a message box
+# counts: the progress window shares the program's title but not its size.
+find_window() {
   local id
-  for id in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do xdotool getwindowname "$id"; done
+  for id in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null); do
+    [[ "${2:-}" == box && "$(window_size "$id")" == "$progress_size" ]] && continue
+    window=$id
+    return 0
+  done
+  program_ended && fail "the program ended before a window titled '$1' appeared"
+  return 1
+}
+
+wait_for_window() {
+  wait_until 10 "no window titled '$1'" find_window "$@"
 }
 
 # Gives window $1 the keyboard and presses key $2 in it, as a person would.
@@ -61,128 +75,102 @@ press() {
   xdotool windowfocus --sync "$1" && xdotool key --clearmodifiers "$2"
 }
 
-type_text() {
-  xdotool type --delay 20 "$1"
-}
-
-# Waits up to 20 s for the program to end; sets program_status.
-wait_for_exit() {
-  local tries
-  for ((tries = 0; tries < 2000; tries++)); do
-    kill -0 "$program_pid" 2>/dev/null || break
-    sleep 0.01
-  done
-  if kill -0 "$program_pid" 2>/dev/null; then
-    echo "windows still open: $(visible_windows | tr '\n' ',')" >&2
-    kill "$program_pid"
-    fail "the program did not end within 20 s"
-  fi
-  wait "$program_pid"
-  program_status=$?
-}
-
-expect_no_window_left() {
-  local left
-  left=$(visible_windows)
-  [[ -z "$left" ]] || fail "windows left open: $left"
-}
-
-expect_status() {
-  [[ "$program_status" == "$1" ]] || fail "exit status $program_status, expected $1"
-}
-
-# Saves a picture of window $1 as $2 in the screenshot folder, and checks that it is not a
-# blank rectangle (a window that never got drawn has one colour).
+# Saves a picture of window $1 as $2 in the screenshot folder once the window is drawn. Until
+# then it shows at most the two colours of the bare screen.
 screenshot() {
   command -v import >/dev/null 2>&1 || { echo "note: ImageMagick's import is missing, no screenshot"; return 0; }
   mkdir -p "$shots"
-  import -window "$1" "$shots/$2" || fail "could not take the screenshot $2"
-  local colours
-  colours=$(identify -format '%k' "$shots/$2" 2>/dev/null || echo 0)
-  ((colours > 2)) || fail "the screenshot $2 shows a blank window ($colours colours)"
+  wait_until 10 "the window of $2 was not drawn" drawn "$1" "$shots/$2"
   echo "screenshot: $shots/$2"
 }
 
-# Writes a log of $2 position sentences to $1: long enough that the run takes a while, so
-# that its progress window can be seen.
+# The windows captured stay open until the test acts, so import always finds them; were one
+# gone, import would wait for a click instead: the time limit turns that into a failure.
+drawn() {
+  timeout 10 import -window "$1" "$2" || fail "import could not capture window $1 for $(basename "$2")"
+  (($(identify -format '%k' "$2" 2>/dev/null || echo 0) > 2))
+}
+
+# finish STATUS [FILE...]: the program ends by itself with STATUS, printing nothing, with no
+# window left open, and the log folder then holds exactly the FILEs.
+finish() {
+  local expected=$1 status
+  shift
+  wait_until 20 "the program did not end" program_ended
+  wait "$program_pid"
+  status=$?
+  ((status == expected)) || fail "exit status $status, expected $expected"
+  [[ -z "$(visible_windows)" ]] || fail "windows left open"
+  [[ ! -s "$XVFB_HOME/stdout" ]] || fail "the program printed: $(cat "$XVFB_HOME/stdout")"
+  [[ "$(LC_ALL=C ls -A "$logs" | paste -sd ' ')" == "$*" ]] || fail "the log folder holds: $(ls -A "$logs"), expected: $*"
+}
+
+# Prints a log of $1 position sentences.
 write_log() {
-  awk -v n="$2" 'BEGIN {
+  awk -v n="$1" 'BEGIN {
     for (i = 0; i < n; i++)
       printf "$GPRMC,%02d%02d%02d,A,3540.%04d,N,13945.%04d,E,10.0,90.0,010523,,,A\r\n",
              int(i / 3600) % 24, int(i / 60) % 60, i % 60, i % 10000, i % 10000
-  }' >"$1"
+  }'
 }
-
-mkdir -p "$work/logs"
 
 case "$case_name" in
   missing-log)
     # A log that does not exist: its not-found box, then the run's error box, each closed with
     # Return; the progress window closes and the program ends with a failure.
-    missing="$work/logs/存在しない track.log"
-    run_program "$missing"
-    box=$(wait_for_window Routelet box) || exit 1
-    screenshot "$box" message.png
-    press "$box" Return
-    error_box=$(wait_for_window エラー box) || exit 1
-    press "$error_box" Return
-    wait_for_exit
-    expect_status 1
-    expect_no_window_left
-    [[ -z "$(ls -A "$work/logs")" ]] || fail "files were written: $(ls "$work/logs")"
+    run_program "$logs/存在しない track.log"
+    wait_for_window Routelet box
+    screenshot "$window" message.png
+    press "$window" Return
+    wait_for_window エラー box
+    press "$window" Return
+    finish 1
     ;;
 
   good-log)
-    # A good log: the progress window shows while the page is made, then the page is there.
-    write_log "$work/logs/track.log" 50000
-    run_program "$work/logs/track.log"
-    window=$(wait_for_window Routelet) || exit 1
+    # A good log: the progress window shows while the log is read, then the page is there. The
+    # log is a pipe, written only once the window was checked, so the window stays until then.
+    mkfifo "$logs/track.log"
+    exec 4<>"$logs/track.log"
+    run_program "$logs/track.log"
+    wait_for_window Routelet
     size=$(window_size "$window")
-    [[ "$size" == "281x40" ]] || fail "the progress window is $size, expected 281x40"
+    [[ "$size" == "$progress_size" ]] || fail "the progress window is $size, expected $progress_size"
     screenshot "$window" progress.png
-    wait_for_exit
-    expect_status 0
-    expect_no_window_left
-    [[ -s "$work/logs/track.html" ]] || fail "no page was written"
-    grep -q '<' "$work/logs/track.html" || fail "the page holds no markup"
+    write_log 500 >&4  # within the pipe's buffer: never waits, whatever the program does
+    exec 4>&-
+    finish 0 track.html track.log
+    grep -q '<' "$logs/track.html" || fail "the page holds no markup"
     ;;
 
   cancel-chooser)
     # No log named: the chooser opens, Escape cancels it, and nothing else happens.
     run_program
-    dialog=$(wait_for_window GPSログ) || exit 1
-    screenshot "$dialog" chooser.png
-    press "$dialog" Escape
-    wait_for_exit
-    expect_status 0
-    expect_no_window_left
-    [[ -z "$(ls -A "$work/logs")" ]] || fail "files were written: $(ls "$work/logs")"
-    [[ ! -s "$work/stdout" ]] || fail "the program printed: $(cat "$work/stdout")"
+    wait_for_window GPSログ
+    screenshot "$window" chooser.png
+    press "$window" Escape
+    finish 0
     ;;
 
   typed-name)
     # In the chooser's location box: a name that stands for no file is refused with a box and
     # the chooser stays; "track" typed alone then chooses track.log.
-    write_log "$work/logs/track.log" 10
+    write_log 10 >"$logs/track.log"
     run_program
-    dialog=$(wait_for_window GPSログ) || exit 1
-    press "$dialog" ctrl+l
-    type_text nothing
-    press "$dialog" Return
-    refusal=$(wait_for_window Routelet box) || exit 1
-    press "$refusal" Return
-    dialog=$(wait_for_window GPSログ) || exit 1
-    press "$dialog" ctrl+a
-    type_text track
+    wait_for_window GPSログ
+    press "$window" ctrl+l
+    xdotool type --delay 20 nothing
+    press "$window" Return
+    wait_for_window Routelet box
+    press "$window" Return
+    wait_for_window GPSログ
+    press "$window" ctrl+a
+    xdotool type --delay 20 track
     # The location box may fill in the rest of the name; Delete takes that suggestion away so
     # that the name stays as typed.
-    press "$dialog" Delete
-    press "$dialog" Return
-    wait_for_exit
-    expect_status 0
-    expect_no_window_left
-    [[ -s "$work/logs/track.html" ]] || fail "track.log was not chosen: no track.html"
-    [[ ! -e "$work/logs/nothing.html" ]] || fail "a page was written for a file that does not exist"
+    press "$window" Delete
+    press "$window" Return
+    finish 0 track.html track.log
     ;;
 
   *)
