@@ -5,7 +5,7 @@
 #include "driver/front_end.h"
 #include "driver/messages.h"
 #include "driver/gtk/gtk_events.h"
-#include "driver/gtk/log_choice.h"
+#include "driver/gtk/log_name_rules.h"
 #include "driver/gtk/message_box.h"
 
 namespace routelet {

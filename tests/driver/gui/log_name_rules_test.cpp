@@ -1,6 +1,6 @@
 // Which file a name confirmed in the log chooser stands for. The names the chooser shows are
 // checked through its filter (window_test.cpp).
-#include "driver/gtk/log_choice.h"
+#include "driver/gtk/log_name_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "driver/gtk/log_choice.h"
+#include "driver/gtk/log_name_rules.h"
 
 #include "runtime/files.h"
 #include "runtime/letter_case.h"
