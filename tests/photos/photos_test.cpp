@@ -186,6 +186,7 @@ TEST(FindPhotos, TakesThePhotosOfTheSpanInNameOrder) {
   dir.Write("1.jpg", PhotoTakenAt("2011:11:05 12:34:55"));
   dir.Write("b.JPG", PhotoTakenAt("2011:11:05 12:50:00"));
   dir.Write("a.jpg", PhotoTakenAt(kModified));
+  dir.Write("A.jpg", PhotoTakenAt(kModified));  // names equal but for case: by the exact name
   dir.Write("C.jpeg", PhotoTakenAt("2011:11:05 13:00:00"));
   dir.Write("d.jpg", "not a photo");
   dir.Write("f.jpg", PhotoTakenAt("2011:11:05 13:00:01"));
@@ -196,10 +197,11 @@ TEST(FindPhotos, TakesThePhotosOfTheSpanInNameOrder) {
   for (const Photo& p : FindPhotos(dir.path().string(), TimeSpan{1320464096, 1320465600}, progress)) {
     found.push_back(p.Name + " " + Text(p.CameraTime) + " " + std::to_string(p.UnixTime));
   }
-  EXPECT_EQ(found, (std::vector<std::string>{"a.jpg 2011/11/05 12:34:56 1320464096",
+  EXPECT_EQ(found, (std::vector<std::string>{"A.jpg 2011/11/05 12:34:56 1320464096",
+                                             "a.jpg 2011/11/05 12:34:56 1320464096",
                                              "b.JPG 2011/11/05 12:50:00 1320465000",
                                              "C.jpeg 2011/11/05 13:00:00 1320465600"}));
-  EXPECT_EQ(progress.events, (std::vector<std::string>{"photo 1.jpg", "photo a.jpg", "photo b.JPG", "photo C.jpeg",
+  EXPECT_EQ(progress.events, (std::vector<std::string>{"photo 1.jpg", "photo A.jpg", "photo a.jpg", "photo b.JPG", "photo C.jpeg",
                                                        "photo d.jpg", "photo f.jpg"}));
   NoProgress quiet;
   EXPECT_TRUE(FindPhotos(dir.path().string(), TimeSpan{}, quiet).empty());  // an empty span
