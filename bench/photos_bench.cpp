@@ -89,7 +89,7 @@ void BM_FindPhotos_2000Photos(benchmark::State& state) {
   span.MaxTime = 1320500000;
   routelet::NoProgress progress;
   for (auto _ : state) {
-    const std::vector<routelet::Photo> photos = routelet::FindPhotos(folder.Folder(), span, progress);
+    const std::vector<routelet::Photo> photos = routelet::FindPhotos({}, folder.Folder(), span, progress).Listed;
     if (photos.size() != static_cast<std::size_t>(kPhotoCount)) state.SkipWithError("photos missing from the list");
     benchmark::DoNotOptimize(photos.data());
   }

@@ -46,8 +46,9 @@ RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, F
   }
   const Track track = BuildTrack(log.Value);
   std::string page = RenderRecords(sections, track, log.Value.size(), progress);
-  const std::vector<Photo> photos = FindPhotos(DirectoryOf(logPath), track.Span, progress);
-  FillPlaceholders(page, sections, track, photos, log.Value.size(), logPath);
+  // The page is written beside the log, so photo paths lead from the log's folder.
+  const PhotoFindings photos = FindPhotos({}, DirectoryOf(logPath), track.Span, progress);
+  FillPlaceholders(page, sections, track, photos.Listed, log.Value.size(), logPath);
   if (page.empty()) return RunResult::kEmptyPage;
 
   const std::string pagePath = OutputPathFor(logPath);
