@@ -54,16 +54,17 @@ class Workspace:
         self.trip = self.root / trip_folder_name
         self.trip.mkdir()
 
-    def add_photo(self, name, picture, utc):
-        """A photo taken at UTC `utc` by a camera set to Japan time."""
+    def add_photo(self, name, picture, utc, folder=None):
+        """A photo taken at UTC `utc` by a camera set to Japan time, in the trip folder or `folder`."""
         jpeg = (PHOTO_DIR / f"{picture}.jpg").read_bytes()
-        (self.trip / name).write_bytes(trip_maker.jpeg_with_date(jpeg, trip_maker.camera_time_of(utc)))
+        (folder or self.trip).mkdir(parents=True, exist_ok=True)
+        ((folder or self.trip) / name).write_bytes(trip_maker.jpeg_with_date(jpeg, trip_maker.camera_time_of(utc)))
 
-    def convert(self, log_name):
-        """Runs the program on the log; returns the page's path."""
+    def convert(self, log_name, *options):
+        """Runs the program on the log with `options`; returns the page's path."""
         log = self.trip / log_name
         env = dict(os.environ, TZ="Asia/Tokyo", LANG="C.UTF-8")
-        run = subprocess.run([str(self.program), "--console", str(log)], cwd=self.trip, env=env,
+        run = subprocess.run([str(self.program), "--console", *options, str(log)], cwd=self.trip, env=env,
                              stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
         if run.returncode != 0:
             raise AssertionError(f"routelet failed ({run.returncode}): {run.stderr.decode(errors='replace')}")
@@ -419,6 +420,26 @@ class EmptyPages(PageCase):
         # The photo list is empty, so the grid shows its note through CSS alone.
         self.assertEqual(self.js("getComputedStyle(document.getElementById('photo-grid'), '::before').content"),
                          '"この記録の間に撮影された写真はありません。"')
+
+
+class PhotoFolders(PageCase):
+
+    def test_photos_of_a_card_folder_load_through_their_paths(self):
+        space = Workspace()
+        try:
+            trip_maker.write_log(space.trip / "walk.nmea", START, 5, trip_maker.hill_walk(ORIGIN, 100))
+            card = space.root / "card #1"
+            space.add_photo("IMG_0002.JPG", "lake", at_step(30), card / "DCIM" / "100TEST")
+            space.add_photo("IMG_0001.JPG", "torii", at_step(10), card / "DCIM" / "101TEST")
+            self.open_page(space.convert("walk.nmea", "--photos", str(card)))
+            self.js("Promise.all([...document.querySelectorAll('#photo-grid img')].map(i =>"
+                    " { i.loading = 'eager'; return i.decode().catch(() => null); }))")
+            images = self.js("[...document.querySelectorAll('#photo-grid img')].map(i =>"
+                             " [i.getAttribute('src'), i.naturalWidth])")
+            self.assertEqual(images, [["../card%20%231/DCIM/101TEST/IMG_0001.JPG", 320],
+                                      ["../card%20%231/DCIM/100TEST/IMG_0002.JPG", 320]])
+        finally:
+            space.remove()
 
 
 # ------------------------------------------------------------------------------------------
