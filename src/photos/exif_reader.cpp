@@ -1,12 +1,12 @@
 #include "photos/exif_reader.h"
 
-#include "photos/camera_clock.h"
-
 #include <array>
 #include <cstddef>
 #include <limits>
 #include <optional>
 #include <span>
+
+#include "photos/camera_clock.h"
 
 namespace routelet {
 
