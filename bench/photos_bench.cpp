@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -42,11 +43,13 @@ class PhotoFolder {
   std::vector<std::string> files_;
 };
 
-// A camera-like file: JFIF, an ICC profile, the Exif block, then 24 KB of image data.
-std::string GeneratedPhoto() {
+// A camera-like file: JFIF, an ICC profile, the Exif block (with the offset tags of a camera
+// that writes its zone, when asked), then 24 KB of image data.
+std::string GeneratedPhoto(bool withOffsets = false) {
   using namespace routelet::testing;
+  const std::optional<std::string_view> offset = withOffsets ? std::optional<std::string_view>("+09:00") : std::nullopt;
   return Jpeg({JfifSegment(), Segment(0xE2, std::string(3000, 'c')),
-               ExifSegment(CameraTiff(ByteOrder::kBig, "2011:11:05 18:00:00", "2011:11:05 12:34:56"))}) +
+               ExifSegment(CameraTiff(ByteOrder::kBig, "2011:11:05 18:00:00", "2011:11:05 12:34:56", offset, offset))}) +
          std::string(24 * 1024, '\x5A');
 }
 
@@ -75,6 +78,19 @@ void BM_ReadExifDate_2000GeneratedPhotos(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadExifDate_2000GeneratedPhotos)->Unit(benchmark::kMillisecond);
 
+// The date and the offset written for it.
+void BM_ReadCaptureTime_2000PhotosWithOffsets(benchmark::State& state) {
+  static const PhotoFolder folder(GeneratedPhoto(true));
+  for (auto _ : state) {
+    std::int64_t minutes = 0;
+    for (const std::string& file : folder.files()) minutes += routelet::ReadCaptureTime(file).OffsetMinutes.value_or(0);
+    if (minutes != 540 * kPhotoCount) state.SkipWithError("offsets not read");
+    benchmark::DoNotOptimize(minutes);
+  }
+  state.SetItemsProcessed(state.iterations() * kPhotoCount);
+}
+BENCHMARK(BM_ReadCaptureTime_2000PhotosWithOffsets)->Unit(benchmark::kMillisecond);
+
 void BM_ReadExifDate_2000CopiesOfARealPhoto(benchmark::State& state) {
   static const PhotoFolder folder(RealPhoto());
   ReadAll(state, folder);
@@ -89,7 +105,7 @@ void BM_FindPhotos_2000Photos(benchmark::State& state) {
   span.MaxTime = 1320500000;
   routelet::NoProgress progress;
   for (auto _ : state) {
-    const std::vector<routelet::Photo> photos = routelet::FindPhotos(folder.Folder(), span, progress);
+    const std::vector<routelet::Photo> photos = routelet::FindPhotos({}, folder.Folder(), span, progress).Listed;
     if (photos.size() != static_cast<std::size_t>(kPhotoCount)) state.SkipWithError("photos missing from the list");
     benchmark::DoNotOptimize(photos.data());
   }

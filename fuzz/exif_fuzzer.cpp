@@ -1,4 +1,4 @@
-// Arbitrary bytes as a photo: the capture time, from memory and from a file.
+// Arbitrary bytes as a photo: the capture time and its offset, from memory and from a file.
 #include <cstdint>
 #include <string_view>
 
@@ -9,11 +9,14 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace routelet;
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  const DaySerial inMemory = ReadExifDateFromBytes(bytes);
+  MemoryByteSource memory(bytes);
+  const CaptureTime inMemory = ReadCaptureTime(memory);
   fuzz::MemoryFile file(data, size);
-  const DaySerial fromFile = ReadExifDate(file.Path());
-  // Both ways of reading must agree, and a date found must be writable as a date text.
-  if (inMemory != fromFile) __builtin_trap();
-  if (inMemory != 0 && DateText(inMemory).size() != 19) __builtin_trap();
+  const CaptureTime fromFile = ReadCaptureTime(file.Path());
+  // Both ways of reading must agree, a date found must be writable as a date text, and an
+  // offset comes only with a date.
+  if (inMemory.Camera != fromFile.Camera || inMemory.OffsetMinutes != fromFile.OffsetMinutes) __builtin_trap();
+  if (inMemory.Camera != 0 && DateText(inMemory.Camera).size() != 19) __builtin_trap();
+  if (inMemory.Camera == 0 && inMemory.OffsetMinutes) __builtin_trap();
   return 0;
 }

@@ -1,6 +1,39 @@
 #include "driver/command_line.h"
 
+#include <optional>
+
 namespace routelet {
+namespace {
+
+constexpr std::string_view kPhotoOptionNames[] = {"--photos", "--camera-zone", "--camera-shift"};
+
+// The option an argument names when it is one that takes a value ("--photos" or
+// "--photos=..."); empty otherwise.
+std::string_view PhotoOptionName(std::string_view argument) {
+  for (const std::string_view name : kPhotoOptionNames) {
+    if (argument.starts_with(name) && (argument.size() == name.size() || argument[name.size()] == '=')) return name;
+  }
+  return {};
+}
+
+// Puts the option's value into `photos`; false when the value is not understood.
+bool SetPhotoOption(std::string_view name, std::string_view value, PhotoOptions& photos) {
+  if (name == "--photos") {
+    if (value.empty()) return false;
+    photos.Folders.emplace_back(value);
+  } else if (name == "--camera-zone") {
+    const std::optional<CameraZone> zone = ParseCameraZone(value);
+    if (!zone) return false;
+    photos.Zone = *zone;
+  } else {
+    const std::optional<std::int64_t> shift = ParseClockShift(value);
+    if (!shift) return false;
+    photos.ClockShiftSeconds = *shift;
+  }
+  return true;
+}
+
+}  // namespace
 
 Options ParseCommandLine(const std::vector<std::string_view>& arguments) {
   Options options;
@@ -15,6 +48,21 @@ Options ParseCommandLine(const std::vector<std::string_view>& arguments) {
       options.FrontEnd = Options::FrontEndChoice::kTerminal;
     } else if (argument == "--gui") {
       options.FrontEnd = Options::FrontEndChoice::kDesktop;
+    } else if (const std::string_view name = PhotoOptionName(argument); !name.empty()) {
+      // The value follows "=", or is the next argument, taken whole (so "-05:00" is a value).
+      std::optional<std::string_view> value;
+      std::string given(argument);
+      if (argument.size() > name.size()) {
+        value = argument.substr(name.size() + 1);
+      } else if (i + 1 < arguments.size()) {
+        value = arguments[++i];
+        given += ' ';
+        given += *value;
+      }
+      if (!value || !SetPhotoOption(name, *value, options.Photos)) {
+        options.Unusable = std::move(given);
+        return options;
+      }
     } else if (argument == "--") {
       ++i;
       break;
@@ -46,6 +94,22 @@ std::string UsageText() {
          "\n"
          "Exit status: 0 when the page was written, when it came out empty (nothing written),\n"
          "or when no log was chosen; 1 when the template, the log or the page failed.\n";
+}
+
+std::string HelpText() {
+  return UsageText() +
+         "\n"
+         "Photo options:\n"
+         "  --photos=FOLDER       take the photos from FOLDER and its subfolders instead of the\n"
+         "                        log's folder; may be given more than once\n"
+         "  --camera-zone=ZONE    the zone of the camera's clock for photos that do not state\n"
+         "                        their own: +hh:mm, -hh:mm, UTC or a name such as Europe/Rome\n"
+         "                        (default +09:00, Japan time)\n"
+         "  --camera-shift=SHIFT  seconds, or [-]hh:mm:ss, added to every camera time, for a\n"
+         "                        camera clock that runs slow (positive) or fast (negative)\n"
+         "Each also takes its value as the next argument. A value that is not understood ends\n"
+         "the program with exit status 2. On a terminal, a line after the page is written\n"
+         "tells how many photos were listed and why the others were left out.\n";
 }
 
 }  // namespace routelet

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "photos/find_photos.h"
+
 namespace routelet {
 
 // Everything the command line says, handed down to the run as it is.
@@ -18,13 +20,25 @@ struct Options {
   std::string LogPath;
   // The template to fill. Empty: "template.dat" where the program looks for it.
   std::string TemplatePath;
+  // Where the photos are and how the cameras' clocks relate to UTC (--photos, --camera-zone,
+  // --camera-shift).
+  PhotoOptions Photos;
+  // The option whose value could not be understood, as it was given ("--camera-zone=Mars");
+  // empty when every option was understood. The run must not start when it is set.
+  std::string Unusable;
 };
 
-// Options come first: --help, --version, --console, --gui, and "--" to end them. The first
-// argument that is none of these starts the log path; nothing after it is an option.
+// Options come first: --help, --version, --console, --gui, the options with a value
+// (--photos, --camera-zone, --camera-shift; as "--name=VALUE" or "--name VALUE"), and "--" to
+// end them. The first argument that is none of these starts the log path; nothing after it is
+// an option. Parsing stops at an option whose value is not understood.
 Options ParseCommandLine(const std::vector<std::string_view>& arguments);
 
-// The text printed for --help.
+// How the program is called, with the general options: printed when there is no log and no
+// way to ask for one.
 std::string UsageText();
+
+// The text printed for --help: the usage, then the photo options.
+std::string HelpText();
 
 }  // namespace routelet

@@ -39,6 +39,13 @@ void ConsoleFrontEnd::ShowMessage(std::string_view text, std::string_view title)
   std::fflush(err_);
 }
 
+void ConsoleFrontEnd::ShowSummary(std::string_view text) {
+  if (!errIsTerminal_) return;
+  ClearProgressLine();
+  std::fprintf(err_, "%.*s\n", static_cast<int>(text.size()), text.data());
+  std::fflush(err_);
+}
+
 std::optional<std::string> ConsoleFrontEnd::ChooseLogFile() {
   if (!inIsTerminal_) return std::nullopt;
   std::fputs("GPSログ: ", err_);

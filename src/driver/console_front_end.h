@@ -20,6 +20,9 @@ class ConsoleFrontEnd : public FrontEnd {
   void CloseProgressWindow() override;
   void SetProgress(std::string_view text) override;
   void ShowMessage(std::string_view text, std::string_view title) override;
+  // One line, only when stderr is a terminal: a run whose stderr goes to a file or a pipe
+  // writes nothing more than it did before the line existed.
+  void ShowSummary(std::string_view text) override;
   // Asks at a prompt on the terminal; nothing when stdin is not a terminal.
   std::optional<std::string> ChooseLogFile() override;
 

@@ -22,6 +22,9 @@ class FrontEnd {
   virtual void SetProgress(std::string_view text) = 0;
   // Shows `text` and returns when the user has seen it. An empty title means kAppTitle.
   virtual void ShowMessage(std::string_view text, std::string_view title = {}) = 0;
+  // Tells what the run made, once the page is written. Only a terminal shows it: the desktop
+  // keeps silent on success.
+  virtual void ShowSummary(std::string_view text) = 0;
   // Asks the user for a log file: its full path, or empty text when the user cancelled. Nothing
   // when there is no way to ask (a terminal front end without a terminal).
   virtual std::optional<std::string> ChooseLogFile() = 0;

@@ -7,6 +7,7 @@
 
 #include "driver/command_line.h"
 #include "driver/console_front_end.h"
+#include "driver/messages.h"
 #include "driver/run.h"
 
 #if ROUTELET_HAVE_DESKTOP
@@ -48,8 +49,12 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
   const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   const Options options = routelet::ParseCommandLine(arguments);
+  if (!options.Unusable.empty()) {
+    std::fputs(routelet::UnusableOptionMessage(options.Unusable).c_str(), stderr);
+    return 2;
+  }
   if (options.Help) {
-    std::fputs(routelet::UsageText().c_str(), stdout);
+    std::fputs(routelet::HelpText().c_str(), stdout);
     return 0;
   }
   if (options.Version) {

@@ -1,5 +1,7 @@
 #include "driver/messages.h"
 
+#include <cstdio>
+
 namespace routelet {
 
 std::string LinesReadText(std::int64_t lines) {
@@ -26,6 +28,27 @@ std::string WriteFailureMessage(const WriteError& error, std::string_view pagePa
     return std::string(pagePath) + "はページと同じ名前になるため、ログを上書きしないよう変換をやめました";
   }
   return std::string(pagePath) + "に書きこめません（" + error.Reason + "）";
+}
+
+std::string SummaryText(std::string_view pagePath, std::size_t points, double totalKm, const PhotoFindings& photos) {
+  char distance[32];
+  std::snprintf(distance, sizeof distance, "%.2f", totalKm);
+  std::string text = std::string(pagePath) + "を書き出しました：" + std::to_string(points) + "地点、" + distance +
+                     " km、写真" + std::to_string(photos.Listed.size()) + "/" + std::to_string(photos.Found) + "枚";
+  std::string reasons;
+  if (photos.OutsideTrack > 0) reasons += "記録の時間外" + std::to_string(photos.OutsideTrack) + "枚";
+  if (photos.OutsideTrack > 0 && photos.NoCaptureTime > 0) reasons += "、";
+  if (photos.NoCaptureTime > 0) reasons += "撮影時刻なし" + std::to_string(photos.NoCaptureTime) + "枚";
+  if (!reasons.empty()) text += "（" + reasons + "）";
+  if (photos.Listed.empty() && photos.OutsideTrack > 0) {
+    text += "。記録の時間内に撮られた写真はありません。カメラの時計が日本時間でなければ、"
+            "--camera-zone でその時間帯を指定してください（例：--camera-zone=+02:00）";
+  }
+  return text;
+}
+
+std::string UnusableOptionMessage(std::string_view given) {
+  return "routelet: オプションの値が正しくありません：" + std::string(given) + "（routelet --help で使い方を表示します）\n";
 }
 
 }  // namespace routelet

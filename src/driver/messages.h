@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "output/write_page.h"
+#include "photos/find_photos.h"
 #include "runtime/file_error.h"
 
 namespace routelet {
@@ -30,5 +31,14 @@ std::string LoadFailureMessage(const FileError& error, std::string_view shownNam
 std::string CannotReadMessage(std::string_view name);
 // Why the page at `pagePath` was not written.
 std::string WriteFailureMessage(const WriteError& error, std::string_view pagePath);
+
+// The line told on a terminal once the page is written: its path, the track's points and
+// distance, how many photos were listed out of how many were found and why the rest were left
+// out. When none of the photos with a capture time fell within the track, it suggests the
+// camera zone option.
+std::string SummaryText(std::string_view pagePath, std::size_t points, double totalKm, const PhotoFindings& photos);
+
+// The message for a command-line option whose value is not understood, with its line end.
+std::string UnusableOptionMessage(std::string_view given);
 
 }  // namespace routelet

@@ -36,7 +36,8 @@ std::optional<std::string> LogPathFor(const Options& options, FrontEnd& ui) {
 
 // Everything after the progress window is shown: read the log, build the track, find the
 // photos, render and write the page.
-RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, FrontEnd& ui) {
+RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, const PhotoOptions& photoOptions,
+                     FrontEnd& ui) {
   ProgressTexts progress(ui);
   const Loaded<GpsLog> log = ReadGpsLog(logPath, progress);
   if (!log.ok()) {
@@ -46,8 +47,9 @@ RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, F
   }
   const Track track = BuildTrack(log.Value);
   std::string page = RenderRecords(sections, track, log.Value.size(), progress);
-  const std::vector<Photo> photos = FindPhotos(DirectoryOf(logPath), track.Span, progress);
-  FillPlaceholders(page, sections, track, photos, log.Value.size(), logPath);
+  // The page is written beside the log, so photo paths lead from the log's folder.
+  const PhotoFindings photos = FindPhotos(photoOptions, DirectoryOf(logPath), track.Span, progress);
+  FillPlaceholders(page, sections, track, photos.Listed, log.Value.size(), logPath);
   if (page.empty()) return RunResult::kEmptyPage;
 
   const std::string pagePath = OutputPathFor(logPath);
@@ -55,6 +57,7 @@ RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, F
     ui.ShowMessage(WriteFailureMessage(*error, pagePath), kErrorTitle);
     return RunResult::kFailed;
   }
+  ui.ShowSummary(SummaryText(pagePath, track.Records.size(), track.TotalDist, photos));
   return RunResult::kPageWritten;
 }
 
@@ -79,7 +82,7 @@ RunResult RunConversion(const Options& options, FrontEnd& ui) {
 
   ui.ShowProgressWindow();
   ui.SetProgress(kAnalysingText);
-  const RunResult result = ConvertLog(sections.Value, *logPath, ui);
+  const RunResult result = ConvertLog(sections.Value, *logPath, options.Photos, ui);
   ui.CloseProgressWindow();
   return result;
 }

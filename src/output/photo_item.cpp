@@ -18,9 +18,9 @@ std::string BuildPhotoItem(std::string_view itemTemplate, std::int64_t id, const
       {"[file]", photo.Name},
       {"[time]", RightAligned10(photo.UnixTime)},
       {"[timestr]", DateText(photo.CameraTime)},
-      // The name made safe for markup, and for a link to the file beside the page.
+      // The path made safe for markup, and for a link to the file from the page.
       {"[file:html]", HtmlEscape(photo.Name)},
-      {"[file:url]", UrlPathSegmentEscape(photo.Name)},
+      {"[file:url]", UrlPathEscape(photo.Name)},
   }};
   std::string item(itemTemplate);
   for (const auto& [placeholder, value] : fills) ReplaceAllInPlace(item, placeholder, value);

@@ -6,6 +6,8 @@
 #include <optional>
 #include <span>
 
+#include "photos/camera_clock.h"
+
 namespace routelet {
 
 std::int16_t SwapInt16(std::int16_t value, std::int16_t flag) {
@@ -32,10 +34,13 @@ constexpr std::array<std::uint8_t, 6> kExifIdentifier = {'E', 'x', 'i', 'f', 0, 
 constexpr std::uint16_t kTagDateTime = 0x0132;
 constexpr std::uint16_t kTagExifDirectory = 0x8769;
 constexpr std::uint16_t kTagDateTimeOriginal = 0x9003;
+constexpr std::uint16_t kTagOffsetTime = 0x9010;          // the zone of DateTime
+constexpr std::uint16_t kTagOffsetTimeOriginal = 0x9011;  // the zone of DateTimeOriginal
 
 constexpr std::size_t kTiffHeaderSize = 8;
 constexpr std::size_t kEntrySize = 12;
 constexpr std::size_t kDateTextSize = 19;  // "YYYY:MM:DD HH:MM:SS" without its closing zero byte
+constexpr std::size_t kOffsetTextSize = 6;  // "+hh:mm" without its closing zero byte
 
 // Markers that stand alone, without a length: the restart markers, TEM, and a repeated SOI.
 bool IsStandaloneMarker(std::uint8_t marker) {
@@ -117,7 +122,8 @@ class TiffBlock {
     for (std::int64_t index = 0; index < count; ++index) {
       if (!Read(position + 2 + index * static_cast<std::int64_t>(kEntrySize), entry)) return;
       // Entry: tag (2 bytes), type (2), count (4), value or offset (4). Type and count are not
-      // needed: the three tags read here all hold an offset from the TIFF header.
+      // needed: every tag read here holds an offset from the TIFF header (the texts are longer
+      // than the 4 bytes that would fit in the entry).
       const auto tag = static_cast<std::uint16_t>(Int16(entry.data()));
       if (!visit(tag, Int32(entry.data() + 8))) return;
     }
@@ -142,6 +148,14 @@ class TiffBlock {
     return ParseDateText(text);
   }
 
+  // The offset text at `position` ("+hh:mm" or "-hh:mm") in minutes east of UTC; empty when
+  // there is none or it is malformed (cameras without a zone setting write blanks).
+  std::optional<std::int32_t> OffsetAt(std::optional<std::int64_t> position) const {
+    std::array<std::uint8_t, kOffsetTextSize> raw{};
+    if (!position || !Read(*position, raw)) return std::nullopt;
+    return ParseUtcOffsetText(std::string_view(reinterpret_cast<const char*>(raw.data()), raw.size()));
+  }
+
  private:
   ByteSource& source_;
   std::uint64_t start_;
@@ -150,17 +164,17 @@ class TiffBlock {
 
 }  // namespace
 
-DaySerial ReadExifDate(ByteSource& source) {
+CaptureTime ReadCaptureTime(ByteSource& source) {
   const std::optional<std::uint64_t> tiffStart = FindTiffHeader(source);
-  if (!tiffStart) return 0;
+  if (!tiffStart) return {};
   std::array<std::uint8_t, kTiffHeaderSize> header{};
-  if (!source.Read(*tiffStart, header)) return 0;
+  if (!source.Read(*tiffStart, header)) return {};
   // "MM" marks a big-endian block; anything else is taken as little-endian.
   const std::int16_t byteOrderFlag = (header[0] == 0x4D && header[1] == 0x4D) ? -1 : 0;
   const TiffBlock tiff(source, *tiffStart, byteOrderFlag);
 
   const std::optional<std::int64_t> ifd0 = tiff.PositionOf(tiff.Int32(header.data() + 4));
-  if (!ifd0) return 0;
+  if (!ifd0) return {};
 
   // In the main directory the first DateTime counts, and the last Exif directory pointer.
   std::optional<std::int64_t> dateTime;
@@ -176,27 +190,42 @@ DaySerial ReadExifDate(ByteSource& source) {
     return true;
   });
 
-  // In the Exif directory only the first DateTimeOriginal counts.
-  std::optional<std::int64_t> dateTimeOriginal;
+  // The Exif directory holds DateTimeOriginal and both offsets, the one of DateTime included.
+  // The first of each tag counts. Entries are stored in tag order, so once DateTimeOriginal is
+  // found the walk ends at the first tag past the offsets: a camera's directory holds some forty
+  // entries, and reading them all would cost every photo time for nothing. The date is found
+  // wherever it stands, as before; only an offset out of order may be missed.
+  std::optional<std::int64_t> original, originalOffset, dateTimeOffset;
+  bool originalSeen = false, originalOffsetSeen = false, dateTimeOffsetSeen = false;
+  const auto keepFirst = [&](std::optional<std::int64_t>& kept, bool& seen, std::int32_t value) {
+    if (!seen) kept = tiff.PositionOf(value);
+    seen = true;
+  };
   if (exifDirectory) {
     tiff.WalkDirectory(*exifDirectory, [&](std::uint16_t tag, std::int32_t value) {
-      if (tag != kTagDateTimeOriginal) return true;
-      dateTimeOriginal = tiff.PositionOf(value);
-      return false;
+      if (tag == kTagDateTimeOriginal) keepFirst(original, originalSeen, value);
+      if (tag == kTagOffsetTimeOriginal) keepFirst(originalOffset, originalOffsetSeen, value);
+      if (tag == kTagOffsetTime) keepFirst(dateTimeOffset, dateTimeOffsetSeen, value);
+      return !(originalSeen && (tag > kTagOffsetTimeOriginal || (originalOffsetSeen && dateTimeOffsetSeen)));
     });
   }
 
   // DateTime is when the file was last written, which an editor changes; DateTimeOriginal is
-  // when the shutter was pressed, so it wins whenever it holds a usable date.
-  if (const auto date = tiff.DateAt(dateTimeOriginal)) return *date;
-  if (const auto date = tiff.DateAt(dateTime)) return *date;
-  return 0;
+  // when the shutter was pressed, so it wins whenever it holds a usable date. Each date comes
+  // with the offset written for it, not the other one's.
+  if (const auto date = tiff.DateAt(original)) return {*date, tiff.OffsetAt(originalOffset)};
+  if (const auto date = tiff.DateAt(dateTime)) return {*date, tiff.OffsetAt(dateTimeOffset)};
+  return {};
 }
 
-DaySerial ReadExifDate(const std::string& path) {
+CaptureTime ReadCaptureTime(const std::string& path) {
   FileByteSource source(path);
-  return ReadExifDate(source);
+  return ReadCaptureTime(source);
 }
+
+DaySerial ReadExifDate(ByteSource& source) { return ReadCaptureTime(source).Camera; }
+
+DaySerial ReadExifDate(const std::string& path) { return ReadCaptureTime(path).Camera; }
 
 DaySerial ReadExifDateFromBytes(std::string_view bytes) {
   MemoryByteSource source(bytes);

@@ -1,6 +1,7 @@
 #pragma once
 // The capture time of a JPEG photograph, read from the date texts of its Exif block.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,19 @@ std::int16_t SwapInt16(std::int16_t value, std::int16_t flag);
 
 // The value with its four bytes in reverse order when `flag` is not 0, else unchanged.
 std::int32_t SwapInt32(std::int32_t value, std::int16_t flag);
+
+// When a photo was taken: the time on the camera's clock, and that clock's offset from UTC when
+// the photo states it.
+struct CaptureTime {
+  DaySerial Camera = 0;  // 0: no usable date
+  // Minutes east of UTC, from the offset tag that belongs to the date used (OffsetTimeOriginal
+  // for DateTimeOriginal, OffsetTime for DateTime); empty when it is missing or malformed.
+  std::optional<std::int32_t> OffsetMinutes;
+};
+
+// The capture time by the rules of ReadExifDate, with the offset that the photo gives for it.
+CaptureTime ReadCaptureTime(ByteSource& source);
+CaptureTime ReadCaptureTime(const std::string& path);
 
 // When the photo in the file was taken, on the camera's own clock: DateTimeOriginal when it
 // holds a real date and time, else the main directory's DateTime when that does, else 0. Any

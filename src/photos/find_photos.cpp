@@ -1,6 +1,10 @@
 #include "photos/find_photos.h"
 
+#include <algorithm>
 #include <optional>
+#include <set>
+#include <tuple>
+#include <utility>
 
 #include "photos/exif_reader.h"
 #include "runtime/files.h"
@@ -9,30 +13,70 @@
 namespace routelet {
 namespace {
 
-// Cameras in the intended market keep Japan time (UTC+9) on their clocks; the track is in UTC.
-constexpr double kCameraClockHoursAheadOfUtc = 9;
+const std::vector<std::string_view> kPhotoExtensions = {".jpg", ".jpeg"};
 
-// Unix seconds of a capture time on the camera's clock. The arithmetic runs in this exact order
-// in doubles so that a time of day that is not exact in binary still rounds to its second.
-std::optional<std::int64_t> PhotoTime(DaySerial captured) {
-  return ToInt64(((captured - kUnixEpochSerial) * 24 - kCameraClockHoursAheadOfUtc) * 60 * 60);
+// A JPEG file to read: where it is, and its path as the page names it.
+struct PhotoFile {
+  std::string Path;
+  std::string Name;
+};
+
+// The page's own folder gives its files by bare name; named folders give every file below them
+// once, however the folders overlap.
+std::vector<PhotoFile> PhotoFiles(const PhotoOptions& options, const std::string& pageFolder) {
+  std::vector<PhotoFile> files;
+  if (options.Folders.empty()) {
+    // Opened in the page's folder, wherever the program was started from.
+    for (std::string& name : ListFilesWithExtensions(pageFolder, kPhotoExtensions)) {
+      files.push_back({JoinPath(pageFolder, name), std::move(name)});
+    }
+    return files;
+  }
+  std::set<std::string> seen;
+  for (const std::string& folder : options.Folders) {
+    for (std::string& path : ListFilesWithExtensionsBelow(folder, kPhotoExtensions)) {
+      std::string name = RelativePath(path, pageFolder);
+      if (seen.insert(name).second) files.push_back({std::move(path), std::move(name)});
+    }
+  }
+  return files;
 }
 
 }  // namespace
 
-std::vector<Photo> FindPhotos(const std::string& folder, const TimeSpan& span, Progress& progress) {
-  std::vector<Photo> photos;
-  for (std::string& name : ListFilesWithExtensions(folder, {".jpg", ".jpeg"})) {
-    progress.ReadingPhoto(name);
-    // Opened in the given folder, wherever the program was started from.
-    const DaySerial captured = ReadExifDate(JoinPath(folder, name));
-    const std::optional<std::int64_t> day = ToInt64(captured);
-    if (!day || *day < 1) continue;  // no usable capture time
-    const std::optional<std::int64_t> unixTime = PhotoTime(captured);
-    if (!unixTime || !span.Contains(*unixTime)) continue;
-    photos.push_back({std::move(name), captured, *unixTime});
+PhotoFindings FindPhotos(const PhotoOptions& options, const std::string& pageFolder, const TimeSpan& span,
+                         Progress& progress) {
+  // Every file is read first: a named camera zone changes the C library's local zone while the
+  // instants are worked out, and nothing else (progress included) runs in that stretch.
+  std::vector<std::pair<PhotoFile, CaptureTime>> captured;
+  PhotoFindings findings;
+  for (PhotoFile& file : PhotoFiles(options, pageFolder)) {
+    progress.ReadingPhoto(file.Name);
+    ++findings.Found;
+    const CaptureTime capture = ReadCaptureTime(file.Path);
+    const std::optional<std::int64_t> day = ToInt64(capture.Camera);
+    if (!day || *day < 1) {
+      ++findings.NoCaptureTime;
+      continue;
+    }
+    captured.emplace_back(std::move(file), capture);
   }
-  return photos;
+
+  const CameraClock clock(options.Zone, options.ClockShiftSeconds);
+  for (auto& [file, capture] : captured) {
+    const std::optional<std::int64_t> unixTime = clock.InstantOf(capture);
+    if (!unixTime || !span.Contains(*unixTime)) {
+      ++findings.OutsideTrack;
+      continue;
+    }
+    findings.Listed.push_back({std::move(file.Name), capture.Camera, *unixTime});
+  }
+  if (!options.Folders.empty()) {
+    std::sort(findings.Listed.begin(), findings.Listed.end(), [](const Photo& a, const Photo& b) {
+      return std::tie(a.UnixTime, a.Name) < std::tie(b.UnixTime, b.Name);
+    });
+  }
+  return findings;
 }
 
 }  // namespace routelet

@@ -1,24 +1,45 @@
 #pragma once
-// The photos beside the log that were taken while the track was recorded.
+// The photos that were taken while the track was recorded: beside the log, or in the folders
+// the user names.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "photos/camera_clock.h"
 #include "runtime/dates.h"
 #include "runtime/progress.h"
 #include "track/track.h"
 
 namespace routelet {
 
+// Where the photos are and how their cameras' clocks relate to UTC.
+struct PhotoOptions {
+  // Folders searched with their subfolders; empty: the page's own folder, its files only.
+  std::vector<std::string> Folders;
+  CameraZone Zone;                  // for photos that do not state their clock's offset
+  std::int64_t ClockShiftSeconds = 0;  // added to every camera time
+};
+
 struct Photo {
-  std::string Name;        // the file's name in its folder
+  std::string Name;        // the file's path from the page's folder: its bare name beside the page
   DaySerial CameraTime{};  // when it was taken, on the camera's clock
   std::int64_t UnixTime{}; // the same instant in UTC
 };
 
-// The "*.jpg" and "*.jpeg" files in `folder` (letter case ignored, in name order) whose capture
-// time, moved back by a fixed 9 hours, lies within `span`. Each file's name is told to
-// `progress` before it is read.
-std::vector<Photo> FindPhotos(const std::string& folder, const TimeSpan& span, Progress& progress);
+// The photos listed, and how many of the JPEG files read were left out, by reason.
+struct PhotoFindings {
+  std::vector<Photo> Listed;
+  std::size_t Found = 0;          // JPEG files read, listed or not
+  std::size_t OutsideTrack = 0;   // taken outside the track's time span
+  std::size_t NoCaptureTime = 0;  // without a usable capture time
+};
+
+// The "*.jpg" and "*.jpeg" files (letter case ignored) whose capture time lies within `span`.
+// Without folders in `options`, those in `pageFolder` itself, in name order; with folders, those
+// in them and their subfolders, ordered by capture instant, then by path. Each file is told to
+// `progress` (by its path from `pageFolder`) before it is read.
+PhotoFindings FindPhotos(const PhotoOptions& options, const std::string& pageFolder, const TimeSpan& span,
+                         Progress& progress);
 
 }  // namespace routelet

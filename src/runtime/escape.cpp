@@ -40,4 +40,15 @@ std::string UrlPathSegmentEscape(std::string_view text) {
   return out;
 }
 
+std::string UrlPathEscape(std::string_view path) {
+  std::string out;
+  for (std::size_t from = 0;;) {
+    const std::size_t slash = path.find('/', from);
+    out += UrlPathSegmentEscape(path.substr(from, slash - from));
+    if (slash == std::string_view::npos) return out;
+    out.push_back('/');
+    from = slash + 1;
+  }
+}
+
 }  // namespace routelet

@@ -14,4 +14,8 @@ std::string HtmlEscape(std::string_view text);
 // every other byte (including "/", "#", "?", "%" and blanks) becomes %XX.
 std::string UrlPathSegmentEscape(std::string_view text);
 
+// A relative path ("../my photos/a.jpg") as a relative URL: each "/"-separated segment
+// encoded as UrlPathSegmentEscape does, the "/" kept ("../my%20photos/a.jpg").
+std::string UrlPathEscape(std::string_view path);
+
 }  // namespace routelet

@@ -26,6 +26,17 @@ std::string JoinPath(std::string_view directory, std::string_view name);
 std::vector<std::string> ListFilesWithExtensions(const std::string& directory,
                                                  const std::vector<std::string_view>& extensions);
 
+// Paths of the regular files in `directory` and its subfolders (not following links to
+// folders) whose name ends with one of `extensions`, letter case ignored, each beginning with
+// `directory`; sorted as ListFilesWithExtensions sorts names. Folders that cannot be read are
+// passed over.
+std::vector<std::string> ListFilesWithExtensionsBelow(const std::string& directory,
+                                                      const std::vector<std::string_view>& extensions);
+
+// The path that leads from `folder` to `path` ("../photos/a.jpg"), both taken from the current
+// folder when relative, worked out on the texts alone, as a browser resolves a relative link.
+std::string RelativePath(const std::string& path, const std::string& folder);
+
 // The folder that holds the running program, symlinks resolved; "." when it cannot be told.
 std::string ProgramDirectory();
 

@@ -1,6 +1,10 @@
 #include "track/utc_offset.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <ctime>
+#include <fstream>
 #include <limits>
 
 namespace routelet {
@@ -9,6 +13,10 @@ namespace {
 // Zones change their offset at most a few times a year, and never twice within an hour. So when
 // an instant and the instant one hour away have the same offset, every second between has it too.
 constexpr std::int64_t kStretchSeconds = 3600;
+
+// Nor twice within two days: the offsets a day either side of a time are those before and after
+// any change near it.
+constexpr std::int64_t kDaySeconds = 86400;
 
 }  // namespace
 
@@ -21,6 +29,43 @@ std::int32_t GetUtcOffsetMinutes(std::int64_t unixTime) {
   std::tm local{};
   if (localtime_r(&instant, &local) == nullptr) return 0;
   return static_cast<std::int32_t>(local.tm_gmtoff / 60);
+}
+
+std::int32_t UtcOffsetOfLocalTime(std::int64_t localSeconds) {
+  const std::int32_t before = GetUtcOffsetMinutes(localSeconds - kDaySeconds);
+  const std::int32_t after = GetUtcOffsetMinutes(localSeconds + kDaySeconds);
+  // An offset fits the wall-clock time when it is in effect at the instant it gives.
+  const auto fits = [&](std::int32_t offset) { return GetUtcOffsetMinutes(localSeconds - offset * 60LL) == offset; };
+  if (fits(before) || !fits(after)) return before;
+  return after;
+}
+
+bool IsZoneName(std::string_view name) {
+  const bool plain = std::all_of(name.begin(), name.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '/' || c == '_' || c == '-' || c == '+';
+  });
+  if (name.empty() || name.front() == '/' || !plain) return false;
+  const char* folder = std::getenv("TZDIR");
+  const std::string path = std::string(folder && *folder ? folder : "/usr/share/zoneinfo") + "/" + std::string(name);
+  // A compiled zone file begins with "TZif"; a folder such as "Europe" does not read at all.
+  char magic[4] = {};
+  std::ifstream file(path, std::ios::binary);
+  return file.read(magic, sizeof magic) && std::string_view(magic, sizeof magic) == "TZif";
+}
+
+ScopedTimeZone::ScopedTimeZone(const std::string& name) {
+  if (const char* tz = std::getenv("TZ")) previous_ = tz;
+  ::setenv("TZ", name.c_str(), 1);
+  ::tzset();
+}
+
+ScopedTimeZone::~ScopedTimeZone() {
+  if (previous_) {
+    ::setenv("TZ", previous_->c_str(), 1);
+  } else {
+    ::unsetenv("TZ");
+  }
+  ::tzset();
 }
 
 std::int32_t UtcOffsetCache::OffsetAt(std::int64_t unixTime) {

@@ -1,6 +1,9 @@
 #pragma once
 // The local time zone's offset from UTC, as the C library's time-zone rules give it (TZ honoured).
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace routelet {
 
@@ -8,6 +11,30 @@ namespace routelet {
 // and a summer fix of the same zone each get their own offset. 0 when the instant cannot be
 // converted.
 std::int32_t GetUtcOffsetMinutes(std::int64_t unixTime);
+
+// The offset that turns a wall-clock time of the local zone (`localSeconds`, counted like Unix
+// seconds) into UTC. A time that occurs twice, in the hour repeated when summer time ends, takes
+// the earlier instant; a time that never occurs, in the hour skipped when it begins, takes the
+// offset in effect before the change (as if the clock had not yet been put forward).
+std::int32_t UtcOffsetOfLocalTime(std::int64_t localSeconds);
+
+// True when the system's zone rules (TZDIR, else /usr/share/zoneinfo) hold a zone of this name,
+// such as "Europe/Rome". Names that climb out of that folder are refused.
+bool IsZoneName(std::string_view name);
+
+// While it lives, the C library's local zone is the named one (TZ set to it); the TZ in effect
+// before comes back when it ends. The program reads local times on one thread only, so a zone
+// set for one task and put back at its end changes nothing for the rest of the run.
+class ScopedTimeZone {
+ public:
+  explicit ScopedTimeZone(const std::string& name);
+  ~ScopedTimeZone();
+  ScopedTimeZone(const ScopedTimeZone&) = delete;
+  ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+ private:
+  std::optional<std::string> previous_;  // empty: TZ was not set
+};
 
 // Answers GetUtcOffsetMinutes for many instants in a row while asking the C library only a few
 // times: it remembers the last stretch of time (up to an hour either side of the instant it

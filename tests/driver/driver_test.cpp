@@ -13,6 +13,7 @@
 #include "driver/command_line.h"
 #include "driver/console_front_end.h"
 #include "driver/run.h"
+#include "photos/jpeg_builder.h"
 #include "support/recording_front_end.h"
 #include "support/temp_dir.h"
 
@@ -44,6 +45,35 @@ TEST(ParseCommandLine, OptionsFirstThenOnePathOfAllTheRest) {
     const Options options = ParseCommandLine(c.args);
     EXPECT_EQ(std::tie(options.LogPath, options.FrontEnd, options.Help, options.Version),
               std::tie(c.path, c.frontEnd, c.help, c.version)) << c.path;
+  }
+}
+
+// Options with a value take it after "=" or as the next argument, whatever it looks like; one
+// not understood stops the parse and is kept as given.
+TEST(ParseCommandLine, PhotoOptions) {
+  const struct {
+    std::vector<std::string_view> args;
+    std::vector<std::string> folders;
+    std::int32_t zoneMinutes;
+    std::string zoneName;
+    std::int64_t shift;
+    std::string unusable, path;
+  } cases[] = {
+      {{"trip.log"}, {}, 540, "", 0, "", "trip.log"},
+      {{"--photos=a b", "--photos", "--gui", "--camera-zone", "-05:00", "x"}, {"a b", "--gui"}, -300, "", 0, "", "x"},
+      {{"--camera-zone=Europe/Rome", "--camera-shift", "-0:03:00", "--console", "x"}, {}, 0, "Europe/Rome", -180, "", "x"},
+      {{"--camera-zone=UTC", "--camera-shift=+7", "--", "--photos=p"}, {}, 0, "", 7, "", "--photos=p"},
+      {{"--camera-zone", "Mars", "x"}, {}, 540, "", 0, "--camera-zone Mars", ""},
+      {{"--camera-shift=3 min", "x"}, {}, 540, "", 0, "--camera-shift=3 min", ""},
+      {{"--photos="}, {}, 540, "", 0, "--photos=", ""},
+      {{"--photos"}, {}, 540, "", 0, "--photos", ""},
+      {{"--photosx", "y"}, {}, 540, "", 0, "", "--photosx y"},
+  };
+  for (const auto& c : cases) {
+    const Options o = ParseCommandLine(c.args);
+    EXPECT_EQ(std::tie(o.Photos.Folders, o.Photos.Zone.OffsetMinutes, o.Photos.Zone.Name, o.Photos.ClockShiftSeconds,
+                       o.Unusable, o.LogPath),
+              std::tie(c.folders, c.zoneMinutes, c.zoneName, c.shift, c.unusable, c.path)) << c.args.front();
   }
 }
 
@@ -109,6 +139,12 @@ std::string LogOf150Fixes() {
   return log;
 }
 
+// A photo taken at `date` on a Japan-time camera.
+std::string PhotoWith(const std::string& date) {
+  using namespace testing;
+  return Jpeg({ExifSegment(CameraTiff(ByteOrder::kLittle, std::nullopt, date))});
+}
+
 // Without a path the user is asked: a cancelled choice ends silently; a chosen log is converted
 // with every progress text in order, and the window closes. (The messages of a failed run and
 // their order are checked end to end, and on the desktop by desktop_session_test.sh.)
@@ -130,8 +166,39 @@ TEST(Run, WithoutAPathTheUserChoosesAndSeesTheProgress) {
   EXPECT_EQ(RunConversion(options, ui), RunResult::kPageWritten);
   EXPECT_THAT(ui.events, ElementsAre("choose", "show", "progress:GPSデータ解析中", "progress:GPSデータ解析中：100行目",
                                      "progress:ルートデータ出力中：0/150", "progress:ルートデータ出力中：100/150",
-                                     "progress:画像データExif情報解析中：a.jpg", "close"));
+                                     "progress:画像データExif情報解析中：a.jpg",
+                                     "summary:" + dir.File("trip.html") + "を書き出しました：150地点、0.00 km、写真0/1枚（撮影時刻なし1枚）",
+                                     "close"));
   EXPECT_EQ(testing::ReadAll(dir.File("trip.html")), "150 0");
+}
+
+// After the page is written the terminal tells what was listed and why the rest was not. The
+// log runs from 09:00:00 to 09:02:29 Japan time.
+TEST(Run, TheTerminalSummarisesThePhotos) {
+  const std::string inside = PhotoWith("2011:01:01 09:01:00"), outside = PhotoWith("2011:01:01 10:00:00");
+  const struct {
+    std::vector<std::string> photos;
+    std::string summary;
+  } cases[] = {
+      {{inside, inside}, "150地点、0.00 km、写真2/2枚"},
+      {{inside, outside, "no date"}, "150地点、0.00 km、写真1/3枚（記録の時間外1枚、撮影時刻なし1枚）"},
+      {{outside, "no date"}, "150地点、0.00 km、写真0/2枚（記録の時間外1枚、撮影時刻なし1枚）。記録の時間内に撮られた"
+                             "写真はありません。カメラの時計が日本時間でなければ、--camera-zone でその時間帯を指定"
+                             "してください（例：--camera-zone=+02:00）"},
+  };
+  for (const auto& c : cases) {
+    testing::TempDir dir;
+    Options options;
+    options.TemplatePath = dir.Write("template.dat", "[numphoto]");
+    options.LogPath = dir.Write("trip.log", LogOf150Fixes());
+    for (std::size_t i = 0; i < c.photos.size(); ++i) dir.Write(std::to_string(i) + ".jpg", c.photos[i]);
+    Terminal t("");
+    EXPECT_EQ(RunConversion(options, t.ui), RunResult::kPageWritten);
+    EXPECT_THAT(t.Written(), ::testing::EndsWith("\r\x1b[K" + dir.File("trip.html") + "を書き出しました：" + c.summary + "\n"));
+    Terminal file("", false);  // stderr is not a terminal: nothing is written
+    EXPECT_EQ(RunConversion(options, file.ui), RunResult::kPageWritten);
+    EXPECT_EQ(file.Written(), "");
+  }
 }
 
 }  // namespace

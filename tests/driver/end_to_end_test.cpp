@@ -2,8 +2,10 @@
 //   args             the program's arguments, one per line (the program runs in a fresh folder)
 //   template.dat     copied beside a copy of the program; without it there is no template
 //   files/           copied into the folder the program runs in
-//   photos           lines "NAME<TAB>YYYY:MM:DD HH:MM:SS" (or "-" for no date): small JPEG files
-//                    made in that folder, with the date as their capture time
+//   photos           lines "NAME<TAB>YYYY:MM:DD HH:MM:SS" (or "-" for no date), optionally
+//                    followed by "<TAB>+hh:mm": small JPEG files made in that folder (NAME may
+//                    hold subfolders), with the date as their capture time and the offset as
+//                    its OffsetTimeOriginal
 //   expected-exit    the exit status
 //   expected-stderr  what the program writes on stderr (absent: nothing)
 //   expected/        files that must be in the folder afterwards, byte for byte
@@ -44,10 +46,12 @@ std::vector<std::string> ReadLines(const fs::path& path) {
   return lines;
 }
 
-// A photo whose Exif block holds `date` as DateTimeOriginal; no Exif block for "-".
-std::string PhotoBytes(const std::string& date) {
+// A photo whose Exif block holds `date` as DateTimeOriginal, with `offset` when it is not empty;
+// no Exif block for "-".
+std::string PhotoBytes(const std::string& date, const std::string& offset) {
   if (date == "-") return Jpeg({JfifSegment()});
-  return Jpeg({JfifSegment(), ExifSegment(CameraTiff(ByteOrder::kLittle, std::nullopt, date))});
+  const std::optional<std::string_view> ownOffset = offset.empty() ? std::nullopt : std::optional<std::string_view>(offset);
+  return Jpeg({JfifSegment(), ExifSegment(CameraTiff(ByteOrder::kLittle, std::nullopt, date, std::nullopt, ownOffset))});
 }
 
 struct Outcome {
@@ -115,9 +119,11 @@ TEST_P(EndToEnd, MatchesTheExpectedOutcome) {
   if (fs::exists(caseDir / "files")) fs::copy(caseDir / "files", work, fs::copy_options::recursive);
   if (fs::exists(caseDir / "photos")) {
     for (const std::string& line : ReadLines(caseDir / "photos")) {
-      const std::size_t tab = line.find('\t');
+      const std::size_t tab = line.find('\t'), tab2 = line.find('\t', tab + 1);
       ASSERT_NE(tab, std::string::npos) << line;
-      temp.Write("work/" + line.substr(0, tab), PhotoBytes(line.substr(tab + 1)));
+      fs::create_directories((work / line.substr(0, tab)).parent_path());
+      temp.Write("work/" + line.substr(0, tab), PhotoBytes(line.substr(tab + 1, tab2 - tab - 1),
+                                                          tab2 == std::string::npos ? "" : line.substr(tab2 + 1)));
     }
   }
 

@@ -61,6 +61,8 @@ TEST(PhotoItem, FillsInOrderAndEscapesHostileNames) {
       {"x'y&z%.jpg", "[file:url] [file:html]", "x%27y%26z%25.jpg x&#39;y&amp;z%.jpg"},
       {"[filename].jpg", "[file:url] [file:html]", "%5Bfilename%5D.jpg &#91;filename&#93;.jpg"},
       {"旅.jpg", "[file:url] [file:html]", "%E6%97%85.jpg 旅.jpg"},
+      // A photo in another folder: each segment of its path escaped, the "/" kept.
+      {"../my photos/旅/a#1.jpg", "[file:url]", "../my%20photos/%E6%97%85/a%231.jpg"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(BuildPhotoItem(c.section, 7, Photo{c.name, taken, 1320464096}), c.item) << c.name;

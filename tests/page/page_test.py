@@ -48,11 +48,11 @@ def at(seconds):
     return START + datetime.timedelta(seconds=seconds)
 
 
-def make_page(cleanup, log_name, positions, step=5, photos=(), folder="trip", copy=()):
+def make_page(cleanup, log_name, positions, step=5, photos=(), folder="trip", copy=(), options=()):
     """Converts a log in a fresh trip folder with the program and the template under test in a
     folder of their own; returns the page. `positions` go to trip_maker.write_log (bytes are
     written as they are); `photos` are (name, picture, UTC capture time or None for no Exif);
-    `copy` lists files copied into the trip folder."""
+    `copy` lists files copied into the trip folder; `options` go to the program."""
     root = pathlib.Path(tempfile.mkdtemp(prefix="routelet-page-"))
     cleanup(shutil.rmtree, root, True)
     (root / "bin").mkdir()
@@ -68,9 +68,10 @@ def make_page(cleanup, log_name, positions, step=5, photos=(), folder="trip", co
         trip_maker.write_log(trip / log_name, START, step, positions)
     for name, picture, utc in photos:
         jpeg = (PHOTO_DIR / f"{picture}.jpg").read_bytes()
+        (trip / name).parent.mkdir(parents=True, exist_ok=True)
         # The program takes the camera to be set to Japan time.
         (trip / name).write_bytes(trip_maker.jpeg_with_date(jpeg, utc + datetime.timedelta(hours=9)) if utc else jpeg)
-    run = subprocess.run([str(root / "bin" / "routelet"), "--console", str(trip / log_name)], cwd=trip,
+    run = subprocess.run([str(root / "bin" / "routelet"), "--console", *options, str(trip / log_name)], cwd=trip,
                          env=dict(os.environ, TZ="Asia/Tokyo", LANG="C.UTF-8"), stdin=subprocess.DEVNULL,
                          capture_output=True, timeout=120)
     assert run.returncode == 0, f"routelet failed ({run.returncode}): {run.stderr.decode(errors='replace')}"
@@ -121,6 +122,19 @@ class PageCase(unittest.TestCase):
         browser.key("Escape", 27)
         browser.wait_for("document.getElementById('viewer').classList.contains('hidden')")
         self.assert_clean()
+
+
+class PhotoFolders(PageCase):
+
+    def test_photos_of_a_card_folder_load_through_their_paths(self):
+        card = "../card #1/DCIM"
+        self.open(make_page(self.addCleanup, "walk.nmea", trip_maker.hill_walk(ORIGIN, 100), options=["--photos", "../card #1"],
+                            photos=[(f"{card}/100TEST/IMG_0002.JPG", "lake", at(150)),
+                                    (f"{card}/101TEST/IMG_0001.JPG", "torii", at(50))]))
+        js("Promise.all([...document.querySelectorAll('#photo-grid img')].map(i =>"
+           " { i.loading = 'eager'; return i.decode().catch(() => null); }))")
+        self.assertEqual(js("[...document.querySelectorAll('#photo-grid img')].map(i => [i.getAttribute('src'), i.naturalWidth])"),
+                         [["../card%20%231/DCIM/101TEST/IMG_0001.JPG", 320], ["../card%20%231/DCIM/100TEST/IMG_0002.JPG", 320]])
 
 
 class TripPage(PageCase):

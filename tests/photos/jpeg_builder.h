@@ -16,6 +16,8 @@ enum class ByteOrder { kLittle, kBig };
 inline constexpr std::uint16_t kDateTime = 0x0132;
 inline constexpr std::uint16_t kExifPointer = 0x8769;
 inline constexpr std::uint16_t kDateTimeOriginal = 0x9003;
+inline constexpr std::uint16_t kOffsetTime = 0x9010;
+inline constexpr std::uint16_t kOffsetTimeOriginal = 0x9011;
 
 // Directory entries: a tag and its value, an offset from the TIFF header.
 using Entries = std::vector<std::pair<std::uint16_t, std::uint32_t>>;
@@ -37,12 +39,12 @@ class TiffBlock {
   // An Exif date text with its closing zero byte.
   TiffBlock& Text(std::size_t at, std::string_view text) { return Bytes(at, std::string(text) + '\0'); }
   // A directory: the entry count, the entries, and a zero link to a next directory. The Exif
-  // pointer is typed as one LONG, every other entry as a 20-byte ASCII text.
+  // pointer is typed as one LONG, an offset as a 7-byte ASCII text, any other entry as a 20-byte one.
   TiffBlock& Directory(std::size_t at, const Entries& entries) {
     U16(at, static_cast<std::uint16_t>(entries.size()));
     for (const auto& [tag, value] : entries) {
-      const bool pointer = tag == kExifPointer;
-      U16(at + 2, tag).U16(at + 4, pointer ? 4 : 2).U32(at + 6, pointer ? 1 : 20).U32(at + 10, value);
+      const bool pointer = tag == kExifPointer, offset = tag == kOffsetTime || tag == kOffsetTimeOriginal;
+      U16(at + 2, tag).U16(at + 4, pointer ? 4 : 2).U32(at + 6, pointer ? 1 : offset ? 7 : 20).U32(at + 10, value);
       at += 12;
     }
     return U32(at + 2, 0);
@@ -85,16 +87,23 @@ inline std::string Jpeg(std::initializer_list<std::string> segments) {
 }
 
 // The usual camera layout: IFD0 at 8 with Make, DateTime and the Exif pointer to 100; the Exif
-// directory with an exposure time and DateTimeOriginal; each date present when given.
+// directory with an exposure time, DateTimeOriginal, OffsetTime and OffsetTimeOriginal (their
+// texts at 240, 280 and 290); each date and offset present when given.
 inline TiffBlock CameraTiff(ByteOrder order, std::optional<std::string_view> dateTime,
-                            std::optional<std::string_view> dateTimeOriginal) {
+                            std::optional<std::string_view> dateTimeOriginal,
+                            std::optional<std::string_view> offsetTime = std::nullopt,
+                            std::optional<std::string_view> offsetTimeOriginal = std::nullopt) {
   Entries ifd0 = {{0x010F, 200}}, exif = {{0x829A, 260}};  // Make, ExposureTime
   if (dateTime) ifd0.push_back({kDateTime, 220});
   ifd0.push_back({kExifPointer, 100});
   if (dateTimeOriginal) exif.push_back({kDateTimeOriginal, 240});
+  if (offsetTime) exif.push_back({kOffsetTime, 280});
+  if (offsetTimeOriginal) exif.push_back({kOffsetTimeOriginal, 290});
   TiffBlock tiff(order);
   tiff.Directory(8, ifd0).Text(200, "Canon").Text(220, dateTime.value_or(""));
   tiff.Directory(100, exif).Text(240, dateTimeOriginal.value_or("")).U32(260, 1).U32(264, 125);
+  if (offsetTime) tiff.Text(280, *offsetTime);
+  if (offsetTimeOriginal) tiff.Text(290, *offsetTimeOriginal);
   return tiff;
 }
 

@@ -7,12 +7,15 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "photos/camera_clock.h"
 #include "photos/exif_reader.h"
 #include "photos/find_photos.h"
 #include "photos/jpeg_builder.h"
 #include "runtime/dates.h"
+#include "runtime/numbers.h"
 #include "support/recording_front_end.h"
 #include "support/temp_dir.h"
 
@@ -136,6 +139,96 @@ TEST(ExifDate, DateTexts) {
   }
 }
 
+// The offset read is the one that belongs to the date used; a malformed one is no offset.
+TEST(ExifDate, OffsetOfTheDateUsed) {
+  using Off = std::optional<std::string_view>;
+  const Off none;
+  const struct {
+    std::optional<std::string_view> dateTime, original;
+    Off offsetTime, offsetOriginal;
+    std::optional<std::int32_t> minutes;
+  } cases[] = {
+      {kModified, kCaptured, "-05:30", "+02:00", 120},  {kModified, kCaptured, "-05:30", none, std::nullopt},
+      {kModified, std::nullopt, "-05:30", "+02:00", -330}, {kModified, std::nullopt, none, "+02:00", std::nullopt},
+      {kModified, kBlank, "+14:00", "+02:00", 14 * 60},  {std::nullopt, kCaptured, none, "-00:00", 0},
+      {std::nullopt, kCaptured, none, "+09:00", 540},    {std::nullopt, kCaptured, none, "+2:00", std::nullopt},
+      {std::nullopt, kCaptured, none, "      ", std::nullopt}, {std::nullopt, kCaptured, none, "+14:01", std::nullopt},
+      {std::nullopt, kCaptured, none, "+09:60", std::nullopt}, {std::nullopt, kCaptured, none, "09:00", std::nullopt},
+      {std::nullopt, kCaptured, none, "+09.00", std::nullopt}, {std::nullopt, kCaptured, none, "+0a:00", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    for (ByteOrder order : {kLE, kBE}) {
+      const std::string bytes = Jpeg({ExifSegment(CameraTiff(order, c.dateTime, c.original, c.offsetTime, c.offsetOriginal))});
+      MemoryByteSource photo(bytes);
+      EXPECT_EQ(ReadCaptureTime(photo).OffsetMinutes, c.minutes) << c.offsetOriginal.value_or("-");
+    }
+  }
+  // An offset whose text would lie past the end of the file is none.
+  TiffBlock cut = CameraTiff(kLE, std::nullopt, kCaptured, std::nullopt, "+02:00");
+  const std::string bytes = Jpeg({ExifSegment(cut.U32(100 + 2 + 2 * 12 + 8, 0x00FFFFFF))});
+  MemoryByteSource photo(bytes);
+  EXPECT_EQ(Text(ReadCaptureTime(photo).Camera), kCapturedText);
+  EXPECT_EQ(ReadCaptureTime(photo).OffsetMinutes, std::nullopt);
+}
+
+// Camera times turned into UTC. 2011-11-05 12:34:56 on a Japan-time clock is Unix 1320464096.
+// In Rome summer time ends on 2021-10-31 at 03:00 (02:00-03:00 comes twice) and begins on
+// 2021-03-28 at 02:00 (02:00-03:00 never comes).
+TEST(CameraClock, OwnOffsetThenZoneThenShift) {
+  const DaySerial modified = *ParseDateText("2011/11/05 12:34:56");
+  const auto at = [](const char* text) { return *ParseDateText(text); };
+  const CameraZone japan, utc{0, ""}, rome{0, "Europe/Rome"};
+  const struct {
+    CameraZone zone;
+    std::int64_t shift;
+    DaySerial camera;
+    std::optional<std::int32_t> own;
+    std::int64_t unixTime;
+  } cases[] = {
+      {japan, 0, modified, std::nullopt, 1320464096},  {japan, 0, modified, 540, 1320464096},
+      {japan, 0, modified, 120, 1320489296},           {utc, 0, modified, std::nullopt, 1320496496},
+      {{-300, ""}, 0, modified, std::nullopt, 1320514496}, {japan, -180, modified, std::nullopt, 1320463916},
+      {japan, 3723, modified, -60, 1320503819},        {rome, 0, modified, 540, 1320464096},
+      {rome, 0, at("2021/07/01 12:00:00"), std::nullopt, 1625133600},  // summer, +02:00
+      {rome, 0, at("2021/01/15 12:00:00"), std::nullopt, 1610708400},  // winter, +01:00
+      {rome, 0, at("2021/10/31 02:30:00"), std::nullopt, 1635640200},  // twice: the first, +02:00
+      {rome, 0, at("2021/03/28 02:30:00"), std::nullopt, 1616895000},  // never: +01:00 as before
+      {rome, 3600, at("2021/03/28 01:30:00"), std::nullopt, 1616895000},  // shifted into the gap
+  };
+  setenv("TZ", "Asia/Tokyo", 1);
+  for (const auto& c : cases) {
+    EXPECT_EQ(CameraClock(c.zone, c.shift).InstantOf({c.camera, c.own}), c.unixTime) << DateText(c.camera);
+    EXPECT_STREQ(getenv("TZ"), "Asia/Tokyo");  // put back when the clock ends
+  }
+  unsetenv("TZ");
+  // The Japan-time default works out every camera time to the second as the fixed 9 hours did.
+  const CameraClock clock(japan, 0);
+  for (DaySerial d = 25569; d < 25569 + 20000; d += 0.7318) {
+    EXPECT_EQ(clock.InstantOf({d, std::nullopt}), ToInt64(((d - kUnixEpochSerial) * 24 - 9) * 60 * 60)) << d;
+  }
+}
+
+TEST(CameraClock, ZonesAndShiftsAsTheUserWritesThem) {
+  const std::pair<const char*, std::optional<std::int32_t>> zones[] = {
+      {"+02:00", 120}, {"-05:30", -330}, {"UTC", 0}, {"Asia/Tokyo", 0}, {"utc", std::nullopt},
+      {"+2", std::nullopt}, {"Mars/Base", std::nullopt}, {"../../etc/passwd", std::nullopt},
+      {"/usr/share/zoneinfo/UTC", std::nullopt}, {"Europe", std::nullopt}, {"", std::nullopt},
+  };
+  for (const auto& [text, minutes] : zones) {
+    const std::optional<CameraZone> zone = ParseCameraZone(text);
+    EXPECT_EQ(zone ? std::optional(zone->OffsetMinutes) : std::nullopt, minutes) << text;
+    if (zone) {
+      EXPECT_EQ(zone->Name, std::string(text).find('/') == std::string::npos ? "" : text);
+    }
+  }
+  const std::pair<const char*, std::optional<std::int64_t>> shifts[] = {
+      {"180", 180}, {"-180", -180}, {"+42", 42}, {"0:03:00", 180}, {"-1:02:03", -3723}, {"-00:00:01", -1},
+      {"87840:00:00", 87840 * 3600}, {"87840:00:01", std::nullopt}, {"1:60:00", std::nullopt},
+      {"3:00", std::nullopt}, {"1e3", std::nullopt}, {"", std::nullopt}, {"-", std::nullopt}, {"1 ", std::nullopt},
+  };
+  for (const auto& [text, seconds] : shifts) EXPECT_EQ(ParseClockShift(text), seconds) << text;
+}
+
 // Every prefix of a photo is a truncated file: none may read outside it or invent a date.
 TEST(ExifDate, TruncatedFilesGiveTheDateOrNothing) {
   for (ByteOrder order : {kLE, kBE}) {
@@ -173,6 +266,13 @@ TEST(RealPhotos, GoldenCaptureTimes) {
   for (const auto& [file, date] : goldens) EXPECT_EQ(Text(ReadExifDate((folder / file).string())), date) << file;
 }
 
+// Each listed photo as "name camera-time unix-time".
+std::vector<std::string> Listing(const PhotoFindings& findings) {
+  std::vector<std::string> lines;
+  for (const Photo& p : findings.Listed) lines.push_back(p.Name + " " + Text(p.CameraTime) + " " + std::to_string(p.UnixTime));
+  return lines;
+}
+
 // A photo whose capture time is `exifDate` and whose IFD0 DateTime is a later edit.
 std::string PhotoTakenAt(std::string_view exifDate) {
   return Jpeg({JfifSegment(), ExifSegment(CameraTiff(kBE, "2020:01:01 00:00:00", exifDate))});
@@ -193,18 +293,48 @@ TEST(FindPhotos, TakesThePhotosOfTheSpanInNameOrder) {
   dir.Write("e.png", PhotoTakenAt("2011:11:05 12:50:00"));
   std::filesystem::create_directory(dir.File("g.jpg"));
   RecordingProgress progress;
-  std::vector<std::string> found;
-  for (const Photo& p : FindPhotos(dir.path().string(), TimeSpan{1320464096, 1320465600}, progress)) {
-    found.push_back(p.Name + " " + Text(p.CameraTime) + " " + std::to_string(p.UnixTime));
-  }
-  EXPECT_EQ(found, (std::vector<std::string>{"A.jpg 2011/11/05 12:34:56 1320464096",
-                                             "a.jpg 2011/11/05 12:34:56 1320464096",
-                                             "b.JPG 2011/11/05 12:50:00 1320465000",
-                                             "C.jpeg 2011/11/05 13:00:00 1320465600"}));
+  const PhotoFindings findings = FindPhotos({}, dir.path().string(), TimeSpan{1320464096, 1320465600}, progress);
+  EXPECT_EQ(Listing(findings), (std::vector<std::string>{"A.jpg 2011/11/05 12:34:56 1320464096",
+                                                         "a.jpg 2011/11/05 12:34:56 1320464096",
+                                                         "b.JPG 2011/11/05 12:50:00 1320465000",
+                                                         "C.jpeg 2011/11/05 13:00:00 1320465600"}));
+  EXPECT_EQ(std::tie(findings.Found, findings.OutsideTrack, findings.NoCaptureTime), std::tuple(7, 2, 1));
   EXPECT_EQ(progress.events, (std::vector<std::string>{"photo 1.jpg", "photo A.jpg", "photo a.jpg", "photo b.JPG", "photo C.jpeg",
                                                        "photo d.jpg", "photo f.jpg"}));
   NoProgress quiet;
-  EXPECT_TRUE(FindPhotos(dir.path().string(), TimeSpan{}, quiet).empty());  // an empty span
+  EXPECT_TRUE(FindPhotos({}, dir.path().string(), TimeSpan{}, quiet).Listed.empty());  // an empty span
+}
+
+// Named folders are searched with their subfolders, each file once however the folders
+// overlap, the page's own folder only when named; the photos come in time order, then by path,
+// each named by a path that leads from the page's folder to the file.
+TEST(FindPhotos, NamedFoldersAreSearchedDownAndListedInTimeOrder) {
+  TempDir dir;
+  for (const char* folder : {"trip", "photos/DCIM/100TEST", "photos/DCIM/101TEST", "my photos"}) {
+    std::filesystem::create_directories(dir.path() / folder);
+  }
+  dir.Write("trip/beside.jpg", PhotoTakenAt("2011:11:05 12:40:00"));
+  dir.Write("photos/DCIM/101TEST/IMG_0001.JPG", PhotoTakenAt("2011:11:05 12:50:00"));
+  dir.Write("photos/DCIM/100TEST/IMG_0009.JPG", PhotoTakenAt("2011:11:05 12:50:00"));
+  dir.Write("photos/DCIM/100TEST/late.jpg", PhotoTakenAt("2011:11:05 14:00:00"));
+  dir.Write("my photos/a.jpg", PhotoTakenAt("2011:11:05 12:35:00"));
+  const std::string page = dir.File("trip");
+  PhotoOptions options;
+  options.Folders = {dir.File("photos"), "my photos", dir.File("photos/DCIM")};
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());  // "my photos" is relative to the current folder
+  NoProgress quiet;
+  const PhotoFindings findings = FindPhotos(options, page, TimeSpan{1320464096, 1320465600}, quiet);
+  std::filesystem::current_path(previous);
+  EXPECT_EQ(Listing(findings), (std::vector<std::string>{"../my photos/a.jpg 2011/11/05 12:35:00 1320464100",
+                                                         "../photos/DCIM/100TEST/IMG_0009.JPG 2011/11/05 12:50:00 1320465000",
+                                                         "../photos/DCIM/101TEST/IMG_0001.JPG 2011/11/05 12:50:00 1320465000"}));
+  EXPECT_EQ(std::tie(findings.Found, findings.OutsideTrack), std::tuple(4, 1));
+  for (const Photo& photo : findings.Listed) EXPECT_TRUE(std::filesystem::is_regular_file(page + "/" + photo.Name));
+  // The zone and shift reach the clock: UTC, put right for a camera 9 hours and 10 seconds fast.
+  options = {{page}, {0, ""}, -(9 * 3600 + 10)};
+  EXPECT_EQ(Listing(FindPhotos(options, page, TimeSpan{1320464390, 1320464390}, quiet)),
+            (std::vector<std::string>{"beside.jpg 2011/11/05 12:40:00 1320464390"}));
 }
 
 }  // namespace

@@ -28,6 +28,7 @@ class RecordingFrontEnd : public FrontEnd {
     messages.push_back({std::string(text), std::string(title.empty() ? kAppTitle : title)});
     events.push_back("message:" + messages.back().title + ":" + messages.back().text);
   }
+  void ShowSummary(std::string_view text) override { events.push_back("summary:" + std::string(text)); }
   std::optional<std::string> ChooseLogFile() override {
     events.push_back("choose");
     return chooserAnswer;

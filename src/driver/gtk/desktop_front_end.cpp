@@ -30,6 +30,7 @@ class DesktopFrontEnd : public FrontEnd {
     RunMessageBox(progress_ != nullptr ? progress_->Window() : nullptr, text, title);
   }
 
+  void ShowSummary(std::string_view) override {}  // silence on success, as a desktop tool keeps
   std::optional<std::string> ChooseLogFile() override { return RunLogChooser(); }
 
  private:
