@@ -18,7 +18,8 @@ def angle(value, degree_digits, minute_decimals=6):
 
 def write_log(path, start, step_seconds, positions):
     """A $GPGGA and a $GPRMC sentence every `step_seconds` from UTC `start` for each of
-    `positions`: (lat, lng, alt), or None for a receiver without a fix."""
+    `positions`: (lat, lng, alt), alt None for a fix without a height, or None for a receiver
+    without a fix."""
     with open(path, "w", encoding="ascii", newline="") as out:
         out.write(sentence("GPTXT,01,01,02,generated log"))
         for i, position in enumerate(positions):
@@ -29,5 +30,6 @@ def write_log(path, start, step_seconds, positions):
                 continue
             lat, lng, alt = position
             where = f"{angle(lat, 2)},{'NS'[lat < 0]},{angle(lng, 3)},{'EW'[lng < 0]}"
-            out.write(sentence(f"GPGGA,{hms},{where},1,08,0.9,{alt:.1f},M,39.5,M,,") +
+            height = "" if alt is None else f"{alt:.1f}"
+            out.write(sentence(f"GPGGA,{hms},{where},1,08,0.9,{height},M,39.5,M,,") +
                       sentence(f"GPRMC,{hms},A,{where},2.5,90.0,{dmy},,,A"))

@@ -4,6 +4,7 @@ With --remote-debugging-pipe the browser reads commands on descriptor 3 and writ
 events on descriptor 4, each a JSON text ended by a zero byte: no network port, no library.
 """
 
+import base64
 import fcntl
 import json
 import os
@@ -30,7 +31,8 @@ class ProtocolError(RuntimeError):
 
 class Browser:
     """One browser process with its first page attached in flat session mode. Collects uncaught
-    exceptions, console errors and the address of every request the page makes."""
+    exceptions, console errors and the address of every request the page makes; once `serve`
+    is called, answers the page's http and https requests itself."""
 
     def __init__(self, program, width=1280, height=900):
         self._profile = tempfile.mkdtemp(prefix="routelet-chromium-")
@@ -51,14 +53,13 @@ class Browser:
             preexec_fn=place_pipes, pass_fds=(3, 4), close_fds=True)
         os.close(to_browser_r)
         os.close(from_browser_w)
-        self._buffer, self._next_id, self._loaded, self.session = b"", 0, False, None
+        self._buffer, self._next_id, self._loaded, self.session, self._respond = b"", 0, False, None, None
         self.exceptions, self.console_errors, self.requests = [], [], []
         page = next(t for t in self.send("Target.getTargets")["targetInfos"] if t["type"] == "page")
         self.session = self.send("Target.attachToTarget", {"targetId": page["targetId"], "flatten": True})["sessionId"]
         for domain in ("Page", "Runtime", "Network"):
             self.send(f"{domain}.enable")
-        self.send("Emulation.setDeviceMetricsOverride",
-                  {"width": width, "height": height, "deviceScaleFactor": 1, "mobile": False})
+        self.viewport(width, height)
 
     def _read_message(self, deadline):
         while b"\0" not in self._buffer:
@@ -81,18 +82,37 @@ class Browser:
             self.requests.append(params["request"]["url"])
         elif method == "Page.loadEventFired":
             self._loaded = True
+        elif method == "Fetch.requestPaused":
+            self._answer(params)
         return message
 
-    def send(self, method, params=None, timeout=60):
+    def _write(self, method, params):
         self._next_id += 1
         message = {"id": self._next_id, "method": method, "params": params or {}}
         if self.session:
             message["sessionId"] = self.session
         os.write(self._to_browser, json.dumps(message).encode() + b"\0")
+        return self._next_id
+
+    def serve(self, respond):
+        """Answers every http(s) request with respond(request: url, headers) -> (status, content
+        type, body bytes), or fails it as if offline when that is None: none reaches the network."""
+        self._respond = respond
+        self.send("Fetch.enable", {"patterns": [{"urlPattern": "http*"}]})
+
+    def _answer(self, params):
+        reply, paused = self._respond(params["request"]), {"requestId": params["requestId"]}
+        if reply is None:
+            return self._write("Fetch.failRequest", {**paused, "errorReason": "InternetDisconnected"})
+        self._write("Fetch.fulfillRequest", {**paused, "responseCode": reply[0], "body": base64.b64encode(reply[2]).decode(),
+                                             "responseHeaders": [{"name": "Content-Type", "value": reply[1]}]})
+
+    def send(self, method, params=None, timeout=60):
+        sent = self._write(method, params)
         deadline = time.monotonic() + timeout
         while True:
             reply = self._read_message(deadline)
-            if reply.get("id") == self._next_id:
+            if reply.get("id") == sent:
                 if "error" in reply:
                     raise ProtocolError(f"{method}: {reply['error']}")
                 return reply.get("result", {})
@@ -128,6 +148,22 @@ class Browser:
         self.mouse("mouseMoved", x, y)
         self.mouse("mousePressed", x, y, "left", 1)
         self.mouse("mouseReleased", x, y, "left", 1)
+
+    def touch(self, kind, *points):
+        """A touch event (touchStart, touchMove, touchEnd) with the fingers at `points` (x, y)."""
+        self.send("Input.dispatchTouchEvent", {"type": kind, "touchPoints": [
+            {"x": x, "y": y, "id": finger} for finger, (x, y) in enumerate(points)]})
+
+    def viewport(self, width, height, phone=False):
+        """The page's size; a phone also has a touch screen and no mouse."""
+        self.send("Emulation.setDeviceMetricsOverride",
+                  {"width": width, "height": height, "deviceScaleFactor": 1, "mobile": phone})
+        self.send("Emulation.setTouchEmulationEnabled", {"enabled": phone, "maxTouchPoints": 5})
+
+    def screenshot(self, clip=None):
+        """The viewport, or the `clip` (x, y, width, height; in the document) of it, as PNG bytes."""
+        clip = {"clip": dict(zip(("x", "y", "width", "height"), clip), scale=1)} if clip else {}
+        return base64.b64decode(self.send("Page.captureScreenshot", {"format": "png", **clip})["data"])
 
     def key(self, name, code):
         self.send("Input.dispatchKeyEvent", {"type": "keyDown", "key": name, "code": name,

@@ -1,9 +1,10 @@
 """Pages made by the built program with the source tree's template.dat, opened in one headless
-Chromium: what the page's script drew, read through the DevTools protocol. No network is used.
+Chromium: what the page's script drew, read through the DevTools protocol. No network is used:
+the browser's http and https requests are answered by the test (map tiles it makes) or failed.
 
 Run as `page_test.py [unittest arguments]`; exits 77 (skipped) where Chromium is missing.
 Environment: ROUTELET_PROGRAM, ROUTELET_TEMPLATE, ROUTELET_PAGE_DATA (tests/data/page),
-ROUTELET_EXAMPLES (examples/).
+ROUTELET_EXAMPLES (examples/), ROUTELET_SCREENSHOTS (where the sample's screenshots go).
 """
 
 import datetime
@@ -14,10 +15,12 @@ import pathlib
 import re
 import shutil
 import statistics
+import struct
 import subprocess
 import sys
 import tempfile
 import unittest
+import zlib
 
 sys.dont_write_bytecode = True  # the source tree stays free of bytecode files
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -32,12 +35,65 @@ ROUTE = "document.getElementById('route-line').getAttribute('d')"
 BREAKS = f"({ROUTE}.match(/M/g) || []).length"
 PWNED = "window.pwned === undefined ? null : window.pwned"
 VIEWER_LOADED = "document.getElementById('viewer-image').complete && document.getElementById('viewer-image').naturalWidth > 0"
+TILE = re.compile(r"https://(cyberjapandata\.gsi\.go\.jp/xyz/std|tile\.openstreetmap\.org)/(\d+)/(\d+)/(\d+)\.png")
+SITE = "http://trip.test/"
+TILES_SETTLED = "(n => n && eval(document.body.dataset.tiles.replace('/', '+')) >= n)(document.querySelectorAll('#map-tiles img').length)"
+STILL = "new Promise(r => { var last = -1; (function f() { if (scrollY === last) r(true); else { last = scrollY; setTimeout(f, 150); } })(); })"
 browser = None
+
+
+def png(colour, red=()):
+    """A 256 x 256 PNG of one colour with the pixels (x, y) in `red` red."""
+    rows = [bytearray(b"\0" + bytes(colour) * 256) for _ in range(256)]
+    for x, y in ((x, y) for x, y in red if 0 <= x < 256 and 0 <= y < 256):
+        rows[y][1 + 3 * x:4 + 3 * x] = b"\xff\0\0"
+    chunks = [(b"IHDR", struct.pack(">IIBBBBB", 256, 256, 8, 2, 0, 0, 0)), (b"IDAT", zlib.compress(b"".join(rows))), (b"IEND", b"")]
+    return b"\x89PNG\r\n\x1a\n" + b"".join(struct.pack(">I", len(d)) + k + d + struct.pack(">I", zlib.crc32(k + d)) for k, d in chunks)
+
+
+def colour_of(one_pixel_png):
+    """The colour of a one-pixel PNG (whatever the row's filter, a lone pixel is kept as it is)."""
+    data, at = b"", 8
+    while at < len(one_pixel_png):
+        length, kind = struct.unpack(">I4s", one_pixel_png[at:at + 8])
+        data, at = data + one_pixel_png[at + 8:at + 8 + length] * (kind == b"IDAT"), at + 12 + length
+    return tuple(zlib.decompress(data)[1:4])
+
+
+def world_pixel(lat, lng, z):
+    """The Web Mercator pixel of a position at zoom level z."""
+    sine, size = math.sin(math.radians(lat)), 256 * 2 ** z
+    return (lng + 180) / 360 * size, (0.5 - math.log((1 + sine) / (1 - sine)) / (4 * math.pi)) * size
+
+
+class Server:
+    """Answers the browser: the files in `site` under SITE; map tiles (chessboard colours, the 3 x 3
+    pixels round `mark` red; listed in `tiles`) unless `fail` is set; nothing else."""
+
+    mark, fail, site, tiles = None, False, None, []
+
+    def __call__(self, request):
+        url = request["url"]
+        path = self.site and self.site / url[len(SITE):]
+        if path and url.startswith(SITE) and path.is_file():
+            return 200, "text/html" if path.suffix == ".html" else "image/jpeg", path.read_bytes()
+        tile = TILE.fullmatch(url)
+        if not tile or self.fail:
+            return None
+        z, x, y = map(int, tile.groups()[1:])
+        self.tiles.append((tile[1], z, x, y, request["headers"].get("Referer")))
+        px, py = world_pixel(*self.mark, z) if self.mark else (-9, -9)
+        red = [(int(px) - 256 * x + dx, int(py) - 256 * y + dy) for dx in (-1, 0, 1) for dy in (-1, 0, 1)]
+        return 200, "image/png", png((222, 230, 240) if (x + y) % 2 else (240, 232, 222), red)
+
+
+server = Server()
 
 
 def setUpModule():
     global browser
     browser = Browser(find_chromium(), 1280, 900)
+    browser.serve(server)
 
 
 def tearDownModule():
@@ -84,18 +140,28 @@ def js(expression):
 
 class PageCase(unittest.TestCase):
 
-    def open(self, page):
+    def open(self, page, tiles=False):
         for found in (browser.exceptions, browser.console_errors, browser.requests):
             found.clear()
-        browser.open(page.as_uri())
+        browser.open(page if isinstance(page, str) else page.as_uri())
         browser.wait_for(DATA + "ready === '1' || document.documentElement.dataset.errors")
-        self.assert_clean()
+        if tiles:
+            browser.wait_for(TILES_SETTLED)
+        self.assert_clean(tiles)
 
-    def assert_clean(self):
+    def assert_clean(self, tiles=False):
         self.assertEqual(browser.exceptions + browser.console_errors, [], "script errors")
         self.assertEqual(js("window.routeletErrors"), [], "errors caught by the page")
-        # The page is self-contained: nothing but local files is ever requested.
-        self.assertEqual([u for u in browser.requests if not u.startswith(("file:", "data:"))], [])
+        # The page is self-contained: nothing but its own files is requested, and map tiles
+        # only once the map was asked for.
+        self.assertEqual([u for u in browser.requests if not u.startswith(("file:", "data:", SITE))
+                          and not (tiles and TILE.fullmatch(u))], [])
+
+    def map_on(self):
+        self.addCleanup(js, "localStorage.clear()")
+        browser.click(*self.centre("#basemap"))
+        browser.wait_for(TILES_SETTLED + " || document.getElementById('map-status').textContent")
+        self.assert_clean(tiles=True)
 
     def route(self):
         """The route's vertices as (command, x, y)."""
@@ -220,6 +286,41 @@ class TripPage(PageCase):
         browser.wait_for(f"{ROUTE} !== {json.dumps(d)}")
         self.assert_clean()
 
+    def test_on_a_phone_one_finger_scrolls_the_page_and_two_move_the_map(self):
+        browser.viewport(390, 844, phone=True)
+        self.addCleanup(browser.viewport, 1280, 900)
+        self.open(self.page)
+        height, gap = js("(r => [r.height, document.getElementById('map-footer').getBoundingClientRect().top - r.bottom])"
+                         "(document.getElementById('map-box').getBoundingClientRect())")
+        self.assertTrue(height <= 0.6 * 844 and gap >= 0, "the map takes 60% at most; scale and legend lie below it")
+        self.assertEqual(js("[...document.querySelectorAll('h2 small')].filter(e => e.offsetWidth).map(e => e.textContent.slice(0, 4))"),
+                         ["2本の指", "グラフに", "タップで"], "hints of fingers, not of the mouse")
+        # A tap on a photo's marker shows it small; a tap on that opens it.
+        for target in (".photo-marker:nth-child(2)", "#photo-pop"):
+            browser.touch("touchStart", self.centre(target))
+            browser.touch("touchEnd")
+        browser.wait_for(VIEWER_LOADED)
+        self.assertEqual(js("document.querySelector('#photo-pop img').getAttribute('src')"), "mountain.jpg")
+        self.close_viewer()
+
+        def gesture(*fingers):  # each finger from (x, y), moved ten times by (dx, dy)
+            browser.touch("touchStart", *[(x, y) for x, y, _, _ in fingers])
+            for k in range(1, 11):
+                browser.touch("touchMove", *[(x + k * dx, y + k * dy) for x, y, dx, dy in fingers])
+            browser.touch("touchEnd")
+            js(STILL)
+        state = f"[scrollY, {DATA}mapScale, {ROUTE}]"
+        x, y = self.centre("#map")
+        before = js(state)
+        gesture((x, y + 100, 0, -20))
+        after = js(state)
+        self.assertTrue(after[0] > before[0] + 150 and after[1:] == before[1:], "one finger scrolls the page only")
+        x, y = js("(r => [r.left + r.width / 2, r.top + r.height / 2])(document.getElementById('map').getBoundingClientRect())")
+        gesture((x - 30, y, -6, 2), (x + 30, y, 6, 2))
+        browser.wait_for(f"Number({DATA}mapScale) > {2 * float(before[1])} && {ROUTE} !== {json.dumps(before[2])}")
+        self.assertEqual(js("scrollY"), after[0], "two fingers left the page where it was")
+        self.assert_clean()
+
     def test_points_table_opens_page_by_page(self):
         browser.click(*self.centre("#points summary"))
         browser.wait_for("document.querySelectorAll('#points-rows tr').length > 0")
@@ -270,6 +371,59 @@ class HostileNames(PageCase):
         self.close_viewer()
 
 
+class BackgroundMap(PageCase):
+    """The background map: asked for, remembered, under the route's pixels, or done without."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.positions = trip_maker.hill_walk(ORIGIN, 300)
+        cls.page = make_page(cls.addClassCleanup, "walk.nmea", cls.positions)
+
+    def setUp(self):
+        server.tiles, server.mark = [], self.positions[0][:2]
+
+    def test_tiles_come_when_asked_for_cover_the_track_and_lie_under_the_route(self):
+        self.open(self.page)
+        self.map_on()
+        (zoom,) = {z for _, z, *_ in server.tiles}
+        corners = [world_pixel(lat, lng, zoom) for lat, lng, _ in self.positions]
+        (left, top), (right, bottom) = [[int(f(c[k] for c in corners)) // 256 for k in (0, 1)] for f in (min, max)]
+        self.assertLessEqual({(x, y) for x in range(left, right + 1) for y in range(top, bottom + 1)},
+                             {(x, y) for _, _, x, y, _ in server.tiles})
+        self.assertEqual([{source for source, *_ in server.tiles}, js("document.getElementById('attribution').textContent")],
+                         [{"cyberjapandata.gsi.go.jp/xyz/std"}, "出典: 地理院タイル"])
+        # The route's first vertex lies on the tile's red pixels (seen with the route hidden).
+        _, vx, vy = self.route()[0]
+        x, y = js("(s => { s.style.visibility = 'hidden'; var r = s.getBoundingClientRect();"
+                  " return [r.left + scrollX, r.top + scrollY]; })(document.getElementById('map'))")
+        self.assertEqual([colour_of(browser.screenshot((x + vx + d, y + vy + d, 1, 1))) == (255, 0, 0) for d in (0, 6)],
+                         [True, False])
+        # The next page remembers the choice: it shows its tiles without a click.
+        self.open(self.page, tiles=True)
+
+    def test_when_every_tile_fails_the_grid_and_the_route_stay(self):
+        server.fail = True
+        self.addCleanup(setattr, server, "fail", False)
+        self.open(self.page)
+        self.map_on()
+        self.assertEqual(js("['読み込めません', '#map-grid line'].map(s => document.getElementById('map-status').textContent"
+                            ".includes(s) || getComputedStyle(document.querySelector(s)).display)"), [True, "inline"])
+        self.assertGreater(len(self.route()), 100)
+
+    def test_abroad_openstreetmap_comes_only_to_a_page_from_a_web_server(self):
+        page = make_page(self.addCleanup, "abroad.nmea", course(-33.90, -70.70, 0.05, -0.03))
+        self.open(page)
+        self.map_on()
+        # A local file sends no Referer, which OpenStreetMap's terms ask for.
+        self.assertEqual([server.tiles, "OpenStreetMap" in js("document.getElementById('map-status').textContent")], [[], True])
+        js("localStorage.clear()")
+        server.site = page.parent
+        self.open(SITE + page.name)
+        self.map_on()
+        self.assertEqual({(source, referer) for source, *_, referer in server.tiles}, {("tile.openstreetmap.org", SITE)})
+        self.assertIn("OpenStreetMap contributors", js("document.getElementById('attribution').textContent"))
+
+
 def course(lat, lng, east_km, north_km, fixes=300):
     """Fixes at even steps on a straight course, longitudes wrapped at the 180th meridian."""
     return [(la, (lo + 180) % 360 - 180, 5.0)
@@ -282,6 +436,14 @@ def circle_with_gaps():
     ring = [(*trip_maker.offset(ORIGIN, 1.5 * math.sin(a), 1.5 * math.cos(a)), 20.0)
             for a in (2 * math.pi * k / 400 for k in range(400))]
     return ring[:100] + [(0.0, 0.0, 0.0)] * 2 + ring[100:200] + [ring[199]] * 300 + ring[200:]
+
+
+def known_trip():
+    """Fixes 5 s apart, east: 15 min at 12 km/h up from 100 m to 280 m by steps of +4 m and -2 m, 10 min
+    still, 15 min at 30 km/h down to 190 m; the first three heights unknown. Climb 180 m, descent 90 m."""
+    return [(*trip_maker.offset((35.0, 135.0), (min(k, 180) * 12 + max(k - 300, 0) * 30) * 5 / 3600, 0),
+             None if k < 3 else 100 + k - 3 * (k % 2) if k <= 180 else 280 if k <= 300 else 280 - (k - 300) / 2)
+            for k in range(481)]
 
 
 def drawn(points, vertices, breaks):
@@ -336,11 +498,18 @@ class TrackShapes(PageCase):
                     (_, x0, y0), (_, x1, y1) = vertices[0], vertices[-1]
                     self.assertAlmostEqual(math.degrees(math.atan2(y0 - y1, x1 - x0)), heading, delta=1.5)
 
+    def test_header_sums_up_moving_time_top_speed_climb_and_descent(self):
+        self.open(make_page(self.addCleanup, "known.nmea", known_trip()))
+        self.assertEqual(js("['#moving-time', '#max-speed', '#climb', '#descent', '#max-altitude', '#start-time', '#end-time']"
+                            ".map(s => document.querySelector(s).textContent)"),
+                         ["30分", "30.0", "180", "90", "280", "09:30", "10:10"])
+
     def test_bundled_sample_converts_into_a_working_page(self):
         examples = pathlib.Path(os.environ.get("ROUTELET_EXAMPLES", "examples"))
         logs = sorted(examples.glob("*.log"))
         self.assertTrue(logs, f"no sample log in {examples}")
-        self.open(make_page(self.addCleanup, logs[0].name, None, copy=[*logs, *examples.glob("*.jpg")]))
+        page = make_page(self.addCleanup, logs[0].name, None, copy=[*logs, *examples.glob("*.jpg")])
+        self.open(page)
         photos = js("document.getElementById('photo-count').textContent")
         self.assertGreater(int(photos), 0)
         self.assertEqual([js(DATA + "photoMarkers"), str(js("document.querySelectorAll('#photo-grid li').length"))],
@@ -348,6 +517,15 @@ class TrackShapes(PageCase):
         self.assertGreater(int(js(DATA + "routeVertices")), 10)
         self.open_viewer(1)
         self.close_viewer()
+        # Screenshots with the map on, over the test's tiles, on a desktop and on a phone.
+        folder = pathlib.Path(os.environ.get("ROUTELET_SCREENSHOTS", tempfile.gettempdir()))
+        self.map_on()
+        self.addCleanup(browser.viewport, 1280, 900)
+        for name, size in (("desktop", (1280, 900)), ("phone", (390, 844, True))):
+            browser.viewport(*size)
+            self.open(page, tiles=True)
+            js("document.getElementById('map-box').scrollIntoView({block: 'end'}); scrollBy(0, 60)")
+            (folder / f"sample-map-{name}.png").write_bytes(browser.screenshot())
 
 
 if __name__ == "__main__":
