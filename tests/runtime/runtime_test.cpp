@@ -135,6 +135,8 @@ TEST(SplitFields, GivesOnePieceMoreThanDelimitersIntoTheCallersVector) {
   SplitFields(",a,,b,", ",", pieces);
   EXPECT_THAT(pieces, ::testing::ElementsAre("", "a", "", "b", ""));
   EXPECT_THAT(SplitFields("a::b:::c", "::"), ::testing::ElementsAre("a", "b", ":c"));
+  SplitFields("a,b,,c", ",", pieces, 3);
+  EXPECT_THAT(pieces, ::testing::ElementsAre("a", "b", ",c"));  // the rest in the last piece
 }
 
 // Lengths in UTF-16 code units decide whether an NMEA time field has its six digits.
