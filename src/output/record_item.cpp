@@ -45,7 +45,7 @@ void RecordItemTemplate::AppendItem(std::string& out, std::int64_t index, const 
       case Field::kLiteral: out += part.literal; break;
       case Field::kIndex: out += std::to_string(index); break;
       case Field::kTime: out += RightAligned10(record.UnixTime); break;
-      case Field::kTimeStr: out += record.TimeText; break;
+      case Field::kTimeStr: out += TimeText(record); break;
       case Field::kLat: out += NumberText(record.Lat, 4); break;
       case Field::kLng: out += NumberText(record.Lng, 4); break;
       case Field::kAlt: out += NumberText(record.Alt, 2); break;

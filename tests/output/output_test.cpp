@@ -27,10 +27,10 @@ using ::testing::ElementsAre;
 // Filling the items' placeholders one after another over the whole section is the rule; the
 // one-pass item must agree with it whatever the section holds.
 TEST(RecordItem, AgreesWithFillingOnePlaceholderAfterAnother) {
-  const TrackRecord r{.UnixTime = 999999999, .TimeText = "2001/09/09 10:46:39", .Lat = 35.652056666, .Lng = -0.25,
+  const TrackRecord r{.UnixTime = 999999999, .LocalTime = *ParseDateText("2001/09/09 10:46:39"), .Lat = 35.652056666, .Lng = -0.25,
                       .Alt = 123.44999694824219, .Speed = 12.345, .Dist = 0.5};
   const std::pair<const char*, std::string> fills[] = {
-      {"[index]", "42"},  {"[time]", " 999999999"}, {"[timestr]", r.TimeText},
+      {"[index]", "42"},  {"[time]", " 999999999"}, {"[timestr]", TimeText(r)},
       {"[lat]", "35.6521"}, {"[lng]", "-.2500"}, {"[alt]", "123.45"}, {"[dist]", ".50"}, {"[speed]", "12.35"},
   };
   for (const char* section : {"", "no placeholders at all", "[lat][lat] [LAT] [Lat] [foo] [filename] [photolist]",
@@ -75,7 +75,7 @@ struct PageMaker {
     Track track;
     track.TotalDist = 12.345;
     track.AvgSpeed = 0.004;
-    for (int i = 0; i < points; ++i) track.Records.push_back({.UnixTime = 60 * i, .TimeText = "t"});
+    for (int i = 0; i < points; ++i) track.Records.push_back({.UnixTime = 60 * i});
     std::string page = RenderRecords(sections, track, 1000 + points, progress);
     FillPlaceholders(page, sections, track, photos, 1000 + points, kLog);
     return page;
