@@ -18,6 +18,8 @@ struct Options {
   std::string LogPath;
   // The template to fill. Empty: "template.dat" where the program looks for it.
   std::string TemplatePath;
+  // The name the program was started by (argv[0]): where it is found when /proc cannot tell.
+  std::string ProgramPath;
 };
 
 // Options come first: --help, --version, --console, --gui, and "--" to end them. The first

@@ -47,7 +47,8 @@ int main(int argc, char** argv) {
   // Past a file size limit, a write should fail and be reported, not end the process.
   std::signal(SIGXFSZ, SIG_IGN);
   const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-  const Options options = routelet::ParseCommandLine(arguments);
+  Options options = routelet::ParseCommandLine(arguments);
+  if (argc > 0) options.ProgramPath = argv[0];
   if (options.Help) {
     std::fputs(routelet::UsageText().c_str(), stdout);
     return 0;

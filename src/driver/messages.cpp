@@ -16,6 +16,7 @@ std::string NotFoundMessage(std::string_view name) { return std::string(name) + 
 
 std::string LoadFailureMessage(const FileError& error, std::string_view shownName, std::string_view path) {
   if (error.Kind == FileError::Problem::kNotFound) return NotFoundMessage(shownName);
+  if (error.Kind == FileError::Problem::kNotAFile) return std::string(path) + "を開けません（ファイルではありません）";
   return std::string(path) + "を開けません（" + error.Reason + "）";
 }
 

@@ -65,7 +65,7 @@ int ExitStatusFor(RunResult result) {
 }
 
 RunResult RunConversion(const Options& options, FrontEnd& ui) {
-  const std::string templatePath = options.TemplatePath.empty() ? TemplatePath() : options.TemplatePath;
+  const std::string templatePath = options.TemplatePath.empty() ? TemplatePath(options.ProgramPath) : options.TemplatePath;
   const Loaded<SectionStore> sections = LoadTemplate(templatePath);
   if (!sections.ok()) {
     ui.ShowMessage(LoadFailureMessage(*sections.Error, kTemplateFileName, templatePath));

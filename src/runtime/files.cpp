@@ -5,6 +5,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <memory>
 
 #include "runtime/letter_case.h"
@@ -22,6 +26,18 @@ bool EndsWithIgnoringCase(std::string_view name, std::string_view suffix) {
 bool PathExists(const std::string& path) {
   struct stat info {};
   return !path.empty() && ::stat(path.c_str(), &info) == 0;
+}
+
+std::optional<FileError> InputFileProblem(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return FileError{FileError::Problem::kNotFound, {}};
+    return FileError{FileError::Problem::kCannotOpen, std::strerror(errno)};
+  }
+  if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) || S_ISSOCK(info.st_mode)) {
+    return FileError{FileError::Problem::kNotAFile, {}};
+  }
+  return std::nullopt;
 }
 
 bool IsDirectory(const std::string& path) {
@@ -65,12 +81,32 @@ std::vector<std::string> ListFilesWithExtensions(const std::string& directory,
   return names;
 }
 
-std::string ProgramDirectory() {
+std::string ProgramDirectory(std::string_view argv0) {
   std::string path(4096, '\0');
   const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
-  if (length <= 0 || static_cast<std::size_t>(length) >= path.size()) return ".";
-  path.resize(static_cast<std::size_t>(length));
-  return DirectoryOf(path);
+  if (length > 0 && static_cast<std::size_t>(length) < path.size()) {
+    path.resize(static_cast<std::size_t>(length));
+  } else {
+    const char* searchPath = std::getenv("PATH");
+    path = ResolveProgramName(argv0, searchPath != nullptr ? searchPath : "");
+  }
+  return path.empty() ? "." : DirectoryOf(path);
+}
+
+std::string ResolveProgramName(std::string_view argv0, std::string_view searchPath) {
+  std::error_code error;
+  if (argv0.find('/') != std::string_view::npos) return std::filesystem::canonical(argv0, error).string();
+  for (std::size_t from = 0; !argv0.empty() && from <= searchPath.size();) {
+    const std::size_t colon = std::min(searchPath.find(':', from), searchPath.size());
+    const std::string_view folder = searchPath.substr(from, colon - from);
+    const std::string candidate = JoinPath(folder.empty() ? "." : folder, argv0);
+    struct stat info {};
+    if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(candidate.c_str(), X_OK) == 0) {
+      return std::filesystem::canonical(candidate, error).string();
+    }
+    from = colon + 1;
+  }
+  return {};
 }
 
 }  // namespace routelet

@@ -2,6 +2,7 @@
 // placeholders (photos_test.cpp, output_test.cpp).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <limits>
@@ -50,11 +51,27 @@ TEST(Dates, PartsCarryTextsRoundToTheSecondAndOnlyRealDatesParse) {
   for (const auto& [serial, text] : texts) EXPECT_EQ(DateText(serial), text) << serial;
 }
 
+// Without /proc the program is found as the shell found it: by its path, or through PATH.
+TEST(Files, TheProgramNameResolvesLikeTheShellsSearch) {
+  testing::TempDir dir;
+  std::filesystem::create_directories(dir.File("bin"));
+  std::filesystem::create_directories(dir.File("lib/prog"));  // a folder is no program
+  dir.Write("lib/run", "");                                  // nor is a file that may not run
+  ::chmod(dir.Write("bin/run", "").c_str(), 0755);
+  std::filesystem::create_symlink("bin/run", dir.File("link"));
+  const std::string bin = dir.File("bin/run"), lib = dir.File("lib"), binDir = dir.File("bin");
+  using Case = std::tuple<std::string, std::string, std::string>;
+  for (const auto& [argv0, searchPath, found] : {Case{dir.File("link"), "", bin}, {"run", lib + "::" + binDir, bin},
+                                                 {"prog", lib, ""}, {"run", "", ""}, {"", binDir, ""}}) {
+    EXPECT_EQ(ResolveProgramName(argv0, searchPath), found) << argv0 << " in " << searchPath;
+  }
+}
+
 TEST(Files, PathsSplitAtTheLastSlashAndNamesCompareWithAsciiCaseFolded) {
   for (auto [path, folder] : {std::pair{"/home/u/trip.log", "/home/u"}, {"trip.log", "."}, {"/trip.log", "/"}})
     EXPECT_EQ(DirectoryOf(path), folder) << path;
   EXPECT_EQ(JoinPath("/", "x.jpg"), "/x.jpg");
-  EXPECT_TRUE(PathExists(JoinPath(ProgramDirectory(), "routelet_runtime_tests")));
+  EXPECT_TRUE(PathExists(JoinPath(ProgramDirectory(""), "routelet_runtime_tests")));
   EXPECT_TRUE(EqualsIgnoringCase("Photo.JPG", "photo.jpg"));
   EXPECT_FALSE(EqualsIgnoringCase("É", "é"));
   EXPECT_TRUE(LessIgnoringCase("_", "B"));  // folded to lower case: "_" lies between "Z" and "a"
@@ -89,16 +106,16 @@ TEST(ToInt, RoundsTiesToEvenAndRefusesWhatDoesNotFit) {
 // part that was there, whenever the cut comes; a file that reports no size is read whole.
 TEST(ReadFileBytes, GivesWhatIsThereWhenTheSizeChangesOrIsUnknown) {
   testing::TempDir dir;
-  std::string content, bytes, error;
+  std::string content, bytes;
   for (int i = 0; content.size() < 32 * 1024 * 1024; ++i) content += "$GPRMC," + std::to_string(i) + "\r\n";
   const std::string path = dir.Write("shrinking.log", content);
   std::thread cutter([&] { ::truncate(path.c_str(), 1000); });
-  const bool read = ReadFileBytes(path, bytes, error);
+  const std::optional<FileError> problem = ReadFileBytes(path, bytes);
   cutter.join();
-  ASSERT_TRUE(read) << error;
+  ASSERT_FALSE(problem.has_value()) << problem->Reason;
   EXPECT_GE(bytes.size(), 1000u);
   EXPECT_EQ(bytes, content.substr(0, bytes.size()));
-  ASSERT_TRUE(ReadFileBytes("/proc/self/status", bytes, error)) << error;
+  ASSERT_FALSE(ReadFileBytes("/proc/self/status", bytes).has_value());
   EXPECT_NE(bytes.find("Name:"), std::string::npos);
 }
 
