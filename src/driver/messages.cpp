@@ -26,6 +26,9 @@ std::string WriteFailureMessage(const WriteError& error, std::string_view pagePa
   if (error.Kind == WriteError::Problem::kWouldReplaceLog) {
     return std::string(pagePath) + "はページと同じ名前になるため、ログを上書きしないよう変換をやめました";
   }
+  if (error.Kind == WriteError::Problem::kWriteProtected) {
+    return std::string(pagePath) + "は書きこみが許可されていないため、上書きしませんでした";
+  }
   return std::string(pagePath) + "に書きこめません（" + error.Reason + "）";
 }
 
