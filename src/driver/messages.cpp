@@ -22,6 +22,12 @@ std::string LoadFailureMessage(const FileError& error, std::string_view shownNam
 
 std::string CannotReadMessage(std::string_view name) { return std::string(name) + "が正しく読みこめません"; }
 
+std::string OutOfMemoryMessage() { return "メモリが足りないため、変換をやめました"; }
+
+std::string CannotWriteOutputMessage(std::string_view reason) {
+  return "routelet: 標準出力に書きこめません（" + std::string(reason) + "）";
+}
+
 std::string WriteFailureMessage(const WriteError& error, std::string_view pagePath) {
   if (error.Kind == WriteError::Problem::kWouldReplaceLog) {
     return std::string(pagePath) + "はページと同じ名前になるため、ログを上書きしないよう変換をやめました";
