@@ -1,11 +1,12 @@
-# Sourced by the shell tests that run the built program: a fresh folder $work holding a copy of
-# the program ($work/routelet) with TEMPLATE beside it, fail() to note a failed check, and
-# finish to end with the test's status. Usage: source program_test.sh PROGRAM TEMPLATE
+# Sourced by the shell tests that run the built program: a fresh folder $work, made the current
+# one, holding a copy of the program (routelet) with TEMPLATE beside it, fail() to note a failed
+# check, and finish to end with the test's status. Usage: source program_test.sh PROGRAM TEMPLATE
 work=$(mktemp -d)
 trap '[ $BASHPID = '$$' ] && chmod -R u+rwX "$work" && rm -rf "$work"' EXIT  # not in subshells
 chmod 755 "$work"
 cp "$1" "$work/routelet"
 printf '%s' "$2" > "$work/template.dat"
+cd "$work" || exit 1
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 finish() { [ "$failures" -eq 0 ] && echo "all checks passed"; exit $((failures > 0)); }
