@@ -1,8 +1,8 @@
 #pragma once
 // Paths, directory listing and the program's own directory. Paths use "/" as the separator.
+#include <optional>
 #include <string>
 #include <string_view>
-#include <optional>
 #include <vector>
 
 #include "runtime/file_error.h"
