@@ -26,6 +26,8 @@ struct Options {
   // The option whose value could not be understood, as it was given ("--camera-zone=Mars");
   // empty when every option was understood. The run must not start when it is set.
   std::string Unusable;
+  // The name the program was started by (argv[0]): where it is found when /proc cannot tell.
+  std::string ProgramPath;
 };
 
 // Options come first: --help, --version, --console, --gui, the options with a value

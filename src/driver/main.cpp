@@ -1,7 +1,10 @@
 // routelet: converts a GPS log into a web page through the template beside the program.
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <new>
 #include <string_view>
 #include <vector>
 
@@ -42,29 +45,44 @@ std::unique_ptr<routelet::FrontEnd> ChooseFrontEnd(Options::FrontEndChoice choic
   return std::make_unique<routelet::ConsoleFrontEnd>(routelet::ConsoleFrontEnd::ForStandardStreams());
 }
 
-}  // namespace
+// Prints the help or version text. A text that did not reach its reader (a full disk, a closed
+// pipe) is a failure, as for any other output: told on stderr, exit status 1.
+int PrintToStdout(const std::string& text) {
+  std::fputs(text.c_str(), stdout);
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
+  const int error = errno;
+  std::fprintf(stderr, "%s\n", routelet::CannotWriteOutputMessage(std::strerror(error)).c_str());
+  return 1;
+}
 
-int main(int argc, char** argv) {
-  // Past a file size limit, a write should fail and be reported, not end the process.
-  std::signal(SIGXFSZ, SIG_IGN);
+int Run(int argc, char** argv) {
   const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-  const Options options = routelet::ParseCommandLine(arguments);
+  Options options = routelet::ParseCommandLine(arguments);
+  if (argc > 0) options.ProgramPath = argv[0];
   if (!options.Unusable.empty()) {
     std::fputs(routelet::UnusableOptionMessage(options.Unusable).c_str(), stderr);
     return 2;
   }
-  if (options.Help) {
-    std::fputs(routelet::HelpText().c_str(), stdout);
-    return 0;
-  }
-  if (options.Version) {
-    std::puts("routelet " ROUTELET_VERSION);
-    return 0;
-  }
+  if (options.Help) return PrintToStdout(routelet::HelpText());
+  if (options.Version) return PrintToStdout("routelet " ROUTELET_VERSION "\n");
 
   std::unique_ptr<routelet::FrontEnd> ui = ChooseFrontEnd(options.FrontEnd, argc, argv);
   const routelet::RunResult result = routelet::RunConversion(options, *ui);
   // Without a log and without a terminal to ask on, say how the program is meant to be called.
   if (result == routelet::RunResult::kNoOneToAsk) std::fputs(routelet::UsageText().c_str(), stderr);
   return routelet::ExitStatusFor(result);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Past a file size limit, a write should fail and be reported, not end the process.
+  std::signal(SIGXFSZ, SIG_IGN);
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    // The run tells its own; this is for running out before or after it (a front end starting).
+    std::fprintf(stderr, "routelet: %s\n", routelet::OutOfMemoryMessage().c_str());
+    return 1;
+  }
 }

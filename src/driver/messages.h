@@ -25,10 +25,15 @@ std::string ReadingPhotoText(std::string_view name);
 std::string NotFoundMessage(std::string_view name);
 // The loader's own message for an input file that could not be read. A missing file is named
 // by `shownName` ("template.dat" for the template, the path for the log); a file that is there
-// but cannot be opened is named by its path, with the system's reason.
+// but cannot be opened is named by its path, with the system's reason or, for a device, the
+// words "not a file".
 std::string LoadFailureMessage(const FileError& error, std::string_view shownName, std::string_view path);
 // The run's message after a loader's: `name` followed by "が正しく読みこめません".
 std::string CannotReadMessage(std::string_view name);
+// The run's message when memory ran out.
+std::string OutOfMemoryMessage();
+// main's message when the help or version text could not be written, for the system's reason.
+std::string CannotWriteOutputMessage(std::string_view reason);
 // Why the page at `pagePath` was not written.
 std::string WriteFailureMessage(const WriteError& error, std::string_view pagePath);
 

@@ -1,5 +1,7 @@
 #include "driver/run.h"
 
+#include <new>
+
 #include "driver/messages.h"
 #include "output/render_page.h"
 #include "output/write_page.h"
@@ -39,17 +41,20 @@ std::optional<std::string> LogPathFor(const Options& options, FrontEnd& ui) {
 RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, const PhotoOptions& photoOptions,
                      FrontEnd& ui) {
   ProgressTexts progress(ui);
-  const Loaded<GpsLog> log = ReadGpsLog(logPath, progress);
+  Loaded<GpsLog> log = ReadGpsLog(logPath, progress);
   if (!log.ok()) {
     ui.ShowMessage(LoadFailureMessage(*log.Error, logPath, logPath));
     ui.ShowMessage(CannotReadMessage(logPath), kErrorTitle);
     return RunResult::kFailed;
   }
   const Track track = BuildTrack(log.Value);
-  std::string page = RenderRecords(sections, track, log.Value.size(), progress);
+  const std::size_t keptLines = log.Value.size();
+  // The track holds all the page needs of the log: its memory goes back before the page is made.
+  log = {};
+  std::string page = RenderRecords(sections, track, keptLines, progress);
   // The page is written beside the log, so photo paths lead from the log's folder.
   const PhotoFindings photos = FindPhotos(photoOptions, DirectoryOf(logPath), track.Span, progress);
-  FillPlaceholders(page, sections, track, photos.Listed, log.Value.size(), logPath);
+  FillPlaceholders(page, sections, track, photos.Listed, keptLines, logPath);
   if (page.empty()) return RunResult::kEmptyPage;
 
   const std::string pagePath = OutputPathFor(logPath);
@@ -61,14 +66,21 @@ RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, c
   return RunResult::kPageWritten;
 }
 
-}  // namespace
+// Keeps the progress window shown for its scope, however the scope is left.
+class ProgressWindowShown {
+ public:
+  explicit ProgressWindowShown(FrontEnd& ui) : ui_(ui) { ui_.ShowProgressWindow(); }
+  ~ProgressWindowShown() { ui_.CloseProgressWindow(); }
+  ProgressWindowShown(const ProgressWindowShown&) = delete;
+  ProgressWindowShown& operator=(const ProgressWindowShown&) = delete;
 
-int ExitStatusFor(RunResult result) {
-  return result == RunResult::kFailed || result == RunResult::kNoOneToAsk ? 1 : 0;
-}
+ private:
+  FrontEnd& ui_;
+};
 
-RunResult RunConversion(const Options& options, FrontEnd& ui) {
-  const std::string templatePath = options.TemplatePath.empty() ? TemplatePath() : options.TemplatePath;
+RunResult Convert(const Options& options, FrontEnd& ui) {
+  const std::string templatePath =
+      options.TemplatePath.empty() ? TemplatePath(options.ProgramPath) : options.TemplatePath;
   const Loaded<SectionStore> sections = LoadTemplate(templatePath);
   if (!sections.ok()) {
     ui.ShowMessage(LoadFailureMessage(*sections.Error, kTemplateFileName, templatePath));
@@ -80,11 +92,25 @@ RunResult RunConversion(const Options& options, FrontEnd& ui) {
   if (!logPath) return RunResult::kNoOneToAsk;
   if (logPath->empty()) return RunResult::kCancelled;
 
-  ui.ShowProgressWindow();
+  const ProgressWindowShown window(ui);
   ui.SetProgress(kAnalysingText);
-  const RunResult result = ConvertLog(sections.Value, *logPath, options.Photos, ui);
-  ui.CloseProgressWindow();
-  return result;
+  return ConvertLog(sections.Value, *logPath, options.Photos, ui);
+}
+
+}  // namespace
+
+int ExitStatusFor(RunResult result) {
+  return result == RunResult::kFailed || result == RunResult::kNoOneToAsk ? 1 : 0;
+}
+
+RunResult RunConversion(const Options& options, FrontEnd& ui) {
+  try {
+    return Convert(options, ui);
+  } catch (const std::bad_alloc&) {
+    // Everything the run held is freed by now, so there is room to say so.
+    ui.ShowMessage(OutOfMemoryMessage(), kErrorTitle);
+    return RunResult::kFailed;
+  }
 }
 
 }  // namespace routelet

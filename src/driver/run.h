@@ -17,7 +17,8 @@ enum class RunResult {
 // The exit status for a run's result: 1 for a failure or a log nobody could ask for, else 0.
 int ExitStatusFor(RunResult result);
 
-// Runs one conversion as `options` say, telling the user through `ui`.
+// Runs one conversion as `options` say, telling the user through `ui`. Memory that runs out is
+// told to the user too, as a failure.
 RunResult RunConversion(const Options& options, FrontEnd& ui);
 
 }  // namespace routelet

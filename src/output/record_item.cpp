@@ -50,7 +50,7 @@ void RecordItemTemplate::AppendItem(std::string& out, std::int64_t index, const 
       case Field::kLiteral: out += part.literal; break;
       case Field::kIndex: out += std::to_string(index); break;
       case Field::kTime: out += RightAligned10(record.UnixTime); break;
-      case Field::kTimeStr: out += record.TimeText; break;
+      case Field::kTimeStr: out += TimeText(record); break;
       case Field::kLatFull: out += ShortestText(record.Lat); break;
       case Field::kLngFull: out += ShortestText(record.Lng); break;
       case Field::kLat: out += NumberText(record.Lat, 4); break;

@@ -18,16 +18,19 @@ std::string ToUtf8Bytes(std::string text);
 // Why a page was not written.
 struct WriteError {
   enum class Problem {
-    kWouldReplaceLog,  // the page's path is the log's own
+    kWouldReplaceLog,  // the page's path reaches the log's own file
+    kWriteProtected,   // the page is there and the user may not write it
     kCannotWrite,      // the file system refused; Reason says why
   };
   Problem Kind = Problem::kCannotWrite;
   std::string Reason;
 };
 
-// Writes the page to `pagePath` as UTF-8 bytes. The bytes go to a temporary file in the same
-// folder that then replaces the page in one step, so a failed or interrupted write leaves an
-// earlier page whole. Refuses to write over the log at `logPath`.
+// Writes the page to `pagePath` as UTF-8 bytes. The bytes go to a file in the same folder that
+// then replaces the page in one step, so a failed or interrupted write (SIGINT, SIGTERM, SIGHUP)
+// leaves an earlier page whole and no partial file behind. A page that replaces another takes
+// its permissions, and its owner and group where the process may give them. Refuses to write
+// over the log at `logPath` (by any path that reaches it) and over a page the user may not write.
 std::optional<WriteError> WritePage(const std::string& pagePath, std::string page, std::string_view logPath);
 
 }  // namespace routelet

@@ -9,7 +9,8 @@ namespace routelet {
 struct FileError {
   enum class Problem {
     kNotFound,    // no entry of that name
-    kCannotOpen,  // there, but not readable as a file (a folder, no permission)
+    kCannotOpen,  // there, or not known to be absent, but not readable (a folder, no permission)
+    kNotAFile,    // a device or socket: reading one (/dev/zero) might never end
   };
   Problem Kind = Problem::kNotFound;
   std::string Reason;  // the system's words for kCannotOpen

@@ -1,12 +1,13 @@
 #include "runtime/files.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
-#include <memory>
 
 #include "runtime/letter_case.h"
 
@@ -30,11 +31,41 @@ bool NameOrder(const std::string& a, const std::string& b) {
   return a < b;
 }
 
+// The regular files (links followed) that `Iterator` finds from `directory` (the folder alone, or
+// with its subfolders) whose name ends with one of `extensions`, as `nameOf` names them, in name
+// order. A folder that cannot be read gives nothing and is passed over.
+template <typename Iterator, typename NameOf>
+std::vector<std::string> ListMatchingFiles(const std::string& directory, const std::vector<std::string_view>& extensions,
+                                           NameOf nameOf) {
+  std::vector<std::string> found;
+  std::error_code error;
+  Iterator it(directory, std::filesystem::directory_options::skip_permission_denied, error);
+  for (; !error && it != Iterator(); it.increment(error)) {
+    std::error_code ignored;
+    if (!HasExtension(it->path().filename().string(), extensions) || !it->is_regular_file(ignored)) continue;
+    found.push_back(nameOf(it->path()));
+  }
+  std::sort(found.begin(), found.end(), NameOrder);
+  return found;
+}
+
 }  // namespace
 
 bool PathExists(const std::string& path) {
   struct stat info {};
   return !path.empty() && ::stat(path.c_str(), &info) == 0;
+}
+
+std::optional<FileError> InputFileProblem(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return FileError{FileError::Problem::kNotFound, {}};
+    return FileError{FileError::Problem::kCannotOpen, std::strerror(errno)};
+  }
+  if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) || S_ISSOCK(info.st_mode)) {
+    return FileError{FileError::Problem::kNotAFile, {}};
+  }
+  return std::nullopt;
 }
 
 bool IsDirectory(const std::string& path) {
@@ -58,33 +89,14 @@ std::string JoinPath(std::string_view directory, std::string_view name) {
 
 std::vector<std::string> ListFilesWithExtensions(const std::string& directory,
                                                  const std::vector<std::string_view>& extensions) {
-  std::vector<std::string> names;
-  const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(directory.c_str()), ::closedir);
-  if (!dir) return names;
-  while (const dirent* entry = ::readdir(dir.get())) {
-    const std::string_view name = entry->d_name;
-    if (!HasExtension(name, extensions)) continue;
-    struct stat info {};
-    if (::stat(JoinPath(directory, name).c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
-    names.emplace_back(name);
-  }
-  std::sort(names.begin(), names.end(), NameOrder);
-  return names;
+  return ListMatchingFiles<std::filesystem::directory_iterator>(
+      directory, extensions, [](const std::filesystem::path& path) { return path.filename().string(); });
 }
 
 std::vector<std::string> ListFilesWithExtensionsBelow(const std::string& directory,
                                                       const std::vector<std::string_view>& extensions) {
-  namespace fs = std::filesystem;
-  std::vector<std::string> below;
-  std::error_code error;
-  fs::recursive_directory_iterator it(directory, fs::directory_options::skip_permission_denied, error);
-  for (; !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
-    std::error_code ignored;
-    if (!HasExtension(it->path().filename().string(), extensions) || !it->is_regular_file(ignored)) continue;
-    below.push_back(it->path().string());
-  }
-  std::sort(below.begin(), below.end(), NameOrder);
-  return below;
+  return ListMatchingFiles<std::filesystem::recursive_directory_iterator>(
+      directory, extensions, [](const std::filesystem::path& path) { return path.string(); });
 }
 
 std::string RelativePath(const std::string& path, const std::string& folder) {
@@ -97,12 +109,32 @@ std::string RelativePath(const std::string& path, const std::string& folder) {
   return relative.empty() ? to.string() : relative.string();
 }
 
-std::string ProgramDirectory() {
+std::string ProgramDirectory(std::string_view argv0) {
   std::string path(4096, '\0');
   const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
-  if (length <= 0 || static_cast<std::size_t>(length) >= path.size()) return ".";
-  path.resize(static_cast<std::size_t>(length));
-  return DirectoryOf(path);
+  if (length > 0 && static_cast<std::size_t>(length) < path.size()) {
+    path.resize(static_cast<std::size_t>(length));
+  } else {
+    const char* searchPath = std::getenv("PATH");
+    path = ResolveProgramName(argv0, searchPath != nullptr ? searchPath : "");
+  }
+  return path.empty() ? "." : DirectoryOf(path);
+}
+
+std::string ResolveProgramName(std::string_view argv0, std::string_view searchPath) {
+  std::error_code error;
+  if (argv0.find('/') != std::string_view::npos) return std::filesystem::canonical(argv0, error).string();
+  for (std::size_t from = 0; !argv0.empty() && from <= searchPath.size();) {
+    const std::size_t colon = std::min(searchPath.find(':', from), searchPath.size());
+    const std::string_view folder = searchPath.substr(from, colon - from);
+    const std::string candidate = JoinPath(folder.empty() ? "." : folder, argv0);
+    struct stat info {};
+    if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(candidate.c_str(), X_OK) == 0) {
+      return std::filesystem::canonical(candidate, error).string();
+    }
+    from = colon + 1;
+  }
+  return {};
 }
 
 }  // namespace routelet

@@ -1,13 +1,22 @@
 #pragma once
 // Paths, directory listing and the program's own directory. Paths use "/" as the separator.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "runtime/file_error.h"
 
 namespace routelet {
 
 // True when `path` names an existing entry of any kind (file, folder, ...).
 bool PathExists(const std::string& path);
+
+// Why `path` cannot be read as an input file, told without opening it; nothing when it may be.
+// kNotFound only when no entry of that name exists: a path the system cannot follow (a symlink
+// loop, a folder that may not be searched) is kCannotOpen with the system's reason. A device or
+// a socket is kNotAFile. Folders and FIFOs pass: their readers say what they give.
+std::optional<FileError> InputFileProblem(const std::string& path);
 
 // True when `path` names an existing folder.
 bool IsDirectory(const std::string& path);
@@ -39,5 +48,14 @@ std::string RelativePath(const std::string& path, const std::string& folder);
 
 // The folder that holds the running program, symlinks resolved; "." when it cannot be told.
 std::string ProgramDirectory();
+// The folder that holds the running program, symlinks resolved: from /proc, or where /proc is not
+// there from `argv0`, the name the program was started by (ResolveProgramName). "." when neither
+// tells.
+std::string ProgramDirectory(std::string_view argv0);
+
+// The program file `argv0` names, as the shell found it, symlinks resolved: a name with a "/" is a
+// path; a bare name is the first executable file of that name in the folders of `searchPath`
+// (PATH: folders separated by ":", an empty one meaning the current folder). Empty when none.
+std::string ResolveProgramName(std::string_view argv0, std::string_view searchPath);
 
 }  // namespace routelet

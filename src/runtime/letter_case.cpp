@@ -20,4 +20,10 @@ bool LessIgnoringCase(std::string_view a, std::string_view b) {
   });
 }
 
+std::string FoldedCase(std::string_view text) {
+  std::string folded(text);
+  std::transform(folded.begin(), folded.end(), folded.begin(), FoldCase);
+  return folded;
+}
+
 }  // namespace routelet

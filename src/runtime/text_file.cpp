@@ -43,7 +43,26 @@ std::string DecodeShiftJis(std::string_view bytes) {
   return out;
 }
 
-std::string ErrorText(int error) { return std::strerror(error); }
+FileError CannotOpen(int error) { return FileError{FileError::Problem::kCannotOpen, std::strerror(error)}; }
+
+// Reads `fd` to its end into `bytes`; 0, or the errno of a failed read.
+int ReadAll(int fd, off_t sizeHint, std::string& bytes) {
+  bytes.clear();
+  // The size is a hint only: the file may shrink or grow while it is read. One spare byte lets
+  // the read that finds the end happen without growing (and copying) a large buffer.
+  bytes.resize(sizeHint > 0 ? static_cast<std::size_t>(sizeHint) + 1 : 0);
+  std::size_t filled = 0;
+  for (;;) {
+    if (filled == bytes.size()) bytes.resize(bytes.size() + 65536);
+    const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return errno;
+    if (got == 0) break;
+    filled += static_cast<std::size_t>(got);
+  }
+  bytes.resize(filled);
+  return 0;
+}
 
 }  // namespace
 
@@ -55,45 +74,29 @@ std::string DecodeText(std::string bytes) {
   return DecodeShiftJis(bytes);
 }
 
-bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& error) {
+std::optional<FileError> ReadFileBytes(const std::string& path, std::string& bytes) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    error = ErrorText(errno);
-    return false;
-  }
+  if (fd < 0) return CannotOpen(errno);
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-    error = S_ISDIR(info.st_mode) ? ErrorText(EISDIR) : ErrorText(errno);
-    ::close(fd);
-    return false;
-  }
-  bytes.clear();
-  // The size is a hint only: the file may shrink or grow while it is read. One spare byte lets
-  // the read that finds the end happen without growing (and copying) a large buffer.
-  bytes.resize(info.st_size > 0 ? static_cast<std::size_t>(info.st_size) + 1 : 0);
-  std::size_t filled = 0;
-  for (;;) {
-    if (filled == bytes.size()) bytes.resize(bytes.size() + 65536);
-    const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      error = ErrorText(errno);
-      ::close(fd);
-      return false;
-    }
-    if (got == 0) break;
-    filled += static_cast<std::size_t>(got);
+  std::optional<FileError> problem;
+  if (::fstat(fd, &info) != 0) {
+    problem = CannotOpen(errno);
+  } else if (S_ISDIR(info.st_mode)) {
+    problem = CannotOpen(EISDIR);
+  } else if (!S_ISREG(info.st_mode) && !S_ISFIFO(info.st_mode)) {
+    problem = FileError{FileError::Problem::kNotAFile, {}};
+  } else if (const int readError = ReadAll(fd, info.st_size, bytes); readError != 0) {
+    problem = CannotOpen(readError);
   }
   ::close(fd);
-  bytes.resize(filled);
-  return true;
+  return problem;
 }
 
-bool ReadTextFile(const std::string& path, std::string& text, std::string& error) {
+std::optional<FileError> ReadTextFile(const std::string& path, std::string& text) {
   std::string bytes;
-  if (!ReadFileBytes(path, bytes, error)) return false;
+  if (auto problem = ReadFileBytes(path, bytes)) return problem;
   text = DecodeText(std::move(bytes));
-  return true;
+  return std::nullopt;
 }
 
 bool LineReader::Next(std::string_view& line) {

@@ -1,7 +1,10 @@
 #pragma once
 // Reading text files: the bytes are decoded once, and lines are views into the decoded text.
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "runtime/file_error.h"
 
 namespace routelet {
 
@@ -9,11 +12,12 @@ namespace routelet {
 // anything else is taken as Shift_JIS (code page 932), with undecodable bytes becoming U+FFFD.
 std::string DecodeText(std::string bytes);
 
-// Reads a whole file's bytes. On failure returns false and puts the system's reason in `error`.
-bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& error);
+// Reads a whole file's bytes (a file or a FIFO); nothing, or why not: kCannotOpen with the
+// system's reason, kNotAFile for a device or socket.
+std::optional<FileError> ReadFileBytes(const std::string& path, std::string& bytes);
 
 // Reads and decodes a text file.
-bool ReadTextFile(const std::string& path, std::string& text, std::string& error);
+std::optional<FileError> ReadTextFile(const std::string& path, std::string& text);
 
 // Walks the lines of a text. A line ends at CR LF or at a lone CR; a lone LF stays inside the
 // line. A last line without an ending is still a line; an empty text has no lines.

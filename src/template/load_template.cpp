@@ -5,8 +5,8 @@
 
 namespace routelet {
 
-std::string TemplatePath() {
-  const std::string programDir = ProgramDirectory();
+std::string TemplatePath(std::string_view programPath) {
+  const std::string programDir = ProgramDirectory(programPath);
   const std::string beside = JoinPath(programDir, kTemplateFileName);
   if (PathExists(beside)) return beside;
   // An installed program lives in <prefix>/bin and its template in <prefix>/share/routelet.
@@ -17,17 +17,10 @@ std::string TemplatePath() {
 
 Loaded<SectionStore> LoadTemplate(const std::string& path) {
   Loaded<SectionStore> loaded;
-  if (!PathExists(path)) {
-    loaded.Error = FileError{FileError::Problem::kNotFound, {}};
-    return loaded;
-  }
   std::string text;
-  std::string reason;
-  if (!ReadTextFile(path, text, reason)) {
-    loaded.Error = FileError{FileError::Problem::kCannotOpen, reason};
-    return loaded;
-  }
-  ParseSections(text, loaded.Value);
+  loaded.Error = InputFileProblem(path);
+  if (loaded.ok()) loaded.Error = ReadTextFile(path, text);
+  if (loaded.ok()) ParseSections(text, loaded.Value);
   return loaded;
 }
 

@@ -6,20 +6,17 @@
 namespace routelet {
 
 void SectionStore::Set(std::string_view name, std::string text) {
-  for (auto& [storedName, storedText] : sections_) {
-    if (EqualsIgnoringCase(storedName, name)) {
-      storedText = std::move(text);
-      return;
-    }
+  const auto [place, added] = places_.try_emplace(FoldedCase(name), sections_.size());
+  if (!added) {
+    sections_[place->second].second = std::move(text);
+    return;
   }
   sections_.emplace_back(std::string(name), std::move(text));
 }
 
 const std::string* SectionStore::Find(std::string_view name) const {
-  for (const auto& [storedName, storedText] : sections_) {
-    if (EqualsIgnoringCase(storedName, name)) return &storedText;
-  }
-  return nullptr;
+  const auto place = places_.find(FoldedCase(name));
+  return place == places_.end() ? nullptr : &sections_[place->second].second;
 }
 
 std::vector<std::string> SectionStore::Names() const {

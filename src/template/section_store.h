@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -19,13 +20,19 @@ class SectionStore {
 
   std::size_t size() const { return sections_.size(); }
   bool empty() const { return sections_.empty(); }
-  void clear() { sections_.clear(); }
+  void clear() {
+    sections_.clear();
+    places_.clear();
+  }
 
   // Names in the order they were first stored.
   std::vector<std::string> Names() const;
 
  private:
   std::vector<std::pair<std::string, std::string>> sections_;
+  // Each name, letter case folded, to its place in sections_: a template of many sections is
+  // stored and looked up in time linear in their number.
+  std::unordered_map<std::string, std::size_t> places_;
 };
 
 // The text of a section, or empty text when there is none of that name.

@@ -157,7 +157,9 @@ class TrackBuilder {
     const SentenceKind kind = KindOfSentence(line);
     std::string_view body;
     if (kind == SentenceKind::kOther || !CheckSentence(line, body)) return;
-    SplitFields(body, ",", fields_);
+    // Fields past the last one read stay in one piece: a line of a million commas costs what a
+    // short one does.
+    SplitFields(body, ",", fields_, kMinFields + 1);
     if (kind == SentenceKind::kFix) {
       ReadAltitude(fields_, altitude_);
       return;
@@ -186,7 +188,7 @@ class TrackBuilder {
     record.AltKnown = altitude_.known;
     // Local time of the latest timed fix, with the offset in effect at that instant.
     const std::int32_t offset = offsets_.OffsetAt(lastFixUnixTime_);
-    record.TimeText = DateText(offset / 60.0 / 24.0 + lastFixInstant_);
+    record.LocalTime = offset / 60.0 / 24.0 + lastFixInstant_;
   }
 
   std::vector<TrackRecord>& records_;

@@ -74,32 +74,21 @@ void PrepareBuffer(const std::string& path, std::string& bytes) {
   if (!sizeError) ReserveLargeBuffer(bytes, static_cast<std::size_t>(size) + 1);
 }
 
-// The file's bytes, or false and why not.
-bool ReadLogBytes(const std::string& path, std::string& bytes, std::string& error) {
-  if (IsDirectory(path)) {
-    error = "フォルダです";
-    return false;
-  }
+// The file's bytes, or why not.
+std::optional<FileError> ReadLogBytes(const std::string& path, std::string& bytes) {
+  if (auto problem = InputFileProblem(path)) return problem;
+  if (IsDirectory(path)) return FileError{FileError::Problem::kCannotOpen, "フォルダです"};
   PrepareBuffer(path, bytes);
-  if (ReadFileBytes(path, bytes, error)) return true;
-  if (error.empty()) error = "読み込めません";
-  return false;
+  return ReadFileBytes(path, bytes);
 }
 
 }  // namespace
 
 Loaded<GpsLog> ReadGpsLog(const std::string& path, Progress& progress) {
   Loaded<GpsLog> loaded;
-  if (!PathExists(path)) {
-    loaded.Error = FileError{FileError::Problem::kNotFound, {}};
-    return loaded;
-  }
   std::string bytes;
-  std::string reason;
-  if (!ReadLogBytes(path, bytes, reason)) {
-    loaded.Error = FileError{FileError::Problem::kCannotOpen, reason};
-    return loaded;
-  }
+  loaded.Error = ReadLogBytes(path, bytes);
+  if (!loaded.ok()) return loaded;
   // The file's bytes are kept as they are, not decoded: the sentences are ASCII, and their
   // checksums are sums of the bytes the receiver sent. Decoding would only touch damaged bytes,
   // and one stray byte would make a whole large log be converted as Shift_JIS into a buffer

@@ -12,8 +12,9 @@ namespace routelet {
 // position or fix sentence (any talker), unchanged and without its line ending. A line ends at
 // CR LF, at a lone CR or at a lone LF; a UTF-8 byte-order mark before the first line is skipped.
 // Damaged sentences of those kinds are kept too; they are judged when the track is built.
-// Tells `progress` every 100 lines read. A missing path gives kNotFound; a path that exists but
-// cannot be read (a folder, no permission) gives kCannotOpen with the reason.
+// Tells `progress` every 100 lines read. A missing path gives kNotFound; a path that cannot be
+// read (a folder, no permission, a symlink loop) gives kCannotOpen with the reason; a device
+// gives kNotAFile.
 Loaded<GpsLog> ReadGpsLog(const std::string& path, Progress& progress);
 
 }  // namespace routelet

@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "runtime/dates.h"
+
 namespace routelet {
 
 struct TrackRecord {
   std::int64_t UnixTime = 0;  // UTC instant in whole Unix seconds; 0 for an untimed record
   double Fraction = 0;        // the fix's fraction of a second (0 for whole-second times)
-  std::string TimeText;       // local time, "yyyy/mm/dd hh:nn:ss"
+  DaySerial LocalTime = 0;    // local time (of the latest timed record for an untimed one)
   double Lat = 0;             // degrees, north positive
   double Lng = 0;             // degrees, east positive
   double Alt = 0;             // metres, a value a 32-bit float holds exactly
@@ -18,6 +20,10 @@ struct TrackRecord {
   double Speed = 0;           // km/h
   double Dist = 0;            // km from the first record
 };
+
+// A record's local time as text, "yyyy/mm/dd hh:nn:ss". Made as the page is written, not held in
+// each record: a week's log has millions of records, and a text each would double their memory.
+inline std::string TimeText(const TrackRecord& record) { return DateText(record.LocalTime); }
 
 // The Unix seconds from the earliest timed fix to the latest, both included. A track without a
 // timed fix has the empty span, which contains no instant.

@@ -106,9 +106,13 @@ TEST(ConsoleFrontEnd, ProgressRewritesOneLineAndMessagesCarryTheirTitle) {
   t.ui.SetProgress("GPSデータ解析中：100行目");
   t.ui.ShowMessage("x.logが見つかりません", "");
   t.ui.ShowMessage("x.logが正しく読みこめません", "エラー");
+  // Control characters in names are shown, not obeyed: C0, DEL, and C1 written in UTF-8.
+  t.ui.SetProgress("\x1b]52;c;eA==\x07\x7f\xc2\x9b" "2J\xc2\xa0\t\n");
+  t.ui.ShowMessage("\x1b[2J", "");
   EXPECT_EQ(t.Written(),
             "\r\x1b[KGPSデータ解析中：100行目\r\x1b[K"
-            "Routelet: x.logが見つかりません\nエラー: x.logが正しく読みこめません\n");
+            "Routelet: x.logが見つかりません\nエラー: x.logが正しく読みこめません\n"
+            "\r\x1b[K\\e]52;c;eA==\\x07\\x7f\\x9b2J\xc2\xa0\\x09\\x0a\r\x1b[KRoutelet: \\e[2J\n");
 }
 
 // What is typed up to the end of the line is the path. Without a terminal to type into,

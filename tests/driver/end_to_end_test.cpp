@@ -11,7 +11,7 @@
 //   expected/        files that must be in the folder afterwards, byte for byte
 //   absent           names that must not be in the folder afterwards, one per line
 //   file-size-limit  the program runs under `ulimit -f` with this value (a full disk)
-// No case may leave a temporary page ("NAME.html.XXXXXX") behind.
+// No case may leave a temporary page (".rlXXXXXX", or "NAME.html.XXXXXX" as earlier versions named it) behind.
 // Every case runs with TZ=Asia/Tokyo, so local times do not depend on the machine.
 #include <fcntl.h>
 #include <spawn.h>
@@ -143,7 +143,7 @@ TEST_P(EndToEnd, MatchesTheExpectedOutcome) {
     }
   }
   for (const auto& entry : fs::recursive_directory_iterator(work)) {
-    EXPECT_FALSE(std::regex_search(entry.path().filename().string(), std::regex(R"(\.html\.\w{6}$)")))
+    EXPECT_FALSE(std::regex_search(entry.path().filename().string(), std::regex(R"(\.html\.\w{6}$|^\.rl\w{6}$)")))
         << "a temporary page was left: " << entry.path();
   }
   if (fs::exists(caseDir / "absent")) {

@@ -27,11 +27,11 @@ using ::testing::ElementsAre;
 // Filling the items' placeholders one after another over the whole section is the rule; the
 // one-pass item must agree with it whatever the section holds, with the altitude known or not.
 TEST(RecordItem, AgreesWithFillingOnePlaceholderAfterAnother) {
-  TrackRecord r{.UnixTime = 999999999, .TimeText = "2001/09/09 10:46:39", .Lat = 35.652056666666667, .Lng = -1e-7,
+  TrackRecord r{.UnixTime = 999999999, .LocalTime = *ParseDateText("2001/09/09 10:46:39"), .Lat = 35.652056666666667, .Lng = -1e-7,
                 .Alt = 123.44999694824219, .AltKnown = true, .Speed = 12.345, .Dist = 0.5};
   for (const char* altKnown : {"123.45", ""}) {
     const std::pair<const char*, std::string> fills[] = {
-        {"[index]", "42"}, {"[time]", " 999999999"}, {"[timestr]", r.TimeText}, {"[lat:full]", "35.65205666666667"},
+        {"[index]", "42"}, {"[time]", " 999999999"}, {"[timestr]", "2001/09/09 10:46:39"}, {"[lat:full]", "35.65205666666667"},
         {"[lng:full]", "-0.0000001"}, {"[lat]", "35.6521"}, {"[lng]", ".0000"}, {"[alt]", "123.45"}, {"[dist]", ".50"},
         {"[speed]", "12.35"}, {"[alt:known]", altKnown},
     };
@@ -83,7 +83,7 @@ struct PageMaker {
     Track track;
     track.TotalDist = 12.345;
     track.AvgSpeed = 0.004;
-    for (int i = 0; i < points; ++i) track.Records.push_back({.UnixTime = 60 * i, .TimeText = "t"});
+    for (int i = 0; i < points; ++i) track.Records.push_back({.UnixTime = 60 * i});
     std::string page = RenderRecords(sections, track, 1000 + points, progress);
     FillPlaceholders(page, sections, track, photos, 1000 + points, kLog);
     return page;
@@ -158,19 +158,17 @@ TEST(ToUtf8Bytes, KeepsValidUtf8AndRepairsTheRest) {
 
 std::ptrdiff_t FilesIn(const testing::TempDir& dir) { return std::distance(std::filesystem::directory_iterator(dir.path()), {}); }
 
-// An earlier, longer page is replaced whole, with the permissions a new file gets (rw-r--r--
-// under umask 022), and no temporary file is left.
-TEST(WritePage, ReplacesAnEarlierPageWholeWithTheUsualPermissions) {
+// An earlier, longer page is replaced whole, keeping its permissions, and no temporary file is
+// left.
+TEST(WritePage, ReplacesAnEarlierPageWholeWithItsPermissions) {
   testing::TempDir dir;
-  dir.Write("trip.html", std::string(1000, 'x'));
-  const mode_t previousMask = ::umask(022);
+  ::chmod(dir.Write("trip.html", std::string(1000, 'x')).c_str(), 0640);
   const auto error = WritePage(dir.File("trip.html"), "short", dir.File("trip.log"));
-  ::umask(previousMask);
   ASSERT_FALSE(error.has_value()) << error->Reason;
   EXPECT_EQ(testing::ReadAll(dir.File("trip.html")), "short");
   struct stat info {};
   ASSERT_EQ(::stat(dir.File("trip.html").c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0644u);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
   EXPECT_EQ(FilesIn(dir), 1);
 }
 

@@ -2,6 +2,7 @@
 // placeholders (photos_test.cpp, output_test.cpp).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <limits>
@@ -50,11 +51,23 @@ TEST(Dates, PartsCarryTextsRoundToTheSecondAndOnlyRealDatesParse) {
   for (const auto& [serial, text] : texts) EXPECT_EQ(DateText(serial), text) << serial;
 }
 
+// Without /proc the program is found as the shell found it: by its path, or through PATH.
+TEST(Files, TheProgramNameResolvesLikeTheShellsSearch) {
+  testing::TempDir dir;
+  std::filesystem::create_directories(dir.File("bin/folder"));  // a folder is no program
+  dir.Write("run", "");                                          // nor a file that may not run
+  const std::string run = dir.Write("bin/run", ""), path = dir.path().string() + "::" + dir.File("bin");
+  ::chmod(run.c_str(), 0755);
+  std::filesystem::create_symlink(run, dir.File("link"));
+  for (const auto& [argv0, found] : {std::pair{dir.File("link"), run}, {"run", run}, {"folder", ""}, {"", ""}})
+    EXPECT_EQ(ResolveProgramName(argv0, path), found) << argv0;
+}
+
 TEST(Files, PathsSplitAtTheLastSlashAndNamesCompareWithAsciiCaseFolded) {
   for (auto [path, folder] : {std::pair{"/home/u/trip.log", "/home/u"}, {"trip.log", "."}, {"/trip.log", "/"}})
     EXPECT_EQ(DirectoryOf(path), folder) << path;
   EXPECT_EQ(JoinPath("/", "x.jpg"), "/x.jpg");
-  EXPECT_TRUE(PathExists(JoinPath(ProgramDirectory(), "routelet_runtime_tests")));
+  EXPECT_TRUE(PathExists(JoinPath(ProgramDirectory(""), "routelet_runtime_tests")));
   EXPECT_TRUE(EqualsIgnoringCase("Photo.JPG", "photo.jpg"));
   EXPECT_FALSE(EqualsIgnoringCase("É", "é"));
   EXPECT_TRUE(LessIgnoringCase("_", "B"));  // folded to lower case: "_" lies between "Z" and "a"
@@ -89,16 +102,16 @@ TEST(ToInt, RoundsTiesToEvenAndRefusesWhatDoesNotFit) {
 // part that was there, whenever the cut comes; a file that reports no size is read whole.
 TEST(ReadFileBytes, GivesWhatIsThereWhenTheSizeChangesOrIsUnknown) {
   testing::TempDir dir;
-  std::string content, bytes, error;
+  std::string content, bytes;
   for (int i = 0; content.size() < 32 * 1024 * 1024; ++i) content += "$GPRMC," + std::to_string(i) + "\r\n";
   const std::string path = dir.Write("shrinking.log", content);
   std::thread cutter([&] { ::truncate(path.c_str(), 1000); });
-  const bool read = ReadFileBytes(path, bytes, error);
+  const std::optional<FileError> problem = ReadFileBytes(path, bytes);
   cutter.join();
-  ASSERT_TRUE(read) << error;
+  ASSERT_FALSE(problem.has_value()) << problem->Reason;
   EXPECT_GE(bytes.size(), 1000u);
   EXPECT_EQ(bytes, content.substr(0, bytes.size()));
-  ASSERT_TRUE(ReadFileBytes("/proc/self/status", bytes, error)) << error;
+  ASSERT_FALSE(ReadFileBytes("/proc/self/status", bytes).has_value());
   EXPECT_NE(bytes.find("Name:"), std::string::npos);
 }
 
@@ -135,6 +148,8 @@ TEST(SplitFields, GivesOnePieceMoreThanDelimitersIntoTheCallersVector) {
   SplitFields(",a,,b,", ",", pieces);
   EXPECT_THAT(pieces, ::testing::ElementsAre("", "a", "", "b", ""));
   EXPECT_THAT(SplitFields("a::b:::c", "::"), ::testing::ElementsAre("a", "b", ":c"));
+  SplitFields("a,b,,c", ",", pieces, 3);
+  EXPECT_THAT(pieces, ::testing::ElementsAre("a", "b", ",c"));  // the rest in the last piece
 }
 
 // Lengths in UTF-16 code units decide whether an NMEA time field has its six digits.

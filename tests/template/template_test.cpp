@@ -53,6 +53,7 @@ TEST(LoadTemplate, SaysWhyAFileGaveNothing) {
   const Loaded<SectionStore> missing = LoadTemplate(dir.File("template.dat"));
   ASSERT_FALSE(missing.ok());
   EXPECT_EQ(missing.Error->Kind, FileError::Problem::kNotFound);
+  EXPECT_EQ(LoadTemplate("/dev/zero").Error->Kind, FileError::Problem::kNotAFile);
 }
 
 // A template saved with line feeds alone would come out as one giant body, without a record list.

@@ -81,7 +81,7 @@ TEST_F(BuildTrackTest, TimeAndDateFields) {
     const Track track = Build({Rmc{}, Rmc{.time = time, .lat = "3540.0000", .date = date}});
     ASSERT_EQ(track.Records.size(), 2u);
     EXPECT_EQ(track.Records[1].UnixTime, unixTime);
-    EXPECT_EQ(track.Records[1].TimeText, localText);
+    EXPECT_EQ(TimeText(track.Records[1]), localText);
     const std::int64_t t = unixTime == 0 ? kWorkedUnixTime : unixTime;
     EXPECT_EQ(track.Span.MinTime, std::min(t, kWorkedUnixTime));
     EXPECT_EQ(track.Span.MaxTime, std::max(t, kWorkedUnixTime));
@@ -89,7 +89,7 @@ TEST_F(BuildTrackTest, TimeAndDateFields) {
   // With no timed record before it: day serial 0 in local time, and the span stays empty.
   const Track untimed = Build({Rmc{.time = ""}});
   ASSERT_EQ(untimed.Records.size(), 1u);
-  EXPECT_EQ(untimed.Records[0].TimeText, "1899/12/30 09:00:00");
+  EXPECT_EQ(TimeText(untimed.Records[0]), "1899/12/30 09:00:00");
   EXPECT_FALSE(untimed.Span.Contains(0) || untimed.Span.Contains(kWorkedUnixTime));
 }
 
@@ -135,7 +135,7 @@ TEST_F(BuildTrackTest, WhichPositionSentencesMakeRecords) {
     sentences.insert(sentences.end(), after.begin(), after.end());
     const Track track = Build(sentences);
     EXPECT_EQ(track.Records.size(), records);
-    EXPECT_EQ(track.Records.back().TimeText, kWorkedLocalText);
+    EXPECT_EQ(TimeText(track.Records.back()), kWorkedLocalText);
     EXPECT_TRUE(track.Span.MinTime == kWorkedUnixTime && track.Span.MaxTime == kWorkedUnixTime);
     EXPECT_NEAR(track.TotalDist, km, 1e-4);
   }
@@ -181,7 +181,7 @@ TEST_F(BuildTrackTest, LocalTimesFollowTheZonesDaylightSavingRules) {
                              Rmc{.time = "005959", .date = "310324"}, Rmc{.time = "010000", .date = "310324"},
                              Rmc{.time = "", .lat = "3540.0000", .date = "310324"}});
   std::vector<std::string> texts;
-  for (const TrackRecord& r : track.Records) texts.push_back(r.TimeText);
+  for (const TrackRecord& r : track.Records) texts.push_back(TimeText(r));
   EXPECT_EQ(texts, (std::vector<std::string>{"2024/01/15 13:00:00", "2024/07/15 14:00:00", "2024/03/31 01:59:59",
                                              "2024/03/31 03:00:00", "2024/03/31 03:00:00"}));
 }
