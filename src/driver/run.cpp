@@ -45,7 +45,7 @@ RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, F
     return RunResult::kFailed;
   }
   const Track track = BuildTrack(log.Value);
-  std::string page = RenderRecords(sections, track, log.Value.size(), progress);
+  std::string page = RenderRecords(sections, track, progress);
   const std::vector<Photo> photos = FindPhotos(DirectoryOf(logPath), track.Span, progress);
   FillPlaceholders(page, sections, track, photos, log.Value.size(), logPath);
   if (page.empty()) return RunResult::kEmptyPage;

@@ -130,6 +130,7 @@ TEST(Run, WithoutAPathTheUserChoosesAndSeesTheProgress) {
   EXPECT_EQ(RunConversion(options, ui), RunResult::kPageWritten);
   EXPECT_THAT(ui.events, ElementsAre("choose", "show", "progress:GPSデータ解析中", "progress:GPSデータ解析中：100行目",
                                      "progress:ルートデータ出力中：0/150", "progress:ルートデータ出力中：100/150",
+                                     "progress:ルートデータ出力中：150/150",
                                      "progress:画像データExif情報解析中：a.jpg", "close"));
   EXPECT_EQ(testing::ReadAll(dir.File("trip.html")), "150 0");
 }
