@@ -19,7 +19,10 @@ class DesktopFrontEnd : public FrontEnd {
     progress_->Show();
   }
 
-  void CloseProgressWindow() override { progress_.reset(); }
+  void CloseProgressWindow() override {
+    FlushProgress();
+    progress_.reset();
+  }
 
   void SetProgress(std::string_view text) override {
     EnsureProgressWindow();
@@ -27,15 +30,24 @@ class DesktopFrontEnd : public FrontEnd {
   }
 
   void ShowMessage(std::string_view text, std::string_view title) override {
+    FlushProgress();
     RunMessageBox(progress_ != nullptr ? progress_->Window() : nullptr, text, title);
   }
 
-  std::optional<std::string> ChooseLogFile() override { return RunLogChooser(); }
+  std::optional<std::string> ChooseLogFile() override {
+    FlushProgress();
+    return RunLogChooser();
+  }
 
  private:
   // Setting progress before the window was shown creates it hidden.
   void EnsureProgressWindow() {
     if (progress_ == nullptr) progress_ = std::make_unique<ProgressWindow>();
+  }
+
+  // The window shows the last progress text before the run waits on the user or ends.
+  void FlushProgress() {
+    if (progress_ != nullptr) progress_->Flush();
   }
 
   std::unique_ptr<ProgressWindow> progress_;
