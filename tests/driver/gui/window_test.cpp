@@ -179,24 +179,35 @@ TEST_F(WindowTest, MessageBoxShowsTheTextAsGivenAndALongPathWrappedAndWhole) {
   gtk_widget_destroy(box);
 }
 
-TEST_F(WindowTest, LogChooserOpensOneFileThroughTheLogFilter) {
+TEST_F(WindowTest, LogChooserOpensOneFileThroughItsFiltersLogsFirst) {
   GtkWidget* dialog = CreateLogChooser();
   GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
   EXPECT_EQ(gtk_file_chooser_get_action(chooser), GTK_FILE_CHOOSER_ACTION_OPEN);
   EXPECT_FALSE(gtk_file_chooser_get_select_multiple(chooser));
-  GSList* filters = gtk_file_chooser_list_filters(chooser);
-  ASSERT_EQ(g_slist_length(filters), 1u);
-  GtkFileFilter* filter = GTK_FILE_FILTER(filters->data);
-  g_slist_free(filters);
-  EXPECT_STREQ(gtk_file_filter_get_name(filter), "GPSログ(*.log)");
-  EXPECT_EQ(gtk_file_chooser_get_filter(chooser), filter);
-  for (const auto& [name, shown] : {std::pair{"track.log", true}, {"TRACK.LOG", true}, {"旅行.log", true},
-                                    {"track.nmea", false}, {"track.log.bak", false}}) {
-    GtkFileFilterInfo info{};
-    info.contains = GTK_FILE_FILTER_DISPLAY_NAME;
-    info.display_name = name;
-    EXPECT_EQ(gtk_file_filter_filter(filter, &info), shown) << name;
+  // Each filter by name, in order, and which of these names it shows: "y" for shown.
+  const char* names[] = {"track.log", "TRACK.LOG", "旅行.log", "track.nmea", "Track.NMEA", "notes.txt", "track.log.bak", "README"};
+  const std::pair<const char*, std::string> filters[] = {{"GPSログ(*.log)", "yyy-----"},
+                                                         {"NMEAログ(*.nmea)", "---yy---"},
+                                                         {"テキストファイル(*.txt)", "-----y--"},
+                                                         {"すべてのファイル", "yyyyyyyy"}};
+  GSList* list = gtk_file_chooser_list_filters(chooser);
+  ASSERT_EQ(g_slist_length(list), std::size(filters));
+  EXPECT_EQ(gtk_file_chooser_get_filter(chooser), list->data);  // the first is chosen
+  GSList* item = list;
+  for (const auto& [name, shows] : filters) {
+    GtkFileFilter* filter = GTK_FILE_FILTER(item->data);
+    item = item->next;
+    EXPECT_STREQ(gtk_file_filter_get_name(filter), name);
+    std::string shown;
+    for (const char* file : names) {
+      GtkFileFilterInfo info{};
+      info.contains = GTK_FILE_FILTER_DISPLAY_NAME;
+      info.display_name = file;
+      shown += gtk_file_filter_filter(filter, &info) ? 'y' : '-';
+    }
+    EXPECT_EQ(shown, shows) << name;
   }
+  g_slist_free(list);
   gtk_widget_destroy(dialog);
 }
 
