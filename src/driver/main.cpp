@@ -48,6 +48,11 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
   const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   const Options options = routelet::ParseCommandLine(arguments);
+  if (!options.UnknownOption.empty()) {
+    std::fputs(routelet::UnknownOptionText(options.UnknownOption).c_str(), stderr);
+    std::fputs(routelet::UsageText().c_str(), stderr);
+    return 2;
+  }
   if (options.Help) {
     std::fputs(routelet::UsageText().c_str(), stdout);
     return 0;

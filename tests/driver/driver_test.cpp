@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <optional>
@@ -29,21 +30,50 @@ TEST(ParseCommandLine, OptionsFirstThenOnePathOfAllTheRest) {
     std::string path;
     Choice frontEnd;
     bool help, version;
+    std::string unknown = "";
   } cases[] = {
       {{}, "", Choice::kDefault, false, false},
       {{"--console", "a", "", "b"}, "a  b", Choice::kTerminal, false, false},
       {{"--gui", "--console", "x"}, "x", Choice::kTerminal, false, false},
       {{"--gui", "x"}, "x", Choice::kDesktop, false, false},
-      {{"trip.log", "--console"}, "trip.log --console", Choice::kDefault, false, false},
+      {{"trip.log", "--console", "-x"}, "trip.log --console -x", Choice::kDefault, false, false},
       {{"--", "--help"}, "--help", Choice::kDefault, false, false},
-      {{"-x", "y"}, "-x y", Choice::kDefault, false, false},  // nothing else is an option
+      {{"--", "-x", "y"}, "-x y", Choice::kDefault, false, false},
+      {{"-", "x"}, "- x", Choice::kDefault, false, false},  // "-" alone is a word of the path
       {{"--help"}, "", Choice::kDefault, true, false},
+      {{"-h", "-V"}, "", Choice::kDefault, true, true},
       {{"--version", "--", "x"}, "x", Choice::kDefault, false, true},
+      {{"-x", "y"}, "", Choice::kDefault, false, false, "-x"},
+      {{"--console", "--help=all", "-h", "y"}, "", Choice::kTerminal, false, false, "--help=all"},
+      {{"-hV"}, "", Choice::kDefault, false, false, "-hV"},
   };
   for (const auto& c : cases) {
     const Options options = ParseCommandLine(c.args);
-    EXPECT_EQ(std::tie(options.LogPath, options.FrontEnd, options.Help, options.Version),
-              std::tie(c.path, c.frontEnd, c.help, c.version)) << c.path;
+    EXPECT_EQ(std::tie(options.LogPath, options.FrontEnd, options.Help, options.Version, options.UnknownOption),
+              std::tie(c.path, c.frontEnd, c.help, c.version, c.unknown)) << c.path << c.unknown;
+  }
+}
+
+// --help speaks the language of the locale's messages. The Japanese locale is made for the
+// test (localedef, from Debian package locales), so the machine needs none installed.
+TEST(Help, InTheLocalesLanguage) {
+  testing::TempDir locales;
+  const std::string made = "localedef -i ja_JP -f UTF-8 " + locales.File("ja_JP.UTF-8") + " >/dev/null 2>&1";
+  if (std::system(made.c_str()) != 0) GTEST_SKIP() << "no Japanese locale could be made (Debian package locales)";
+  const std::pair<const char*, const char*> cases[] = {
+      {"LANG=ja_JP.UTF-8", "使い方: routelet [オプション]... [--] [ログのパスの語...]"},
+      {"LANG=C.UTF-8 LC_MESSAGES=ja_JP.UTF-8", "使い方: routelet [オプション]... [--] [ログのパスの語...]"},
+      {"LANG=ja_JP.UTF-8 LC_ALL=C", "Usage: routelet [OPTION]... [--] [LOG WORDS...]"},
+      {"LANG=C.UTF-8", "Usage: routelet [OPTION]... [--] [LOG WORDS...]"},
+      {"LANG=en_US.UTF-8", "Usage: routelet [OPTION]... [--] [LOG WORDS...]"},
+  };
+  for (const auto& [locale, usage] : cases) {
+    const std::string command = "env -i LOCPATH=" + locales.path().string() + " " + locale + " " ROUTELET_BUILD_DIR "/routelet --help";
+    std::FILE* out = popen(command.c_str(), "r");
+    char line[200] = "";
+    EXPECT_NE(std::fgets(line, sizeof line, out), nullptr);
+    pclose(out);
+    EXPECT_EQ(std::string(line), std::string(usage) + "\n") << locale;
   }
 }
 
