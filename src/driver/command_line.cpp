@@ -50,6 +50,8 @@ Options ParseCommandLine(const std::vector<std::string_view>& arguments) {
       options.FrontEnd = Options::FrontEndChoice::kTerminal;
     } else if (argument == "--gui") {
       options.FrontEnd = Options::FrontEndChoice::kDesktop;
+    } else if (argument == "--open") {
+      options.OpenPage = true;
     } else if (argument == "--") {
       ++i;
       break;
@@ -80,6 +82,7 @@ std::string UsageText() {
       "Options:\n"
       "      --gui        show a progress window and message boxes (the default with a display)\n"
       "      --console    report on the terminal instead\n"
+      "      --open       open the written page in the desktop's web browser\n"
       "  -h, --help       show this help and exit\n"
       "  -V, --version    show the version and exit\n"
       "      --           end of options: what follows is the log path\n"

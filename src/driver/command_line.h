@@ -13,6 +13,8 @@ struct Options {
   FrontEndChoice FrontEnd = FrontEndChoice::kDefault;
   bool Help = false;
   bool Version = false;
+  // Open the written page in the desktop's web browser (--open).
+  bool OpenPage = false;
   // An argument in the options' place that looks like an option ("-" and a letter or more) but
   // is none; the program then says so and does not run. Empty when there is none.
   std::string UnknownOption;
@@ -23,7 +25,7 @@ struct Options {
   std::string TemplatePath;
 };
 
-// Options come first: -h/--help, -V/--version, --console, --gui, and "--" to end them. The
+// Options come first: -h/--help, -V/--version, --console, --gui, --open, and "--" to end them. The
 // first argument that does not begin with "-" (or is "-" alone) starts the log path, and
 // nothing after it is an option; a log whose name begins with "-" goes after "--". Parsing
 // stops at an unknown option.

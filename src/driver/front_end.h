@@ -27,6 +27,9 @@ class FrontEnd {
   // Asks the user for a log file: its full path, or empty text when the user cancelled. Nothing
   // when there is no way to ask (a terminal front end without a terminal).
   virtual std::optional<std::string> ChooseLogFile() = 0;
+  // Opens the written page at `pagePath` in the desktop's web browser. Nothing when it was
+  // opened; else the reason why not, for the run to tell the user.
+  virtual std::optional<std::string> OpenPage(const std::string& pagePath) = 0;
 };
 
 }  // namespace routelet

@@ -16,7 +16,11 @@ std::string NotFoundMessage(std::string_view name) { return std::string(name) + 
 
 std::string LoadFailureMessage(const FileError& error, std::string_view shownName, std::string_view path) {
   if (error.Kind == FileError::Problem::kNotFound) return NotFoundMessage(shownName);
-  return std::string(path) + "を開けません（" + error.Reason + "）";
+  return CannotOpenMessage(path, error.Reason);
+}
+
+std::string CannotOpenMessage(std::string_view path, std::string_view reason) {
+  return std::string(path) + "を開けません（" + std::string(reason) + "）";
 }
 
 std::string CannotReadMessage(std::string_view name) { return std::string(name) + "が正しく読みこめません"; }

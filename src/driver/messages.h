@@ -30,5 +30,9 @@ std::string LoadFailureMessage(const FileError& error, std::string_view shownNam
 std::string CannotReadMessage(std::string_view name);
 // Why the page at `pagePath` was not written.
 std::string WriteFailureMessage(const WriteError& error, std::string_view pagePath);
+// The file at `path` could not be opened, for `reason`: "…を開けません（reason）".
+std::string CannotOpenMessage(std::string_view path, std::string_view reason);
+// Why the terminal front end opens no page (--open).
+inline constexpr std::string_view kOpenNeedsDesktop = "--openはデスクトップでのみ使えます";
 
 }  // namespace routelet

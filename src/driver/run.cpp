@@ -35,8 +35,8 @@ std::optional<std::string> LogPathFor(const Options& options, FrontEnd& ui) {
 }
 
 // Everything after the progress window is shown: read the log, build the track, find the
-// photos, render and write the page.
-RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, FrontEnd& ui) {
+// photos, render and write the page, and open it when asked to.
+RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, bool openPage, FrontEnd& ui) {
   ProgressTexts progress(ui);
   const Loaded<GpsLog> log = ReadGpsLog(logPath, progress);
   if (!log.ok()) {
@@ -54,6 +54,10 @@ RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, F
   if (const auto error = WritePage(pagePath, std::move(page), logPath)) {
     ui.ShowMessage(WriteFailureMessage(*error, pagePath), kErrorTitle);
     return RunResult::kFailed;
+  }
+  // The page is there whatever becomes of opening it, so the run still counts as a success.
+  if (openPage) {
+    if (const auto problem = ui.OpenPage(pagePath)) ui.ShowMessage(CannotOpenMessage(pagePath, *problem));
   }
   return RunResult::kPageWritten;
 }
@@ -79,7 +83,7 @@ RunResult RunConversion(const Options& options, FrontEnd& ui) {
 
   ui.ShowProgressWindow();
   ui.SetProgress(kAnalysingText);
-  const RunResult result = ConvertLog(sections.Value, *logPath, ui);
+  const RunResult result = ConvertLog(sections.Value, *logPath, options.OpenPage, ui);
   ui.CloseProgressWindow();
   return result;
 }

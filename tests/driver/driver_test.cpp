@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -31,11 +32,13 @@ TEST(ParseCommandLine, OptionsFirstThenOnePathOfAllTheRest) {
     Choice frontEnd;
     bool help, version;
     std::string unknown = "";
+    bool open = false;
   } cases[] = {
       {{}, "", Choice::kDefault, false, false},
       {{"--console", "a", "", "b"}, "a  b", Choice::kTerminal, false, false},
       {{"--gui", "--console", "x"}, "x", Choice::kTerminal, false, false},
       {{"--gui", "x"}, "x", Choice::kDesktop, false, false},
+      {{"--open", "--console", "x"}, "x", Choice::kTerminal, false, false, "", true},
       {{"trip.log", "--console", "-x"}, "trip.log --console -x", Choice::kDefault, false, false},
       {{"--", "--help"}, "--help", Choice::kDefault, false, false},
       {{"--", "-x", "y"}, "-x y", Choice::kDefault, false, false},
@@ -49,8 +52,9 @@ TEST(ParseCommandLine, OptionsFirstThenOnePathOfAllTheRest) {
   };
   for (const auto& c : cases) {
     const Options options = ParseCommandLine(c.args);
-    EXPECT_EQ(std::tie(options.LogPath, options.FrontEnd, options.Help, options.Version, options.UnknownOption),
-              std::tie(c.path, c.frontEnd, c.help, c.version, c.unknown)) << c.path << c.unknown;
+    EXPECT_EQ(std::tie(options.LogPath, options.FrontEnd, options.Help, options.Version, options.UnknownOption,
+                       options.OpenPage),
+              std::tie(c.path, c.frontEnd, c.help, c.version, c.unknown, c.open)) << c.path << c.unknown;
   }
 }
 
@@ -163,6 +167,37 @@ TEST(Run, WithoutAPathTheUserChoosesAndSeesTheProgress) {
                                      "progress:ルートデータ出力中：150/150",
                                      "progress:画像データExif情報解析中：a.jpg", "close"));
   EXPECT_EQ(testing::ReadAll(dir.File("trip.html")), "150 0");
+}
+
+// --open: the page is opened once it is written, and only then; a page that cannot be opened
+// is said so, and the run still succeeded.
+TEST(Run, OpensOnlyAWrittenPage) {
+  testing::TempDir dir;
+  dir.Write("trip.log", LogOf150Fixes());
+  const std::string page = dir.File("trip.html");
+  const struct {
+    const char *templateText, *log;
+    std::optional<std::string> openAnswer;
+    RunResult result;
+    std::string lastMessage;
+  } cases[] = {
+      {"x", "trip.log", std::nullopt, RunResult::kPageWritten, ""},
+      {"x", "trip.log", "no browser", RunResult::kPageWritten, page + "を開けません（no browser）"},
+      {"", "trip.log", std::nullopt, RunResult::kEmptyPage, ""},
+      {"x", "missing.log", std::nullopt, RunResult::kFailed, dir.File("missing.log") + "が正しく読みこめません"},
+  };
+  for (const auto& c : cases) {
+    Options options;
+    options.OpenPage = true;
+    options.TemplatePath = dir.Write("template.dat", c.templateText);
+    options.LogPath = dir.File(c.log);
+    testing::RecordingFrontEnd ui;
+    ui.openAnswer = c.openAnswer;
+    EXPECT_EQ(RunConversion(options, ui), c.result);
+    EXPECT_EQ(std::ranges::count(ui.events, "open:" + page), c.result == RunResult::kPageWritten) << c.lastMessage;
+    EXPECT_EQ(ui.messages.empty() ? "" : ui.messages.back().text, c.lastMessage);
+    std::filesystem::remove(page);
+  }
 }
 
 }  // namespace

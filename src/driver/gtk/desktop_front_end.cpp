@@ -6,6 +6,7 @@
 
 #include "driver/gtk/log_chooser.h"
 #include "driver/gtk/message_box.h"
+#include "driver/gtk/page_opener.h"
 #include "driver/gtk/progress_window.h"
 
 namespace routelet {
@@ -37,6 +38,10 @@ class DesktopFrontEnd : public FrontEnd {
   std::optional<std::string> ChooseLogFile() override {
     FlushProgress();
     return RunLogChooser();
+  }
+
+  std::optional<std::string> OpenPage(const std::string& pagePath) override {
+    return OpenWithDefaultHandler(pagePath);
   }
 
  private:
