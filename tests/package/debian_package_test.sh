@@ -30,10 +30,9 @@ depends=$(dpkg-deb -f "$build/$deb" Depends)
 [[ "$depends" == *libc6* && "$depends" == *libstdc++6* ]] || fail "dependencies not read off the program: '$depends'"
 
 (cd "$build" && apt_get install "./$deb") || { cat "$work/apt.log"; fail "apt-get install ./$deb failed"; }
-for file in /usr/bin/routelet /usr/share/routelet/template.dat /usr/share/routelet/templates/csv.dat \
-    /usr/share/man/man1/routelet.1.gz /usr/share/locale/ja/LC_MESSAGES/routelet.mo \
-    /usr/share/applications/routelet.desktop /usr/share/icons/hicolor/scalable/apps/routelet.svg; do
-  [[ -f "$file" ]] || fail "the package did not install $file"
+for file in routelet/templates/csv.dat locale/ja/LC_MESSAGES/routelet.mo applications/routelet.desktop \
+    icons/hicolor/scalable/apps/routelet.svg; do
+  [[ -f "/usr/share/$file" ]] || fail "the package did not install /usr/share/$file"
 done
 
 # The example trip converted by the installed program and by the build's: the same page.

@@ -90,28 +90,25 @@ TEST_F(WindowTest, ProgressWindowDrawsAtMostThirtyTimesASecondAndKeepsItsSize) {
 // Watches a run on the desktop front end: the texts its progress window draws, in order, and
 // the last of them when a message box comes up, which it answers at once.
 struct RunWatch {
-  RunWatch() : map(g_signal_lookup("map", GTK_TYPE_WIDGET)), hook(g_signal_add_emission_hook(map, 0, Mapped, this, nullptr)) {}
   ~RunWatch() { g_signal_remove_emission_hook(map, hook); }
-
   static gboolean Mapped(GSignalInvocationHint*, guint, const GValue* values, gpointer self) {
     GtkWidget* widget = GTK_WIDGET(g_value_get_object(&values[0]));
     auto* watch = static_cast<RunWatch*>(self);
-    if (GTK_IS_MESSAGE_DIALOG(widget)) {
-      watch->atMessage = watch->drawn.empty() ? "" : watch->drawn.back();
-      // Answered from its own main loop: a box answered while it is being shown stays open.
-      g_idle_add([](gpointer box) { gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK); return G_SOURCE_REMOVE; },
-                 widget);
-    } else if (GTK_IS_FIXED(widget)) {  // the inside of the progress window
+    if (GTK_IS_FIXED(widget)) {  // the inside of the progress window
       GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
       RecordDrawnTexts(GTK_WIDGET(children->data), watch->drawn);
       g_list_free(children);
+    } else if (GTK_IS_MESSAGE_DIALOG(widget)) {
+      watch->atMessage = watch->drawn.empty() ? "" : watch->drawn.back();
+      // Answered from its own main loop: a box answered while it is being shown stays open.
+      g_idle_add([](gpointer box) { gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK); return G_SOURCE_REMOVE; }, widget);
     }
     return TRUE;
   }
-  guint map;
-  gulong hook;
   std::vector<std::string> drawn;
   std::string atMessage;
+  guint map = g_signal_lookup("map", GTK_TYPE_WIDGET);
+  gulong hook = g_signal_add_emission_hook(map, 0, Mapped, this, nullptr);
 };
 
 // However fast the run's texts come, its last one is on the screen before a message box and when
