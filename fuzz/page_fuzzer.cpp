@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   SectionStore sections;
   ParseSections(DecodeText(std::string(reinterpret_cast<const char*>(data), size)), sections);
-  std::string page = RenderRecords(sections, track, log.Value.size(), progress);
+  std::string page = RenderRecords(sections, track, progress);
   FillPlaceholders(page, sections, track, photos, log.Value.size(), "/nonexistent-folder/trip <&>.log");
   return 0;
 }

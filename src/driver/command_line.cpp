@@ -1,6 +1,11 @@
 #include "driver/command_line.h"
 
+#include <libintl.h>
+
+#include <clocale>
 #include <optional>
+
+#include "runtime/files.h"
 
 namespace routelet {
 namespace {
@@ -33,6 +38,32 @@ bool SetPhotoOption(std::string_view name, std::string_view value, PhotoOptions&
   return true;
 }
 
+constexpr const char* kTextDomain = "routelet";
+
+// Where the translations are: "locale" beside the program in the build folder, or
+// <prefix>/share/locale for an installed program (<prefix>/bin/locale may be a program).
+std::string LocaleDirectory() {
+  const std::string programDir = ProgramDirectory();
+  const std::string beside = JoinPath(programDir, "locale");
+  return IsDirectory(beside) ? beside : JoinPath(programDir, "../share/locale");
+}
+
+// `text` in the user's language when there is a translation for it. Only the command line's own
+// texts are translated; what the run shows stays as it is. The locale's language is taken for
+// messages only, so that nothing else the program does depends on it.
+const char* Translated(const char* text) {
+  static const bool bound = [] {
+    std::setlocale(LC_MESSAGES, "");
+    bindtextdomain(kTextDomain, LocaleDirectory().c_str());
+    // UTF-8 whatever the locale's character set: the rest of the program's output is UTF-8 too.
+    return bind_textdomain_codeset(kTextDomain, "UTF-8") != nullptr;
+  }();
+  (void)bound;
+  return dgettext(kTextDomain, text);
+}
+
+bool LooksLikeAnOption(std::string_view argument) { return argument.size() > 1 && argument[0] == '-'; }
+
 }  // namespace
 
 Options ParseCommandLine(const std::vector<std::string_view>& arguments) {
@@ -40,9 +71,9 @@ Options ParseCommandLine(const std::vector<std::string_view>& arguments) {
   std::size_t i = 0;
   for (; i < arguments.size(); ++i) {
     const std::string_view argument = arguments[i];
-    if (argument == "--help") {
+    if (argument == "--help" || argument == "-h") {
       options.Help = true;
-    } else if (argument == "--version") {
+    } else if (argument == "--version" || argument == "-V") {
       options.Version = true;
     } else if (argument == "--console") {
       options.FrontEnd = Options::FrontEndChoice::kTerminal;
@@ -63,9 +94,14 @@ Options ParseCommandLine(const std::vector<std::string_view>& arguments) {
         options.Unusable = std::move(given);
         return options;
       }
+    } else if (argument == "--open") {
+      options.OpenPage = true;
     } else if (argument == "--") {
       ++i;
       break;
+    } else if (LooksLikeAnOption(argument)) {
+      options.UnknownOption = argument;
+      return options;
     } else {
       break;
     }
@@ -78,26 +114,36 @@ Options ParseCommandLine(const std::vector<std::string_view>& arguments) {
 }
 
 std::string UsageText() {
-  return "使い方: routelet [OPTION]... [LOG...]\n"
-         "Converts a GPS log (NMEA 0183) into a web page beside the log (LOG with the extension\n"
-         ".html), filled from template.dat beside the program, with the JPEG photos of the log's\n"
-         "folder that were taken during the track.\n"
-         "The words after the options form one path, so a name with blanks needs no quotes.\n"
-         "Without LOG the program asks for one (a file dialog, or a prompt on a terminal).\n"
-         "\n"
-         "Options:\n"
-         "  --gui       show a progress window and message boxes (the default with a display)\n"
-         "  --console   report on the terminal instead\n"
-         "  --help      show this help and exit\n"
-         "  --version   show the version and exit\n"
-         "  --          end of options: what follows is the log path\n"
-         "\n"
-         "Exit status: 0 when the page was written, when it came out empty (nothing written),\n"
-         "or when no log was chosen; 1 when the template, the log or the page failed.\n";
+  return Translated(
+      "Usage: routelet [OPTION]... [--] [LOG WORDS...]\n"
+      "Converts a GPS log (NMEA 0183) into a web page beside the log (LOG with the extension\n"
+      ".html), filled from template.dat beside the program, with the JPEG photos of the log's\n"
+      "folder that were taken during the track.\n"
+      "The words after the options form one path, so a name with blanks needs no quotes; a log\n"
+      "whose name begins with \"-\" goes after \"--\".\n"
+      "Without LOG the program asks for one (a file dialog, or a prompt on a terminal).\n"
+      "\n"
+      "Options:\n"
+      "      --gui        show a progress window and message boxes (the default with a display)\n"
+      "      --console    report on the terminal instead\n"
+      "      --open       open the written page in the desktop's web browser\n"
+      "  -h, --help       show this help and exit\n"
+      "  -V, --version    show the version and exit\n"
+      "      --           end of options: what follows is the log path\n"
+      "\n"
+      "Exit status: 0 when the page was written, when it came out empty (nothing written),\n"
+      "or when no log was chosen; 1 when the template, the log or the page failed; 2 for an\n"
+      "unknown option.\n");
+}
+
+std::string UnknownOptionText(std::string_view option) {
+  std::string text = Translated("routelet: unknown option '%s'\n");
+  if (const std::size_t at = text.find("%s"); at != std::string::npos) text.replace(at, 2, option);
+  return text;
 }
 
 std::string HelpText() {
-  return UsageText() +
+  return UsageText() + Translated(
          "\n"
          "Photo options:\n"
          "  --photos=FOLDER       take the photos from FOLDER and its subfolders instead of the\n"
@@ -109,7 +155,7 @@ std::string HelpText() {
          "                        camera clock that runs slow (positive) or fast (negative)\n"
          "Each also takes its value as the next argument. A value that is not understood ends\n"
          "the program with exit status 2. On a terminal, a line after the page is written\n"
-         "tells how many photos were listed and why the others were left out.\n";
+         "tells how many photos were listed and why the others were left out.\n");
 }
 
 }  // namespace routelet

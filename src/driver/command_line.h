@@ -1,5 +1,5 @@
 #pragma once
-// The command line: routelet [OPTION]... [LOG...]
+// The command line: routelet [OPTION]... [--] [LOG WORDS...]
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +15,11 @@ struct Options {
   FrontEndChoice FrontEnd = FrontEndChoice::kDefault;
   bool Help = false;
   bool Version = false;
+  // Open the written page in the desktop's web browser (--open).
+  bool OpenPage = false;
+  // An argument in the options' place that looks like an option ("-" and a letter or more) but
+  // is none; the program then says so and does not run. Empty when there is none.
+  std::string UnknownOption;
   // The arguments after the options joined by single blanks: one path, so that a name with
   // blanks typed without quotes still names one file. Empty: the user is asked.
   std::string LogPath;
@@ -30,17 +35,22 @@ struct Options {
   std::string ProgramPath;
 };
 
-// Options come first: --help, --version, --console, --gui, the options with a value
-// (--photos, --camera-zone, --camera-shift; as "--name=VALUE" or "--name VALUE"), and "--" to
-// end them. The first argument that is none of these starts the log path; nothing after it is
-// an option. Parsing stops at an option whose value is not understood.
+// Options come first: -h/--help, -V/--version, --console, --gui, --open, the photo options with
+// a value (--photos, --camera-zone, --camera-shift; as "--name=VALUE" or "--name VALUE"), and
+// "--" to end them. The first argument that does not begin with "-" (or is "-" alone) starts the
+// log path, and nothing after it is an option; a log whose name begins with "-" goes after "--".
+// Parsing stops at an unknown option or at an option whose value is not understood.
 Options ParseCommandLine(const std::vector<std::string_view>& arguments);
 
-// How the program is called, with the general options: printed when there is no log and no
-// way to ask for one.
+// How the program is called, with the general options: printed for an unknown option and when
+// there is no log and no way to ask for one. In Japanese when the locale's language (LC_ALL,
+// LC_MESSAGES, LANG, as gettext reads them) is Japanese, in English otherwise.
 std::string UsageText();
 
-// The text printed for --help: the usage, then the photo options.
+// The text printed for --help: the usage, then the photo options, in the language of UsageText.
 std::string HelpText();
+
+// The line printed before the usage for an unknown option, in the language of UsageText.
+std::string UnknownOptionText(std::string_view option);
 
 }  // namespace routelet

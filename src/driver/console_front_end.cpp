@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include "driver/messages.h"
+
 namespace routelet {
 namespace {
 
@@ -82,5 +84,7 @@ std::optional<std::string> ConsoleFrontEnd::ChooseLogFile() {
   if (!answer.empty() && answer.back() == '\r') answer.pop_back();
   return answer;
 }
+
+std::optional<std::string> ConsoleFrontEnd::OpenPage(const std::string&) { return std::string(kOpenNeedsDesktop); }
 
 }  // namespace routelet

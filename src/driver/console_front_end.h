@@ -25,6 +25,8 @@ class ConsoleFrontEnd : public FrontEnd {
   void ShowSummary(std::string_view text) override;
   // Asks at a prompt on the terminal; nothing when stdin is not a terminal.
   std::optional<std::string> ChooseLogFile() override;
+  // A terminal has no browser to open a page in.
+  std::optional<std::string> OpenPage(const std::string& pagePath) override;
 
  private:
   void ClearProgressLine();

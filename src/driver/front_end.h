@@ -18,7 +18,9 @@ class FrontEnd {
   virtual void ShowProgressWindow() = 0;
   // Closes and destroys the progress window.
   virtual void CloseProgressWindow() = 0;
-  // Replaces the whole progress text and lets the window repaint once.
+  // Replaces the whole progress text and lets the window repaint. Texts that come faster than
+  // anyone can read may be drawn only in part, but the latest one is always what shows before a
+  // message, the chooser or the window's end.
   virtual void SetProgress(std::string_view text) = 0;
   // Shows `text` and returns when the user has seen it. An empty title means kAppTitle.
   virtual void ShowMessage(std::string_view text, std::string_view title = {}) = 0;
@@ -28,6 +30,9 @@ class FrontEnd {
   // Asks the user for a log file: its full path, or empty text when the user cancelled. Nothing
   // when there is no way to ask (a terminal front end without a terminal).
   virtual std::optional<std::string> ChooseLogFile() = 0;
+  // Opens the written page at `pagePath` in the desktop's web browser. Nothing when it was
+  // opened; else the reason why not, for the run to tell the user.
+  virtual std::optional<std::string> OpenPage(const std::string& pagePath) = 0;
 };
 
 }  // namespace routelet

@@ -59,6 +59,11 @@ int Run(int argc, char** argv) {
   const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   Options options = routelet::ParseCommandLine(arguments);
   if (argc > 0) options.ProgramPath = argv[0];
+  if (!options.UnknownOption.empty()) {
+    std::fputs(routelet::UnknownOptionText(options.UnknownOption).c_str(), stderr);
+    std::fputs(routelet::UsageText().c_str(), stderr);
+    return 2;
+  }
   if (!options.Unusable.empty()) {
     std::fputs(routelet::UnusableOptionMessage(options.Unusable).c_str(), stderr);
     return 2;

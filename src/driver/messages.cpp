@@ -18,8 +18,12 @@ std::string NotFoundMessage(std::string_view name) { return std::string(name) + 
 
 std::string LoadFailureMessage(const FileError& error, std::string_view shownName, std::string_view path) {
   if (error.Kind == FileError::Problem::kNotFound) return NotFoundMessage(shownName);
-  if (error.Kind == FileError::Problem::kNotAFile) return std::string(path) + "を開けません（ファイルではありません）";
-  return std::string(path) + "を開けません（" + error.Reason + "）";
+  if (error.Kind == FileError::Problem::kNotAFile) return CannotOpenMessage(path, "ファイルではありません");
+  return CannotOpenMessage(path, error.Reason);
+}
+
+std::string CannotOpenMessage(std::string_view path, std::string_view reason) {
+  return std::string(path) + "を開けません（" + std::string(reason) + "）";
 }
 
 std::string CannotReadMessage(std::string_view name) { return std::string(name) + "が正しく読みこめません"; }

@@ -36,6 +36,10 @@ std::string OutOfMemoryMessage();
 std::string CannotWriteOutputMessage(std::string_view reason);
 // Why the page at `pagePath` was not written.
 std::string WriteFailureMessage(const WriteError& error, std::string_view pagePath);
+// The file at `path` could not be opened, for `reason`: "…を開けません（reason）".
+std::string CannotOpenMessage(std::string_view path, std::string_view reason);
+// Why the terminal front end opens no page (--open).
+inline constexpr std::string_view kOpenNeedsDesktop = "--openはデスクトップでのみ使えます";
 
 // The line told on a terminal once the page is written: its path, the track's points and
 // distance, how many photos were listed out of how many were found and why the rest were left

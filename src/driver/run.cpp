@@ -37,9 +37,8 @@ std::optional<std::string> LogPathFor(const Options& options, FrontEnd& ui) {
 }
 
 // Everything after the progress window is shown: read the log, build the track, find the
-// photos, render and write the page.
-RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, const PhotoOptions& photoOptions,
-                     FrontEnd& ui) {
+// photos, render and write the page, and open it when asked to.
+RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, const Options& options, FrontEnd& ui) {
   ProgressTexts progress(ui);
   Loaded<GpsLog> log = ReadGpsLog(logPath, progress);
   if (!log.ok()) {
@@ -48,12 +47,12 @@ RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, c
     return RunResult::kFailed;
   }
   const Track track = BuildTrack(log.Value);
-  const std::size_t keptLines = log.Value.size();
   // The track holds all the page needs of the log: its memory goes back before the page is made.
+  const std::size_t keptLines = log.Value.size();
   log = {};
-  std::string page = RenderRecords(sections, track, keptLines, progress);
+  std::string page = RenderRecords(sections, track, progress);
   // The page is written beside the log, so photo paths lead from the log's folder.
-  const PhotoFindings photos = FindPhotos(photoOptions, DirectoryOf(logPath), track.Span, progress);
+  const PhotoFindings photos = FindPhotos(options.Photos, DirectoryOf(logPath), track.Span, progress);
   FillPlaceholders(page, sections, track, photos.Listed, keptLines, logPath);
   if (page.empty()) return RunResult::kEmptyPage;
 
@@ -63,6 +62,10 @@ RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, c
     return RunResult::kFailed;
   }
   ui.ShowSummary(SummaryText(pagePath, track.Records.size(), track.TotalDist, photos));
+  // The page is there whatever becomes of opening it, so the run still counts as a success.
+  if (options.OpenPage) {
+    if (const auto problem = ui.OpenPage(pagePath)) ui.ShowMessage(CannotOpenMessage(pagePath, *problem));
+  }
   return RunResult::kPageWritten;
 }
 
@@ -94,7 +97,7 @@ RunResult Convert(const Options& options, FrontEnd& ui) {
 
   const ProgressWindowShown window(ui);
   ui.SetProgress(kAnalysingText);
-  return ConvertLog(sections.Value, *logPath, options.Photos, ui);
+  return ConvertLog(sections.Value, *logPath, options, ui);
 }
 
 }  // namespace

@@ -13,8 +13,13 @@ namespace {
 constexpr std::size_t kProgressEvery = 100;
 constexpr std::string_view kRecordListPlaceholder = "[recordlist]";
 
-void TellRecordProgress(std::size_t index, std::size_t keptLines, Progress& progress) {
-  if (index % kProgressEvery == 0) progress.RenderingRecord(index, keptLines);
+void TellRecordProgress(std::size_t index, std::size_t records, Progress& progress) {
+  if (index % kProgressEvery == 0) progress.RenderingRecord(index, records);
+}
+
+// The count ends where it should: every record done.
+void TellRecordsDone(std::size_t records, Progress& progress) {
+  if (records > 0) progress.RenderingRecord(records, records);
 }
 
 // A guess of the record list's size from its first item, so that the page is reserved once
@@ -40,14 +45,14 @@ std::string RenderPhotoList(const SectionStore& sections, const std::vector<Phot
 
 // The record items are rendered straight into the page at the first "[recordlist]" and copied to
 // any later one. An empty item adds nothing, not even its line end.
-std::string RenderRecords(const SectionStore& sections, const Track& track, std::size_t keptLines,
-                          Progress& progress) {
+std::string RenderRecords(const SectionStore& sections, const Track& track, Progress& progress) {
   const std::string body = GetSection(sections, "body");
   const std::vector<TrackRecord>& records = track.Records;
   const RecordItemTemplate item(GetSection(sections, "recordlist"));
   const std::size_t first = body.find(kRecordListPlaceholder);
   if (first == std::string::npos) {
-    for (std::size_t i = 0; i < records.size(); ++i) TellRecordProgress(i, keptLines, progress);
+    for (std::size_t i = 0; i < records.size(); ++i) TellRecordProgress(i, records.size(), progress);
+    TellRecordsDone(records.size(), progress);
     return body;
   }
   std::string page;
@@ -55,11 +60,12 @@ std::string RenderRecords(const SectionStore& sections, const Track& track, std:
   page.append(body, 0, first);
   const std::size_t listStart = page.size();
   for (std::size_t i = 0; i < records.size(); ++i) {
-    TellRecordProgress(i, keptLines, progress);
+    TellRecordProgress(i, records.size(), progress);
     if (item.empty()) continue;
     item.AppendItem(page, static_cast<std::int64_t>(i), records[i]);
     page += "\r\n";
   }
+  TellRecordsDone(records.size(), progress);
   const std::size_t listSize = page.size() - listStart;
   std::size_t from = first + kRecordListPlaceholder.size();
   for (std::size_t at = body.find(kRecordListPlaceholder, from); at != std::string::npos;

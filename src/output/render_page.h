@@ -13,10 +13,10 @@
 namespace routelet {
 
 // The "body" section with its "[recordlist]" filled: one "recordlist" item per track record,
-// each followed by CR LF. `progress` hears of every hundredth record, with `keptLines` (the
-// number of kept log lines) as the total, whether or not the body has a list.
-std::string RenderRecords(const SectionStore& sections, const Track& track, std::size_t keptLines,
-                          Progress& progress);
+// each followed by CR LF. `progress` hears of every hundredth record and, once all are done, of
+// the record count itself, always with the record count as the total ("0/250" ... "250/250"),
+// whether or not the body has a list. No records, no progress.
+std::string RenderRecords(const SectionStore& sections, const Track& track, Progress& progress);
 
 // Fills the rest of the placeholders, in this order and each over the whole page so far:
 // "[photolist]" (one "photolist" item per photo, numbered from 1, each followed by CR LF),

@@ -46,12 +46,10 @@ std::vector<std::string> ListFilesWithExtensionsBelow(const std::string& directo
 // folder when relative, worked out on the texts alone, as a browser resolves a relative link.
 std::string RelativePath(const std::string& path, const std::string& folder);
 
-// The folder that holds the running program, symlinks resolved; "." when it cannot be told.
-std::string ProgramDirectory();
 // The folder that holds the running program, symlinks resolved: from /proc, or where /proc is not
 // there from `argv0`, the name the program was started by (ResolveProgramName). "." when neither
 // tells.
-std::string ProgramDirectory(std::string_view argv0);
+std::string ProgramDirectory(std::string_view argv0 = {});
 
 // The program file `argv0` names, as the shell found it, symlinks resolved: a name with a "/" is a
 // path; a bare name is the first executable file of that name in the folders of `searchPath`

@@ -13,8 +13,8 @@ class Progress {
 
   // Another hundred lines of the log were read; `lines` counts every line read so far.
   virtual void LogLinesRead(std::int64_t lines) = 0;
-  // The page's item of record `index` is next (told every hundred records); `total` is the
-  // count shown beside it.
+  // The page's item of record `index` is next (told every hundred records) out of `total`
+  // records; `index` == `total` once every item is done.
   virtual void RenderingRecord(std::size_t index, std::size_t total) = 0;
   // The capture time of the photo `name` is read next.
   virtual void ReadingPhoto(std::string_view name) = 0;

@@ -4,7 +4,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <optional>
@@ -30,21 +32,49 @@ TEST(ParseCommandLine, OptionsFirstThenOnePathOfAllTheRest) {
     std::string path;
     Choice frontEnd;
     bool help, version;
+    std::string unknown = "";
+    bool open = false;
   } cases[] = {
       {{}, "", Choice::kDefault, false, false},
       {{"--console", "a", "", "b"}, "a  b", Choice::kTerminal, false, false},
       {{"--gui", "--console", "x"}, "x", Choice::kTerminal, false, false},
       {{"--gui", "x"}, "x", Choice::kDesktop, false, false},
-      {{"trip.log", "--console"}, "trip.log --console", Choice::kDefault, false, false},
+      {{"--open", "--console", "x"}, "x", Choice::kTerminal, false, false, "", true},
+      {{"trip.log", "--console", "-x"}, "trip.log --console -x", Choice::kDefault, false, false},
       {{"--", "--help"}, "--help", Choice::kDefault, false, false},
-      {{"-x", "y"}, "-x y", Choice::kDefault, false, false},  // nothing else is an option
+      {{"-", "x"}, "- x", Choice::kDefault, false, false},  // "-" alone is a word of the path
       {{"--help"}, "", Choice::kDefault, true, false},
+      {{"-h", "-V"}, "", Choice::kDefault, true, true},
       {{"--version", "--", "x"}, "x", Choice::kDefault, false, true},
+      {{"-x", "y"}, "", Choice::kDefault, false, false, "-x"},
+      {{"--console", "--help=all", "-h", "y"}, "", Choice::kTerminal, false, false, "--help=all"},
   };
   for (const auto& c : cases) {
     const Options options = ParseCommandLine(c.args);
-    EXPECT_EQ(std::tie(options.LogPath, options.FrontEnd, options.Help, options.Version),
-              std::tie(c.path, c.frontEnd, c.help, c.version)) << c.path;
+    EXPECT_EQ(std::tie(options.LogPath, options.FrontEnd, options.Help, options.Version, options.UnknownOption,
+                       options.OpenPage),
+              std::tie(c.path, c.frontEnd, c.help, c.version, c.unknown, c.open)) << c.path << c.unknown;
+  }
+}
+
+// --help speaks the language of the locale's messages. The Japanese locale is made for the
+// test (localedef, from Debian package locales), so the machine needs none installed.
+TEST(Help, InTheLocalesLanguage) {
+  testing::TempDir locales;
+  const std::string made = "localedef -i ja_JP -f UTF-8 " + locales.File("ja_JP.UTF-8") + " >/dev/null 2>&1";
+  if (std::system(made.c_str()) != 0) GTEST_SKIP() << "no Japanese locale could be made (Debian package locales)";
+  const std::pair<const char*, const char*> cases[] = {
+      {"LANG=ja_JP.UTF-8", "使い方: routelet [オプション]... [--] [ログのパスの語...]"},
+      {"LANG=ja_JP.UTF-8 LC_ALL=C", "Usage: routelet [OPTION]... [--] [LOG WORDS...]"},
+      {"LANG=C.UTF-8 LC_MESSAGES=ja_JP.UTF-8", "使い方: routelet [オプション]... [--] [ログのパスの語...]"},
+  };
+  for (const auto& [locale, usage] : cases) {
+    const std::string command = "env -i LOCPATH=" + locales.path().string() + " " + locale + " " ROUTELET_BUILD_DIR "/routelet --help";
+    std::FILE* out = popen(command.c_str(), "r");
+    char line[200] = "";
+    (void)!std::fgets(line, sizeof line, out);  // nothing read leaves it empty
+    pclose(out);
+    EXPECT_EQ(std::string(line), std::string(usage) + "\n") << locale;
   }
 }
 
@@ -67,7 +97,7 @@ TEST(ParseCommandLine, PhotoOptions) {
       {{"--camera-shift=3 min", "x"}, {}, 540, "", 0, "--camera-shift=3 min", ""},
       {{"--photos="}, {}, 540, "", 0, "--photos=", ""},
       {{"--photos"}, {}, 540, "", 0, "--photos", ""},
-      {{"--photosx", "y"}, {}, 540, "", 0, "", "--photosx y"},
+      {{"--", "--photos", "y"}, {}, 540, "", 0, "", "--photos y"},
   };
   for (const auto& c : cases) {
     const Options o = ParseCommandLine(c.args);
@@ -170,7 +200,7 @@ TEST(Run, WithoutAPathTheUserChoosesAndSeesTheProgress) {
   EXPECT_EQ(RunConversion(options, ui), RunResult::kPageWritten);
   EXPECT_THAT(ui.events, ElementsAre("choose", "show", "progress:GPSデータ解析中", "progress:GPSデータ解析中：100行目",
                                      "progress:ルートデータ出力中：0/150", "progress:ルートデータ出力中：100/150",
-                                     "progress:画像データExif情報解析中：a.jpg",
+                                     "progress:ルートデータ出力中：150/150", "progress:画像データExif情報解析中：a.jpg",
                                      "summary:" + dir.File("trip.html") + "を書き出しました：150地点、0.00 km、写真0/1枚（撮影時刻なし1枚）",
                                      "close"));
   EXPECT_EQ(testing::ReadAll(dir.File("trip.html")), "150 0");
@@ -202,6 +232,31 @@ TEST(Run, TheTerminalSummarisesThePhotos) {
     Terminal file("", false);  // stderr is not a terminal: nothing is written
     EXPECT_EQ(RunConversion(options, file.ui), RunResult::kPageWritten);
     EXPECT_EQ(file.Written(), "");
+  }
+}
+
+// --open: the page is opened once it is written, and only then; a page that cannot be opened
+// is said so, and the run still succeeded.
+TEST(Run, OpensOnlyAWrittenPage) {
+  testing::TempDir dir;
+  const std::string log = dir.Write("trip.log", LogOf150Fixes()), page = dir.File("trip.html");
+  // The template, the log, why the page cannot be opened, the run's result and its last message.
+  const std::tuple<const char*, std::string, std::optional<std::string>, RunResult, std::string> cases[] = {
+      {"x", log, std::nullopt, RunResult::kPageWritten, ""},
+      {"x", log, "no browser", RunResult::kPageWritten, page + "を開けません（no browser）"},
+      {"", log, std::nullopt, RunResult::kEmptyPage, ""},
+      {"x", dir.File("none.log"), std::nullopt, RunResult::kFailed, dir.File("none.log") + "が正しく読みこめません"},
+  };
+  for (const auto& [text, logPath, openAnswer, result, lastMessage] : cases) {
+    testing::RecordingFrontEnd ui;
+    ui.openAnswer = openAnswer;
+    Options options;
+    options.OpenPage = true;
+    options.LogPath = logPath;
+    options.TemplatePath = dir.Write("template.dat", text);
+    EXPECT_EQ(RunConversion(options, ui), result);
+    EXPECT_EQ(std::ranges::count(ui.events, "open:" + page), result == RunResult::kPageWritten) << lastMessage;
+    EXPECT_EQ(ui.messages.empty() ? "" : ui.messages.back().text, lastMessage);
   }
 }
 

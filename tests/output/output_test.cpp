@@ -84,7 +84,7 @@ struct PageMaker {
     track.TotalDist = 12.345;
     track.AvgSpeed = 0.004;
     for (int i = 0; i < points; ++i) track.Records.push_back({.UnixTime = 60 * i});
-    std::string page = RenderRecords(sections, track, 1000 + points, progress);
+    std::string page = RenderRecords(sections, track, progress);
     FillPlaceholders(page, sections, track, photos, 1000 + points, kLog);
     return page;
   }
@@ -125,11 +125,14 @@ TEST(RenderPage, FillsTheBodyByItsRules) {
 TEST(RenderPage, ReportsProgressEveryHundredRecordsWithOrWithoutAList) {
   PageMaker maker;
   const std::string page = maker.Make("[recordlist]\r\n*recordlist\r\n[index]", 250);
-  EXPECT_THAT(maker.progress.events, ElementsAre("record 0/1250", "record 100/1250", "record 200/1250"));
+  EXPECT_THAT(maker.progress.events, ElementsAre("record 0/250", "record 100/250", "record 200/250", "record 250/250"));
   EXPECT_TRUE(page.starts_with("0\r\n1\r\n2\r\n") && page.ends_with("\r\n248\r\n249\r\n"));
   PageMaker noList;
   EXPECT_EQ(noList.Make("[numrecord]\r\n*recordlist\r\n[index]", 101), "1101");
-  EXPECT_THAT(noList.progress.events, ElementsAre("record 0/1101", "record 100/1101"));
+  EXPECT_THAT(noList.progress.events, ElementsAre("record 0/101", "record 100/101", "record 101/101"));
+  PageMaker none;
+  none.Make("[recordlist]", 0);
+  EXPECT_THAT(none.progress.events, ElementsAre());
 }
 
 TEST(OutputPathFor, ReplacesTheFileNamesExtension) {

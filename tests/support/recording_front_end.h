@@ -34,7 +34,13 @@ class RecordingFrontEnd : public FrontEnd {
     return chooserAnswer;
   }
 
+  std::optional<std::string> OpenPage(const std::string& pagePath) override {
+    events.push_back("open:" + pagePath);
+    return openAnswer;
+  }
+
   std::optional<std::string> chooserAnswer = "";
+  std::optional<std::string> openAnswer;  // why the page cannot be opened; nothing: it opens
   std::vector<std::string> progress;
   std::vector<Message> messages;
   std::vector<std::string> events;  // every call in order

@@ -6,6 +6,7 @@
 
 #include "driver/gtk/log_chooser.h"
 #include "driver/gtk/message_box.h"
+#include "driver/gtk/page_opener.h"
 #include "driver/gtk/progress_window.h"
 
 namespace routelet {
@@ -19,7 +20,10 @@ class DesktopFrontEnd : public FrontEnd {
     progress_->Show();
   }
 
-  void CloseProgressWindow() override { progress_.reset(); }
+  void CloseProgressWindow() override {
+    FlushProgress();
+    progress_.reset();
+  }
 
   void SetProgress(std::string_view text) override {
     EnsureProgressWindow();
@@ -27,16 +31,29 @@ class DesktopFrontEnd : public FrontEnd {
   }
 
   void ShowMessage(std::string_view text, std::string_view title) override {
+    FlushProgress();
     RunMessageBox(progress_ != nullptr ? progress_->Window() : nullptr, text, title);
   }
 
   void ShowSummary(std::string_view) override {}  // silence on success, as a desktop tool keeps
-  std::optional<std::string> ChooseLogFile() override { return RunLogChooser(); }
+  std::optional<std::string> ChooseLogFile() override {
+    FlushProgress();
+    return RunLogChooser();
+  }
+
+  std::optional<std::string> OpenPage(const std::string& pagePath) override {
+    return OpenWithDefaultHandler(pagePath);
+  }
 
  private:
   // Setting progress before the window was shown creates it hidden.
   void EnsureProgressWindow() {
     if (progress_ == nullptr) progress_ = std::make_unique<ProgressWindow>();
+  }
+
+  // The window shows the last progress text before the run waits on the user or ends.
+  void FlushProgress() {
+    if (progress_ != nullptr) progress_->Flush();
   }
 
   std::unique_ptr<ProgressWindow> progress_;

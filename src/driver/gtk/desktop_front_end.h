@@ -1,6 +1,6 @@
 #pragma once
 // The desktop front end: a progress window, modal message boxes and an open-file dialog,
-// drawn with GTK 3.
+// drawn with GTK 3, and the written page opened in the desktop's browser.
 #include <memory>
 
 #include "driver/front_end.h"

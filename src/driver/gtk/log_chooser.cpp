@@ -12,8 +12,9 @@ namespace routelet {
 
 namespace {
 
-gboolean ShowsInFilter(const GtkFileFilterInfo* info, gpointer) {
-  return info->display_name != nullptr && HasLogExtension(info->display_name);
+gboolean ShowsInFilter(const GtkFileFilterInfo* info, gpointer filter) {
+  return info->display_name != nullptr &&
+         HasExtension(info->display_name, static_cast<const LogFilter*>(filter)->Extension);
 }
 
 // The path the dialog confirmed, as the file system spells it; empty when it gave none.
@@ -41,10 +42,17 @@ GtkWidget* CreateLogChooser() {
   gtk_file_chooser_set_current_folder(chooser, here);
   g_free(here);
 
-  GtkFileFilter* filter = gtk_file_filter_new();
-  gtk_file_filter_set_name(filter, kLogFilterName);
-  gtk_file_filter_add_custom(filter, GTK_FILE_FILTER_DISPLAY_NAME, ShowsInFilter, nullptr, nullptr);
-  gtk_file_chooser_add_filter(chooser, filter);
+  // GTK's own patterns would tell letter case apart: "TRACK.LOG" would not show.
+  GtkFileFilter* first = nullptr;
+  for (const LogFilter& choice : kLogFilters) {
+    GtkFileFilter* filter = gtk_file_filter_new();
+    if (first == nullptr) first = filter;
+    gtk_file_filter_set_name(filter, choice.Name);
+    gtk_file_filter_add_custom(filter, GTK_FILE_FILTER_DISPLAY_NAME, ShowsInFilter,
+                               const_cast<LogFilter*>(&choice), nullptr);
+    gtk_file_chooser_add_filter(chooser, filter);
+  }
+  gtk_file_chooser_set_filter(chooser, first);
   return dialog;
 }
 

@@ -5,9 +5,9 @@
 
 namespace routelet {
 
-bool HasLogExtension(std::string_view name) {
-  return name.size() >= kLogExtension.size() &&
-         EqualsIgnoringCase(name.substr(name.size() - kLogExtension.size()), kLogExtension);
+bool HasExtension(std::string_view name, std::string_view extension) {
+  return name.size() >= extension.size() &&
+         EqualsIgnoringCase(name.substr(name.size() - extension.size()), extension);
 }
 
 bool LacksExtension(std::string_view path) {

@@ -10,8 +10,9 @@ namespace routelet {
 // The extension the chooser offers and adds to a name typed without one.
 inline constexpr std::string_view kLogExtension = ".log";
 
-// True when the file name `name` ends with ".log", letter case ignored ("TRACK.LOG" too).
-bool HasLogExtension(std::string_view name);
+// True when the file name `name` ends with `extension` (like ".log"), letter case ignored
+// ("TRACK.LOG" too); always true for an empty `extension`.
+bool HasExtension(std::string_view name, std::string_view extension);
 
 // True when the last component of `path` is a name without extension: not empty, and no "."
 // after the last "/".

@@ -55,14 +55,33 @@ ProgressWindow::~ProgressWindow() {
 }
 
 void ProgressWindow::Show() {
+  Flush();
   gtk_widget_show(window_);
   HandleEventsUntil([this] { return drawn_; }, kShowLimit);
 }
 
 void ProgressWindow::SetText(std::string_view text) {
+  // Handling events and drawing cost far more than the steps between two calls, so a run that
+  // drew every text would spend most of its time here.
+  if (std::chrono::steady_clock::now() - drawnAt_ < kRedrawInterval) {
+    pending_.emplace(text);
+    return;
+  }
+  Draw(text);
+}
+
+void ProgressWindow::Flush() {
+  if (!pending_) return;
+  const std::string text = std::move(*pending_);
+  Draw(text);
+}
+
+void ProgressWindow::Draw(std::string_view text) {
+  pending_.reset();
   gtk_label_set_text(GTK_LABEL(label_), DisplayableText(text).c_str());
   HandlePendingEvents();
   PaintNow();
+  drawnAt_ = std::chrono::steady_clock::now();
 }
 
 void ProgressWindow::PaintNow() {

@@ -1,5 +1,7 @@
 #pragma once
 // The small window that shows one line of progress while a conversion runs.
+#include <chrono>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +19,9 @@ class ProgressWindow {
   static constexpr int kLabelY = 8;
   static constexpr int kLabelWidth = 265;
   static constexpr int kLabelHeight = 25;
+  // The least time between two drawings of the window: about 30 a second, as often as anyone
+  // can read a changing count, and far less often than a busy run sets its text.
+  static constexpr std::chrono::milliseconds kRedrawInterval{33};
 
   // Creates the window, titled "Routelet", without showing it.
   ProgressWindow();
@@ -34,7 +39,13 @@ class ProgressWindow {
   // this moment (one pass, no waiting) and draws the window right away. GTK would otherwise
   // draw on its next display frame, which never comes while the run is busy, and the window
   // would keep showing an older text (or none) until the next call.
+  // Within kRedrawInterval of the last drawing, `text` is only kept as the pending text: the
+  // next call after the interval, or Flush, shows the latest text then.
   void SetText(std::string_view text);
+
+  // Draws the pending text now, if there is one: before anything that stops the run's calls
+  // for a while (a message box, the end of the run), so that the window shows the last text.
+  void Flush();
 
   // The label's text as GTK holds it.
   std::string Text() const;
@@ -43,11 +54,15 @@ class ProgressWindow {
   GtkWidget* Label() const;
 
  private:
+  void Draw(std::string_view text);
   void PaintNow();
 
   GtkWidget* window_;
   GtkWidget* label_;
   bool drawn_ = false;
+  std::optional<std::string> pending_;
+  // When the label was last drawn; the clock's start (long ago) before the first time.
+  std::chrono::steady_clock::time_point drawnAt_{};
 };
 
 }  // namespace routelet

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and checks the menu entry that comes with it: where
-# it lands, that it starts the installed program with the chosen file, and (with
-# desktop-file-validate, Debian package desktop-file-utils) that desktops accept it.
+# it lands, that it starts the installed program with the chosen file and opens the page, that
+# its icon comes with it, and (with desktop-file-validate, Debian package desktop-file-utils)
+# that desktops accept it.
 #   desktop_entry_test.sh BUILD_DIR
 set -u
 build=$1
@@ -25,6 +26,8 @@ exec_line=$(field Exec)
 # The program named by Exec, and a file manager's path handed over as one argument.
 [[ "${exec_line%% *}" == routelet ]] || fail "Exec starts '${exec_line%% *}', not the program"
 [[ " $exec_line " == *" %f "* ]] || fail "Exec hands over no file (%f): '$exec_line'"
+[[ " $exec_line " == *" --open "* ]] || fail "Exec does not open the page (--open): '$exec_line'"
+[[ -f "$prefix/share/icons/hicolor/scalable/apps/$(field Icon).svg" ]] || fail "no icon '$(field Icon)' installed"
 [[ "$(field Categories)" == *Utility\;* ]] || fail "Categories: '$(field Categories)'"
 [[ -n "$(field MimeType)" ]] || fail "no MimeType: no file manager would offer the program for a log"
 

@@ -2,7 +2,7 @@
 # Drives the real program on a virtual display as a person would: finds its windows by title,
 # presses keys in them, and checks what it leaves behind.
 #   desktop_session_test.sh PROGRAM SCREENSHOT_DIR CASE
-# CASE: missing-log, good-log, cancel-chooser or typed-name. Screenshots of the windows go to
+# CASE: missing-log, good-log, open-page, cancel-chooser or typed-name. Screenshots of the windows go to
 # SCREENSHOT_DIR when ImageMagick's import is there. Exits 77 (skipped) without Xvfb or xdotool.
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -114,6 +114,19 @@ write_log() {
   }'
 }
 
+# Makes a stand-in web browser the session's default handler of pages: it writes the URI it is
+# given to $XVFB_HOME/opened (whole, through a rename). X-GIO-NoFuse: GIO hands it the URI as it
+# is, where it would otherwise turn a file:// URI into a path.
+register_stub_browser() {
+  mkdir -p "$XDG_DATA_HOME/applications" "$XDG_CONFIG_HOME"
+  printf '#!/bin/sh\nprintf %%s "$1" >"%s" && mv "%s" "%s"\n' "$XVFB_HOME/uri" "$XVFB_HOME/uri" "$XVFB_HOME/opened" \
+    >"$XVFB_HOME/browser"
+  chmod +x "$XVFB_HOME/browser"
+  printf '[Desktop Entry]\nType=Application\nName=Stub\nExec=%s %%u\nMimeType=text/html;\nX-GIO-NoFuse=true\n' "$XVFB_HOME/browser" \
+    >"$XDG_DATA_HOME/applications/stub-browser.desktop"
+  printf '[Default Applications]\ntext/html=stub-browser.desktop\n' >"$XDG_CONFIG_HOME/mimeapps.list"
+}
+
 case "$case_name" in
   missing-log)
     # A log that does not exist: its not-found box, then the run's error box, each closed with
@@ -141,6 +154,16 @@ case "$case_name" in
     exec 4>&-
     finish 0 track.html track.log
     grep -q '<' "$logs/track.html" || fail "the page holds no markup"
+    ;;
+
+  open-page)
+    # --open: the written page goes to the desktop's default handler for pages, as its URI.
+    register_stub_browser
+    write_log 10 >"$logs/track.log"
+    run_program --open "$logs/track.log"
+    finish 0 track.html track.log
+    wait_until 10 "no browser was started" test -e "$XVFB_HOME/opened"
+    [[ "$(cat "$XVFB_HOME/opened")" == "file://$logs/track.html" ]] || fail "the browser got: $(cat "$XVFB_HOME/opened")"
     ;;
 
   cancel-chooser)

@@ -3,14 +3,18 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <vector>
 
+#include "driver/gtk/desktop_front_end.h"
 #include "driver/gtk/gtk_events.h"
 #include "driver/gtk/log_chooser.h"
 #include "driver/gtk/message_box.h"
 #include "driver/gtk/progress_window.h"
+#include "driver/run.h"
+#include "support/temp_dir.h"
 
 namespace routelet {
 namespace {
@@ -28,7 +32,16 @@ class WindowTest : public ::testing::Test {
 // Lets the window system work for `time`: layout, drawing and mapping all happen by then.
 void Settle(std::chrono::milliseconds time = 100ms) { HandleEventsUntil([] { return false; }, time); }
 
-TEST_F(WindowTest, ProgressWindowDrawsEachTextAtOnceAndKeepsItsSize) {
+// Records the texts that `label` draws, in order.
+void RecordDrawnTexts(GtkWidget* label, std::vector<std::string>& drawn) {
+  const auto record = +[](GtkWidget* label, cairo_t*, gpointer texts) -> gboolean {
+    static_cast<std::vector<std::string>*>(texts)->emplace_back(gtk_label_get_text(GTK_LABEL(label)));
+    return FALSE;
+  };
+  g_signal_connect(label, "draw", G_CALLBACK(record), &drawn);
+}
+
+TEST_F(WindowTest, ProgressWindowDrawsAtMostThirtyTimesASecondAndKeepsItsSize) {
   ProgressWindow window;
   window.SetText("GPSデータ解析中");
   EXPECT_FALSE(window.IsVisible());  // until shown
@@ -36,24 +49,27 @@ TEST_F(WindowTest, ProgressWindowDrawsEachTextAtOnceAndKeepsItsSize) {
   EXPECT_TRUE(gtk_widget_get_mapped(GTK_WIDGET(window.Window())));
   EXPECT_STREQ(gtk_window_get_title(window.Window()), "Routelet");
   std::vector<std::string> drawn;
-  const auto record = +[](GtkWidget* label, cairo_t*, gpointer texts) -> gboolean {
-    static_cast<std::vector<std::string>*>(texts)->emplace_back(gtk_label_get_text(GTK_LABEL(label)));
-    return FALSE;
-  };
-  g_signal_connect(window.Label(), "draw", G_CALLBACK(record), &drawn);
-  // Called back to back, as a busy run does: GTK alone would leave most of them undrawn.
-  const std::string texts[] = {"GPSデータ解析中：100行目", "ルートデータ出力中：100/2000", "短い",
-                               "画像データExif情報解析中：" + std::string(200, 'x') + ".jpg", "二行の\nテキスト"};
-  for (const std::string& text : texts) {
-    window.SetText(text);
-    EXPECT_EQ(window.Text(), text);
-    ASSERT_FALSE(drawn.empty()) << text;
-    EXPECT_EQ(drawn.back(), text);
-  }
+  RecordDrawnTexts(window.Label(), drawn);
+  // Called back to back, as a busy run does: the window draws a few of the texts, in order, and
+  // after Flush the last one.
+  std::vector<std::string> texts;
+  for (int i = 1; i <= 3000; ++i) texts.push_back("GPSデータ解析中：" + std::to_string(100 * i) + "行目");
+  const auto start = std::chrono::steady_clock::now();
+  for (const std::string& text : texts) window.SetText(text);
+  window.Flush();
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_LE(drawn.size(), 2 + took / ProgressWindow::kRedrawInterval);
+  auto next = texts.begin();  // every drawn text was set, in the order set
+  for (const std::string& text : drawn) EXPECT_NE(next = std::find(next, texts.end(), text), texts.end()) << text;
+  ASSERT_FALSE(drawn.empty());
+  EXPECT_EQ(drawn.back(), texts.back());
+  EXPECT_EQ(window.Text(), texts.back());
   // A long or two-line text changes neither the window's size nor its label's place.
-  for (const std::string& text : {texts[3], texts[4]}) {
+  for (const std::string& text : {"画像データExif情報解析中：" + std::string(200, 'x') + ".jpg", std::string("二行の\nテキスト")}) {
     window.SetText(text);
+    window.Flush();
     Settle();
+    EXPECT_EQ(drawn.back(), text);
     GdkWindow* surface = gtk_widget_get_window(GTK_WIDGET(window.Window()));
     GtkAllocation l;
     gtk_widget_get_allocation(window.Label(), &l);
@@ -67,7 +83,54 @@ TEST_F(WindowTest, ProgressWindowDrawsEachTextAtOnceAndKeepsItsSize) {
   Settle();
   EXPECT_FALSE(window.IsVisible());
   window.SetText("GPSデータ解析中：200行目");
+  window.Flush();
   EXPECT_EQ(window.Text(), "GPSデータ解析中：200行目");
+}
+
+// Watches a run on the desktop front end: the texts its progress window draws, in order, and
+// the last of them when a message box comes up, which it answers at once.
+struct RunWatch {
+  ~RunWatch() { g_signal_remove_emission_hook(map, hook); }
+  static gboolean Mapped(GSignalInvocationHint*, guint, const GValue* values, gpointer self) {
+    GtkWidget* widget = GTK_WIDGET(g_value_get_object(&values[0]));
+    auto* watch = static_cast<RunWatch*>(self);
+    if (GTK_IS_FIXED(widget)) {  // the inside of the progress window
+      GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+      RecordDrawnTexts(GTK_WIDGET(children->data), watch->drawn);
+      g_list_free(children);
+    } else if (GTK_IS_MESSAGE_DIALOG(widget)) {
+      watch->atMessage = watch->drawn.empty() ? "" : watch->drawn.back();
+      // Answered from its own main loop: a box answered while it is being shown stays open.
+      g_idle_add([](gpointer box) { gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK); return G_SOURCE_REMOVE; }, widget);
+    }
+    return TRUE;
+  }
+  std::vector<std::string> drawn;
+  std::string atMessage;
+  guint map = g_signal_lookup("map", GTK_TYPE_WIDGET);
+  gulong hook = g_signal_add_emission_hook(map, 0, Mapped, this, nullptr);
+};
+
+// However fast the run's texts come, its last one is on the screen before a message box and when
+// the window closes.
+TEST_F(WindowTest, ADesktopRunDrawsItsLastProgressTextBeforeAMessageAndTheEnd) {
+  ::routelet::testing::TempDir dir;
+  Options options;
+  options.TemplatePath = dir.Write("template.dat", "[recordlist]\r\n*recordlist\r\n[index]");
+  std::string log;
+  for (int i = 0; i < 250; ++i) log += "$GPRMC,0000" + std::to_string(10 + i % 50) + ",A,3500.0,N,13900.0,E,0,0,010111,,\r\n";
+  int argc = 0;
+  char** argv = nullptr;
+  const std::unique_ptr<FrontEnd> ui = MakeDesktopFrontEnd(argc, argv);
+  ASSERT_NE(ui, nullptr);
+  // A log named like its page is refused with a message box after the records are rendered.
+  for (const auto& [name, result] : {std::pair{"trip.log", RunResult::kPageWritten}, {"trip.html", RunResult::kFailed}}) {
+    RunWatch watch;
+    options.LogPath = dir.Write(name, log);
+    EXPECT_EQ(RunConversion(options, *ui), result) << name;
+    ASSERT_FALSE(watch.drawn.empty()) << name;
+    EXPECT_EQ(result == RunResult::kFailed ? watch.atMessage : watch.drawn.back(), "ルートデータ出力中：250/250") << name;
+  }
 }
 
 // The titles are checked by the driven session, which finds each box by its title.
@@ -113,24 +176,35 @@ TEST_F(WindowTest, MessageBoxShowsTheTextAsGivenAndALongPathWrappedAndWhole) {
   gtk_widget_destroy(box);
 }
 
-TEST_F(WindowTest, LogChooserOpensOneFileThroughTheLogFilter) {
+TEST_F(WindowTest, LogChooserOpensOneFileThroughItsFiltersLogsFirst) {
   GtkWidget* dialog = CreateLogChooser();
   GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
   EXPECT_EQ(gtk_file_chooser_get_action(chooser), GTK_FILE_CHOOSER_ACTION_OPEN);
   EXPECT_FALSE(gtk_file_chooser_get_select_multiple(chooser));
-  GSList* filters = gtk_file_chooser_list_filters(chooser);
-  ASSERT_EQ(g_slist_length(filters), 1u);
-  GtkFileFilter* filter = GTK_FILE_FILTER(filters->data);
-  g_slist_free(filters);
-  EXPECT_STREQ(gtk_file_filter_get_name(filter), "GPSログ(*.log)");
-  EXPECT_EQ(gtk_file_chooser_get_filter(chooser), filter);
-  for (const auto& [name, shown] : {std::pair{"track.log", true}, {"TRACK.LOG", true}, {"旅行.log", true},
-                                    {"track.nmea", false}, {"track.log.bak", false}}) {
-    GtkFileFilterInfo info{};
-    info.contains = GTK_FILE_FILTER_DISPLAY_NAME;
-    info.display_name = name;
-    EXPECT_EQ(gtk_file_filter_filter(filter, &info), shown) << name;
+  // Each filter by name, in order, and which of these names it shows: "y" for shown.
+  const char* names[] = {"track.log", "TRACK.LOG", "旅行.log", "track.nmea", "Track.NMEA", "notes.txt", "track.log.bak", "README"};
+  const std::pair<const char*, std::string> filters[] = {{"GPSログ(*.log)", "yyy-----"},
+                                                         {"NMEAログ(*.nmea)", "---yy---"},
+                                                         {"テキストファイル(*.txt)", "-----y--"},
+                                                         {"すべてのファイル", "yyyyyyyy"}};
+  GSList* list = gtk_file_chooser_list_filters(chooser);
+  ASSERT_EQ(g_slist_length(list), std::size(filters));
+  EXPECT_EQ(gtk_file_chooser_get_filter(chooser), list->data);  // the first is chosen
+  GSList* item = list;
+  for (const auto& [name, shows] : filters) {
+    GtkFileFilter* filter = GTK_FILE_FILTER(item->data);
+    item = item->next;
+    EXPECT_STREQ(gtk_file_filter_get_name(filter), name);
+    std::string shown;
+    for (const char* file : names) {
+      GtkFileFilterInfo info{};
+      info.contains = GTK_FILE_FILTER_DISPLAY_NAME;
+      info.display_name = file;
+      shown += gtk_file_filter_filter(filter, &info) ? 'y' : '-';
+    }
+    EXPECT_EQ(shown, shows) << name;
   }
+  g_slist_free(list);
   gtk_widget_destroy(dialog);
 }
 

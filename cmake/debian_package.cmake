@@ -1,0 +1,34 @@
+# The Debian package: `cpack -G DEB` in the build folder makes routelet_VERSION_ARCH.deb from
+# what `cmake --install` puts under /usr (the program, the template and other templates, the
+# translations, the menu entry with its icon, the man page). Its dependencies are read off the
+# program by dpkg-shlibdeps (Debian package dpkg-dev).
+set(CPACK_PACKAGE_NAME routelet)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Routelet developers <routelet@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turn a GPS log into a web page with the photos taken along the track")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Routelet reads a GPS receiver's NMEA 0183 log and writes one web page beside it: the\n"
+    "track's points with times, positions, altitudes, distances and speeds, the totals, and\n"
+    "the JPEG photos of the log's folder taken during the track. The page's markup comes from\n"
+    "an editable template. A small window shows the progress on a desktop.")
+string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+
+# Debian keeps manual pages compressed (gzip -9n: no name or time inside, so the same bytes
+# every build).
+find_program(GZIP_EXECUTABLE gzip REQUIRED)
+set(man_page ${PROJECT_BINARY_DIR}/routelet.1.gz)
+add_custom_command(OUTPUT ${man_page}
+  COMMAND sh -c "\"$0\" -9n -c \"$1\" > \"$2\"" ${GZIP_EXECUTABLE} ${PROJECT_SOURCE_DIR}/data/routelet.1 ${man_page}
+  DEPENDS ${PROJECT_SOURCE_DIR}/data/routelet.1
+  COMMENT "Compressing the man page"
+  VERBATIM)
+add_custom_target(man_page ALL DEPENDS ${man_page})
+install(FILES ${man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/templates/ DESTINATION ${CMAKE_INSTALL_DATADIR}/routelet/templates)
+
+include(CPack)

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The Debian package as a user gets it: `cpack -G DEB` in the build folder makes
+# routelet_VERSION_ARCH.deb; apt-get installs it; /usr/bin/routelet converts the example trip
+# with the template under /usr/share/routelet exactly as the build's program does; `man routelet`
+# shows its page; apt-get removes it again. Skipped (77) without root or apt, and where a routelet
+# package is installed already (not ours to replace).
+#   debian_package_test.sh SOURCE_DIR BUILD_DIR VERSION
+set -u
+source=$1 build=$2 version=$3
+skip() { echo "SKIPPED: $*"; exit 77; }
+fail() { echo "FAILED: $*" >&2; exit 1; }
+
+command -v man >/dev/null || skip "man is not installed (Debian package man-db)"
+warnings=$(man --warnings -l "$source/data/routelet.1" 2>&1 >/dev/null)
+[[ -z "$warnings" ]] || fail "the man page has warnings: $warnings"
+(($(id -u) == 0)) || skip "installing a package needs root"
+for tool in apt-get cpack dpkg-shlibdeps; do
+  command -v $tool >/dev/null || skip "$tool is not installed (Debian packages apt, cmake, dpkg-dev)"
+done
+dpkg-query -W -f '${Status}' routelet 2>/dev/null | grep -q 'ok installed' && skip "a routelet package is installed already"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/routelet-package-XXXXXX")
+apt_get() { apt-get -y -q -o DPkg::Lock::Timeout=300 "$@" >>"$work/apt.log" 2>&1; }
+trap 'apt_get purge routelet; rm -rf "$work"' EXIT
+
+deb=routelet_${version}_$(dpkg --print-architecture).deb
+(cd "$build" && rm -f "$deb" && cpack -G DEB) >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; fail "cpack -G DEB failed"; }
+[[ -f "$build/$deb" ]] || fail "no $deb in $build"
+depends=$(dpkg-deb -f "$build/$deb" Depends)
+[[ "$depends" == *libc6* && "$depends" == *libstdc++6* ]] || fail "dependencies not read off the program: '$depends'"
+
+(cd "$build" && apt_get install "./$deb") || { cat "$work/apt.log"; fail "apt-get install ./$deb failed"; }
+for file in routelet/templates/csv.dat locale/ja/LC_MESSAGES/routelet.mo applications/routelet.desktop \
+    icons/hicolor/scalable/apps/routelet.svg; do
+  [[ -f "/usr/share/$file" ]] || fail "the package did not install /usr/share/$file"
+done
+
+# The example trip converted by the installed program and by the build's: the same page.
+convert() {  # convert PROGRAM FOLDER: in a fresh FOLDER
+  mkdir "$2" && cp "$source"/examples/kamo-river-ride.log "$source"/examples/*.jpg "$2" &&
+    (cd "$2" && TZ=Asia/Tokyo "$1" --console kamo-river-ride.log) || fail "$1 could not convert the example trip"
+}
+convert /usr/bin/routelet "$work/installed"
+convert "$build/routelet" "$work/built"
+grep -q kamo-bridge.jpg "$work/installed/kamo-river-ride.html" || fail "the installed program's page lists no photo"
+cmp "$work/installed/kamo-river-ride.html" "$work/built/kamo-river-ride.html" || fail "the installed program's page differs"
+MANWIDTH=200 man -P cat routelet 2>/dev/null | grep -q "routelet - turn a GPS log into a web page" || fail "man routelet shows no page"
+
+apt_get purge routelet || fail "apt-get purge routelet failed"
+[[ ! -e /usr/bin/routelet ]] || fail "/usr/bin/routelet is still there after removing the package"
+echo "passed: $deb installed, used and removed"
