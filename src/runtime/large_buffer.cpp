@@ -3,19 +3,42 @@
 #include <sys/mman.h>
 
 #include <cstdint>
+#include <cstring>
+#include <utility>
 
 namespace routelet {
+namespace {
 
-void ReserveLargeBuffer(std::string& buffer, std::size_t size) {
-  constexpr std::size_t kHugePage = 2 * 1024 * 1024;
-  buffer.reserve(size);
+constexpr std::size_t kHugePage = 2 * 1024 * 1024;
+
+void AdviseHugePages(const char* data, std::size_t size) {
   if (size < 4 * kHugePage) return;
-  const auto start = reinterpret_cast<std::uintptr_t>(buffer.data());
+  const auto start = reinterpret_cast<std::uintptr_t>(data);
   const std::uintptr_t alignedStart = (start + kHugePage - 1) / kHugePage * kHugePage;
-  const std::uintptr_t alignedEnd = (start + buffer.capacity()) / kHugePage * kHugePage;
+  const std::uintptr_t alignedEnd = (start + size) / kHugePage * kHugePage;
   if (alignedEnd > alignedStart) {
     ::madvise(reinterpret_cast<void*>(alignedStart), alignedEnd - alignedStart, MADV_HUGEPAGE);
   }
+}
+
+}  // namespace
+
+void ReserveLargeBuffer(std::string& buffer, std::size_t size) {
+  buffer.reserve(size);
+  AdviseHugePages(buffer.data(), buffer.capacity());
+}
+
+ByteBuffer::ByteBuffer(std::size_t capacity)
+    : data_(std::make_unique_for_overwrite<char[]>(capacity)), capacity_(capacity) {
+  AdviseHugePages(data_.get(), capacity_);
+}
+
+void ByteBuffer::Reserve(std::size_t capacity) {
+  if (capacity <= capacity_) return;
+  ByteBuffer larger(capacity);
+  if (size_ > 0) std::memcpy(larger.data(), data_.get(), size_);
+  larger.size_ = size_;
+  *this = std::move(larger);
 }
 
 }  // namespace routelet

@@ -5,9 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
+#include "runtime/parallel.h"
 #include "runtime/utf8.h"
 
 namespace routelet {
@@ -45,22 +48,80 @@ std::string DecodeShiftJis(std::string_view bytes) {
 
 FileError CannotOpen(int error) { return FileError{FileError::Problem::kCannotOpen, std::strerror(error)}; }
 
+// Below this size a file is read on one thread: starting another costs more than it saves.
+constexpr std::size_t kReadInPartsFrom = 4 * 1024 * 1024;
+
+// What reading one part of a file gave: the bytes read before its end (or the file's) came, and
+// the errno of a failed read (0 when none failed).
+struct PartRead {
+  std::size_t Got = 0;
+  int Error = 0;
+};
+
+// Reads bytes [from, to) of the regular file `fd` into the same places of `into`.
+PartRead ReadPart(int fd, char* into, std::size_t from, std::size_t to) {
+  PartRead part;
+  while (from + part.Got < to) {
+    const std::size_t at = from + part.Got;
+    const ssize_t got = ::pread(fd, into + at, to - at, static_cast<off_t>(at));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      part.Error = errno;
+      break;
+    }
+    if (got == 0) break;
+    part.Got += static_cast<std::size_t>(got);
+  }
+  return part;
+}
+
+// Reads the first `size` bytes of the regular file `fd` into `bytes`, one part per thread, all
+// at once; sets `filled` to the bytes read whole from the start. Those stop at the first part
+// that came back short (the file shrank meanwhile): what later parts read may no longer be the
+// file's. 0, or the errno of a failed read.
+int ReadInParts(int fd, std::size_t size, ByteBuffer& bytes, unsigned threads, std::size_t& filled) {
+  std::vector<PartRead> parts(threads);
+  ForEachChunk(threads, threads, [&](std::size_t k) {
+    parts[k] = ReadPart(fd, bytes.data(), ChunkStart(size, threads, k), ChunkStart(size, threads, k + 1));
+  });
+  filled = 0;
+  for (std::size_t k = 0; k < parts.size(); ++k) {
+    if (parts[k].Error != 0) return parts[k].Error;
+    filled = ChunkStart(size, threads, k) + parts[k].Got;
+    if (filled < ChunkStart(size, threads, k + 1)) break;
+  }
+  return ::lseek(fd, static_cast<off_t>(filled), SEEK_SET) < 0 ? errno : 0;
+}
+
 // Reads `fd` to its end into `bytes`; 0, or the errno of a failed read.
-int ReadAll(int fd, off_t sizeHint, std::string& bytes) {
-  bytes.clear();
+int ReadAll(int fd, const struct stat& info, ByteBuffer& bytes, unsigned threads) {
   // The size is a hint only: the file may shrink or grow while it is read. One spare byte lets
   // the read that finds the end happen without growing (and copying) a large buffer.
-  bytes.resize(sizeHint > 0 ? static_cast<std::size_t>(sizeHint) + 1 : 0);
+  const std::size_t sizeHint = info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+  bytes = ByteBuffer(sizeHint + 1);
   std::size_t filled = 0;
-  for (;;) {
-    if (filled == bytes.size()) bytes.resize(bytes.size() + 65536);
-    const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
+  if (S_ISREG(info.st_mode) && threads > 1 && sizeHint >= kReadInPartsFrom) {
+    if (const int error = ReadInParts(fd, sizeHint, bytes, threads, filled); error != 0) return error;
+  }
+  for (;;) {  // the rest, up to wherever the file ends now
+    if (filled == bytes.capacity()) {
+      bytes.SetSize(filled);
+      bytes.Reserve(std::max<std::size_t>(2 * filled, filled + 65536));
+    }
+    const ssize_t got = ::read(fd, bytes.data() + filled, bytes.capacity() - filled);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return errno;
     if (got == 0) break;
     filled += static_cast<std::size_t>(got);
   }
-  bytes.resize(filled);
+  // A file cut short while it was read ends where it ends now: a read that raced with the cut
+  // may have given zeros for bytes past the new end. (Files that tell no size, such as those of
+  // /proc, are taken as read.)
+  struct stat now {};
+  if (S_ISREG(info.st_mode) && sizeHint > 0 && ::fstat(fd, &now) == 0 && now.st_size >= 0 && static_cast<std::size_t>(now.st_size) < filled) {
+    filled = static_cast<std::size_t>(now.st_size);
+  }
+  bytes.SetSize(filled);
   return 0;
 }
 
@@ -74,7 +135,7 @@ std::string DecodeText(std::string bytes) {
   return DecodeShiftJis(bytes);
 }
 
-std::optional<FileError> ReadFileBytes(const std::string& path, std::string& bytes) {
+std::optional<FileError> ReadFileBytes(const std::string& path, ByteBuffer& bytes, unsigned threads) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return CannotOpen(errno);
   struct stat info {};
@@ -85,10 +146,17 @@ std::optional<FileError> ReadFileBytes(const std::string& path, std::string& byt
     problem = CannotOpen(EISDIR);
   } else if (!S_ISREG(info.st_mode) && !S_ISFIFO(info.st_mode)) {
     problem = FileError{FileError::Problem::kNotAFile, {}};
-  } else if (const int readError = ReadAll(fd, info.st_size, bytes); readError != 0) {
+  } else if (const int readError = ReadAll(fd, info, bytes, threads); readError != 0) {
     problem = CannotOpen(readError);
   }
   ::close(fd);
+  return problem;
+}
+
+std::optional<FileError> ReadFileBytes(const std::string& path, std::string& bytes) {
+  ByteBuffer buffer;
+  std::optional<FileError> problem = ReadFileBytes(path, buffer);
+  bytes.assign(buffer.view());
   return problem;
 }
 

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "runtime/file_error.h"
+#include "runtime/large_buffer.h"
 
 namespace routelet {
 
@@ -13,7 +14,10 @@ namespace routelet {
 std::string DecodeText(std::string bytes);
 
 // Reads a whole file's bytes (a file or a FIFO); nothing, or why not: kCannotOpen with the
-// system's reason, kNotAFile for a device or socket.
+// system's reason, kNotAFile for a device or socket. A file that shrinks or grows meanwhile gives
+// the bytes that were there as it was read, from its start. With `threads` > 1 a large file is
+// read in that many parts at once.
+std::optional<FileError> ReadFileBytes(const std::string& path, ByteBuffer& bytes, unsigned threads = 1);
 std::optional<FileError> ReadFileBytes(const std::string& path, std::string& bytes);
 
 // Reads and decodes a text file.
