@@ -1,10 +1,14 @@
 #include "track/build_track.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <span>
 #include <string_view>
+#include <vector>
 
 #include "runtime/dates.h"
 #include "runtime/numbers.h"
@@ -143,15 +147,45 @@ bool ReadAltitude(const Fields& f, CarriedAltitude& altitude) {
 bool IsTimed(const TrackRecord& record) { return record.UnixTime != 0; }
 
 // A receiver that reports each fix under two talkers ($GPRMC and $GARMC) gives the same fix twice.
-bool RepeatsRecord(const TrackRecord& previous, const PositionFix& fix) {
-  return fix.timed && previous.UnixTime == fix.unixTime && previous.Fraction == fix.fraction &&
-         previous.Lat == fix.lat && previous.Lng == fix.lng;
+// `record` is the candidate, made from a fix that is timed or not.
+bool RepeatsRecord(const TrackRecord& previous, const TrackRecord& record, bool timed) {
+  return timed && previous.UnixTime == record.UnixTime && previous.Fraction == record.Fraction &&
+         previous.Lat == record.Lat && previous.Lng == record.Lng;
 }
 
-// Builds the records sentence by sentence; distances and speeds follow once all are in.
-class TrackBuilder {
+// The local time of a fix at `instant`, with the zone's offset at that instant.
+DaySerial LocalTimeAt(DaySerial instant, std::int64_t unixTime, UtcOffsetCache& offsets) {
+  const std::int32_t offset = offsets.OffsetAt(unixTime);
+  return offset / 60.0 / 24.0 + instant;
+}
+
+// A large log's kept lines are cut into chunks of at least this many, one thread each at a time.
+constexpr std::size_t kSmallestChunkLines = 16384;
+
+// The latest timed fix: the local time of every record up to the next one.
+struct LastFix {
+  DaySerial Instant = 0;
+  std::int64_t UnixTime = kUnixTimeOfSerialZero;
+};
+
+// The records of one chunk of the kept lines, made as if the chunk began the log, and how far
+// that guess reaches: the records before the chunk's first altitude, and before its first (and
+// second) timed record, carry what the lines before the chunk say, and its first record may
+// repeat the record before the chunk. JoinChunks sets those right.
+struct ChunkTrack {
+  std::vector<TrackRecord> Records;  // Dist: from the chunk's record before (0 for its first)
+  std::size_t BeforeAltitude = 0;    // records made before the first fix sentence that counted
+  std::size_t BeforeTimed[2] = {};   // records made before the first and the second timed one
+  std::optional<CarriedAltitude> Altitude;  // what the chunk leaves, when a fix sentence set it
+  LastFix Fix;                              // its latest timed record's, when it has one
+  TimeSpan Span;                            // of its timed records after the first record
+  bool FirstIsTimed = false;
+};
+
+// Builds a chunk's records sentence by sentence.
+class ChunkBuilder {
  public:
-  TrackBuilder(std::vector<TrackRecord>& records, TimeSpan& span) : records_(records), span_(span) {}
+  explicit ChunkBuilder(ChunkTrack& chunk) : chunk_(chunk) {}
 
   void Add(std::string_view line) {
     const SentenceKind kind = KindOfSentence(line);
@@ -161,44 +195,139 @@ class TrackBuilder {
     // short one does.
     SplitFields(body, ",", fields_, kMinFields + 1);
     if (kind == SentenceKind::kFix) {
-      ReadAltitude(fields_, altitude_);
+      if (!ReadAltitude(fields_, altitude_)) return;
+      if (!chunk_.Altitude) chunk_.BeforeAltitude = chunk_.Records.size();
+      chunk_.Altitude = altitude_;
       return;
     }
     PositionFix fix;
     if (!ReadPosition(fields_, fix)) return;
-    if (!records_.empty() && RepeatsRecord(records_.back(), fix)) return;
+    const TrackRecord record = RecordOf(fix);
+    if (!chunk_.Records.empty() && RepeatsRecord(chunk_.Records.back(), record, fix.timed)) return;
     if (fix.timed) NoteTimedFix(fix);
-    AppendRecord(fix);
+    AppendRecord(record);
+  }
+
+  void Finish() {
+    if (!chunk_.Altitude) chunk_.BeforeAltitude = chunk_.Records.size();
+    for (std::size_t k = timedSeen_; k < 2; ++k) chunk_.BeforeTimed[k] = chunk_.Records.size();
   }
 
  private:
-  void NoteTimedFix(const PositionFix& fix) {
-    lastFixInstant_ = fix.instant;
-    lastFixUnixTime_ = fix.unixTime;
-    span_.Widen(fix.unixTime);
-  }
-
-  void AppendRecord(const PositionFix& fix) {
-    TrackRecord& record = records_.emplace_back();
+  TrackRecord RecordOf(const PositionFix& fix) {
+    TrackRecord record;
     record.UnixTime = fix.timed ? fix.unixTime : 0;
     record.Fraction = fix.fraction;
     record.Lat = fix.lat;
     record.Lng = fix.lng;
     record.Alt = altitude_.metres;
     record.AltKnown = altitude_.known;
-    // Local time of the latest timed fix, with the offset in effect at that instant.
-    const std::int32_t offset = offsets_.OffsetAt(lastFixUnixTime_);
-    record.LocalTime = offset / 60.0 / 24.0 + lastFixInstant_;
+    return record;
   }
 
-  std::vector<TrackRecord>& records_;
-  TimeSpan& span_;
+  void NoteTimedFix(const PositionFix& fix) {
+    if (timedSeen_ < 2) chunk_.BeforeTimed[timedSeen_++] = chunk_.Records.size();
+    chunk_.Fix = {fix.instant, fix.unixTime};
+    if (chunk_.Records.empty()) {
+      chunk_.FirstIsTimed = true;
+    } else {
+      chunk_.Span.Widen(fix.unixTime);
+    }
+  }
+
+  void AppendRecord(TrackRecord record) {
+    record.LocalTime = LocalTimeAt(chunk_.Fix.Instant, chunk_.Fix.UnixTime, offsets_);
+    if (!chunk_.Records.empty()) {
+      const TrackRecord& before = chunk_.Records.back();
+      record.Dist = GreatCircleKm(before.Lat, before.Lng, record.Lat, record.Lng);
+    }
+    chunk_.Records.push_back(record);
+  }
+
+  ChunkTrack& chunk_;
   Fields fields_;
   UtcOffsetCache offsets_;
   CarriedAltitude altitude_;
-  DaySerial lastFixInstant_ = 0;
-  std::int64_t lastFixUnixTime_ = kUnixTimeOfSerialZero;
+  std::size_t timedSeen_ = 0;
 };
+
+std::size_t CountPositionSentences(std::span<const std::string_view> lines) {
+  std::size_t count = 0;
+  for (std::string_view line : lines) {
+    if (KindOfSentence(line) == SentenceKind::kPosition) ++count;
+  }
+  return count;
+}
+
+ChunkTrack BuildChunk(std::span<const std::string_view> lines) {
+  ChunkTrack chunk;
+  chunk.Records.reserve(CountPositionSentences(lines));
+  ChunkBuilder builder(chunk);
+  for (std::string_view line : lines) builder.Add(line);
+  builder.Finish();
+  return chunk;
+}
+
+// What the lines before a chunk leave to it.
+struct CarriedState {
+  CarriedAltitude Altitude;
+  LastFix Fix;
+  std::optional<TrackRecord> Previous;  // the last record made
+};
+
+// Gives the chunk's first records what the lines before it say (the chunk is not the first), and
+// leaves out its first record when it repeats the record before. Returns how many of its first
+// records are left out (0 or 1).
+std::size_t SetChunkStart(ChunkTrack& chunk, const CarriedState& carried, UtcOffsetCache& offsets) {
+  std::vector<TrackRecord>& records = chunk.Records;
+  const bool repeats = carried.Previous && chunk.FirstIsTimed && RepeatsRecord(*carried.Previous, records[0], true);
+  const std::size_t first = repeats ? 1 : 0;
+  for (std::size_t i = first; i < chunk.BeforeAltitude; ++i) {
+    records[i].Alt = carried.Altitude.metres;
+    records[i].AltKnown = carried.Altitude.known;
+  }
+  // A first record that is left out set the local time of the records after it, up to the next
+  // timed one; they take the time from before the chunk instead, as they would have.
+  const std::size_t untimed = repeats ? chunk.BeforeTimed[1] : chunk.BeforeTimed[0];
+  if (first < untimed) {
+    const DaySerial localTime = LocalTimeAt(carried.Fix.Instant, carried.Fix.UnixTime, offsets);
+    for (std::size_t i = first; i < untimed; ++i) records[i].LocalTime = localTime;
+  }
+  // After a left-out record the next one's distance is already right: it has the same position.
+  if (!repeats && carried.Previous && !records.empty()) {
+    records[0].Dist = GreatCircleKm(carried.Previous->Lat, carried.Previous->Lng, records[0].Lat, records[0].Lng);
+  }
+  return first;
+}
+
+// The chunks' records, one after another, as one pass over all the lines would have made them;
+// the time span, and the distances added up from the first record.
+void JoinChunks(std::vector<ChunkTrack>& chunks, Track& track) {
+  std::vector<TrackRecord>& records = track.Records;
+  std::size_t total = 0;
+  for (const ChunkTrack& chunk : chunks) total += chunk.Records.size();
+  records = std::move(chunks.front().Records);  // the first chunk began the log: it is right
+  records.reserve(total);
+  CarriedState carried;
+  UtcOffsetCache offsets;
+  for (std::size_t k = 0; k < chunks.size(); ++k) {
+    ChunkTrack& chunk = chunks[k];
+    const std::size_t first = k == 0 ? 0 : SetChunkStart(chunk, carried, offsets);
+    const std::vector<TrackRecord>& made = k == 0 ? records : chunk.Records;
+    if (first == 0 && chunk.FirstIsTimed) track.Span.Widen(made[0].UnixTime);
+    track.Span.MinTime = std::min(track.Span.MinTime, chunk.Span.MinTime);
+    track.Span.MaxTime = std::max(track.Span.MaxTime, chunk.Span.MaxTime);
+    if (chunk.Altitude) carried.Altitude = *chunk.Altitude;
+    // The chunk's latest timed record is its own unless that was the first, left out.
+    if (chunk.BeforeTimed[first] < made.size()) carried.Fix = chunk.Fix;
+    if (made.size() > first) carried.Previous = made.back();
+    if (k > 0) records.insert(records.end(), made.begin() + static_cast<std::ptrdiff_t>(first), made.end());
+    chunk.Records = {};
+  }
+  double dist = 0;
+  for (TrackRecord& record : records) record.Dist = dist += record.Dist;
+  records.shrink_to_fit();
+}
 
 // km/h for `km` covered from `from` to `to`; 0 unless both are timed and time moved forward.
 double SpeedKmh(double km, const TrackRecord& from, const TrackRecord& to) {
@@ -209,55 +338,44 @@ double SpeedKmh(double km, const TrackRecord& from, const TrackRecord& to) {
   return km * 3600 / seconds;
 }
 
-void AddDistances(std::vector<TrackRecord>& r) {
-  for (std::size_t i = 1; i < r.size(); ++i) {
-    r[i].Dist = r[i - 1].Dist + GreatCircleKm(r[i - 1].Lat, r[i - 1].Lng, r[i].Lat, r[i].Lng);
-  }
+// Each inner point's speed is taken across its two neighbours; the ends use their one neighbour.
+double SpeedAt(const std::vector<TrackRecord>& r, std::size_t i) {
+  const std::size_t n = r.size();
+  if (i == 0) return SpeedKmh(r[1].Dist, r[0], r[1]);
+  if (i == n - 1) return SpeedKmh(r[n - 1].Dist - r[n - 2].Dist, r[n - 2], r[n - 1]);
+  return SpeedKmh(r[i + 1].Dist - r[i - 1].Dist, r[i - 1], r[i + 1]);
 }
 
-// Each inner point's speed is taken across its two neighbours; the ends use their one neighbour.
-void AddSpeeds(std::vector<TrackRecord>& r) {
+void AddSpeeds(std::vector<TrackRecord>& r, const Parallelism& parallelism) {
   const std::size_t n = r.size();
   if (n < 2) return;
-  for (std::size_t i = 1; i + 1 < n; ++i) {
-    r[i].Speed = SpeedKmh(r[i + 1].Dist - r[i - 1].Dist, r[i - 1], r[i + 1]);
-  }
-  r[0].Speed = SpeedKmh(r[1].Dist, r[0], r[1]);
-  r[n - 1].Speed = SpeedKmh(r[n - 1].Dist - r[n - 2].Dist, r[n - 2], r[n - 1]);
+  const std::size_t chunks = parallelism.ChunksFor(n, kSmallestChunkLines);
+  ForEachChunk(chunks, parallelism.Threads, [&](std::size_t k) {
+    for (std::size_t i = ChunkStart(n, chunks, k); i < ChunkStart(n, chunks, k + 1); ++i) r[i].Speed = SpeedAt(r, i);
+  });
 }
 
 // The whole distance over the time from the first timed record to the last.
 double AverageSpeed(const std::vector<TrackRecord>& r, double totalKm) {
-  const TrackRecord* first = nullptr;
-  const TrackRecord* last = nullptr;
-  for (const TrackRecord& record : r) {
-    if (!IsTimed(record)) continue;
-    if (first == nullptr) first = &record;
-    last = &record;
-  }
-  return first != nullptr ? SpeedKmh(totalKm, *first, *last) : 0;
-}
-
-std::size_t CountPositionSentences(const GpsLog& log) {
-  std::size_t count = 0;
-  for (std::string_view line : log.Lines) {
-    if (KindOfSentence(line) == SentenceKind::kPosition) ++count;
-  }
-  return count;
+  const auto first = std::find_if(r.begin(), r.end(), IsTimed);
+  if (first == r.end()) return 0;
+  const auto last = std::find_if(r.rbegin(), r.rend(), IsTimed);
+  return SpeedKmh(totalKm, *first, *last);
 }
 
 }  // namespace
 
-Track BuildTrack(const GpsLog& log) {
+Track BuildTrack(const GpsLog& log, const Parallelism& parallelism) {
+  const std::span<const std::string_view> lines = log.Lines;
+  std::vector<ChunkTrack> chunks(parallelism.ChunksFor(lines.size(), kSmallestChunkLines));
+  ForEachChunk(chunks.size(), parallelism.Threads, [&](std::size_t k) {
+    const std::size_t from = ChunkStart(lines.size(), chunks.size(), k);
+    chunks[k] = BuildChunk(lines.subspan(from, ChunkStart(lines.size(), chunks.size(), k + 1) - from));
+  });
   Track track;
+  JoinChunks(chunks, track);
   std::vector<TrackRecord>& records = track.Records;
-  records.reserve(CountPositionSentences(log));
-  TrackBuilder builder(records, track.Span);
-  for (std::string_view line : log.Lines) builder.Add(line);
-  records.shrink_to_fit();
-
-  AddDistances(records);
-  AddSpeeds(records);
+  AddSpeeds(records, parallelism);
   track.TotalDist = records.empty() ? 0 : records.back().Dist;
   track.AvgSpeed = AverageSpeed(records, track.TotalDist);
   return track;

@@ -1,5 +1,6 @@
 #pragma once
 // Turning the kept sentences of a log into track points with distances, speeds and totals.
+#include "runtime/parallel.h"
 #include "track/gps_log.h"
 #include "track/track.h"
 
@@ -19,6 +20,7 @@ namespace routelet {
 // local time text of the latest timed record before it. Timed records widen the span. A speed
 // over a time difference that is not positive, or that involves an untimed record, is 0.
 // Local times follow the C library's time-zone rules (TZ honoured) at each fix's instant.
-Track BuildTrack(const GpsLog& log);
+// A large log is built in chunks on the threads `parallelism` allows, with the same result.
+Track BuildTrack(const GpsLog& log, const Parallelism& parallelism = {});
 
 }  // namespace routelet

@@ -1,16 +1,15 @@
 #include "track/read_gps_log.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <filesystem>
 #include <string_view>
-#include <system_error>
 #include <utility>
+#include <vector>
 
 #include "runtime/files.h"
-#include "runtime/large_buffer.h"
 #include "runtime/text_file.h"
 #include "track/nmea_sentence.h"
 
@@ -53,48 +52,101 @@ class LogLineSplitter {
   const char* nextLf_;  // the first LF at or after next_, or end_
 };
 
-void CollectTrackSentences(GpsLog& log, Progress& progress) {
-  std::string_view text = *log.Bytes;
-  if (text.starts_with(kUtf8ByteOrderMark)) text.remove_prefix(kUtf8ByteOrderMark.size());
-  LogLineSplitter splitter(text);
-  std::string_view line;
-  std::int64_t count = 0;
-  while (splitter.Next(line)) {
-    ++count;
-    if (count % kProgressEvery == 0) progress.LogLinesRead(count);
-    if (KindOfSentence(line) != SentenceKind::kOther) log.Lines.push_back(line);
-  }
+// A large log is cut into chunks of at least this many bytes, one thread each at a time.
+constexpr std::size_t kSmallestChunkBytes = 1024 * 1024;
+
+// Where the first line after the one `from` is in begins: just after the first line ending at
+// or after `from` (CR LF counting as one ending), or at the text's end. Cut there, both sides
+// hold the very lines the whole text holds.
+std::size_t NextLineStart(std::string_view text, std::size_t from) {
+  const char* lf = static_cast<const char*>(std::memchr(text.data() + from, '\n', text.size() - from));
+  const std::size_t lfAt = lf != nullptr ? static_cast<std::size_t>(lf - text.data()) : text.size();
+  const void* cr = std::memchr(text.data() + from, '\r', lfAt - from);
+  if (cr == nullptr) return std::min(lfAt + 1, text.size());
+  const std::size_t crAt = static_cast<std::size_t>(static_cast<const char*>(cr) - text.data());
+  return crAt + 1 == lfAt ? lfAt + 1 : crAt + 1;
 }
 
-// Logs of a week or more run to hundreds of megabytes: the buffer is reserved at the file's size
-// first, so the read fills it in place, with as few page faults as possible.
-void PrepareBuffer(const std::string& path, std::string& bytes) {
-  std::error_code sizeError;
-  const std::uintmax_t size = std::filesystem::file_size(path, sizeError);
-  if (!sizeError) ReserveLargeBuffer(bytes, static_cast<std::size_t>(size) + 1);
+// The starts of `chunks` chunks of nearly equal size, each at a line start, and the text's end.
+std::vector<std::size_t> ChunkStarts(std::string_view text, std::size_t chunks) {
+  std::vector<std::size_t> starts(chunks + 1, text.size());
+  starts[0] = 0;
+  for (std::size_t k = 1; k < chunks; ++k) {
+    const std::size_t near = ChunkStart(text.size(), chunks, k);
+    // A line longer than a chunk leaves the chunks it spans empty.
+    starts[k] = near <= starts[k - 1] ? starts[k - 1] : NextLineStart(text, near);
+  }
+  return starts;
+}
+
+// One chunk of the log: its lines counted, its track sentences kept.
+struct LogChunk {
+  std::int64_t LineCount = 0;
+  std::vector<std::string_view> Kept;
+};
+
+LogChunk CollectTrackSentences(std::string_view text) {
+  LogChunk chunk;
+  LogLineSplitter splitter(text);
+  std::string_view line;
+  while (splitter.Next(line)) {
+    ++chunk.LineCount;
+    if (KindOfSentence(line) != SentenceKind::kOther) chunk.Kept.push_back(line);
+  }
+  return chunk;
+}
+
+// The kept lines of every chunk, in file order, and the progress of reading them: the counts a
+// line-by-line reader reports, every 100 lines.
+void JoinChunks(std::vector<LogChunk>& chunks, GpsLog& log, Progress& progress) {
+  if (chunks.size() == 1) {
+    log.Lines = std::move(chunks.front().Kept);
+  } else {
+    std::size_t kept = 0;
+    for (const LogChunk& chunk : chunks) kept += chunk.Kept.size();
+    log.Lines.reserve(kept);
+    for (LogChunk& chunk : chunks) {
+      log.Lines.insert(log.Lines.end(), chunk.Kept.begin(), chunk.Kept.end());
+      chunk.Kept = {};
+    }
+  }
+  std::int64_t lines = 0;
+  for (const LogChunk& chunk : chunks) lines += chunk.LineCount;
+  for (std::int64_t count = kProgressEvery; count <= lines; count += kProgressEvery) progress.LogLinesRead(count);
+}
+
+// Cuts the log into lines and keeps the track sentences, chunk by chunk on the threads allowed.
+void CollectTrackSentences(GpsLog& log, Progress& progress, const Parallelism& parallelism) {
+  std::string_view text = log.Bytes->view();
+  if (text.starts_with(kUtf8ByteOrderMark)) text.remove_prefix(kUtf8ByteOrderMark.size());
+  const std::vector<std::size_t> starts = ChunkStarts(text, parallelism.ChunksFor(text.size(), kSmallestChunkBytes));
+  std::vector<LogChunk> chunks(starts.size() - 1);
+  ForEachChunk(chunks.size(), parallelism.Threads, [&](std::size_t k) {
+    chunks[k] = CollectTrackSentences(text.substr(starts[k], starts[k + 1] - starts[k]));
+  });
+  JoinChunks(chunks, log, progress);
 }
 
 // The file's bytes, or why not.
-std::optional<FileError> ReadLogBytes(const std::string& path, std::string& bytes) {
+std::optional<FileError> ReadLogBytes(const std::string& path, ByteBuffer& bytes, unsigned threads) {
   if (auto problem = InputFileProblem(path)) return problem;
   if (IsDirectory(path)) return FileError{FileError::Problem::kCannotOpen, "フォルダです"};
-  PrepareBuffer(path, bytes);
-  return ReadFileBytes(path, bytes);
+  return ReadFileBytes(path, bytes, threads);
 }
 
 }  // namespace
 
-Loaded<GpsLog> ReadGpsLog(const std::string& path, Progress& progress) {
+Loaded<GpsLog> ReadGpsLog(const std::string& path, Progress& progress, const Parallelism& parallelism) {
   Loaded<GpsLog> loaded;
-  std::string bytes;
-  loaded.Error = ReadLogBytes(path, bytes);
+  ByteBuffer bytes;
+  loaded.Error = ReadLogBytes(path, bytes, parallelism.Threads);
   if (!loaded.ok()) return loaded;
   // The file's bytes are kept as they are, not decoded: the sentences are ASCII, and their
   // checksums are sums of the bytes the receiver sent. Decoding would only touch damaged bytes,
   // and one stray byte would make a whole large log be converted as Shift_JIS into a buffer
   // three times its size.
-  loaded.Value.Bytes = std::make_unique<const std::string>(std::move(bytes));
-  CollectTrackSentences(loaded.Value, progress);
+  loaded.Value.Bytes = std::make_unique<const ByteBuffer>(std::move(bytes));
+  CollectTrackSentences(loaded.Value, progress, parallelism);
   return loaded;
 }
 

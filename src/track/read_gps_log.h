@@ -3,6 +3,7 @@
 #include <string>
 
 #include "runtime/file_error.h"
+#include "runtime/parallel.h"
 #include "runtime/progress.h"
 #include "track/gps_log.h"
 
@@ -14,7 +15,8 @@ namespace routelet {
 // Damaged sentences of those kinds are kept too; they are judged when the track is built.
 // Tells `progress` every 100 lines read. A missing path gives kNotFound; a path that cannot be
 // read (a folder, no permission, a symlink loop) gives kCannotOpen with the reason; a device
-// gives kNotAFile.
-Loaded<GpsLog> ReadGpsLog(const std::string& path, Progress& progress);
+// gives kNotAFile. Large logs are read and cut into lines on the threads `parallelism` allows;
+// `progress` hears the same counts, in the same order, after the lines are all cut.
+Loaded<GpsLog> ReadGpsLog(const std::string& path, Progress& progress, const Parallelism& parallelism = {});
 
 }  // namespace routelet

@@ -23,8 +23,9 @@ std::int32_t UtcOffsetOfLocalTime(std::int64_t localSeconds);
 bool IsZoneName(std::string_view name);
 
 // While it lives, the C library's local zone is the named one (TZ set to it); the TZ in effect
-// before comes back when it ends. The program reads local times on one thread only, so a zone
-// set for one task and put back at its end changes nothing for the rest of the run.
+// before comes back when it ends. A zone set for one task and put back at its end changes nothing
+// for the rest of the run: no other thread reads local times meanwhile (the track's threads are
+// all done before the photos are looked at).
 class ScopedTimeZone {
  public:
   explicit ScopedTimeZone(const std::string& name);
