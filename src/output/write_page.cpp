@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +12,8 @@
 #include <cstring>
 #include <iterator>
 #include <random>
+#include <utility>
+#include <vector>
 
 #include "runtime/files.h"
 #include "runtime/utf8.h"
@@ -92,15 +95,22 @@ class TemporaryRemovedOnSignals {
   struct sigaction previous_[std::size(kEndingSignals)];
 };
 
-// Writes all of `bytes` to `fd`, going on after short writes and interruptions.
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
+// Writes all of `pieces`, one after another, to `fd` in as few gathered writes as the system
+// takes, going on after short writes and interruptions.
+bool WriteAll(int fd, std::vector<std::string_view> pieces) {
+  std::size_t next = 0;  // the first piece not yet written whole
+  while (next < pieces.size()) {
+    iovec batch[IOV_MAX];
+    int count = 0;
+    for (std::size_t i = next; i < pieces.size() && count < IOV_MAX; ++i) {
+      batch[count++] = {const_cast<char*>(pieces[i].data()), pieces[i].size()};
     }
-    bytes.remove_prefix(static_cast<std::size_t>(written));
+    const ssize_t written = ::writev(fd, batch, count);
+    if (written < 0 && errno == EINTR) continue;
+    if (written < 0) return false;
+    std::size_t left = static_cast<std::size_t>(written);
+    for (; next < pieces.size() && left >= pieces[next].size(); ++next) left -= pieces[next].size();
+    if (left > 0) pieces[next].remove_prefix(left);
   }
   return true;
 }
@@ -173,7 +183,7 @@ enum class Outcome { kWritten, kFailed, kNotPossible };
 // names it only when it is whole: straight under the page's name when there is no page yet,
 // else under a temporary name renamed over the page at once. The ending signals wait for those
 // two steps, so the temporary name never outlives the run.
-Outcome WriteUnnamed(const std::string& path, std::string_view bytes, const PageAttributes& attributes) {
+Outcome WriteUnnamed(const std::string& path, const std::vector<std::string_view>& bytes, const PageAttributes& attributes) {
   const std::string folder = DirectoryOf(path);
   const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
   if (fd < 0) return errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL ? Outcome::kNotPossible : Outcome::kFailed;
@@ -196,7 +206,7 @@ Outcome WriteUnnamed(const std::string& path, std::string_view bytes, const Page
 
 // Where a file cannot be made without a name: writes a temporary file beside the page and renames
 // it over the page. An ending signal meanwhile removes the temporary file.
-bool WriteNamed(const std::string& path, std::string_view bytes, const PageAttributes& attributes) {
+bool WriteNamed(const std::string& path, const std::vector<std::string_view>& bytes, const PageAttributes& attributes) {
   const TemporaryRemovedOnSignals removedOnSignals;
   std::string temporary;
   int fd = -1;
@@ -249,7 +259,8 @@ std::string ToUtf8Bytes(std::string text) {
   return SanitizeUtf8(text);
 }
 
-std::optional<WriteError> WritePage(const std::string& pagePath, std::string page, std::string_view logPath) {
+std::optional<WriteError> WritePage(const std::string& pagePath, PageText page, std::string_view logPath,
+                                    const Parallelism& parallelism) {
   PageAttributes attributes{NewFileMode(), std::nullopt};
   struct stat existing {};
   if (::stat(pagePath.c_str(), &existing) == 0) {
@@ -264,11 +275,22 @@ std::optional<WriteError> WritePage(const std::string& pagePath, std::string pag
     }
     attributes = {existing.st_mode & 0777, existing};
   }
-  const std::string bytes = ToUtf8Bytes(std::move(page));
+  // Piece by piece, as ToUtf8Bytes would do it for the whole: a piece ends with a line end (or
+  // the page does), so no UTF-8 sequence spans two.
+  if (page.empty()) page = {{ToUtf8Bytes({})}, {0}};
+  ForEachChunk(page.Pieces.size(), parallelism.Threads, [&](std::size_t k) {
+    if (!IsValidUtf8(page.Pieces[k])) page.Pieces[k] = SanitizeUtf8(page.Pieces[k]);
+  });
+  std::vector<std::string_view> bytes;
+  for (const std::size_t piece : page.Order) bytes.emplace_back(page.Pieces[piece]);
   const Outcome outcome = WriteUnnamed(pagePath, bytes, attributes);
   if (outcome == Outcome::kWritten) return std::nullopt;
   if (outcome == Outcome::kFailed || !WriteNamed(pagePath, bytes, attributes)) return CannotWrite(errno);
   return std::nullopt;
+}
+
+std::optional<WriteError> WritePage(const std::string& pagePath, std::string page, std::string_view logPath) {
+  return WritePage(pagePath, PageText{{std::move(page)}, {0}}, logPath, Parallelism{});
 }
 
 }  // namespace routelet

@@ -4,6 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include "output/page_text.h"
+#include "runtime/parallel.h"
+
 namespace routelet {
 
 // The page's path: the log's path with its extension replaced by ".html", or ".html" appended
@@ -32,5 +35,10 @@ struct WriteError {
 // its permissions, and its owner and group where the process may give them. Refuses to write
 // over the log at `logPath` (by any path that reaches it) and over a page the user may not write.
 std::optional<WriteError> WritePage(const std::string& pagePath, std::string page, std::string_view logPath);
+
+// The same for a page in pieces, written in one gathered write; the pieces are made UTF-8 on the
+// threads `parallelism` allows.
+std::optional<WriteError> WritePage(const std::string& pagePath, PageText page, std::string_view logPath,
+                                    const Parallelism& parallelism);
 
 }  // namespace routelet
