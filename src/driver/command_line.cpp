@@ -2,6 +2,7 @@
 
 #include <libintl.h>
 
+#include <charconv>
 #include <clocale>
 #include <optional>
 
@@ -62,12 +63,28 @@ const char* Translated(const char* text) {
   return dgettext(kTextDomain, text);
 }
 
+constexpr std::string_view kThreadsOption = "--threads=";
+
+// The most threads --threads may ask for.
+constexpr unsigned kMaxThreads = 64;
+
+// Sets the thread count from the value of --threads; false when it is not a number from 1 to
+// kMaxThreads.
+bool SetThreads(std::string_view value, Parallelism& work) {
+  unsigned threads = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), threads);
+  if (error != std::errc() || end != value.data() + value.size() || threads < 1 || threads > kMaxThreads) return false;
+  work.Threads = threads;
+  return true;
+}
+
 bool LooksLikeAnOption(std::string_view argument) { return argument.size() > 1 && argument[0] == '-'; }
 
 }  // namespace
 
 Options ParseCommandLine(const std::vector<std::string_view>& arguments) {
   Options options;
+  options.Work.Threads = DefaultThreadCount();
   std::size_t i = 0;
   for (; i < arguments.size(); ++i) {
     const std::string_view argument = arguments[i];
@@ -92,6 +109,11 @@ Options ParseCommandLine(const std::vector<std::string_view>& arguments) {
       }
       if (!value || !SetPhotoOption(name, *value, options.Photos)) {
         options.Unusable = std::move(given);
+        return options;
+      }
+    } else if (argument.starts_with(kThreadsOption)) {
+      if (!SetThreads(argument.substr(kThreadsOption.size()), options.Work)) {
+        options.Unusable = argument;
         return options;
       }
     } else if (argument == "--open") {
@@ -155,7 +177,12 @@ std::string HelpText() {
          "                        camera clock that runs slow (positive) or fast (negative)\n"
          "Each also takes its value as the next argument. A value that is not understood ends\n"
          "the program with exit status 2. On a terminal, a line after the page is written\n"
-         "tells how many photos were listed and why the others were left out.\n");
+         "tells how many photos were listed and why the others were left out.\n") +
+         Translated(
+         "\n"
+         "Other options:\n"
+         "  --threads=N           convert a large log on N threads (default: one per processor\n"
+         "                        the program may use, at most 8); 1 converts on one thread\n");
 }
 
 }  // namespace routelet

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "photos/find_photos.h"
+#include "runtime/parallel.h"
 
 namespace routelet {
 
@@ -28,6 +29,9 @@ struct Options {
   // Where the photos are and how the cameras' clocks relate to UTC (--photos, --camera-zone,
   // --camera-shift).
   PhotoOptions Photos;
+  // How many threads convert a large log (--threads=N, 1 to 64; by default one per processor the
+  // program may use, at most kMaxDefaultThreads), and, for tests, how finely steps cut their work.
+  Parallelism Work;
   // The option whose value could not be understood, as it was given ("--camera-zone=Mars");
   // empty when every option was understood. The run must not start when it is set.
   std::string Unusable;

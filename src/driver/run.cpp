@@ -40,24 +40,24 @@ std::optional<std::string> LogPathFor(const Options& options, FrontEnd& ui) {
 // photos, render and write the page, and open it when asked to.
 RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, const Options& options, FrontEnd& ui) {
   ProgressTexts progress(ui);
-  Loaded<GpsLog> log = ReadGpsLog(logPath, progress);
+  Loaded<GpsLog> log = ReadGpsLog(logPath, progress, options.Work);
   if (!log.ok()) {
     ui.ShowMessage(LoadFailureMessage(*log.Error, logPath, logPath));
     ui.ShowMessage(CannotReadMessage(logPath), kErrorTitle);
     return RunResult::kFailed;
   }
-  const Track track = BuildTrack(log.Value);
+  const Track track = BuildTrack(log.Value, options.Work);
   // The track holds all the page needs of the log: its memory goes back before the page is made.
   const std::size_t keptLines = log.Value.size();
   log = {};
-  std::string page = RenderRecords(sections, track, progress);
+  PageText page = RenderRecordPieces(sections, track, progress, options.Work);
   // The page is written beside the log, so photo paths lead from the log's folder.
   const PhotoFindings photos = FindPhotos(options.Photos, DirectoryOf(logPath), track.Span, progress);
-  FillPlaceholders(page, sections, track, photos.Listed, keptLines, logPath);
+  FillPlaceholders(page, sections, track, photos.Listed, keptLines, logPath, options.Work);
   if (page.empty()) return RunResult::kEmptyPage;
 
   const std::string pagePath = OutputPathFor(logPath);
-  if (const auto error = WritePage(pagePath, std::move(page), logPath)) {
+  if (const auto error = WritePage(pagePath, std::move(page), logPath, options.Work)) {
     ui.ShowMessage(WriteFailureMessage(*error, pagePath), kErrorTitle);
     return RunResult::kFailed;
   }
