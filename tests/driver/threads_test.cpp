@@ -1,0 +1,148 @@
+// A conversion on several threads, its work cut at awkward places, gives the page, the progress
+// texts and the summary of a conversion on one thread, byte for byte: for the real receiver logs
+// and for generated ones, in a zone whose summer time ends while the generated tracks run.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <time.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "../../bench/nmea_log_writer.h"
+#include "driver/run.h"
+#include "output/render_page.h"
+#include "output/write_page.h"
+#include "photos/jpeg_builder.h"
+#include "support/recording_front_end.h"
+#include "support/temp_dir.h"
+
+namespace routelet {
+namespace {
+
+using namespace routelet::testing;
+
+// Every record placeholder, and the body's totals.
+constexpr std::string_view kTemplate =
+    "[filename] [numrecord] [numphoto] [totaldist] [avgspeed]\r\n<[recordlist]>\r\n*recordlist\r\n"
+    "[index] [time] [timestr] [lat] [lng] [alt] [dist] [speed] [lat:full] [lng:full] [alt:known]\r\n";
+
+// A log of what chunk borders must not change: fixes repeated under a second talker, fixes
+// without a time (or with a fraction), without a fix or an altitude, damaged sentences, other
+// sentences, and all three line ends.
+std::string AwkwardLog(int seconds) {
+  std::minstd_rand random(16);
+  const auto pick = [&](unsigned n) { return random() % n; };
+  const char* const endings[] = {"\r\n", "\n", "\r"};
+  std::string log;
+  char line[160];
+  for (int s = 0; s < seconds; ++s) {
+    const int t = 22 * 3600 + 50 * 60 + s / 2;  // two fixes a second, over midnight
+    const char* fraction = pick(3) == 0 ? ".50" : "";
+    std::snprintf(line, sizeof line, "$GPGGA,000000,3539.1,N,13945.6,E,1,08,1.0,%s,M,,M,,", pick(4) == 0 ? "" : std::to_string(s % 97).c_str());
+    if (pick(3) != 0) log += std::string(pick(5) == 0 ? "$GPGGA,1,2" : line) + endings[pick(3)];
+    std::snprintf(line, sizeof line, "RMC,%02d%02d%02d%s,%s,3539.%04d,N,13945.%04d,E,0.0,0.0,%s,,,A", t / 3600 % 24,
+                  t / 60 % 60, t % 60, pick(9) == 0 ? ".5x" : fraction, pick(11) == 0 ? "V" : "A", s / 3 % 10000,
+                  s * 7 % 10000, t >= 86400 ? "061111" : "051111");
+    const int copies = pick(4) == 0 ? 2 : 1;
+    for (int c = 0; c < copies; ++c) log += std::string(c == 0 ? "$GP" : "$GA") + line + endings[pick(3)];
+    if (pick(4) == 0) log += std::string("$GPGSV,3,1,12") + endings[pick(3)];
+    // A fix without a time, the same position at Unix time 0, which repeats it, and one more.
+    if (pick(40) == 0) log += "$GPRMC,,A,3539.1,N,13945.6,E,,,051111,,,A\n$GPRMC,240000,A,3539.1,N,13945.6,E,,,-01129,,,A\n"
+                             "$GPRMC,,A,3539.2,N,13945.6,E,,,051111,,,A\n";
+  }
+  return log;
+}
+
+struct Conversion {
+  std::string page;
+  std::vector<std::string> events;
+};
+
+Conversion Convert(const std::string& log, const std::string& templatePath, Parallelism work) {
+  Options options;
+  options.LogPath = log;
+  options.TemplatePath = templatePath;
+  options.Work = work;
+  RecordingFrontEnd ui;
+  EXPECT_EQ(RunConversion(options, ui), RunResult::kPageWritten) << log;
+  return {ReadAll(OutputPathFor(log)), ui.events};
+}
+
+class Threads : public ::testing::Test {
+ protected:
+  // Summer time (+10:00) ends at noon local time on 5 November 2011, 02:00 UTC.
+  void SetUp() override { setenv("TZ", "STD-9DST,J1/0,J309/12", 1), tzset(); }
+  void TearDown() override { unsetenv("TZ"), tzset(); }
+
+  // A photo of each generated track, so that the tracks' time spans show on the page.
+  void TakePhotos() {
+    for (const char* date : {"2011:11:05 23:00:00", "2011:11:05 01:00:00"}) {
+      dir.Write(std::string(date, 13) + ".jpg",
+                Jpeg({JfifSegment(), ExifSegment(CameraTiff(ByteOrder::kLittle, std::nullopt, date, std::nullopt, "+00:00"))}));
+    }
+  }
+
+  // Converts `log` on one thread, then as each of `works` says, and compares. Returns the lines
+  // of the page, which are its records but two.
+  std::ptrdiff_t ExpectSameAsOneThread(const std::string& log, const std::vector<Parallelism>& works) {
+    const std::string templatePath = dir.Write("template.dat", kTemplate);
+    const Conversion one = Convert(log, templatePath, {1, 0});
+    for (const Parallelism& work : works) {
+      const Conversion many = Convert(log, templatePath, work);
+      EXPECT_TRUE(many.page == one.page) << log << " differs with " << work.Threads << " threads, chunks of " << work.ChunkItems;
+      EXPECT_EQ(many.events, one.events) << log << " " << work.Threads << "/" << work.ChunkItems;
+    }
+    return std::count(one.page.begin(), one.page.end(), '\n');
+  }
+
+  TempDir dir;
+};
+
+TEST_F(Threads, RealLogsCutEverywhere) {
+  const std::vector<Parallelism> works = {{2, 1}, {3, 2}, {7, 3}, {2, 7}, {3, 61}};
+  std::ptrdiff_t lines = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(std::string(ROUTELET_TEST_DATA_DIR) + "/nmea")) {
+    if (entry.path().extension() != ".nmea") continue;
+    std::filesystem::copy_file(entry.path(), dir.File(entry.path().filename().string()));
+    lines += ExpectSameAsOneThread(dir.File(entry.path().filename().string()), works);
+  }
+  EXPECT_GT(lines, 100);
+}
+
+TEST_F(Threads, GeneratedLogs) {
+  TakePhotos();
+  EXPECT_GT(ExpectSameAsOneThread(dir.Write("awkward.log", AwkwardLog(3000)), {{2, 1}, {3, 5}, {7, 13}, {2, 499}}), 2000);
+  // A week's log in small: chunks of the sizes a large log gets.
+  std::FILE* out = std::fopen(dir.File("drive.log").c_str(), "wb");
+  ASSERT_TRUE(out != nullptr && bench::WriteNmeaLog(out, 30000) && std::fclose(out) == 0);
+  EXPECT_GT(ExpectSameAsOneThread(dir.File("drive.log"), {{2, 0}, {3, 0}, {7, 0}}), 30000);
+}
+
+// Filled piece by piece, the page is what filling it whole gives: a body placeholder cut by
+// "[recordlist]" is made whole by the first item, and items may hold body placeholders.
+TEST(PagePieces, FillAsTheWholePage) {
+  Track track;
+  track.Records.resize(5);
+  const std::pair<std::string, std::string> templates[] = {
+      {"a[photo[recordlist]b[num[recordlist]c", "list] [index]"},
+      {"<[recordlist]>", "[filename] [index] [numrecord]"},
+      {"[[recordlist]", ""},
+  };
+  for (const auto& [body, item] : templates) {
+    SectionStore sections;
+    ParseSections("*body\r\n" + body + "\r\n*recordlist\r\n" + item + "\r\n*photolist\r\n[id]\r\n", sections);
+    NoProgress progress;
+    PageText pieces = RenderRecordPieces(sections, track, progress, {3, 1});
+    FillPlaceholders(pieces, sections, track, {Photo{}}, 7, "trip[1].log", {3, 1});
+    std::string whole = RenderRecords(sections, track, progress);
+    FillPlaceholders(whole, sections, track, {Photo{}}, 7, "trip[1].log");
+    EXPECT_EQ(pieces.Joined(), whole) << body;
+  }
+}
+
+}  // namespace
+}  // namespace routelet
