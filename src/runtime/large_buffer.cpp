@@ -28,10 +28,10 @@ void ReserveLargeBuffer(std::string& buffer, std::size_t size) {
   AdviseHugePages(buffer.data(), buffer.capacity());
 }
 
+// No huge pages here: a log of a gigabyte asks for hundreds at once, and where the kernel has to
+// compact memory to find them, reading it took several times as long (seconds, now and then).
 ByteBuffer::ByteBuffer(std::size_t capacity)
-    : data_(std::make_unique_for_overwrite<char[]>(capacity)), capacity_(capacity) {
-  AdviseHugePages(data_.get(), capacity_);
-}
+    : data_(std::make_unique_for_overwrite<char[]>(capacity)), capacity_(capacity) {}
 
 void ByteBuffer::Reserve(std::size_t capacity) {
   if (capacity <= capacity_) return;

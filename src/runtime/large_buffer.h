@@ -14,7 +14,7 @@ namespace routelet {
 void ReserveLargeBuffer(std::string& buffer, std::size_t size);
 
 // Bytes in storage that is not cleared when it is made, so that a file read into it is written
-// once, by the read, and not first with zeros. Large buffers get huge pages, as above.
+// once, by the read, and not first with zeros.
 class ByteBuffer {
  public:
   ByteBuffer() = default;

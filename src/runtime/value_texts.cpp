@@ -7,18 +7,29 @@
 
 namespace routelet {
 
-std::string ShortestText(double value) {
-  // Fixed notation of any double fits: at most 309 integer digits, or "0." and 324 fraction digits.
-  char buffer[400];
+namespace {
+
+// Fixed notation of any double fits: at most 309 integer digits, or "0." and 324 fraction digits.
+using ShortestBuffer = char[400];
+
+// ShortestText in `buffer`, without making a string (a page writes millions of numbers).
+std::string_view ShortestInto(double value, ShortestBuffer& buffer) {
   const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
   if (error != std::errc()) return {};
-  return std::string(buffer, end);
+  return {buffer, static_cast<std::size_t>(end - buffer)};
+}
+
+}  // namespace
+
+std::string ShortestText(double value) {
+  ShortestBuffer buffer;
+  return std::string(ShortestInto(value, buffer));
 }
 
 std::string NumberText(double value, int fractionDigits) {
-  const std::string shortest = ShortestText(value);
-  std::string_view text = shortest;
-  if (!std::isfinite(value) || text.empty()) return shortest;
+  ShortestBuffer buffer;
+  std::string_view text = ShortestInto(value, buffer);
+  if (!std::isfinite(value) || text.empty()) return std::string(text);
 
   const bool negative = text.front() == '-';
   if (negative) text.remove_prefix(1);
