@@ -5,7 +5,6 @@
 #include "output/photo_item.h"
 #include "output/record_item.h"
 #include "runtime/escape.h"
-#include "runtime/large_buffer.h"
 #include "runtime/parallel.h"
 #include "runtime/text_helpers.h"
 #include "runtime/value_texts.h"
@@ -32,7 +31,7 @@ std::string RenderItems(const RecordItemTemplate& item, const std::vector<TrackR
   std::string piece;
   if (from == to) return piece;
   const std::size_t guess = (BuildRecordItem(item, static_cast<std::int64_t>(from), records[from]).size() + 2) * (to - from);
-  ReserveLargeBuffer(piece, guess + guess / 4);
+  piece.reserve(guess + guess / 4);
   for (std::size_t i = from; i < to; ++i) {
     item.AppendItem(piece, static_cast<std::int64_t>(i), records[i]);
     piece += "\r\n";

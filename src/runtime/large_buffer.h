@@ -1,20 +1,18 @@
 #pragma once
-// Room for texts of hundreds of megabytes (a week's log, the page made from it).
+// Room for the bytes of a large file (a week's log runs to hundreds of megabytes).
 #include <cstddef>
 #include <memory>
-#include <string>
 #include <string_view>
 
 namespace routelet {
 
-// Reserves room for `size` bytes in `buffer`. For large sizes it also asks the kernel for huge
-// pages: left to itself the kernel maps such a buffer in 4 KiB pages and takes one fault per page
-// as the buffer is first written, which costs more than the writing. Huge pages cut the faults
-// by a factor of 512. Only the speed depends on it.
-void ReserveLargeBuffer(std::string& buffer, std::size_t size);
-
 // Bytes in storage that is not cleared when it is made, so that a file read into it is written
 // once, by the read, and not first with zeros.
+//
+// No huge pages are asked for, here or for the page's pieces: on a shared machine, a gigabyte
+// read into huge pages took from 0.5 to 3.2 s (the kernel compacting memory to find them), and
+// writing the page from huge pages cost fifteen times the kernel time of writing it from small
+// ones, more than the faults that huge pages save.
 class ByteBuffer {
  public:
   ByteBuffer() = default;
