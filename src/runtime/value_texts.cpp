@@ -1,5 +1,6 @@
 #include "runtime/value_texts.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string_view>
@@ -33,34 +34,33 @@ std::string NumberText(double value, int fractionDigits) {
 
   const bool negative = text.front() == '-';
   if (negative) text.remove_prefix(1);
-  const std::size_t point = text.find('.');
-  std::string integerDigits(text.substr(0, point));
-  std::string fraction(point == std::string_view::npos ? std::string_view{} : text.substr(point + 1));
-
+  const std::size_t point = std::min(text.find('.'), text.size());
+  const std::string_view integerPart = text.substr(0, point);
+  const std::string_view fractionPart = text.substr(std::min(point + 1, text.size()));
   const auto digits = static_cast<std::size_t>(fractionDigits);
-  bool roundUp = fraction.size() > digits && fraction[digits] >= '5';
-  fraction.resize(digits, '0');
-  // Carry the rounding through the fraction and into the integer part.
-  for (std::size_t i = fraction.size(); roundUp && i-- > 0;) {
-    roundUp = fraction[i] == '9';
-    fraction[i] = roundUp ? '0' : static_cast<char>(fraction[i] + 1);
-  }
-  for (std::size_t i = integerDigits.size(); roundUp && i-- > 0;) {
-    roundUp = integerDigits[i] == '9';
-    integerDigits[i] = roundUp ? '0' : static_cast<char>(integerDigits[i] + 1);
-  }
-  if (roundUp) integerDigits.insert(integerDigits.begin(), '1');
 
-  const std::size_t firstNonZero = integerDigits.find_first_not_of('0');
-  integerDigits.erase(0, firstNonZero == std::string::npos ? integerDigits.size() : firstNonZero);
-  const bool isZero = integerDigits.empty() && fraction.find_first_not_of('0') == std::string::npos;
+  // The digits kept, integer and fraction together, after one spare "0" that a carry out of the
+  // integer part turns into "1".
+  std::string kept(1 + integerPart.size() + digits, '0');
+  integerPart.copy(kept.data() + 1, integerPart.size());
+  fractionPart.copy(kept.data() + 1 + integerPart.size(), digits);
+  bool roundUp = fractionPart.size() > digits && fractionPart[digits] >= '5';
+  for (std::size_t i = kept.size(); roundUp && i-- > 0;) {
+    roundUp = kept[i] == '9';
+    kept[i] = roundUp ? '0' : static_cast<char>(kept[i] + 1);
+  }
+
+  const std::size_t integerEnd = 1 + integerPart.size();
+  const std::size_t firstNonZero = std::min(kept.find_first_not_of('0'), kept.size());
+  const std::size_t integerStart = std::min(firstNonZero, integerEnd);
+  const bool isZero = firstNonZero == kept.size();
 
   std::string result;
   if (negative && !isZero) result.push_back('-');
-  result += integerDigits;
+  result.append(kept, integerStart, integerEnd - integerStart);
   if (digits > 0) {
     result.push_back('.');
-    result += fraction;
+    result.append(kept, integerEnd, digits);
   }
   return result;
 }
