@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
-# Times the whole conversion of a generated log (default 200,000 fixes) with a template that
-# prints every record placeholder, next to two yardsticks measured in the same run:
+# Times the whole conversion of a log, with a template that prints every record placeholder and
+# the totals, next to two yardsticks, all in one run:
 #   gpsbabel -i nmea -f LOG -o gpx -F out.gpx   (a general GPS converter; installed if missing)
-#   grep -c -E '^\$GP(RMC|GGA),' LOG            (just finding the kept lines)
-# Prints the best of REPEATS runs of each, the ratios, and routelet's peak memory.
-# Usage: bench/convert_compare.sh [FIXES] [REPEATS]     (expects a Release build in build/)
+#   grep -c GPRMC LOG                           (just counting the position sentences)
+# each writing its output to a file.
+# The programs take turns, round after round, and each one's best round counts, so that other
+# work on the machine slows them alike; the load is printed before and after.
+# LOG is a log file, or a number of fixes for bench/make_nmea_log, which writes logs of the
+# shape receivers write (GGA, GSA, three GSV and RMC each second); default 200000 fixes.
+# BASELINE=PROGRAM adds another build of routelet (an earlier one, say) to the rounds.
+# Usage: bench/convert_compare.sh [LOG|FIXES] [ROUNDS]     (expects a Release build in build/)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-fixes=${1:-200000}
-repeats=${2:-3}
+source=${1:-200000}
+rounds=${2:-5}
 build="$root/build"
 cmake --build "$build" --target routelet make_nmea_log >/dev/null
 if ! command -v gpsbabel >/dev/null; then
@@ -18,36 +23,57 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 log="$work/week.log"
-"$build/bench/make_nmea_log" "$log" "$fixes" >/dev/null
-mkdir "$work/program"
-cp "$build/routelet" "$work/program/"
-printf '<h1>[filename]</h1><p>[numrecord] [numphoto] [totaldist] [avgspeed]</p>\r\n<table>\r\n[recordlist]</table>\r\n*recordlist\r\n<tr><td>[index]</td><td>[time]</td><td>[timestr]</td><td>[lat]</td><td>[lng]</td><td>[alt]</td><td>[dist]</td><td>[speed]</td></tr>\r\n' \
-  > "$work/program/template.dat"
-
-best() {  # best REPEATS COMMAND...: the shortest wall time in seconds
-  local t min=""
-  for ((i = 0; i < repeats; i++)); do
-    local start end
-    start=$(date +%s.%N)
-    "$@" >/dev/null 2>&1 || true
-    end=$(date +%s.%N)
-    t=$(echo "$end - $start" | bc -l)
-    if [[ -z "$min" ]] || (($(echo "$t < $min" | bc -l))); then min=$t; fi
-  done
-  printf '%.3f' "$min"
-}
-
-size=$(stat -c %s "$log")
-routelet_s=$(best "$work/program/routelet" --console "$log")
-page_size=$(stat -c %s "$work/week.html")
-peak_kb=$(/usr/bin/time -f %M "$work/program/routelet" --console "$log" 2>&1 >/dev/null | tail -1)
-grep_s=$(best grep -c -E '^\$GP(RMC|GGA),' "$log")
-echo "log: $fixes fixes, $((size / 1000000)) MB; page: $((page_size / 1000000)) MB"
-echo "routelet: ${routelet_s} s, peak memory $((peak_kb / 1024)) MiB ($(echo "scale=2; $peak_kb * 1024 / ($size + $page_size)" | bc) x (log + page))"
-echo "grep -c:  ${grep_s} s  -> routelet takes $(echo "scale=1; $routelet_s / $grep_s" | bc) x grep's time"
-if command -v gpsbabel >/dev/null; then
-  babel_s=$(best gpsbabel -i nmea -f "$log" -o gpx -F "$work/out.gpx")
-  echo "gpsbabel: ${babel_s} s  -> routelet is $(echo "scale=1; $babel_s / $routelet_s" | bc) x faster"
+if [[ -f "$source" ]]; then
+  ln -s "$(realpath "$source")" "$log"
 else
-  echo "gpsbabel: not available"
+  "$build/bench/make_nmea_log" "$log" "$source" >/dev/null
+  sync "$log"  # on disk first: the runs must not wait for the disk to take the new log
 fi
+page="$work/week.html"
+template='<h1>[filename]</h1><p>[numrecord] [numphoto] [totaldist] [avgspeed]</p>\r\n<table>\r\n[recordlist]</table>\r\n*recordlist\r\n<tr><td>[index]</td><td>[time]</td><td>[timestr]</td><td>[lat]</td><td>[lng]</td><td>[alt]</td><td>[dist]</td><td>[speed]</td><td>[lat:full]</td><td>[lng:full]</td><td>[alt:known]</td></tr>\r\n'
+names=(routelet "routelet, 1 core")
+commands=("$work/new/routelet --console $log" "taskset -c 0 $work/new/routelet --console $log")
+mkdir "$work/new"
+cp "$build/routelet" "$work/new/"
+printf "$template" > "$work/new/template.dat"
+if [[ -n "${BASELINE:-}" ]]; then
+  mkdir "$work/old"
+  cp "$BASELINE" "$work/old/routelet"
+  printf "$template" > "$work/old/template.dat"
+  names+=(baseline "baseline, 1 core")
+  commands+=("$work/old/routelet --console $log" "taskset -c 0 $work/old/routelet --console $log")
+fi
+grep_row=${#names[@]}
+names+=("grep -c")
+commands+=("grep -c GPRMC $log")
+if command -v gpsbabel >/dev/null; then
+  names+=(gpsbabel)
+  commands+=("gpsbabel -i nmea -f $log -o gpx -F $work/out.gpx")
+fi
+
+echo "load before: $(uptime)"
+declare -a best
+for ((round = 0; round < rounds; round++)); do
+  for i in "${!commands[@]}"; do
+    rm -f "$page"  # a page to replace would add the freeing of the old one
+    start=$(date +%s.%N)
+    # Output to a file, not /dev/null: grep would stop at the first match.
+    ${commands[$i]} >"$work/out.txt" 2>&1 || true
+    t=$(echo "$(date +%s.%N) - $start" | bc -l)
+    if [[ -z "${best[$i]:-}" ]] || (($(echo "$t < ${best[$i]}" | bc -l))); then best[$i]=$t; fi
+  done
+done
+echo "load after:  $(uptime)"
+
+size=$(stat -L -c %s "$log")
+peak_kb=$(/usr/bin/time -f %M "$work/new/routelet" --console "$log" 2>&1 >/dev/null | tail -1)
+page_size=$(stat -c %s "$page")
+echo "log: $((size / 1000000)) MB, $(grep -c GPRMC "$log") position sentences; page: $((page_size / 1000000)) MB; best of $rounds rounds"
+grep_s=${best[$grep_row]}
+babel_s=${best[$((${#names[@]} - 1))]}
+for i in "${!names[@]}"; do
+  printf '%-18s %7.3f s  %6.1f x grep' "${names[$i]}" "${best[$i]}" "$(echo "${best[$i]} / $grep_s" | bc -l)"
+  [[ "${names[-1]}" == gpsbabel ]] && printf '  gpsbabel takes %5.1f x as long' "$(echo "$babel_s / ${best[$i]}" | bc -l)"
+  echo
+done
+echo "routelet's peak memory: $((peak_kb / 1024)) MiB = $(echo "scale=2; $peak_kb * 1024 / ($size + $page_size)" | bc) x (log + page)"
