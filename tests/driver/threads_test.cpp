@@ -9,10 +9,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "../../bench/nmea_log_writer.h"
+#include "driver/command_line.h"
 #include "driver/run.h"
 #include "output/render_page.h"
 #include "output/write_page.h"
@@ -120,6 +122,29 @@ TEST_F(Threads, GeneratedLogs) {
   std::FILE* out = std::fopen(dir.File("drive.log").c_str(), "wb");
   ASSERT_TRUE(out != nullptr && bench::WriteNmeaLog(out, 30000) && std::fclose(out) == 0);
   EXPECT_GT(ExpectSameAsOneThread(dir.File("drive.log"), {{2, 0}, {3, 0}, {7, 0}}), 30000);
+}
+
+TEST(ThreadOption, CountFromTheCommandLine) {
+  EXPECT_EQ(ParseCommandLine({"--threads=3", "a.log"}).Work.Threads, 3u);
+  EXPECT_EQ(ParseCommandLine({"a.log"}).Work.Threads, DefaultThreadCount());
+  for (std::string_view bad : {"--threads=0", "--threads=65", "--threads=2x", "--threads="}) {
+    EXPECT_EQ(ParseCommandLine({bad, "a.log"}).Unusable, bad);
+  }
+}
+
+// Every chunk runs once, whatever throws; the first chunk that threw is the one heard of.
+TEST(ForEachChunk, EveryChunkRunsAndTheFirstFailureIsThrown) {
+  std::vector<int> runs(50);
+  try {
+    ForEachChunk(runs.size(), 4, [&](std::size_t k) {
+      ++runs[k];
+      if (k % 7 == 3) throw std::runtime_error(std::to_string(k));
+    });
+    ADD_FAILURE() << "nothing thrown";
+  } catch (const std::runtime_error& error) {
+    EXPECT_STREQ(error.what(), "3");
+  }
+  EXPECT_EQ(std::count(runs.begin(), runs.end(), 1), 50);
 }
 
 // Filled piece by piece, the page is what filling it whole gives: a body placeholder cut by
