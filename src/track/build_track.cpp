@@ -159,7 +159,8 @@ DaySerial LocalTimeAt(DaySerial instant, std::int64_t unixTime, UtcOffsetCache& 
   return offset / 60.0 / 24.0 + instant;
 }
 
-// A large log's kept lines are cut into chunks of at least this many, one thread each at a time.
+// A large log's kept lines, and its records, are cut into chunks of at least this many, one
+// thread each at a time.
 constexpr std::size_t kSmallestChunkLines = 16384;
 
 // The latest timed fix: the local time of every record up to the next one.
