@@ -252,17 +252,12 @@ class ChunkBuilder {
   std::size_t timedSeen_ = 0;
 };
 
-std::size_t CountPositionSentences(std::span<const std::string_view> lines) {
-  std::size_t count = 0;
-  for (std::string_view line : lines) {
-    if (KindOfSentence(line) == SentenceKind::kPosition) ++count;
-  }
-  return count;
-}
-
 ChunkTrack BuildChunk(std::span<const std::string_view> lines) {
   ChunkTrack chunk;
-  chunk.Records.reserve(CountPositionSentences(lines));
+  // Room for a record per line, the most there can be, reserved once; the room that fix
+  // sentences leave unused is never touched, so it costs address space only. (Counting the
+  // position sentences first would read every line twice.)
+  chunk.Records.reserve(lines.size());
   ChunkBuilder builder(chunk);
   for (std::string_view line : lines) builder.Add(line);
   builder.Finish();
@@ -327,7 +322,6 @@ void JoinChunks(std::vector<ChunkTrack>& chunks, Track& track) {
   }
   double dist = 0;
   for (TrackRecord& record : records) record.Dist = dist += record.Dist;
-  records.shrink_to_fit();
 }
 
 // km/h for `km` covered from `from` to `to`; 0 unless both are timed and time moved forward.
