@@ -10,12 +10,17 @@
 namespace routelet {
 
 // The "recordlist" section cut once into literal text and placeholders, so that each record is
-// appended straight to the list without copying the section eight times.
+// appended straight to the list without copying the section once per placeholder.
 //
-// Filling the placeholders one after another with ReplaceAll gives the same text: every record
-// placeholder is a bracketed word without inner brackets, so two occurrences never overlap, and
-// no value written for one (digits, blanks, ".", "-", "/", ":") contains a bracket or a letter,
-// so no value can form or hide another placeholder.
+// Filling the placeholders one after another with ReplaceAll, in the order of the table in
+// record_item.cpp, gives the same text:
+// - every placeholder is a bracketed word that ends at its first "]", so two occurrences never
+//   overlap and no placeholder begins another ("[lat]" and "[lat:full]" part at the fourth
+//   character): at each "[" at most one placeholder matches;
+// - no value holds a bracket, so no value can form or hide a placeholder with the text around
+//   it, except an empty value, which joins its two neighbours ("[[alt:known]index]"). The only
+//   placeholder that can be empty, "[alt:known]", is therefore filled last: whatever its removal
+//   joins is left as it is, by either way of filling.
 class RecordItemTemplate {
  public:
   explicit RecordItemTemplate(std::string_view section);
@@ -26,7 +31,7 @@ class RecordItemTemplate {
   void AppendItem(std::string& out, std::int64_t index, const TrackRecord& record) const;
 
  private:
-  enum class Field { kLiteral, kIndex, kTime, kTimeStr, kLat, kLng, kAlt, kDist, kSpeed };
+  enum class Field { kLiteral, kIndex, kTime, kTimeStr, kLatFull, kLngFull, kLat, kLng, kAlt, kDist, kSpeed, kAltKnown };
   struct Part {
     Field field;
     std::string_view literal;  // for kLiteral: a piece of section_
@@ -36,8 +41,8 @@ class RecordItemTemplate {
   std::vector<Part> parts_;
 };
 
-// The item of one record: the section with "[index]", "[time]", "[timestr]", "[lat]", "[lng]",
-// "[alt]", "[dist]" and "[speed]" filled in; empty when the section is empty.
+// The item of one record: the section with its record placeholders filled in (the table in
+// record_item.cpp); empty when the section is empty.
 std::string BuildRecordItem(const RecordItemTemplate& itemTemplate, std::int64_t index,
                             const TrackRecord& record);
 

@@ -7,13 +7,18 @@
 
 namespace routelet {
 
-std::string NumberText(double value, int fractionDigits) {
-  char buffer[512];
-  // The shortest fixed-point text that reads back as the same double.
+std::string ShortestText(double value) {
+  // Fixed notation of any double fits: at most 309 integer digits, or "0." and 324 fraction digits.
+  char buffer[400];
   const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
   if (error != std::errc()) return {};
-  std::string_view text(buffer, static_cast<std::size_t>(end - buffer));
-  if (!std::isfinite(value)) return std::string(text);
+  return std::string(buffer, end);
+}
+
+std::string NumberText(double value, int fractionDigits) {
+  const std::string shortest = ShortestText(value);
+  std::string_view text = shortest;
+  if (!std::isfinite(value) || text.empty()) return shortest;
 
   const bool negative = text.front() == '-';
   if (negative) text.remove_prefix(1);

@@ -124,13 +124,19 @@ bool ReadPosition(const Fields& f, PositionFix& fix) {
   return ReadInstant(wholeSeconds, f[kRmcDate], fix);
 }
 
+// The altitude that position sentences carry: the latest fix sentence's, as a 32-bit float.
+struct CarriedAltitude {
+  float metres = 0;
+  bool known = false;  // the sentence had an altitude; an empty field reads as 0 but is not known
+};
+
 // A fix sentence's altitude as the nearest 32-bit float, or false when it has too few fields or
 // an altitude no float can hold.
-bool ReadAltitude(const Fields& f, float& altitude) {
+bool ReadAltitude(const Fields& f, CarriedAltitude& altitude) {
   if (f.size() < kMinFields) return false;
   const double metres = Val(f[kGgaAltitude]);
   if (!(std::fabs(metres) <= std::numeric_limits<float>::max())) return false;
-  altitude = static_cast<float>(metres);
+  altitude = {static_cast<float>(metres), !f[kGgaAltitude].empty()};
   return true;
 }
 
@@ -176,7 +182,8 @@ class TrackBuilder {
     record.Fraction = fix.fraction;
     record.Lat = fix.lat;
     record.Lng = fix.lng;
-    record.Alt = altitude_;
+    record.Alt = altitude_.metres;
+    record.AltKnown = altitude_.known;
     // Local time of the latest timed fix, with the offset in effect at that instant.
     const std::int32_t offset = offsets_.OffsetAt(lastFixUnixTime_);
     record.TimeText = DateText(offset / 60.0 / 24.0 + lastFixInstant_);
@@ -186,7 +193,7 @@ class TrackBuilder {
   TimeSpan& span_;
   Fields fields_;
   UtcOffsetCache offsets_;
-  float altitude_ = 0;
+  CarriedAltitude altitude_;
   DaySerial lastFixInstant_ = 0;
   std::int64_t lastFixUnixTime_ = kUnixTimeOfSerialZero;
 };

@@ -14,6 +14,7 @@ struct TrackRecord {
   double Lat = 0;             // degrees, north positive
   double Lng = 0;             // degrees, east positive
   double Alt = 0;             // metres, a value a 32-bit float holds exactly
+  bool AltKnown = false;      // false before any fix sentence and after one without an altitude
   double Speed = 0;           // km/h
   double Dist = 0;            // km from the first record
 };

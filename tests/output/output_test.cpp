@@ -25,22 +25,28 @@ namespace {
 using ::testing::ElementsAre;
 
 // Filling the items' placeholders one after another over the whole section is the rule; the
-// one-pass item must agree with it whatever the section holds.
+// one-pass item must agree with it whatever the section holds, with the altitude known or not.
 TEST(RecordItem, AgreesWithFillingOnePlaceholderAfterAnother) {
-  const TrackRecord r{.UnixTime = 999999999, .TimeText = "2001/09/09 10:46:39", .Lat = 35.652056666, .Lng = -0.25,
-                      .Alt = 123.44999694824219, .Speed = 12.345, .Dist = 0.5};
-  const std::pair<const char*, std::string> fills[] = {
-      {"[index]", "42"},  {"[time]", " 999999999"}, {"[timestr]", r.TimeText},
-      {"[lat]", "35.6521"}, {"[lng]", "-.2500"}, {"[alt]", "123.45"}, {"[dist]", ".50"}, {"[speed]", "12.35"},
-  };
-  for (const char* section : {"", "no placeholders at all", "[lat][lat] [LAT] [Lat] [foo] [filename] [photolist]",
-                              "[ti[time]me] [[index]] [time [timestr]] [speed",
-                              "[index][time][timestr][lat][lng][alt][dist][speed]", "[", "]", "[[", "[index]]"}) {
-    std::string expected = section;
-    for (const auto& [placeholder, value] : fills) expected = ReplaceAll(expected, placeholder, value);
-    const RecordItemTemplate t(section);
-    EXPECT_EQ(BuildRecordItem(t, 42, r), expected) << section;
-    EXPECT_EQ(t.empty(), *section == '\0');
+  TrackRecord r{.UnixTime = 999999999, .TimeText = "2001/09/09 10:46:39", .Lat = 35.652056666666667, .Lng = -1e-7,
+                .Alt = 123.44999694824219, .AltKnown = true, .Speed = 12.345, .Dist = 0.5};
+  for (const char* altKnown : {"123.45", ""}) {
+    const std::pair<const char*, std::string> fills[] = {
+        {"[index]", "42"}, {"[time]", " 999999999"}, {"[timestr]", r.TimeText}, {"[lat:full]", "35.65205666666667"},
+        {"[lng:full]", "-0.0000001"}, {"[lat]", "35.6521"}, {"[lng]", ".0000"}, {"[alt]", "123.45"}, {"[dist]", ".50"},
+        {"[speed]", "12.35"}, {"[alt:known]", altKnown},
+    };
+    for (const char* section : {"", "no placeholders at all", "[lat][lat] [LAT] [Lat] [foo] [filename] [photolist]",
+                                "[ti[time]me] [[index]] [time [timestr]] [speed", "[", "]", "[[", "[index]]",
+                                "[index][time][timestr][lat][lng][alt][dist][speed][lat:full][lng:full][alt:known]",
+                                "[lat:full] [lat:fulll] [lat:[lat]full] [lng:ful] [alt:known[alt]]",
+                                "[[alt:known]index] [alt:[alt:known]known] [ind[alt:known]ex]"}) {
+      std::string expected = section;
+      for (const auto& [placeholder, value] : fills) expected = ReplaceAll(expected, placeholder, value);
+      const RecordItemTemplate t(section);
+      EXPECT_EQ(BuildRecordItem(t, 42, r), expected) << section << " with altitude " << altKnown;
+      EXPECT_EQ(t.empty(), *section == '\0');
+    }
+    r.AltKnown = false;
   }
 }
 

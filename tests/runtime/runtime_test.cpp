@@ -150,6 +150,11 @@ TEST(NumberText, RoundsHalfAwayFromZeroOnTheShortestDecimal) {
       {1e20, 2, "100000000000000000000.00"}, {-0.0, 2, ".00"}, {5e-324, 4, ".0000"}, {139.7454178, 4, "139.7454"},
   };
   for (const auto& [value, digits, text] : cases) EXPECT_EQ(NumberText(value, digits), text) << value;
+  // Full precision: the shortest text that reads back, never with an exponent.
+  for (const auto& [value, text] : {std::pair{0.1 + 0.2, "0.30000000000000004"}, {-0.5, "-0.5"}, {1e-7, "0.0000001"},
+                                    {139.761315, "139.761315"}, {1e20, "100000000000000000000"}, {-12.0, "-12"}}) {
+    EXPECT_EQ(ShortestText(value), text) << value;
+  }
   EXPECT_EQ(RightAligned10(-5), "        -5");
   EXPECT_EQ(RightAligned10(32503680000), "32503680000");  // never cut
 }

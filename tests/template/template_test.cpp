@@ -69,7 +69,7 @@ TEST(ShippedTemplates, HaveABodyWithTheRecordListAndSafeNames) {
     ASSERT_TRUE(loaded.ok());
     const SectionStore& sections = loaded.Value;
     EXPECT_NE(GetSection(sections, "body").find("[recordlist]"), std::string::npos);
-    EXPECT_NE(GetSection(sections, "recordlist").find("[lat]"), std::string::npos);
+    EXPECT_NE(GetSection(sections, "recordlist").find("[lat"), std::string::npos);
     // Names go into markup only through the escaped placeholders.
     EXPECT_EQ(GetSection(sections, "photolist").find("[file]"), std::string::npos);
     EXPECT_EQ(GetSection(sections, "body").find("[filename]"), std::string::npos);

@@ -93,16 +93,19 @@ TEST_F(BuildTrackTest, TimeAndDateFields) {
   EXPECT_FALSE(untimed.Span.Contains(0) || untimed.Span.Contains(kWorkedUnixTime));
 }
 
+// An altitude is known from a fix sentence with an altitude on; an empty field reads as 0, unknown.
 TEST_F(BuildTrackTest, FixSentencesCarryTheirAltitudeAsAFloat) {
   // A fix with too few fields, a wrong checksum or a number no float holds changes nothing.
   const Track track = Build({Rmc{.time = "150900"}, Gga("123.45"), Rmc{.time = "150901"},
                              "$GPGGA,150928,3539.1234,N,13945.6789,E,1,08,1.0", Rmc{.time = "150902"},
                              Gga("999.0") + "*00", Rmc{.time = "150903"}, Gga("1e39"), Rmc{.time = "150904"},
-                             Gga("-5.5", "GN"), Rmc{.time = "150905"}});
-  std::vector<double> altitudes;
-  for (const TrackRecord& r : track.Records) altitudes.push_back(r.Alt);
-  EXPECT_EQ(altitudes, (std::vector<double>{0, 123.44999694824219, 123.44999694824219,
-                                            123.44999694824219, 123.44999694824219, -5.5}));
+                             Gga("-5.5", "GN"), Rmc{.time = "150905"}, Gga(""), Rmc{.time = "150906"},
+                             Gga("1e39"), Rmc{.time = "150907"}, Gga("0"), Rmc{.time = "150908"}});
+  std::vector<std::pair<double, bool>> altitudes;
+  for (const TrackRecord& r : track.Records) altitudes.emplace_back(r.Alt, r.AltKnown);
+  const double a = 123.44999694824219;
+  EXPECT_EQ(altitudes, (std::vector<std::pair<double, bool>>{{0, false}, {a, true}, {a, true}, {a, true}, {a, true},
+                                                             {-5.5, true}, {0, false}, {0, false}, {0, true}}));
 }
 
 // Which position sentences make a record. Each row follows the worked example; a sentence that
