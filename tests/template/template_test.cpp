@@ -25,7 +25,8 @@ TEST(ParseSections, CutsAtHeaderLinesByTheRules) {
       {"", {"body"}, {{"body", ""}}},
       {"*x\r\n\r\n\r\na\r\n\r\nb\r\n\r\n", {"body", "x"}, {{"body", ""}, {"x", "a\r\n\r\nb\r\n"}}},  // leading empty lines only
       {"b\r\n*last", {"body", "last"}, {{"body", "b"}, {"last", ""}}},
-      {"a\n*recordlist\nr", {"body"}, {{"body", "a\n*recordlist\nr"}}},  // LF alone does not end a line
+      {"a\n\n*recordlist\nr\n\n", {"body", "recordlist"}, {{"body", "a\r\n"}, {"recordlist", "r\r\n"}}},  // no CR: LF ends lines
+      {"a\n*recordlist\r\nr\n", {"body"}, {{"body", "a\n*recordlist\r\nr\n"}}},  // with a CR, a lone LF stays in its line
       {"a\rb\r\r\n*x\rc", {"body", "x"}, {{"body", "a\r\nb\r\n"}, {"x", "c"}}},  // CR alone does
       {"b\r\n*\r\ne", {"body", ""}, {{"body", "b"}, {"", "e"}}},         // the empty name is a name too
       // Only an asterisk in the first column starts a section; the name keeps its blanks.
