@@ -15,9 +15,13 @@ struct TrackRecord {
   double Lng = 0;             // degrees, east positive
   double Alt = 0;             // metres, a value a 32-bit float holds exactly
   bool AltKnown = false;      // false before any fix sentence and after one without an altitude
+  std::uint8_t FractionDigits = 0;  // how many digits of Fraction the log wrote (at most 15)
   double Speed = 0;           // km/h
   double Dist = 0;            // km from the first record
 };
+
+// A record is timed when its sentence had a usable time and date.
+inline bool IsTimed(const TrackRecord& record) { return record.UnixTime != 0; }
 
 // The Unix seconds from the earliest timed fix to the latest, both included. A track without a
 // timed fix has the empty span, which contains no instant.
