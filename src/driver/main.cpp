@@ -1,6 +1,7 @@
 // routelet: converts a GPS log into a web page through the template beside the program.
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -48,7 +49,8 @@ int main(int argc, char** argv) {
   // Past a file size limit, a write should fail and be reported, not end the process.
   std::signal(SIGXFSZ, SIG_IGN);
   const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-  const Options options = routelet::ParseCommandLine(arguments);
+  Options options = routelet::ParseCommandLine(arguments);
+  options.ConfigHome = routelet::ConfigHomeFrom(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
   if (!options.Unusable.empty()) {
     std::fputs(routelet::UnusableOptionMessage(options.Unusable).c_str(), stderr);
     return 2;

@@ -68,10 +68,12 @@ int ExitStatusFor(RunResult result) {
 }
 
 RunResult RunConversion(const Options& options, FrontEnd& ui) {
-  const std::string templatePath = options.TemplatePath.empty() ? TemplatePath() : options.TemplatePath;
+  const bool named = !options.TemplatePath.empty();
+  const std::string templatePath = named ? options.TemplatePath : TemplatePath(options.ConfigHome);
   const Loaded<SectionStore> sections = LoadTemplate(templatePath);
   if (!sections.ok()) {
-    ui.ShowMessage(LoadFailureMessage(*sections.Error, kTemplateFileName, templatePath));
+    // A template the user named is told by its path; the usual one by its file name.
+    ui.ShowMessage(LoadFailureMessage(*sections.Error, named ? templatePath : kTemplateFileName, templatePath));
     ui.ShowMessage(CannotReadMessage(kTemplateFileName), kErrorTitle);
     return RunResult::kFailed;
   }

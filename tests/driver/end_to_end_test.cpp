@@ -11,6 +11,9 @@
 //   expected/        files that must be in the folder afterwards, byte for byte
 //   absent           names that must not be in the folder afterwards, one per line
 //   file-size-limit  the program runs under `ulimit -f` with this value (a full disk)
+//   root/            copied into the case's temporary folder, which holds program/ and work/
+//                    (root/share/routelet/ is an installed template's place)
+//   env              lines NAME=VALUE added to the environment, $ROOT standing for that folder
 // No case may leave a temporary page ("NAME.html.XXXXXX") behind.
 // Every case runs with TZ=Asia/Tokyo, so local times do not depend on the machine.
 #include <fcntl.h>
@@ -62,7 +65,7 @@ struct Outcome {
 // Runs `program` with `args` in `folder`, stdin from /dev/null, stdout discarded; under a file
 // size limit when `fileSizeLimit` is not empty.
 Outcome RunProgram(const fs::path& program, const std::vector<std::string>& args, const fs::path& folder,
-                   const std::string& fileSizeLimit) {
+                   const std::string& fileSizeLimit, const std::vector<std::string>& extraEnv) {
   const fs::path errFile = folder.parent_path() / "stderr.txt";
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -72,6 +75,7 @@ Outcome RunProgram(const fs::path& program, const std::vector<std::string>& args
   posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
 
   std::vector<std::string> env = {"TZ=Asia/Tokyo", "PATH=/usr/bin:/bin", "LANG=C.UTF-8"};
+  env.insert(env.end(), extraEnv.begin(), extraEnv.end());
   std::vector<char*> envp;
   for (auto& e : env) envp.push_back(e.data());
   envp.push_back(nullptr);
@@ -117,6 +121,9 @@ TEST_P(EndToEnd, MatchesTheExpectedOutcome) {
   fs::copy_file(kProgram, programDir / "routelet");
   if (fs::exists(caseDir / "template.dat")) fs::copy_file(caseDir / "template.dat", programDir / "template.dat");
   if (fs::exists(caseDir / "files")) fs::copy(caseDir / "files", work, fs::copy_options::recursive);
+  if (fs::exists(caseDir / "root")) fs::copy(caseDir / "root", temp.path(), fs::copy_options::recursive);
+  std::vector<std::string> env = ReadLines(caseDir / "env");
+  for (std::string& line : env) line = std::regex_replace(line, std::regex(R"(\$ROOT)"), temp.path().string());
   if (fs::exists(caseDir / "photos")) {
     for (const std::string& line : ReadLines(caseDir / "photos")) {
       const std::size_t tab = line.find('\t'), tab2 = line.find('\t', tab + 1);
@@ -129,7 +136,7 @@ TEST_P(EndToEnd, MatchesTheExpectedOutcome) {
 
   const fs::path limit = caseDir / "file-size-limit";
   const Outcome outcome = RunProgram(programDir / "routelet", ReadLines(caseDir / "args"), work,
-                                     fs::exists(limit) ? ReadLines(limit).at(0) : "");
+                                     fs::exists(limit) ? ReadLines(limit).at(0) : "", env);
 
   EXPECT_EQ(outcome.exitStatus, std::stoi(ReadAll(caseDir / "expected-exit")));
   const fs::path expectedStderr = caseDir / "expected-stderr";

@@ -10,5 +10,6 @@ test -f "$prefix/share/routelet/template.dat" || { echo "no template installed";
 test ! -e "$prefix/bin/template.dat" || { echo "a template beside the installed program"; exit 1; }
 mkdir "$prefix/trip"
 printf '$GPRMC,000000,A,3500.0000,N,13900.0000,E,0.0,0.0,010111,,\r\n' > "$prefix/trip/walk.log"
-(cd / && "$prefix/bin/routelet" --console "$prefix/trip/walk.log")
+# No user's template: a configuration folder without one.
+(cd / && HOME="$prefix" XDG_CONFIG_HOME="$prefix/config" "$prefix/bin/routelet" --console "$prefix/trip/walk.log")
 grep -q '<html' "$prefix/trip/walk.html" || { echo "no page written"; exit 1; }
