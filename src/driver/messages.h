@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "output/page_target.h"
 #include "output/write_page.h"
 #include "photos/find_photos.h"
 #include "runtime/file_error.h"
@@ -29,6 +30,11 @@ std::string NotFoundMessage(std::string_view name);
 std::string LoadFailureMessage(const FileError& error, std::string_view shownName, std::string_view path);
 // The run's message after a loader's: `name` followed by "が正しく読みこめません".
 std::string CannotReadMessage(std::string_view name);
+// A template whose *extension section is not one word of letters and digits; `text` is what
+// the section holds.
+std::string ExtensionNotAWordMessage(std::string_view templateName, std::string_view text);
+// The page's path as the user is told it: "標準出力" (standard output) for "-".
+std::string PagePathText(std::string_view pagePath);
 // Why the page at `pagePath` was not written.
 std::string WriteFailureMessage(const WriteError& error, std::string_view pagePath);
 

@@ -1,8 +1,8 @@
 #include "driver/run.h"
 
 #include "driver/messages.h"
+#include "output/page_target.h"
 #include "output/render_page.h"
-#include "output/write_page.h"
 #include "photos/find_photos.h"
 #include "runtime/files.h"
 #include "template/load_template.h"
@@ -35,9 +35,9 @@ std::optional<std::string> LogPathFor(const Options& options, FrontEnd& ui) {
 }
 
 // Everything after the progress window is shown: read the log, build the track, find the
-// photos, render and write the page.
-RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, const PhotoOptions& photoOptions,
-                     FrontEnd& ui) {
+// photos, render and write the page, beside the log under `extension` unless `options` say where.
+RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, const Options& options,
+                     std::string_view extension, FrontEnd& ui) {
   ProgressTexts progress(ui);
   const Loaded<GpsLog> log = ReadGpsLog(logPath, progress);
   if (!log.ok()) {
@@ -48,16 +48,16 @@ RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, c
   const Track track = BuildTrack(log.Value);
   std::string page = RenderRecords(sections, track, log.Value.size(), progress);
   // The page is written beside the log, so photo paths lead from the log's folder.
-  const PhotoFindings photos = FindPhotos(photoOptions, DirectoryOf(logPath), track.Span, progress);
+  const PhotoFindings photos = FindPhotos(options.Photos, DirectoryOf(logPath), track.Span, progress);
   FillPlaceholders(page, sections, track, photos.Listed, log.Value.size(), logPath);
   if (page.empty()) return RunResult::kEmptyPage;
 
-  const std::string pagePath = OutputPathFor(logPath);
-  if (const auto error = WritePage(pagePath, std::move(page), logPath)) {
-    ui.ShowMessage(WriteFailureMessage(*error, pagePath), kErrorTitle);
+  const std::string pagePath = options.OutputPath.empty() ? OutputPathFor(logPath, extension) : options.OutputPath;
+  if (const auto error = WritePageTo(pagePath, std::move(page), logPath)) {
+    ui.ShowMessage(WriteFailureMessage(*error, PagePathText(pagePath)), kErrorTitle);
     return RunResult::kFailed;
   }
-  ui.ShowSummary(SummaryText(pagePath, track.Records.size(), track.TotalDist, photos));
+  ui.ShowSummary(SummaryText(PagePathText(pagePath), track.Records.size(), track.TotalDist, photos));
   return RunResult::kPageWritten;
 }
 
@@ -70,10 +70,17 @@ int ExitStatusFor(RunResult result) {
 RunResult RunConversion(const Options& options, FrontEnd& ui) {
   const bool named = !options.TemplatePath.empty();
   const std::string templatePath = named ? options.TemplatePath : TemplatePath(options.ConfigHome);
+  // A template the user named is told by its path; the usual one by its file name.
+  const std::string shownName = named ? templatePath : kTemplateFileName;
   const Loaded<SectionStore> sections = LoadTemplate(templatePath);
   if (!sections.ok()) {
-    // A template the user named is told by its path; the usual one by its file name.
-    ui.ShowMessage(LoadFailureMessage(*sections.Error, named ? templatePath : kTemplateFileName, templatePath));
+    ui.ShowMessage(LoadFailureMessage(*sections.Error, shownName, templatePath));
+    ui.ShowMessage(CannotReadMessage(kTemplateFileName), kErrorTitle);
+    return RunResult::kFailed;
+  }
+  const std::optional<std::string> extension = PageExtension(sections.Value);
+  if (!extension) {
+    ui.ShowMessage(ExtensionNotAWordMessage(shownName, GetSection(sections.Value, "extension")));
     ui.ShowMessage(CannotReadMessage(kTemplateFileName), kErrorTitle);
     return RunResult::kFailed;
   }
@@ -84,7 +91,7 @@ RunResult RunConversion(const Options& options, FrontEnd& ui) {
 
   ui.ShowProgressWindow();
   ui.SetProgress(kAnalysingText);
-  const RunResult result = ConvertLog(sections.Value, *logPath, options.Photos, ui);
+  const RunResult result = ConvertLog(sections.Value, *logPath, options, *extension, ui);
   ui.CloseProgressWindow();
   return result;
 }

@@ -13,8 +13,6 @@
 namespace routelet {
 namespace {
 
-constexpr std::string_view kPageExtension = ".html";
-
 // Writes all of `bytes` to `fd`, going on after short writes and interruptions.
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -62,12 +60,13 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
 
 }  // namespace
 
-std::string OutputPathFor(std::string_view logPath) {
+std::string OutputPathFor(std::string_view logPath, std::string_view extension) {
   const std::size_t nameStart = logPath.rfind('/') == std::string_view::npos ? 0 : logPath.rfind('/') + 1;
   const std::size_t dot = logPath.rfind('.');
   std::string output(logPath);
   if (dot != std::string_view::npos && dot > nameStart) output.resize(dot);
-  if (!std::string_view(output).ends_with(kPageExtension)) output += kPageExtension;
+  const std::string pageExtension = "." + std::string(extension);
+  if (!std::string_view(output).ends_with(pageExtension)) output += pageExtension;
   return output;
 }
 

@@ -8,6 +8,7 @@
 //                    its OffsetTimeOriginal
 //   expected-exit    the exit status
 //   expected-stderr  what the program writes on stderr (absent: nothing)
+//   expected-stdout  what the program writes on stdout (absent: not checked)
 //   expected/        files that must be in the folder afterwards, byte for byte
 //   absent           names that must not be in the folder afterwards, one per line
 //   file-size-limit  the program runs under `ulimit -f` with this value (a full disk)
@@ -60,17 +61,18 @@ std::string PhotoBytes(const std::string& date, const std::string& offset) {
 struct Outcome {
   int exitStatus = -1;
   std::string stderrText;
+  std::string stdoutText;
 };
 
-// Runs `program` with `args` in `folder`, stdin from /dev/null, stdout discarded; under a file
-// size limit when `fileSizeLimit` is not empty.
+// Runs `program` with `args` in `folder`, stdin from /dev/null; under a file size limit when
+// `fileSizeLimit` is not empty.
 Outcome RunProgram(const fs::path& program, const std::vector<std::string>& args, const fs::path& folder,
                    const std::string& fileSizeLimit, const std::vector<std::string>& extraEnv) {
-  const fs::path errFile = folder.parent_path() / "stderr.txt";
+  const fs::path errFile = folder.parent_path() / "stderr.txt", outFile = folder.parent_path() / "stdout.txt";
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
 
@@ -97,6 +99,7 @@ Outcome RunProgram(const fs::path& program, const std::vector<std::string>& args
   waitpid(pid, &status, 0);
   outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   outcome.stderrText = ReadAll(errFile);
+  outcome.stdoutText = ReadAll(outFile);
   return outcome;
 }
 
@@ -141,6 +144,9 @@ TEST_P(EndToEnd, MatchesTheExpectedOutcome) {
   EXPECT_EQ(outcome.exitStatus, std::stoi(ReadAll(caseDir / "expected-exit")));
   const fs::path expectedStderr = caseDir / "expected-stderr";
   EXPECT_EQ(outcome.stderrText, fs::exists(expectedStderr) ? ReadAll(expectedStderr) : "");
+  if (fs::exists(caseDir / "expected-stdout")) {
+    EXPECT_EQ(outcome.stdoutText, ReadAll(caseDir / "expected-stdout"));
+  }
   if (fs::exists(caseDir / "expected")) {
     for (const auto& entry : fs::recursive_directory_iterator(caseDir / "expected")) {
       if (!entry.is_regular_file()) continue;

@@ -1,6 +1,7 @@
 // The page: record and photo items, the body's placeholders, the page's name and writing it.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -9,6 +10,7 @@
 #include <csignal>
 #include <filesystem>
 
+#include "output/page_target.h"
 #include "output/photo_item.h"
 #include "output/record_item.h"
 #include "output/render_page.h"
@@ -150,6 +152,24 @@ TEST(OutputPathFor, ReplacesTheFileNamesExtension) {
       {"/logs/trip.HTML", "/logs/trip.html"},
   };
   for (const auto& [log, page] : cases) EXPECT_EQ(OutputPathFor(log), page) << log;
+  EXPECT_EQ(OutputPathFor("/logs/a.b.log", "gpx"), "/logs/a.b.gpx");
+  EXPECT_EQ(OutputPathFor("/logs/trip", "kml"), "/logs/trip.kml");
+}
+
+// A pipe named as the output is written into, not replaced by a file.
+TEST(WritePageTo, WritesIntoAPipe) {
+  testing::TempDir dir;
+  const std::string fifo = dir.File("pipe");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  EXPECT_FALSE(WritePageTo(fifo, "page", dir.File("trip.log")).has_value());
+  char got[8] = {};
+  EXPECT_EQ(::read(reader, got, sizeof got), 4);
+  EXPECT_STREQ(got, "page");
+  ::close(reader);
+  struct stat info {};
+  EXPECT_TRUE(::stat(fifo.c_str(), &info) == 0 && S_ISFIFO(info.st_mode));
 }
 
 // Overlong forms, surrogates, code points past U+10FFFF, cut sequences and Shift_JIS bytes
