@@ -15,7 +15,7 @@
 //   root/            copied into the case's temporary folder, which holds program/ and work/
 //                    (root/share/routelet/ is an installed template's place)
 //   env              lines NAME=VALUE added to the environment, $ROOT standing for that folder
-// No case may leave a temporary page ("NAME.html.XXXXXX") behind.
+// No case may leave a temporary page ("NAME.EXT.XXXXXX") behind.
 // Every case runs with TZ=Asia/Tokyo, so local times do not depend on the machine.
 #include <fcntl.h>
 #include <spawn.h>
@@ -156,7 +156,7 @@ TEST_P(EndToEnd, MatchesTheExpectedOutcome) {
     }
   }
   for (const auto& entry : fs::recursive_directory_iterator(work)) {
-    EXPECT_FALSE(std::regex_search(entry.path().filename().string(), std::regex(R"(\.html\.\w{6}$)")))
+    EXPECT_FALSE(std::regex_search(entry.path().filename().string(), std::regex(R"(\.\w+\.\w{6}$)")))
         << "a temporary page was left: " << entry.path();
   }
   if (fs::exists(caseDir / "absent")) {

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 #include <vector>
 
+#include "output/page_target.h"
 #include "support/temp_dir.h"
 #include "template/load_template.h"
 #include "template/section_store.h"
@@ -56,7 +58,8 @@ TEST(LoadTemplate, SaysWhyAFileGaveNothing) {
   EXPECT_EQ(missing.Error->Kind, FileError::Problem::kNotFound);
 }
 
-// A template saved with line feeds alone would come out as one giant body, without a record list.
+// Shipped templates keep CR LF line ends, so that a lone LF may stay inside a line, and name a
+// usable extension.
 TEST(ShippedTemplates, HaveABodyWithTheRecordListAndSafeNames) {
   const fs::path source = fs::path(ROUTELET_TEST_DATA_DIR).parent_path().parent_path();
   std::vector<fs::path> paths = {source / "template.dat"};
@@ -69,6 +72,8 @@ TEST(ShippedTemplates, HaveABodyWithTheRecordListAndSafeNames) {
     const Loaded<SectionStore> loaded = LoadTemplate(path.string());
     ASSERT_TRUE(loaded.ok());
     const SectionStore& sections = loaded.Value;
+    EXPECT_FALSE(std::regex_search(testing::ReadAll(path), std::regex("(^|[^\r])\n"))) << "a line ends in LF alone";
+    EXPECT_TRUE(PageExtension(sections).has_value());
     EXPECT_NE(GetSection(sections, "body").find("[recordlist]"), std::string::npos);
     EXPECT_NE(GetSection(sections, "recordlist").find("[lat"), std::string::npos);
     // Names go into markup only through the escaped placeholders.
