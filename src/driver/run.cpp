@@ -47,7 +47,7 @@ RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, c
   }
   const Track track = BuildTrack(log.Value);
   std::string page = RenderRecords(sections, track, log.Value.size(), progress);
-  // The page is written beside the log, so photo paths lead from the log's folder.
+  // Photo paths lead from the log's folder, where the page goes unless --output puts it elsewhere.
   const PhotoFindings photos = FindPhotos(options.Photos, DirectoryOf(logPath), track.Span, progress);
   FillPlaceholders(page, sections, track, photos.Listed, log.Value.size(), logPath);
   if (page.empty()) return RunResult::kEmptyPage;
