@@ -1,5 +1,8 @@
 #include "output/render_page.h"
 
+#include <tuple>
+#include <utility>
+
 #include "output/photo_item.h"
 #include "output/record_item.h"
 #include "runtime/escape.h"
@@ -39,6 +42,24 @@ std::string RenderPhotoList(const SectionStore& sections, const std::vector<Phot
     list += "\r\n";
   }
   return list;
+}
+
+// The UTC times of the earliest and the latest timed record, with their fractions as the log
+// wrote them: the instants the track spans, also when a log's time goes backwards. Empty texts
+// when no record is timed.
+std::pair<std::string, std::string> StartAndEndTimes(const std::vector<TrackRecord>& records) {
+  const auto earlier = [](const TrackRecord& a, const TrackRecord& b) {
+    return std::tie(a.UnixTime, a.Fraction) < std::tie(b.UnixTime, b.Fraction);
+  };
+  const TrackRecord* start = nullptr;
+  const TrackRecord* end = nullptr;
+  for (const TrackRecord& record : records) {
+    if (!IsTimed(record)) continue;
+    if (start == nullptr || earlier(record, *start)) start = &record;
+    if (end == nullptr || earlier(*end, record)) end = &record;
+  }
+  if (start == nullptr) return {};
+  return {IsoTimeText(*start), IsoTimeText(*end)};
 }
 
 }  // namespace
@@ -87,6 +108,9 @@ void FillPlaceholders(std::string& page, const SectionStore& sections, const Tra
   ReplaceAllInPlace(page, "[totaldist]", NumberText(track.TotalDist, 2));
   ReplaceAllInPlace(page, "[avgspeed]", NumberText(track.AvgSpeed, 2));
   ReplaceAllInPlace(page, "[filename:html]", HtmlEscape(logPath));
+  const auto [start, end] = StartAndEndTimes(track.Records);
+  ReplaceAllInPlace(page, "[starttime:iso]", start);
+  ReplaceAllInPlace(page, "[endtime:iso]", end);
 }
 
 }  // namespace routelet

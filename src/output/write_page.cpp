@@ -18,8 +18,6 @@
 namespace routelet {
 namespace {
 
-constexpr std::string_view kPageExtension = ".html";
-
 // The signals that end a run by default: none of them may leave a temporary page behind.
 constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
@@ -234,12 +232,13 @@ WriteError CannotWrite(int error) { return WriteError{WriteError::Problem::kCann
 
 }  // namespace
 
-std::string OutputPathFor(std::string_view logPath) {
+std::string OutputPathFor(std::string_view logPath, std::string_view extension) {
   const std::size_t nameStart = logPath.rfind('/') == std::string_view::npos ? 0 : logPath.rfind('/') + 1;
   const std::size_t dot = logPath.rfind('.');
   std::string output(logPath);
   if (dot != std::string_view::npos && dot > nameStart) output.resize(dot);
-  if (!std::string_view(output).ends_with(kPageExtension)) output += kPageExtension;
+  const std::string pageExtension = "." + std::string(extension);
+  if (!std::string_view(output).ends_with(pageExtension)) output += pageExtension;
   return output;
 }
 

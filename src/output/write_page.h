@@ -6,10 +6,10 @@
 
 namespace routelet {
 
-// The page's path: the log's path with its extension replaced by ".html", or ".html" appended
-// when the log's file name has no extension. Only a "." inside the file name (not its first
-// character) starts an extension; dots in folder names do not.
-std::string OutputPathFor(std::string_view logPath);
+// The page's path: the log's path with its extension replaced by "." and `extension`, or that
+// appended when the log's file name has no extension. Only a "." inside the file name (not its
+// first character) starts an extension; dots in folder names do not.
+std::string OutputPathFor(std::string_view logPath, std::string_view extension = "html");
 
 // The bytes of the page: the text, with any ill-formed UTF-8 (a file name that is not UTF-8)
 // replaced by U+FFFD; an empty text gives one blank.

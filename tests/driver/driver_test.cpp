@@ -107,6 +107,25 @@ TEST(ParseCommandLine, PhotoOptions) {
   }
 }
 
+// The template's and the page's paths take any value but an empty one.
+TEST(ParseCommandLine, TemplateAndOutputPaths) {
+  const struct {
+    std::vector<std::string_view> args;
+    std::string templatePath, output, unusable, path;
+  } cases[] = {
+      {{"--template=t.dat", "-o", "-", "x"}, "t.dat", "-", "", "x"},
+      {{"--output", "--gui", "--template", "-", "x"}, "-", "--gui", "", "x"},
+      {{"--output="}, "", "", "--output=", ""},
+      {{"-o"}, "", "", "-o", ""},
+      {{"--", "-o", "y"}, "", "", "", "-o y"},
+  };
+  for (const auto& c : cases) {
+    const Options o = ParseCommandLine(c.args);
+    EXPECT_EQ(std::tie(o.TemplatePath, o.OutputPath, o.Unusable, o.LogPath),
+              std::tie(c.templatePath, c.output, c.unusable, c.path)) << c.args.front();
+  }
+}
+
 // A front end on two temporary files standing in for the terminal's input and stderr.
 struct Terminal {
   explicit Terminal(std::string_view typed, bool errIsTerminal = true, bool inIsTerminal = true)

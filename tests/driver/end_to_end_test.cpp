@@ -8,10 +8,14 @@
 //                    its OffsetTimeOriginal
 //   expected-exit    the exit status
 //   expected-stderr  what the program writes on stderr (absent: nothing)
+//   expected-stdout  what the program writes on stdout (absent: not checked)
 //   expected/        files that must be in the folder afterwards, byte for byte
 //   absent           names that must not be in the folder afterwards, one per line
 //   file-size-limit  the program runs under `ulimit -f` with this value (a full disk)
-// No case may leave a temporary page (".rlXXXXXX", or "NAME.html.XXXXXX" as earlier versions named it) behind.
+//   root/            copied into the case's temporary folder, which holds program/ and work/
+//                    (root/share/routelet/ is an installed template's place)
+//   env              lines NAME=VALUE added to the environment, $ROOT standing for that folder
+// No case may leave a temporary page (".rlXXXXXX") behind.
 // Every case runs with TZ=Asia/Tokyo, so local times do not depend on the machine.
 #include <fcntl.h>
 #include <spawn.h>
@@ -57,21 +61,23 @@ std::string PhotoBytes(const std::string& date, const std::string& offset) {
 struct Outcome {
   int exitStatus = -1;
   std::string stderrText;
+  std::string stdoutText;
 };
 
-// Runs `program` with `args` in `folder`, stdin from /dev/null, stdout discarded; under a file
-// size limit when `fileSizeLimit` is not empty.
+// Runs `program` with `args` in `folder`, stdin from /dev/null; under a file size limit when
+// `fileSizeLimit` is not empty.
 Outcome RunProgram(const fs::path& program, const std::vector<std::string>& args, const fs::path& folder,
-                   const std::string& fileSizeLimit) {
-  const fs::path errFile = folder.parent_path() / "stderr.txt";
+                   const std::string& fileSizeLimit, const std::vector<std::string>& extraEnv) {
+  const fs::path errFile = folder.parent_path() / "stderr.txt", outFile = folder.parent_path() / "stdout.txt";
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
 
   std::vector<std::string> env = {"TZ=Asia/Tokyo", "PATH=/usr/bin:/bin", "LANG=C.UTF-8"};
+  env.insert(env.end(), extraEnv.begin(), extraEnv.end());
   std::vector<char*> envp;
   for (auto& e : env) envp.push_back(e.data());
   envp.push_back(nullptr);
@@ -93,6 +99,7 @@ Outcome RunProgram(const fs::path& program, const std::vector<std::string>& args
   waitpid(pid, &status, 0);
   outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   outcome.stderrText = ReadAll(errFile);
+  outcome.stdoutText = ReadAll(outFile);
   return outcome;
 }
 
@@ -117,6 +124,9 @@ TEST_P(EndToEnd, MatchesTheExpectedOutcome) {
   fs::copy_file(kProgram, programDir / "routelet");
   if (fs::exists(caseDir / "template.dat")) fs::copy_file(caseDir / "template.dat", programDir / "template.dat");
   if (fs::exists(caseDir / "files")) fs::copy(caseDir / "files", work, fs::copy_options::recursive);
+  if (fs::exists(caseDir / "root")) fs::copy(caseDir / "root", temp.path(), fs::copy_options::recursive);
+  std::vector<std::string> env = ReadLines(caseDir / "env");
+  for (std::string& line : env) line = std::regex_replace(line, std::regex(R"(\$ROOT)"), temp.path().string());
   if (fs::exists(caseDir / "photos")) {
     for (const std::string& line : ReadLines(caseDir / "photos")) {
       const std::size_t tab = line.find('\t'), tab2 = line.find('\t', tab + 1);
@@ -129,11 +139,14 @@ TEST_P(EndToEnd, MatchesTheExpectedOutcome) {
 
   const fs::path limit = caseDir / "file-size-limit";
   const Outcome outcome = RunProgram(programDir / "routelet", ReadLines(caseDir / "args"), work,
-                                     fs::exists(limit) ? ReadLines(limit).at(0) : "");
+                                     fs::exists(limit) ? ReadLines(limit).at(0) : "", env);
 
   EXPECT_EQ(outcome.exitStatus, std::stoi(ReadAll(caseDir / "expected-exit")));
   const fs::path expectedStderr = caseDir / "expected-stderr";
   EXPECT_EQ(outcome.stderrText, fs::exists(expectedStderr) ? ReadAll(expectedStderr) : "");
+  if (fs::exists(caseDir / "expected-stdout")) {
+    EXPECT_EQ(outcome.stdoutText, ReadAll(caseDir / "expected-stdout"));
+  }
   if (fs::exists(caseDir / "expected")) {
     for (const auto& entry : fs::recursive_directory_iterator(caseDir / "expected")) {
       if (!entry.is_regular_file()) continue;
@@ -143,7 +156,7 @@ TEST_P(EndToEnd, MatchesTheExpectedOutcome) {
     }
   }
   for (const auto& entry : fs::recursive_directory_iterator(work)) {
-    EXPECT_FALSE(std::regex_search(entry.path().filename().string(), std::regex(R"(\.html\.\w{6}$|^\.rl\w{6}$)")))
+    EXPECT_FALSE(std::regex_search(entry.path().filename().string(), std::regex(R"(^\.rl\w{6}$)")))
         << "a temporary page was left: " << entry.path();
   }
   if (fs::exists(caseDir / "absent")) {

@@ -1,6 +1,7 @@
 // The page: record and photo items, the body's placeholders, the page's name and writing it.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -9,6 +10,7 @@
 #include <csignal>
 #include <filesystem>
 
+#include "output/page_target.h"
 #include "output/photo_item.h"
 #include "output/record_item.h"
 #include "output/render_page.h"
@@ -25,28 +27,33 @@ namespace {
 using ::testing::ElementsAre;
 
 // Filling the items' placeholders one after another over the whole section is the rule; the
-// one-pass item must agree with it whatever the section holds, with the altitude known or not.
+// one-pass item must agree with it whatever the section holds, timed or not, with the altitude
+// known or not.
 TEST(RecordItem, AgreesWithFillingOnePlaceholderAfterAnother) {
-  TrackRecord r{.UnixTime = 999999999, .LocalTime = *ParseDateText("2001/09/09 10:46:39"), .Lat = 35.652056666666667, .Lng = -1e-7,
-                .Alt = 123.44999694824219, .AltKnown = true, .Speed = 12.345, .Dist = 0.5};
-  for (const char* altKnown : {"123.45", ""}) {
+  for (const int cut : {0, 1, 2, 3}) {
+    const bool untimed = cut & 1, altitudeUnknown = cut & 2;
+    const TrackRecord r{.UnixTime = untimed ? 0 : 999999999, .Fraction = .25, .LocalTime = *ParseDateText("2001/09/09 10:46:39"),
+                        .Lat = 35.652056666666667, .Lng = -1e-7, .Alt = 123.44999694824219, .AltKnown = !altitudeUnknown,
+                        .FractionDigits = 2, .Speed = 12.345, .Dist = 0.5};
     const std::pair<const char*, std::string> fills[] = {
-        {"[index]", "42"}, {"[time]", " 999999999"}, {"[timestr]", "2001/09/09 10:46:39"}, {"[lat:full]", "35.65205666666667"},
+        {"[index]", "42"}, {"[time]", untimed ? "         0" : " 999999999"}, {"[timestr]", "2001/09/09 10:46:39"},
+        {"[time:iso]", untimed ? "" : "2001-09-09T01:46:39.25Z"}, {"[lat:full]", "35.65205666666667"},
         {"[lng:full]", "-0.0000001"}, {"[lat]", "35.6521"}, {"[lng]", ".0000"}, {"[alt]", "123.45"}, {"[dist]", ".50"},
-        {"[speed]", "12.35"}, {"[alt:known]", altKnown},
+        {"[speed]", "12.35"}, {"[alt:known]", altitudeUnknown ? "" : "123.45"},
     };
     for (const char* section : {"", "no placeholders at all", "[lat][lat] [LAT] [Lat] [foo] [filename] [photolist]",
                                 "[ti[time]me] [[index]] [time [timestr]] [speed", "[", "]", "[[", "[index]]",
                                 "[index][time][timestr][lat][lng][alt][dist][speed][lat:full][lng:full][alt:known]",
                                 "[lat:full] [lat:fulll] [lat:[lat]full] [lng:ful] [alt:known[alt]]",
-                                "[[alt:known]index] [alt:[alt:known]known] [ind[alt:known]ex]"}) {
+                                "[[alt:known]index] [alt:[alt:known]known] [ind[alt:known]ex]",
+                                "<t>[time:iso]</t>[time:iso] [time:is[time:iso]o] [alt[time:iso]:known]",
+                                "[time[alt:known]:iso] [[time:iso]alt:known] [alt:known[time:iso]]"}) {
       std::string expected = section;
       for (const auto& [placeholder, value] : fills) expected = ReplaceAll(expected, placeholder, value);
       const RecordItemTemplate t(section);
-      EXPECT_EQ(BuildRecordItem(t, 42, r), expected) << section << " with altitude " << altKnown;
+      EXPECT_EQ(BuildRecordItem(t, 42, r), expected) << section << " in cut " << cut;
       EXPECT_EQ(t.empty(), *section == '\0');
     }
-    r.AltKnown = false;
   }
 }
 
@@ -58,7 +65,7 @@ TEST(PhotoItem, FillsInOrderAndEscapesHostileNames) {
   const struct {
     const char *name, *section, *item;
   } cases[] = {
-      {"a.jpg", "[id]|[file]|[time]|[timestr]", "7|a.jpg|1320464096|2011/11/05 12:34:56"},
+      {"a.jpg", "[id]|[file]|[time]|[timestr]|[time:iso]", "7|a.jpg|1320464096|2011/11/05 12:34:56|2011-11-05T03:34:56Z"},
       {"[id][time].jpg", "[id][id] [file]", "77 [id]1320464096.jpg"},
       {"a\"b.jpg", "<img src=\"[file:url]\" alt=\"[file:html]\">", "<img src=\"a%22b.jpg\" alt=\"a&quot;b.jpg\">"},
       {"<script>x<\\script>.jpg", "[file:url] [file:html]",
@@ -77,13 +84,13 @@ TEST(PhotoItem, FillsInOrderAndEscapesHostileNames) {
 
 // A track of `points` records, one a minute, and the body rendered and filled from `text`.
 struct PageMaker {
-  std::string Make(std::string_view text, int points, std::vector<Photo> photos = {}) {
+  std::string Make(std::string_view text, int points, std::vector<Photo> photos = {}, int step = 60) {
     SectionStore sections;
     ParseSections(text, sections);
     Track track;
     track.TotalDist = 12.345;
     track.AvgSpeed = 0.004;
-    for (int i = 0; i < points; ++i) track.Records.push_back({.UnixTime = 60 * i});
+    for (int i = 0; i < points; ++i) track.Records.push_back({.UnixTime = step * i});
     std::string page = RenderRecords(sections, track, progress);
     FillPlaceholders(page, sections, track, photos, 1000 + points, kLog);
     return page;
@@ -102,6 +109,7 @@ TEST(RenderPage, FillsTheBodyByItsRules) {
     int points;
     std::vector<Photo> photos;
     std::string page;
+    int step = 60;  // seconds from one record to the next; record 0 is untimed
   } cases[] = {
       {"no records still fill the totals",
        "[[recordlist]] [numrecord] [numphoto] [totaldist] [avgspeed]\r\n*recordlist\r\n[index]", 0, {},
@@ -118,8 +126,11 @@ TEST(RenderPage, FillsTheBodyByItsRules) {
        {}, "<0\r\n1\r\n|0\r\n1\r\n>"},
       {"an empty item adds no line break", "<[recordlist]>\r\n*recordlist\r\n", 3, {}, "<>"},
       {"the log name escaped for markup", "[filename:html]", 0, {}, "/no such folder/&lt;b&gt;&quot;a&amp;b&#39;.log"},
+      {"the earliest and latest timed fix", "[starttime:iso] [endtime:iso]", 3, {}, "1970-01-01T00:01:00Z 1970-01-01T00:02:00Z"},
+      {"also when time runs backwards", "[starttime:iso] [endtime:iso]", 3, {}, "1969-12-31T23:58:00Z 1969-12-31T23:59:00Z", -60},
+      {"no timed fix", "<[starttime:iso]|[endtime:iso]>", 1, {}, "<|>"},
   };
-  for (const auto& c : cases) EXPECT_EQ(PageMaker().Make(c.text, c.points, c.photos), c.page) << c.what;
+  for (const auto& c : cases) EXPECT_EQ(PageMaker().Make(c.text, c.points, c.photos, c.step), c.page) << c.what;
 }
 
 TEST(RenderPage, ReportsProgressEveryHundredRecordsWithOrWithoutAList) {
@@ -144,6 +155,24 @@ TEST(OutputPathFor, ReplacesTheFileNamesExtension) {
       {"/logs/trip.HTML", "/logs/trip.html"},
   };
   for (const auto& [log, page] : cases) EXPECT_EQ(OutputPathFor(log), page) << log;
+  EXPECT_EQ(OutputPathFor("/logs/a.b.log", "gpx"), "/logs/a.b.gpx");
+  EXPECT_EQ(OutputPathFor("/logs/trip", "kml"), "/logs/trip.kml");
+}
+
+// A pipe named as the output is written into, not replaced by a file.
+TEST(WritePageTo, WritesIntoAPipe) {
+  testing::TempDir dir;
+  const std::string fifo = dir.File("pipe");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  EXPECT_FALSE(WritePageTo(fifo, "page", dir.File("trip.log")).has_value());
+  char got[8] = {};
+  EXPECT_EQ(::read(reader, got, sizeof got), 4);
+  EXPECT_STREQ(got, "page");
+  ::close(reader);
+  struct stat info {};
+  EXPECT_TRUE(::stat(fifo.c_str(), &info) == 0 && S_ISFIFO(info.st_mode));
 }
 
 // Overlong forms, surrogates, code points past U+10FFFF, cut sequences and Shift_JIS bytes

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 #include <vector>
 
+#include "output/page_target.h"
 #include "support/temp_dir.h"
 #include "template/load_template.h"
 #include "template/section_store.h"
@@ -25,7 +27,8 @@ TEST(ParseSections, CutsAtHeaderLinesByTheRules) {
       {"", {"body"}, {{"body", ""}}},
       {"*x\r\n\r\n\r\na\r\n\r\nb\r\n\r\n", {"body", "x"}, {{"body", ""}, {"x", "a\r\n\r\nb\r\n"}}},  // leading empty lines only
       {"b\r\n*last", {"body", "last"}, {{"body", "b"}, {"last", ""}}},
-      {"a\n*recordlist\nr", {"body"}, {{"body", "a\n*recordlist\nr"}}},  // LF alone does not end a line
+      {"a\n\n*recordlist\nr\n\n", {"body", "recordlist"}, {{"body", "a\r\n"}, {"recordlist", "r\r\n"}}},  // no CR: LF ends lines
+      {"a\n*recordlist\r\nr\n", {"body"}, {{"body", "a\n*recordlist\r\nr\n"}}},  // with a CR, a lone LF stays in its line
       {"a\rb\r\r\n*x\rc", {"body", "x"}, {{"body", "a\r\nb\r\n"}, {"x", "c"}}},  // CR alone does
       {"b\r\n*\r\ne", {"body", ""}, {{"body", "b"}, {"", "e"}}},         // the empty name is a name too
       // Only an asterisk in the first column starts a section; the name keeps its blanks.
@@ -56,7 +59,8 @@ TEST(LoadTemplate, SaysWhyAFileGaveNothing) {
   EXPECT_EQ(LoadTemplate("/dev/zero").Error->Kind, FileError::Problem::kNotAFile);
 }
 
-// A template saved with line feeds alone would come out as one giant body, without a record list.
+// Shipped templates keep CR LF line ends, so that a lone LF may stay inside a line, and name a
+// usable extension.
 TEST(ShippedTemplates, HaveABodyWithTheRecordListAndSafeNames) {
   const fs::path source = fs::path(ROUTELET_TEST_DATA_DIR).parent_path().parent_path();
   std::vector<fs::path> paths = {source / "template.dat"};
@@ -69,6 +73,8 @@ TEST(ShippedTemplates, HaveABodyWithTheRecordListAndSafeNames) {
     const Loaded<SectionStore> loaded = LoadTemplate(path.string());
     ASSERT_TRUE(loaded.ok());
     const SectionStore& sections = loaded.Value;
+    EXPECT_FALSE(std::regex_search(testing::ReadAll(path), std::regex("(^|[^\r])\n"))) << "a line ends in LF alone";
+    EXPECT_TRUE(PageExtension(sections).has_value());
     EXPECT_NE(GetSection(sections, "body").find("[recordlist]"), std::string::npos);
     EXPECT_NE(GetSection(sections, "recordlist").find("[lat"), std::string::npos);
     // Names go into markup only through the escaped placeholders.

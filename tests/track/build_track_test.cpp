@@ -13,6 +13,7 @@
 #include <tuple>
 #include <vector>
 
+#include "output/record_item.h"
 #include "runtime/progress.h"
 #include "track/read_gps_log.h"
 
@@ -61,27 +62,33 @@ TEST_F(BuildTrackTest, HemisphereLetters) {
 }
 
 // Each form follows the worked example (at another place, so it repeats no fix). An untimed
-// record has Unix time 0, the latest timed text, and leaves the span alone.
+// record has Unix time 0, the latest timed text, no UTC text, and leaves the span alone. The UTC
+// text keeps the fraction's digits as the log wrote them, up to 15.
 TEST_F(BuildTrackTest, TimeAndDateFields) {
-  // time field, date field, Unix time (0: untimed), local time text
-  const std::tuple<const char*, const char*, std::int64_t, const char*> cases[] = {
-      {"150928.75", "051111", kWorkedUnixTime, kWorkedLocalText},  // not rounded up
-      {"000000", "000000", 943920000, "1999/11/30 09:00:00"},  // parts out of range carry over
-      {"246000", "051111", 1320541200, "2011/11/06 10:00:00"},
-      {"150928", "051311", 1325776168, "2012/01/06 00:09:28"},
-      {"031408", "190138", 2147483648, "2038/01/19 12:14:08"},  // past 32-bit Unix time
-      {"", "051111", 0, kWorkedLocalText},
-      {"150928.", "051111", 0, kWorkedLocalText},
-      {"15092", "051111", 0, kWorkedLocalText},
-      {"150928.5x", "051111", 0, kWorkedLocalText},
-      {"150928", "", 0, kWorkedLocalText},
+  // time field, date field, Unix time (0: untimed), local time text, UTC text
+  const std::tuple<const char*, const char*, std::int64_t, const char*, const char*> cases[] = {
+      {"150928.75", "051111", kWorkedUnixTime, kWorkedLocalText, "2011-11-05T15:09:28.75Z"},  // not rounded up
+      {"150928.10", "051111", kWorkedUnixTime, kWorkedLocalText, "2011-11-05T15:09:28.10Z"},
+      {"150928.00", "051111", kWorkedUnixTime, kWorkedLocalText, "2011-11-05T15:09:28.00Z"},
+      {"150928.0000000000000019", "051111", kWorkedUnixTime, kWorkedLocalText, "2011-11-05T15:09:28.000000000000001Z"},
+      {"150928.999999999999999", "051111", kWorkedUnixTime, kWorkedLocalText, "2011-11-05T15:09:28.999999999999999Z"},
+      {"000000", "000000", 943920000, "1999/11/30 09:00:00", "1999-11-30T00:00:00Z"},  // parts carry over
+      {"246000", "051111", 1320541200, "2011/11/06 10:00:00", "2011-11-06T01:00:00Z"},
+      {"150928", "051311", 1325776168, "2012/01/06 00:09:28", "2012-01-05T15:09:28Z"},
+      {"031408", "190138", 2147483648, "2038/01/19 12:14:08", "2038-01-19T03:14:08Z"},  // past 32-bit Unix time
+      {"", "051111", 0, kWorkedLocalText, ""},
+      {"150928.", "051111", 0, kWorkedLocalText, ""},
+      {"15092", "051111", 0, kWorkedLocalText, ""},
+      {"150928.5x", "051111", 0, kWorkedLocalText, ""},
+      {"150928.5", "", 0, kWorkedLocalText, ""},
   };
-  for (const auto& [time, date, unixTime, localText] : cases) {
+  for (const auto& [time, date, unixTime, localText, utcText] : cases) {
     SCOPED_TRACE(std::string(time) + " " + date);
     const Track track = Build({Rmc{}, Rmc{.time = time, .lat = "3540.0000", .date = date}});
     ASSERT_EQ(track.Records.size(), 2u);
     EXPECT_EQ(track.Records[1].UnixTime, unixTime);
     EXPECT_EQ(TimeText(track.Records[1]), localText);
+    EXPECT_EQ(IsoTimeText(track.Records[1]), utcText);
     const std::int64_t t = unixTime == 0 ? kWorkedUnixTime : unixTime;
     EXPECT_EQ(track.Span.MinTime, std::min(t, kWorkedUnixTime));
     EXPECT_EQ(track.Span.MaxTime, std::max(t, kWorkedUnixTime));
