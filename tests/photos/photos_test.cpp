@@ -78,7 +78,7 @@ TEST(CameraClock, OwnOffsetThenZoneThenShift) {
       {rome, 0, at("2021/07/01 12:00:00"), std::nullopt, 1625133600},    // summer, +02:00
       {rome, 0, at("2021/10/31 02:30:00"), std::nullopt, 1635640200},    // twice: the first, +02:00
       {rome, 0, at("2021/03/28 02:30:00"), std::nullopt, 1616895000},    // never: +01:00 as before
-      {rome, 3600, at("2021/03/28 01:30:00"), std::nullopt, 1616895000},  // shifted into the gap
+      {rome, 7200, at("2021/03/28 01:30:00"), std::nullopt, 1616895000},  // shifted into summer, +02:00
   };
   setenv("TZ", "Asia/Tokyo", 1);
   for (const auto& [zone, shift, camera, own, unixTime] : cases) {
