@@ -12,12 +12,8 @@ fixes 200000 big.log
 ./routelet --console big.log && mv big.html whole.html || fail "no reference page"
 long=$(printf 'n%.0s' {1..250})
 
-# Whether the program holds a file open that is neither the log nor the page: its new page.
-writing() {
-  [ "/proc/$1/exe" -ef routelet ] || return 1
-  for fd in /proc/$1/fd/*; do [ -f "$fd" ] && ! [ "$fd" -ef big.log ] && ! [ "$fd" -ef big.html ] && return 0; done
-  return 1
-}
+# Whether process PID holds its new page open: an unnamed file, or one under a temporary name.
+writing() { ls -l "/proc/$1/fd" 2>/dev/null | grep -qE '/(\.rl[[:alnum:]]{6}|#[0-9]+ \(deleted\))$'; }
 running() { local state; read -r _ _ state _ < "/proc/$1/stat" 2>/dev/null && [ "$state" != Z ]; }
 
 interrupted=0
