@@ -65,8 +65,9 @@ RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, c
     return RunResult::kFailed;
   }
   ui.ShowSummary(SummaryText(PagePathText(pagePath), track.Records.size(), track.TotalDist, photos));
-  // The page is there whatever becomes of opening it, so the run still counts as a success.
-  if (options.OpenPage) {
+  // The page is there whatever becomes of opening it, so the run still counts as a success. A page
+  // sent to standard output has no file to open.
+  if (options.OpenPage && pagePath != kStandardOutputPath) {
     if (const auto problem = ui.OpenPage(pagePath)) ui.ShowMessage(CannotOpenMessage(pagePath, *problem));
   }
   return RunResult::kPageWritten;
