@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Loaded<GpsLog> log = ReadGpsLog(file.Path(), progress);
   if (!log.ok()) return 0;
   const Track track = BuildTrack(log.Value);
-  const RecordItemTemplate item("[index]|[time]|[timestr]|[lat]|[lng]|[alt]|[dist]|[speed]");
+  const RecordItemTemplate item("[index]|[time]|[timestr]|[time:iso]|[lat]|[lng]|[alt]|[dist]|[speed]|[alt:known]");
   std::string list;
   for (std::size_t i = 0; i < track.Records.size(); ++i) {
     item.AppendItem(list, static_cast<std::int64_t>(i), track.Records[i]);

@@ -11,22 +11,43 @@
 namespace routelet {
 namespace {
 
-constexpr std::string_view kPhotoOptionNames[] = {"--photos", "--camera-zone", "--camera-shift"};
+constexpr std::string_view kValueOptionNames[] = {"--template", "--output",       "-o",       "--photos",
+                                                  "--camera-zone", "--camera-shift", "--threads"};
 
 // The option an argument names when it is one that takes a value ("--photos" or
 // "--photos=..."); empty otherwise.
-std::string_view PhotoOptionName(std::string_view argument) {
-  for (const std::string_view name : kPhotoOptionNames) {
+std::string_view ValueOptionName(std::string_view argument) {
+  for (const std::string_view name : kValueOptionNames) {
     if (argument.starts_with(name) && (argument.size() == name.size() || argument[name.size()] == '=')) return name;
   }
   return {};
 }
 
-// Puts the option's value into `photos`; false when the value is not understood.
-bool SetPhotoOption(std::string_view name, std::string_view value, PhotoOptions& photos) {
-  if (name == "--photos") {
+// The most threads --threads may ask for.
+constexpr unsigned kMaxThreads = 64;
+
+// Sets the thread count from the value of --threads; false when it is not a number from 1 to
+// kMaxThreads.
+bool SetThreads(std::string_view value, Parallelism& work) {
+  unsigned threads = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), threads);
+  if (error != std::errc() || end != value.data() + value.size() || threads < 1 || threads > kMaxThreads) return false;
+  work.Threads = threads;
+  return true;
+}
+
+// Puts the option's value into `options`; false when the value is not understood. A path is
+// understood when it is not empty.
+bool SetValueOption(std::string_view name, std::string_view value, Options& options) {
+  PhotoOptions& photos = options.Photos;
+  if (name == "--template" || name == "--output" || name == "-o") {
+    if (value.empty()) return false;
+    (name == "--template" ? options.TemplatePath : options.OutputPath) = value;
+  } else if (name == "--photos") {
     if (value.empty()) return false;
     photos.Folders.emplace_back(value);
+  } else if (name == "--threads") {
+    return SetThreads(value, options.Work);
   } else if (name == "--camera-zone") {
     const std::optional<CameraZone> zone = ParseCameraZone(value);
     if (!zone) return false;
@@ -63,21 +84,6 @@ const char* Translated(const char* text) {
   return dgettext(kTextDomain, text);
 }
 
-constexpr std::string_view kThreadsOption = "--threads=";
-
-// The most threads --threads may ask for.
-constexpr unsigned kMaxThreads = 64;
-
-// Sets the thread count from the value of --threads; false when it is not a number from 1 to
-// kMaxThreads.
-bool SetThreads(std::string_view value, Parallelism& work) {
-  unsigned threads = 0;
-  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), threads);
-  if (error != std::errc() || end != value.data() + value.size() || threads < 1 || threads > kMaxThreads) return false;
-  work.Threads = threads;
-  return true;
-}
-
 bool LooksLikeAnOption(std::string_view argument) { return argument.size() > 1 && argument[0] == '-'; }
 
 }  // namespace
@@ -96,7 +102,7 @@ Options ParseCommandLine(const std::vector<std::string_view>& arguments) {
       options.FrontEnd = Options::FrontEndChoice::kTerminal;
     } else if (argument == "--gui") {
       options.FrontEnd = Options::FrontEndChoice::kDesktop;
-    } else if (const std::string_view name = PhotoOptionName(argument); !name.empty()) {
+    } else if (const std::string_view name = ValueOptionName(argument); !name.empty()) {
       // The value follows "=", or is the next argument, taken whole (so "-05:00" is a value).
       std::optional<std::string_view> value;
       std::string given(argument);
@@ -107,13 +113,8 @@ Options ParseCommandLine(const std::vector<std::string_view>& arguments) {
         given += ' ';
         given += *value;
       }
-      if (!value || !SetPhotoOption(name, *value, options.Photos)) {
+      if (!value || !SetValueOption(name, *value, options)) {
         options.Unusable = std::move(given);
-        return options;
-      }
-    } else if (argument.starts_with(kThreadsOption)) {
-      if (!SetThreads(argument.substr(kThreadsOption.size()), options.Work)) {
-        options.Unusable = argument;
         return options;
       }
     } else if (argument == "--open") {
@@ -133,6 +134,13 @@ Options ParseCommandLine(const std::vector<std::string_view>& arguments) {
     options.LogPath += arguments[i];
   }
   return options;
+}
+
+std::string ConfigHomeFrom(const char* xdgConfigHome, const char* home) {
+  // A relative $XDG_CONFIG_HOME is not to be used, by the convention that defines it.
+  if (xdgConfigHome != nullptr && xdgConfigHome[0] == '/') return xdgConfigHome;
+  if (home != nullptr && home[0] != '\0') return JoinPath(home, ".config");
+  return {};
 }
 
 std::string UsageText() {
@@ -166,6 +174,17 @@ std::string UnknownOptionText(std::string_view option) {
 
 std::string HelpText() {
   return UsageText() + Translated(
+         "\n"
+         "Template and page options:\n"
+         "  --template=FILE       fill FILE instead of the first template.dat found in these\n"
+         "                        places: $XDG_CONFIG_HOME/routelet/ (~/.config/routelet/ when\n"
+         "                        XDG_CONFIG_HOME is not set), beside the program, then\n"
+         "                        <prefix>/share/routelet/ for an installed program\n"
+         "  -o, --output=PATH     write the page to PATH instead of beside the log; - writes it\n"
+         "                        to standard output\n"
+         "Beside the log, the page takes the log's name with the extension html, or the word\n"
+         "in the template's *extension section (letters and digits only, such as gpx).\n") +
+         Translated(
          "\n"
          "Photo options:\n"
          "  --photos=FOLDER       take the photos from FOLDER and its subfolders instead of the\n"

@@ -9,7 +9,8 @@
 
 namespace routelet {
 
-// Everything the command line says, handed down to the run as it is.
+// Everything the command line says, handed down to the run as it is, with the one thing the
+// run takes from the environment: where the user's configuration folder is.
 struct Options {
   enum class FrontEndChoice { kDefault, kDesktop, kTerminal };
 
@@ -24,8 +25,15 @@ struct Options {
   // The arguments after the options joined by single blanks: one path, so that a name with
   // blanks typed without quotes still names one file. Empty: the user is asked.
   std::string LogPath;
-  // The template to fill. Empty: "template.dat" where the program looks for it.
+  // The template to fill (--template). Empty: the first template.dat found in the usual places
+  // (TemplatePath() in template/load_template.h).
   std::string TemplatePath;
+  // The user's configuration folder, where routelet/template.dat is looked for first: see
+  // ConfigHomeFrom. Empty: none.
+  std::string ConfigHome;
+  // Where the page goes (-o, --output): a path, or "-" for standard output. Empty: beside the
+  // log, under the log's name with the template's extension.
+  std::string OutputPath;
   // Where the photos are and how the cameras' clocks relate to UTC (--photos, --camera-zone,
   // --camera-shift).
   PhotoOptions Photos;
@@ -39,19 +47,25 @@ struct Options {
   std::string ProgramPath;
 };
 
-// Options come first: -h/--help, -V/--version, --console, --gui, --open, the photo options with
-// a value (--photos, --camera-zone, --camera-shift; as "--name=VALUE" or "--name VALUE"), and
-// "--" to end them. The first argument that does not begin with "-" (or is "-" alone) starts the
-// log path, and nothing after it is an option; a log whose name begins with "-" goes after "--".
-// Parsing stops at an unknown option or at an option whose value is not understood.
+// Options come first: -h/--help, -V/--version, --console, --gui, --open, the options with a
+// value (--template, -o/--output, --photos, --camera-zone, --camera-shift, --threads; as
+// "--name=VALUE" or "--name VALUE"), and "--" to end them. The first argument that does not begin with "-" (or is
+// "-" alone) starts the log path, and nothing after it is an option; a log whose name begins
+// with "-" goes after "--". Parsing stops at an unknown option or at an option whose value is
+// not understood.
 Options ParseCommandLine(const std::vector<std::string_view>& arguments);
+
+// The user's configuration folder from the environment's values (null when unset):
+// $XDG_CONFIG_HOME when it is an absolute path, else $HOME/.config, else none (empty).
+std::string ConfigHomeFrom(const char* xdgConfigHome, const char* home);
 
 // How the program is called, with the general options: printed for an unknown option and when
 // there is no log and no way to ask for one. In Japanese when the locale's language (LC_ALL,
 // LC_MESSAGES, LANG, as gettext reads them) is Japanese, in English otherwise.
 std::string UsageText();
 
-// The text printed for --help: the usage, then the photo options, in the language of UsageText.
+// The text printed for --help: the usage, the template and page options with the places the
+// template is looked for, then the photo options, in the language of UsageText.
 std::string HelpText();
 
 // The line printed before the usage for an unknown option, in the language of UsageText.

@@ -2,6 +2,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -64,6 +65,7 @@ int Run(int argc, char** argv) {
     std::fputs(routelet::UsageText().c_str(), stderr);
     return 2;
   }
+  options.ConfigHome = routelet::ConfigHomeFrom(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
   if (!options.Unusable.empty()) {
     std::fputs(routelet::UnusableOptionMessage(options.Unusable).c_str(), stderr);
     return 2;

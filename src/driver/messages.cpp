@@ -34,6 +34,14 @@ std::string CannotWriteOutputMessage(std::string_view reason) {
   return "routelet: 標準出力に書きこめません（" + std::string(reason) + "）";
 }
 
+std::string ExtensionNotAWordMessage(std::string_view templateName, std::string_view text) {
+  return std::string(templateName) + "の*extensionには英字と数字だけの1語を書いてください：「" + std::string(text) + "」";
+}
+
+std::string PagePathText(std::string_view pagePath) {
+  return pagePath == kStandardOutputPath ? "標準出力" : std::string(pagePath);
+}
+
 std::string WriteFailureMessage(const WriteError& error, std::string_view pagePath) {
   if (error.Kind == WriteError::Problem::kWouldReplaceLog) {
     return std::string(pagePath) + "はページと同じ名前になるため、ログを上書きしないよう変換をやめました";

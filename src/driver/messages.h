@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "output/page_target.h"
 #include "output/write_page.h"
 #include "photos/find_photos.h"
 #include "runtime/file_error.h"
@@ -34,6 +35,11 @@ std::string CannotReadMessage(std::string_view name);
 std::string OutOfMemoryMessage();
 // main's message when the help or version text could not be written, for the system's reason.
 std::string CannotWriteOutputMessage(std::string_view reason);
+// A template whose *extension section is not one word of letters and digits; `text` is what
+// the section holds.
+std::string ExtensionNotAWordMessage(std::string_view templateName, std::string_view text);
+// The page's path as the user is told it: "標準出力" (standard output) for "-".
+std::string PagePathText(std::string_view pagePath);
 // Why the page at `pagePath` was not written.
 std::string WriteFailureMessage(const WriteError& error, std::string_view pagePath);
 // The file at `path` could not be opened, for `reason`: "…を開けません（reason）".

@@ -3,8 +3,8 @@
 #include <new>
 
 #include "driver/messages.h"
+#include "output/page_target.h"
 #include "output/render_page.h"
-#include "output/write_page.h"
 #include "photos/find_photos.h"
 #include "runtime/files.h"
 #include "template/load_template.h"
@@ -37,8 +37,10 @@ std::optional<std::string> LogPathFor(const Options& options, FrontEnd& ui) {
 }
 
 // Everything after the progress window is shown: read the log, build the track, find the
-// photos, render and write the page, and open it when asked to.
-RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, const Options& options, FrontEnd& ui) {
+// photos, render and write the page (beside the log under `extension` unless `options` say
+// where), and open it when asked to.
+RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, const Options& options,
+                     std::string_view extension, FrontEnd& ui) {
   ProgressTexts progress(ui);
   Loaded<GpsLog> log = ReadGpsLog(logPath, progress, options.Work);
   if (!log.ok()) {
@@ -51,19 +53,21 @@ RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, c
   const std::size_t keptLines = log.Value.size();
   log = {};
   PageText page = RenderRecordPieces(sections, track, progress, options.Work);
-  // The page is written beside the log, so photo paths lead from the log's folder.
-  const PhotoFindings photos = FindPhotos(options.Photos, DirectoryOf(logPath), track.Span, progress);
+  const std::string pagePath = options.OutputPath.empty() ? OutputPathFor(logPath, extension) : options.OutputPath;
+  // Photo paths lead from the page's folder, so that its links find them.
+  const std::string pageFolder = pagePath == kStandardOutputPath ? DirectoryOf(logPath) : DirectoryOf(pagePath);
+  const PhotoFindings photos = FindPhotos(options.Photos, DirectoryOf(logPath), pageFolder, track.Span, progress);
   FillPlaceholders(page, sections, track, photos.Listed, keptLines, logPath, options.Work);
   if (page.empty()) return RunResult::kEmptyPage;
 
-  const std::string pagePath = OutputPathFor(logPath);
-  if (const auto error = WritePage(pagePath, std::move(page), logPath, options.Work)) {
-    ui.ShowMessage(WriteFailureMessage(*error, pagePath), kErrorTitle);
+  if (const auto error = WritePageTo(pagePath, std::move(page), logPath, options.Work)) {
+    ui.ShowMessage(WriteFailureMessage(*error, PagePathText(pagePath)), kErrorTitle);
     return RunResult::kFailed;
   }
-  ui.ShowSummary(SummaryText(pagePath, track.Records.size(), track.TotalDist, photos));
-  // The page is there whatever becomes of opening it, so the run still counts as a success.
-  if (options.OpenPage) {
+  ui.ShowSummary(SummaryText(PagePathText(pagePath), track.Records.size(), track.TotalDist, photos));
+  // The page is there whatever becomes of opening it, so the run still counts as a success. A page
+  // sent to standard output has no file to open.
+  if (options.OpenPage && pagePath != kStandardOutputPath) {
     if (const auto problem = ui.OpenPage(pagePath)) ui.ShowMessage(CannotOpenMessage(pagePath, *problem));
   }
   return RunResult::kPageWritten;
@@ -82,11 +86,19 @@ class ProgressWindowShown {
 };
 
 RunResult Convert(const Options& options, FrontEnd& ui) {
-  const std::string templatePath =
-      options.TemplatePath.empty() ? TemplatePath(options.ProgramPath) : options.TemplatePath;
+  const bool named = !options.TemplatePath.empty();
+  const std::string templatePath = named ? options.TemplatePath : TemplatePath(options.ConfigHome, options.ProgramPath);
+  // A template the user named is told by its path; the usual one by its file name.
+  const std::string shownName = named ? templatePath : kTemplateFileName;
   const Loaded<SectionStore> sections = LoadTemplate(templatePath);
   if (!sections.ok()) {
-    ui.ShowMessage(LoadFailureMessage(*sections.Error, kTemplateFileName, templatePath));
+    ui.ShowMessage(LoadFailureMessage(*sections.Error, shownName, templatePath));
+    ui.ShowMessage(CannotReadMessage(kTemplateFileName), kErrorTitle);
+    return RunResult::kFailed;
+  }
+  const std::optional<std::string> extension = PageExtension(sections.Value);
+  if (!extension) {
+    ui.ShowMessage(ExtensionNotAWordMessage(shownName, GetSection(sections.Value, "extension")));
     ui.ShowMessage(CannotReadMessage(kTemplateFileName), kErrorTitle);
     return RunResult::kFailed;
   }
@@ -97,7 +109,7 @@ RunResult Convert(const Options& options, FrontEnd& ui) {
 
   const ProgressWindowShown window(ui);
   ui.SetProgress(kAnalysingText);
-  return ConvertLog(sections.Value, *logPath, options, ui);
+  return ConvertLog(sections.Value, *logPath, options, *extension, ui);
 }
 
 }  // namespace

@@ -4,11 +4,16 @@
 // lie, in one gathered write.
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace routelet {
 
 struct PageText {
+  PageText() = default;
+  // A page in one piece.
+  explicit PageText(std::string whole) : Order{0} { Pieces.push_back(std::move(whole)); }
+
   std::vector<std::string> Pieces;  // each piece once, though the page may hold it more than once
   std::vector<std::size_t> Order;   // the page: Pieces[Order[0]], then Pieces[Order[1]], ...
 

@@ -13,7 +13,7 @@ namespace routelet {
 std::string BuildPhotoItem(std::string_view itemTemplate, std::int64_t id, const Photo& photo) {
   // Filled one after another, so a value that happens to contain a later placeholder is filled
   // too, as a template writer who fills them by hand in this order would expect.
-  const std::array<std::pair<std::string_view, std::string>, 6> fills = {{
+  const std::array<std::pair<std::string_view, std::string>, 7> fills = {{
       {"[id]", std::to_string(id)},
       {"[file]", photo.Name},
       {"[time]", RightAligned10(photo.UnixTime)},
@@ -21,6 +21,7 @@ std::string BuildPhotoItem(std::string_view itemTemplate, std::int64_t id, const
       // The path made safe for markup, and for a link to the file from the page.
       {"[file:html]", HtmlEscape(photo.Name)},
       {"[file:url]", UrlPathEscape(photo.Name)},
+      {"[time:iso]", IsoUtcText(photo.UnixTime)},
   }};
   std::string item(itemTemplate);
   for (const auto& [placeholder, value] : fills) ReplaceAllInPlace(item, placeholder, value);

@@ -2,23 +2,52 @@
 
 #include <utility>
 
+#include "runtime/dates.h"
 #include "runtime/value_texts.h"
 
 namespace routelet {
-namespace {
 
 using namespace std::string_view_literals;
 
-}  // namespace
+// Fills `name` in the literal parts as ReplaceAll fills it in the whole text: each occurrence,
+// left to right, becomes a `field` part, or nothing when `comesOutEmpty`, which joins the text
+// on its two sides into one literal for the placeholders after it.
+RecordItemTemplate::Parts RecordItemTemplate::FillPlaceholder(const Parts& parts, std::string_view name, Field field,
+                                                              bool comesOutEmpty) {
+  Parts filled;
+  const auto appendLiteral = [&filled](std::string_view text) {
+    if (text.empty()) return;
+    if (!filled.empty() && filled.back().field == Field::kLiteral) {
+      filled.back().literal += text;
+    } else {
+      filled.push_back({Field::kLiteral, std::string(text)});
+    }
+  };
+  for (const auto& part : parts) {
+    if (part.field != Field::kLiteral) {
+      filled.push_back(part);
+      continue;
+    }
+    const std::string_view text = part.literal;
+    std::size_t from = 0;
+    for (std::size_t at = text.find(name); at != std::string_view::npos; at = text.find(name, from)) {
+      appendLiteral(text.substr(from, at - from));
+      if (!comesOutEmpty) filled.push_back({field, {}});
+      from = at + name.size();
+    }
+    appendLiteral(text.substr(from));
+  }
+  return filled;
+}
 
-RecordItemTemplate::RecordItemTemplate(std::string_view section) : section_(section) {
-  // The record placeholders in the order they are filled (see record_item.h for why the order
-  // matters only for the one that can be empty, which stays last). A new placeholder is a row
-  // here and a case in AppendItem.
+RecordItemTemplate::RecordItemTemplate(std::string_view section) {
+  // The record placeholders in the order they are filled. A new placeholder is a row here and a
+  // case in AppendItem.
   static constexpr std::pair<std::string_view, Field> kPlaceholders[] = {
       {"[index]"sv, Field::kIndex},
       {"[time]"sv, Field::kTime},
       {"[timestr]"sv, Field::kTimeStr},
+      {"[time:iso]"sv, Field::kTimeIso},
       {"[lat:full]"sv, Field::kLatFull},
       {"[lng:full]"sv, Field::kLngFull},
       {"[lat]"sv, Field::kLat},
@@ -28,29 +57,29 @@ RecordItemTemplate::RecordItemTemplate(std::string_view section) : section_(sect
       {"[speed]"sv, Field::kSpeed},
       {"[alt:known]"sv, Field::kAltKnown},
   };
-  const std::string_view text = section_;
-  std::size_t literalStart = 0;
-  for (std::size_t at = text.find('['); at != std::string_view::npos; at = text.find('[', at + 1)) {
+  for (std::size_t cut = 0; cut < cuts_.size(); ++cut) {
+    const bool untimed = (cut & 1) != 0, altitudeUnknown = (cut & 2) != 0;
+    Parts parts;
+    if (!section.empty()) parts.push_back({Field::kLiteral, std::string(section)});
     for (const auto& [name, field] : kPlaceholders) {
-      if (text.substr(at).starts_with(name)) {
-        if (at > literalStart) parts_.push_back({Field::kLiteral, text.substr(literalStart, at - literalStart)});
-        parts_.push_back({field, {}});
-        literalStart = at + name.size();
-        at = literalStart - 1;
-        break;
-      }
+      const bool comesOutEmpty =
+          (field == Field::kTimeIso && untimed) || (field == Field::kAltKnown && altitudeUnknown);
+      parts = FillPlaceholder(parts, name, field, comesOutEmpty);
     }
+    cuts_[cut] = std::move(parts);
   }
-  if (literalStart < text.size()) parts_.push_back({Field::kLiteral, text.substr(literalStart)});
 }
 
 void RecordItemTemplate::AppendItem(std::string& out, std::int64_t index, const TrackRecord& record) const {
-  for (const Part& part : parts_) {
+  // The cut without "[time:iso]" or "[alt:known]" where they are empty, so both are filled below
+  // only where they have a value.
+  for (const Part& part : cuts_[(IsTimed(record) ? 0 : 1) + (record.AltKnown ? 0 : 2)]) {
     switch (part.field) {
       case Field::kLiteral: out += part.literal; break;
       case Field::kIndex: out += std::to_string(index); break;
       case Field::kTime: out += RightAligned10(record.UnixTime); break;
       case Field::kTimeStr: out += TimeText(record); break;
+      case Field::kTimeIso: out += IsoTimeText(record); break;
       case Field::kLatFull: out += ShortestText(record.Lat); break;
       case Field::kLngFull: out += ShortestText(record.Lng); break;
       case Field::kLat: out += NumberText(record.Lat, 4); break;
@@ -58,7 +87,7 @@ void RecordItemTemplate::AppendItem(std::string& out, std::int64_t index, const 
       case Field::kAlt: out += NumberText(record.Alt, 2); break;
       case Field::kDist: out += NumberText(record.Dist, 2); break;
       case Field::kSpeed: out += NumberText(record.Speed, 2); break;
-      case Field::kAltKnown: if (record.AltKnown) out += NumberText(record.Alt, 2); break;
+      case Field::kAltKnown: out += NumberText(record.Alt, 2); break;
     }
   }
 }
@@ -68,6 +97,11 @@ std::string BuildRecordItem(const RecordItemTemplate& itemTemplate, std::int64_t
   std::string item;
   itemTemplate.AppendItem(item, index, record);
   return item;
+}
+
+std::string IsoTimeText(const TrackRecord& record) {
+  if (!IsTimed(record)) return {};
+  return IsoUtcText(record.UnixTime, record.Fraction, record.FractionDigits);
 }
 
 }  // namespace routelet

@@ -1,5 +1,6 @@
 #pragma once
 // One item of the page's record list, rendered from the template's "recordlist" section.
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -13,37 +14,45 @@ namespace routelet {
 // appended straight to the list without copying the section once per placeholder.
 //
 // Filling the placeholders one after another with ReplaceAll, in the order of the table in
-// record_item.cpp, gives the same text:
-// - every placeholder is a bracketed word that ends at its first "]", so two occurrences never
-//   overlap and no placeholder begins another ("[lat]" and "[lat:full]" part at the fourth
-//   character): at each "[" at most one placeholder matches;
-// - no value holds a bracket, so no value can form or hide a placeholder with the text around
-//   it, except an empty value, which joins its two neighbours ("[[alt:known]index]"). The only
-//   placeholder that can be empty, "[alt:known]", is therefore filled last: whatever its removal
-//   joins is left as it is, by either way of filling.
+// record_item.cpp, gives the same text. No value holds a bracket or is made of letters and ":"
+// alone, as the words inside the brackets are, so no value can form or hide a placeholder with
+// the text around it; only an empty value can, by joining its two neighbours
+// ("[alt[time:iso]:known]"). The section is therefore cut once for each combination of the
+// placeholders that can come out empty ("[time:iso]" for an untimed record, "[alt:known]" for an
+// unknown altitude), each cut made by filling the placeholders in order with those left empty,
+// and a record is appended through the cut that fits it.
 class RecordItemTemplate {
  public:
   explicit RecordItemTemplate(std::string_view section);
 
-  bool empty() const { return parts_.empty(); }
+  bool empty() const { return cuts_[0].empty(); }
 
   // Appends the item of record `index` to `out`.
   void AppendItem(std::string& out, std::int64_t index, const TrackRecord& record) const;
 
  private:
-  enum class Field { kLiteral, kIndex, kTime, kTimeStr, kLatFull, kLngFull, kLat, kLng, kAlt, kDist, kSpeed, kAltKnown };
+  enum class Field {
+    kLiteral, kIndex, kTime, kTimeStr, kTimeIso, kLatFull, kLngFull, kLat, kLng, kAlt, kDist, kSpeed, kAltKnown
+  };
   struct Part {
     Field field;
-    std::string_view literal;  // for kLiteral: a piece of section_
+    std::string literal;  // for kLiteral
   };
+  using Parts = std::vector<Part>;
 
-  std::string section_;
-  std::vector<Part> parts_;
+  static Parts FillPlaceholder(const Parts& parts, std::string_view name, Field field, bool comesOutEmpty);
+
+  // Indexed by 1 for an untimed record plus 2 for an unknown altitude.
+  std::array<Parts, 4> cuts_;
 };
 
 // The item of one record: the section with its record placeholders filled in (the table in
 // record_item.cpp); empty when the section is empty.
 std::string BuildRecordItem(const RecordItemTemplate& itemTemplate, std::int64_t index,
                             const TrackRecord& record);
+
+// The record's UTC time in ISO 8601 with its fraction as the log wrote it
+// ("2011-11-05T15:09:28.25Z"); empty for an untimed record.
+std::string IsoTimeText(const TrackRecord& record);
 
 }  // namespace routelet

@@ -1,5 +1,6 @@
 #include "output/render_page.h"
 
+#include <tuple>
 #include <utility>
 
 #include "output/photo_item.h"
@@ -62,10 +63,29 @@ std::string RenderPhotoList(const SectionStore& sections, const std::vector<Phot
   return list;
 }
 
+// The UTC times of the earliest and the latest timed record, with their fractions as the log
+// wrote them: the instants the track spans, also when a log's time goes backwards. Empty texts
+// when no record is timed.
+std::pair<std::string, std::string> StartAndEndTimes(const std::vector<TrackRecord>& records) {
+  const auto earlier = [](const TrackRecord& a, const TrackRecord& b) {
+    return std::tie(a.UnixTime, a.Fraction) < std::tie(b.UnixTime, b.Fraction);
+  };
+  const TrackRecord* start = nullptr;
+  const TrackRecord* end = nullptr;
+  for (const TrackRecord& record : records) {
+    if (!IsTimed(record)) continue;
+    if (start == nullptr || earlier(record, *start)) start = &record;
+    if (end == nullptr || earlier(*end, record)) end = &record;
+  }
+  if (start == nullptr) return {};
+  return {IsoTimeText(*start), IsoTimeText(*end)};
+}
+
 // The body placeholders in the order they are filled, with their texts.
 std::vector<std::pair<std::string_view, std::string>> BodyPlaceholderTexts(
     const SectionStore& sections, const Track& track, const std::vector<Photo>& photos, std::size_t keptLines,
     std::string_view logPath) {
+  auto [start, end] = StartAndEndTimes(track.Records);
   return {
       {"[photolist]", RenderPhotoList(sections, photos)},
       {"[filename]", std::string(logPath)},
@@ -74,6 +94,8 @@ std::vector<std::pair<std::string_view, std::string>> BodyPlaceholderTexts(
       {"[totaldist]", NumberText(track.TotalDist, 2)},
       {"[avgspeed]", NumberText(track.AvgSpeed, 2)},
       {"[filename:html]", HtmlEscape(logPath)},
+      {"[starttime:iso]", std::move(start)},
+      {"[endtime:iso]", std::move(end)},
   };
 }
 

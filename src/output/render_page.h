@@ -28,7 +28,9 @@ PageText RenderRecordPieces(const SectionStore& sections, const Track& track, Pr
 // Fills the rest of the placeholders, in this order and each over the whole page so far:
 // "[photolist]" (one "photolist" item per photo, numbered from 1, each followed by CR LF),
 // "[filename]" (the log's path), "[numrecord]" (the kept log lines), "[numphoto]",
-// "[totaldist]", "[avgspeed]" and "[filename:html]". The page is changed in place, so a large
+// "[totaldist]", "[avgspeed]", "[filename:html]", then "[starttime:iso]" and "[endtime:iso]"
+// (the earliest and the latest timed fix in UTC, as "[time:iso]" writes them; empty when no
+// fix is timed). The page is changed in place, so a large
 // page is never copied whole for a placeholder.
 void FillPlaceholders(std::string& page, const SectionStore& sections, const Track& track,
                       const std::vector<Photo>& photos, std::size_t keptLines, std::string_view logPath);

@@ -21,8 +21,6 @@
 namespace routelet {
 namespace {
 
-constexpr std::string_view kPageExtension = ".html";
-
 // The signals that end a run by default: none of them may leave a temporary page behind.
 constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
@@ -94,26 +92,6 @@ class TemporaryRemovedOnSignals {
  private:
   struct sigaction previous_[std::size(kEndingSignals)];
 };
-
-// Writes all of `pieces`, one after another, to `fd` in as few gathered writes as the system
-// takes, going on after short writes and interruptions.
-bool WriteAll(int fd, std::vector<std::string_view> pieces) {
-  std::size_t next = 0;  // the first piece not yet written whole
-  while (next < pieces.size()) {
-    iovec batch[IOV_MAX];
-    int count = 0;
-    for (std::size_t i = next; i < pieces.size() && count < IOV_MAX; ++i) {
-      batch[count++] = {const_cast<char*>(pieces[i].data()), pieces[i].size()};
-    }
-    const ssize_t written = ::writev(fd, batch, count);
-    if (written < 0 && errno == EINTR) continue;
-    if (written < 0) return false;
-    std::size_t left = static_cast<std::size_t>(written);
-    for (; next < pieces.size() && left >= pieces[next].size(); ++next) left -= pieces[next].size();
-    if (left > 0) pieces[next].remove_prefix(left);
-  }
-  return true;
-}
 
 // New files get the usual permissions: read and write for all, less the process's umask.
 mode_t NewFileMode() {
@@ -244,20 +222,46 @@ WriteError CannotWrite(int error) { return WriteError{WriteError::Problem::kCann
 
 }  // namespace
 
-std::string OutputPathFor(std::string_view logPath) {
+std::string OutputPathFor(std::string_view logPath, std::string_view extension) {
   const std::size_t nameStart = logPath.rfind('/') == std::string_view::npos ? 0 : logPath.rfind('/') + 1;
   const std::size_t dot = logPath.rfind('.');
   std::string output(logPath);
   if (dot != std::string_view::npos && dot > nameStart) output.resize(dot);
-  if (!std::string_view(output).ends_with(kPageExtension)) output += kPageExtension;
+  std::string pageExtension = ".";
+  pageExtension += extension;
+  if (!std::string_view(output).ends_with(pageExtension)) output += pageExtension;
   return output;
 }
 
-std::string ToUtf8Bytes(std::string text) {
-  if (text.empty()) return " ";
-  if (IsValidUtf8(text)) return text;
-  return SanitizeUtf8(text);
+std::vector<std::string_view> ToUtf8Bytes(PageText& page, const Parallelism& parallelism) {
+  if (page.empty()) page = PageText(" ");
+  ForEachChunk(page.Pieces.size(), parallelism.Threads, [&](std::size_t k) {
+    if (!IsValidUtf8(page.Pieces[k])) page.Pieces[k] = SanitizeUtf8(page.Pieces[k]);
+  });
+  std::vector<std::string_view> bytes;
+  bytes.reserve(page.Order.size());
+  for (const std::size_t piece : page.Order) bytes.emplace_back(page.Pieces[piece]);
+  return bytes;
 }
+
+bool WriteAll(int fd, std::vector<std::string_view> pieces) {
+  std::size_t next = 0;  // the first piece not yet written whole
+  while (next < pieces.size()) {
+    iovec batch[IOV_MAX];
+    int count = 0;
+    for (std::size_t i = next; i < pieces.size() && count < IOV_MAX; ++i) {
+      batch[count++] = {const_cast<char*>(pieces[i].data()), pieces[i].size()};
+    }
+    const ssize_t written = ::writev(fd, batch, count);
+    if (written < 0 && errno == EINTR) continue;
+    if (written < 0) return false;
+    std::size_t left = static_cast<std::size_t>(written);
+    for (; next < pieces.size() && left >= pieces[next].size(); ++next) left -= pieces[next].size();
+    if (left > 0) pieces[next].remove_prefix(left);
+  }
+  return true;
+}
+
 
 std::optional<WriteError> WritePage(const std::string& pagePath, PageText page, std::string_view logPath,
                                     const Parallelism& parallelism) {
@@ -275,22 +279,11 @@ std::optional<WriteError> WritePage(const std::string& pagePath, PageText page, 
     }
     attributes = {existing.st_mode & 0777, existing};
   }
-  // Piece by piece, as ToUtf8Bytes would do it for the whole: a piece ends with a line end (or
-  // the page does), so no UTF-8 sequence spans two.
-  if (page.empty()) page = {{ToUtf8Bytes({})}, {0}};
-  ForEachChunk(page.Pieces.size(), parallelism.Threads, [&](std::size_t k) {
-    if (!IsValidUtf8(page.Pieces[k])) page.Pieces[k] = SanitizeUtf8(page.Pieces[k]);
-  });
-  std::vector<std::string_view> bytes;
-  for (const std::size_t piece : page.Order) bytes.emplace_back(page.Pieces[piece]);
+  const std::vector<std::string_view> bytes = ToUtf8Bytes(page, parallelism);
   const Outcome outcome = WriteUnnamed(pagePath, bytes, attributes);
   if (outcome == Outcome::kWritten) return std::nullopt;
   if (outcome == Outcome::kFailed || !WriteNamed(pagePath, bytes, attributes)) return CannotWrite(errno);
   return std::nullopt;
-}
-
-std::optional<WriteError> WritePage(const std::string& pagePath, std::string page, std::string_view logPath) {
-  return WritePage(pagePath, PageText{{std::move(page)}, {0}}, logPath, Parallelism{});
 }
 
 }  // namespace routelet

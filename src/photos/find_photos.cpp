@@ -21,14 +21,16 @@ struct PhotoFile {
   std::string Name;
 };
 
-// The page's own folder gives its files by bare name; named folders give every file below them
-// once, however the folders overlap.
-std::vector<PhotoFile> PhotoFiles(const PhotoOptions& options, const std::string& pageFolder) {
+// The log's own folder gives its files (by bare name beside the page); named folders give every
+// file below them once, however the folders overlap.
+std::vector<PhotoFile> PhotoFiles(const PhotoOptions& options, const std::string& logFolder,
+                                  const std::string& pageFolder) {
   std::vector<PhotoFile> files;
   if (options.Folders.empty()) {
-    // Opened in the page's folder, wherever the program was started from.
-    for (std::string& name : ListFilesWithExtensions(pageFolder, kPhotoExtensions)) {
-      files.push_back({JoinPath(pageFolder, name), std::move(name)});
+    // Opened in the log's folder, wherever the program was started from.
+    for (std::string& name : ListFilesWithExtensions(logFolder, kPhotoExtensions)) {
+      std::string path = JoinPath(logFolder, name);
+      files.push_back({path, logFolder == pageFolder ? std::move(name) : RelativePath(path, pageFolder)});
     }
     return files;
   }
@@ -44,13 +46,13 @@ std::vector<PhotoFile> PhotoFiles(const PhotoOptions& options, const std::string
 
 }  // namespace
 
-PhotoFindings FindPhotos(const PhotoOptions& options, const std::string& pageFolder, const TimeSpan& span,
-                         Progress& progress) {
+PhotoFindings FindPhotos(const PhotoOptions& options, const std::string& logFolder, const std::string& pageFolder,
+                         const TimeSpan& span, Progress& progress) {
   // Every file is read first: a named camera zone changes the C library's local zone while the
   // instants are worked out, and nothing else (progress included) runs in that stretch.
   std::vector<std::pair<PhotoFile, CaptureTime>> captured;
   PhotoFindings findings;
-  for (PhotoFile& file : PhotoFiles(options, pageFolder)) {
+  for (PhotoFile& file : PhotoFiles(options, logFolder, pageFolder)) {
     progress.ReadingPhoto(file.Name);
     ++findings.Found;
     const CaptureTime capture = ReadCaptureTime(file.Path);

@@ -36,10 +36,17 @@ struct PhotoFindings {
 };
 
 // The "*.jpg" and "*.jpeg" files (letter case ignored) whose capture time lies within `span`.
-// Without folders in `options`, those in `pageFolder` itself, in name order; with folders, those
-// in them and their subfolders, ordered by capture instant, then by path. Each file is told to
-// `progress` (by its path from `pageFolder`) before it is read.
-PhotoFindings FindPhotos(const PhotoOptions& options, const std::string& pageFolder, const TimeSpan& span,
-                         Progress& progress);
+// Without folders in `options`, those in `logFolder` itself, in name order; with folders, those
+// in them and their subfolders, ordered by capture instant, then by path. Each is named by its
+// path from `pageFolder` (a bare name beside the page) and told to `progress` by that name
+// before it is read.
+PhotoFindings FindPhotos(const PhotoOptions& options, const std::string& logFolder, const std::string& pageFolder,
+                         const TimeSpan& span, Progress& progress);
+
+// The same for a page beside the log.
+inline PhotoFindings FindPhotos(const PhotoOptions& options, const std::string& logFolder, const TimeSpan& span,
+                                Progress& progress) {
+  return FindPhotos(options, logFolder, logFolder, span, progress);
+}
 
 }  // namespace routelet

@@ -1,5 +1,6 @@
 #include "runtime/dates.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -102,6 +103,24 @@ std::string DateText(DaySerial serial) {
   put(14, secondOfDay / 60 % 60, 2);
   put(17, secondOfDay % 60, 2);
   return text;
+}
+
+std::string IsoUtcText(std::int64_t unixTime, double fraction, int fractionDigits) {
+  const std::int64_t days = FloorDiv(unixTime, 86400);
+  const std::int64_t secondOfDay = unixTime - days * 86400;
+  const CivilDate date = CivilFromDays(days);
+  char text[96];
+  int length = std::snprintf(text, sizeof text, "%04lld-%02u-%02uT%02d:%02d:%02d", static_cast<long long>(date.year),
+                             date.month, date.day, static_cast<int>(secondOfDay / 3600),
+                             static_cast<int>(secondOfDay / 60 % 60), static_cast<int>(secondOfDay % 60));
+  if (fractionDigits > 0) {
+    // "0.25": the digits from the point on. A fraction read from k digits prints back as those
+    // k digits, since k is at most 15 and a double holds 15 significant digits exactly.
+    char digits[48];
+    std::snprintf(digits, sizeof digits, "%.*f", std::min(fractionDigits, 30), fraction);
+    length += std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length), "%s", digits + 1);
+  }
+  return std::string(text, static_cast<std::size_t>(length)) + "Z";
 }
 
 std::optional<DaySerial> ParseDateText(std::string_view text) {

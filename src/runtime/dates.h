@@ -23,6 +23,10 @@ double TimeFromParts(std::int64_t hours, std::int64_t minutes, std::int64_t seco
 // "yyyy/mm/dd hh:nn:ss", rounded to the nearest second.
 std::string DateText(DaySerial serial);
 
+// Unix seconds as a UTC time in ISO 8601, "yyyy-mm-ddThh:nn:ssZ". With `fractionDigits` above 0,
+// `fraction` (0 <= fraction < 1) follows the seconds with that many digits ("...:28.25Z").
+std::string IsoUtcText(std::int64_t unixTime, double fraction = 0, int fractionDigits = 0);
+
 // Reads "yyyy/mm/dd" optionally followed by one blank and "hh:nn:ss". Empty unless the numbers
 // form a real calendar date (month 1..12, day within the month) and time (0..23, 0..59, 0..59).
 std::optional<DaySerial> ParseDateText(std::string_view text);

@@ -169,15 +169,15 @@ std::optional<FileError> ReadTextFile(const std::string& path, std::string& text
 
 bool LineReader::Next(std::string_view& line) {
   if (rest_.empty()) return false;
-  const std::size_t cr = rest_.find('\r');
-  if (cr == std::string_view::npos) {
+  const std::size_t end = rest_.find(ending_);
+  if (end == std::string_view::npos) {
     line = rest_;
     rest_ = {};
     return true;
   }
-  line = rest_.substr(0, cr);
-  const std::size_t endingLength = (cr + 1 < rest_.size() && rest_[cr + 1] == '\n') ? 2 : 1;
-  rest_.remove_prefix(cr + endingLength);
+  line = rest_.substr(0, end);
+  const bool crLf = ending_ == '\r' && end + 1 < rest_.size() && rest_[end + 1] == '\n';
+  rest_.remove_prefix(end + (crLf ? 2 : 1));
   return true;
 }
 

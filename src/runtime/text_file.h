@@ -24,16 +24,19 @@ std::optional<FileError> ReadFileBytes(const std::string& path, std::string& byt
 std::optional<FileError> ReadTextFile(const std::string& path, std::string& text);
 
 // Walks the lines of a text. A line ends at CR LF or at a lone CR; a lone LF stays inside the
-// line. A last line without an ending is still a line; an empty text has no lines.
+// line. A text without any CR (as editors on Linux save it) has its lines end at LF instead.
+// A last line without an ending is still a line; an empty text has no lines.
 class LineReader {
  public:
-  explicit LineReader(std::string_view text) : rest_(text) {}
+  explicit LineReader(std::string_view text)
+      : rest_(text), ending_(text.find('\r') == std::string_view::npos ? '\n' : '\r') {}
 
   // Sets `line` to the next line, without its ending, and returns true; false at the end.
   bool Next(std::string_view& line);
 
  private:
   std::string_view rest_;
+  char ending_;  // the character that ends a line: CR, which an LF right after it joins, or LF
 };
 
 }  // namespace routelet

@@ -1,6 +1,7 @@
 #pragma once
 // Finding and reading "template.dat".
 #include <string>
+#include <string_view>
 
 #include "runtime/file_error.h"
 #include "template/section_store.h"
@@ -9,10 +10,11 @@ namespace routelet {
 
 inline constexpr const char* kTemplateFileName = "template.dat";
 
-// Where the program looks for its template: beside the program, or, for an installed program
-// whose template is not there, in <prefix>/share/routelet; beside the program when neither.
+// Where the program looks for its template when none is named, first found wins: the user's
+// own in `configHome`/routelet (when `configHome` is not empty), beside the program, then, for
+// an installed program, in <prefix>/share/routelet. Beside the program when none is there.
 // `programPath` is the name the program was started by (see ProgramDirectory).
-std::string TemplatePath(std::string_view programPath);
+std::string TemplatePath(std::string_view configHome, std::string_view programPath);
 
 // The sections of the template at `path`, or why it could not be read: kNotFound when nothing
 // is there, kCannotOpen (with the system's reason) when the file cannot be read, kNotAFile for

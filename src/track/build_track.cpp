@@ -53,6 +53,7 @@ struct PositionFix {
   DaySerial instant = 0;  // UTC, whole seconds; only when timed
   std::int64_t unixTime = 0;
   double fraction = 0;
+  int fractionDigits = 0;  // the digits that make `fraction`, as many as the log wrote (at most 15)
 };
 
 // "ddmm.mmmm" or "dddmm.mmmm" to degrees: the whole degrees are the integer part (rounded
@@ -66,10 +67,12 @@ bool NmeaDegrees(std::string_view field, double& degrees) {
   return true;
 }
 
-// A time field "hhmmss" or "hhmmss." followed by digits: the six digits' text and the fraction
-// of a second. False for every other form, which leaves the record untimed.
-bool SplitTimeField(std::string_view field, std::string_view& wholeSeconds, double& fraction) {
+// A time field "hhmmss" or "hhmmss." followed by digits: the six digits' text, the fraction
+// of a second and how many of its digits were read. False for every other form, which leaves the
+// record untimed.
+bool SplitTimeField(std::string_view field, std::string_view& wholeSeconds, double& fraction, int& used) {
   fraction = 0;
+  used = 0;
   if (Utf16Length(field) == kTimeDigits) {
     wholeSeconds = field;
     return true;
@@ -81,7 +84,6 @@ bool SplitTimeField(std::string_view field, std::string_view& wholeSeconds, doub
   }
   std::uint64_t digits = 0;
   double scale = 1;
-  int used = 0;
   for (char c : field.substr(kTimeDigits + 1)) {
     if (c < '0' || c > '9') return false;
     if (used++ < kMaxFractionDigits) {
@@ -90,6 +92,7 @@ bool SplitTimeField(std::string_view field, std::string_view& wholeSeconds, doub
     }
   }
   wholeSeconds = head;
+  used = std::min(used, kMaxFractionDigits);
   fraction = static_cast<double>(digits) / scale;
   return true;
 }
@@ -119,10 +122,11 @@ bool ReadPosition(const Fields& f, PositionFix& fix) {
   if (f[kRmcEastWest] == "W") fix.lng = -fix.lng;
 
   std::string_view wholeSeconds;
-  fix.timed = SplitTimeField(f[kRmcTime], wholeSeconds, fix.fraction) &&
+  fix.timed = SplitTimeField(f[kRmcTime], wholeSeconds, fix.fraction, fix.fractionDigits) &&
               Utf16Length(f[kRmcDate]) == kTimeDigits;
   if (!fix.timed) {
     fix.fraction = 0;
+    fix.fractionDigits = 0;
     return true;
   }
   return ReadInstant(wholeSeconds, f[kRmcDate], fix);
@@ -143,8 +147,6 @@ bool ReadAltitude(const Fields& f, CarriedAltitude& altitude) {
   altitude = {static_cast<float>(metres), !f[kGgaAltitude].empty()};
   return true;
 }
-
-bool IsTimed(const TrackRecord& record) { return record.UnixTime != 0; }
 
 // A receiver that reports each fix under two talkers ($GPRMC and $GARMC) gives the same fix twice.
 // `record` is the candidate, made from a fix that is timed or not.
@@ -219,6 +221,7 @@ class ChunkBuilder {
     TrackRecord record;
     record.UnixTime = fix.timed ? fix.unixTime : 0;
     record.Fraction = fix.fraction;
+    record.FractionDigits = static_cast<std::uint8_t>(fix.fractionDigits);
     record.Lat = fix.lat;
     record.Lng = fix.lng;
     record.Alt = altitude_.metres;

@@ -17,6 +17,7 @@ struct TrackRecord {
   double Lng = 0;             // degrees, east positive
   double Alt = 0;             // metres, a value a 32-bit float holds exactly
   bool AltKnown = false;      // false before any fix sentence and after one without an altitude
+  std::uint8_t FractionDigits = 0;  // how many digits of Fraction the log wrote (at most 15)
   double Speed = 0;           // km/h
   double Dist = 0;            // km from the first record
 };
@@ -24,6 +25,9 @@ struct TrackRecord {
 // A record's local time as text, "yyyy/mm/dd hh:nn:ss". Made as the page is written, not held in
 // each record: a week's log has millions of records, and a text each would double their memory.
 inline std::string TimeText(const TrackRecord& record) { return DateText(record.LocalTime); }
+
+// A record is timed when its sentence had a usable time and date.
+inline bool IsTimed(const TrackRecord& record) { return record.UnixTime != 0; }
 
 // The Unix seconds from the earliest timed fix to the latest, both included. A track without a
 // timed fix has the empty span, which contains no instant.

@@ -8,7 +8,9 @@ trap 'rm -rf "$prefix"' EXIT
 cmake --install "$1" --prefix "$prefix" >/dev/null
 test -f "$prefix/share/routelet/template.dat" || { echo "no template installed"; exit 1; }
 test ! -e "$prefix/bin/template.dat" || { echo "a template beside the installed program"; exit 1; }
+test -f "$prefix/share/routelet/templates/gpx.dat" || { echo "the other templates are not installed"; exit 1; }
 mkdir "$prefix/trip"
 printf '$GPRMC,000000,A,3500.0000,N,13900.0000,E,0.0,0.0,010111,,\r\n' > "$prefix/trip/walk.log"
-(cd / && "$prefix/bin/routelet" --console "$prefix/trip/walk.log")
+# No user's template: a configuration folder without one.
+(cd / && HOME="$prefix" XDG_CONFIG_HOME="$prefix/config" "$prefix/bin/routelet" --console "$prefix/trip/walk.log")
 grep -q '<html' "$prefix/trip/walk.html" || { echo "no page written"; exit 1; }

@@ -4,15 +4,13 @@
 # full device exit 1 with a message; without /proc the template is still found beside the program,
 # by its path or through PATH. Not for sanitizer builds, whose memory is not theirs.
 # Usage: limits_test.sh PROGRAM
-set -uo pipefail
 source "$(dirname "$0")/../support/program_test.sh" "$1" "[numrecord]"
 { printf '$GPRMC,'; head -c 100000000 /dev/zero | tr '\0' ,; } > commas.log
 (ulimit -v 400000 && exec ./routelet --console commas.log) && [ "$(cat commas.html)" = 1 ] || fail "a line of commas"
-(ulimit -v 100000 && exec ./routelet --console commas.log) 2>err
-[ $? = 1 ] && [ "$(cat err)" = "エラー: メモリが足りないため、変換をやめました" ] || fail "out of memory: $(cat err)"
+fails_saying '^エラー: メモリが足りないため、変換をやめました$' sh -c 'ulimit -v 100000 && exec ./routelet --console commas.log' ||
+  fail "out of memory: $(cat err)"
 for option in --help --version; do
-  ./routelet $option >/dev/full 2>err
-  [ $? = 1 ] && grep -q '^routelet: 標準出力に書きこめません（No space left on device）$' err || fail "$option to /dev/full"
+  fails_saying '^routelet: 標準出力に書きこめません（No space left on device）$' ./routelet $option >/dev/full || fail "$option to /dev/full"
 done
 mkdir elsewhere && fixes 3 elsewhere/trip.log
 for program in "$work/routelet" routelet; do

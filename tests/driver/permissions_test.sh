@@ -4,7 +4,6 @@
 # (not "not found"); a private page of another user that root replaces stays theirs and private.
 # Run as root, the user is nobody (setpriv); skipped when there is no such user to be.
 # Usage: permissions_test.sh PROGRAM
-set -uo pipefail
 source "$(dirname "$0")/../support/program_test.sh" "$1" "[numrecord]"
 mkdir -p user/locked && fixes 3 user/trip.log && fixes 3 user/locked/trip.log && printf earlier > user/trip.html
 chmod 444 user/trip.html && chmod 000 user/locked
@@ -15,8 +14,8 @@ if [ "$(id -u)" = 0 ]; then
   "${as_user[@]}" test -x routelet || { echo "SKIPPED: cannot run as the unprivileged user nobody"; exit 77; }
 fi
 for case in "trip.log|エラー: user/trip.htmlは書きこみが許可されていないため" "locked/trip.log|Routelet: user/locked/trip.logを開けません（Permission denied）"; do
-  "${as_user[@]}" ./routelet --console "user/${case%%|*}" 2>err
-  [ $? = 1 ] && grep -q "^${case#*|}" err && [ "$(cat user/trip.html)" = earlier ] || fail "user/${case%%|*}: $(cat err)"
+  fails_saying "^${case#*|}" "${as_user[@]}" ./routelet --console "user/${case%%|*}" && [ "$(cat user/trip.html)" = earlier ] ||
+    fail "user/${case%%|*}: $(cat err)"
 done
 if [ "$(id -u)" = 0 ]; then
   chmod 600 user/trip.html

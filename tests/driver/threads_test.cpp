@@ -156,6 +156,7 @@ TEST(PagePieces, FillAsTheWholePage) {
       {"a[photo[recordlist]b[num[recordlist]c", "list] [index]"},
       {"<[recordlist]>", "[filename] [index] [numrecord]"},
       {"[[recordlist]", ""},
+      {"[file[recordlist]name]", ""},
   };
   for (const auto& [body, item] : templates) {
     SectionStore sections;

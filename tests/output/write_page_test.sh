@@ -3,7 +3,6 @@
 # and when SIGTERM, SIGINT or SIGHUP ends it mid-write leaves the earlier page whole and no other
 # file; through an unnamed file (O_TMPFILE), and a named one (SHIM preloaded refuses O_TMPFILE).
 # Usage: write_page_test.sh PROGRAM SHIM
-set -uo pipefail
 set -m  # background runs get SIGINT like any other signal
 item='<tr><td>[index]</td><td>[timestr]</td><td>[lat]</td><td>[lng]</td><td>[dist]</td><td>[speed]</td></tr>'
 shim=$(realpath "$2")
@@ -13,28 +12,23 @@ fixes 200000 big.log
 ./routelet --console big.log && mv big.html whole.html || fail "no reference page"
 long=$(printf 'n%.0s' {1..250})
 
-# Whether the program holds a file open that is neither the log nor the page: its new page.
-writing() {
-  [ "/proc/$1/exe" -ef routelet ] || return 1
-  for fd in /proc/$1/fd/*; do [ -f "$fd" ] && ! [ "$fd" -ef big.log ] && ! [ "$fd" -ef big.html ] && return 0; done
-  return 1
-}
+# Whether process PID holds its new page open: an unnamed file, or one under a temporary name.
+writing() { ls -l "/proc/$1/fd" 2>/dev/null | grep -qE '/(\.rl[[:alnum:]]{6}|#[0-9]+ \(deleted\))$'; }
 running() { local state; read -r _ _ state _ < "/proc/$1/stat" 2>/dev/null && [ "$state" != Z ]; }
 
 interrupted=0
 for preload in "" "$shim"; do
-  run() { LD_PRELOAD=$preload exec ./routelet --console "$@"; }
+  run() { LD_PRELOAD=$preload ./routelet --console "$@"; }
   for link in "ln -s" ln; do
     rm -f trip.*; fixes 3 trip.html; cp trip.html log.copy; $link trip.html trip.log
-    (run trip.log 2>err)
-    [ $? = 1 ] && grep -q ログを上書きしない err && cmp -s trip.html log.copy || fail "$preload '$link' log replaced"
+    fails_saying ログを上書きしない run trip.log && cmp -s trip.html log.copy || fail "$preload '$link' log replaced"
   done
   fixes 3 "$long.log"
-  (run "$long.log") && [ -s "$long.html" ] && rm "$long".* || fail "$preload a 255-byte page name"
+  run "$long.log" && [ -s "$long.html" ] && rm "$long".* || fail "$preload a 255-byte page name"
   for signal in TERM INT HUP; do
     printf earlier > big.html
     files=$(ls -A)
-    (run big.log >/dev/null 2>&1) & pid=$!  # the program itself
+    (LD_PRELOAD=$preload exec ./routelet --console big.log >/dev/null 2>&1) & pid=$!  # the program itself
     until writing $pid || ! running $pid; do :; done
     kill -$signal $pid 2>/dev/null
     wait $pid

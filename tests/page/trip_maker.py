@@ -17,21 +17,17 @@ def offset(origin, east_km, north_km):
 
 
 def hill_walk(origin, count, step_seconds=5):
-    """`count` fixes (lat, lng, alt) `step_seconds` apart: a walk north-east with gentle turns
-    over a hill, resting on its top for an eighth of the time."""
-    positions, east, north, step = [], 0.0, 0.0, 0
-    rest_from, rest_to = count * 7 // 16, count * 9 // 16
-    moving = count - (rest_to - rest_from)
+    """`count` fixes (lat, lng, alt) `step_seconds` apart: a walk at 4.6 km/h, north-east with gentle
+    turns, over a hill on whose top it rests for an eighth of the time."""
+    positions, east, north = [], 0.0, 0.0
     for i in range(count):
-        if rest_from <= i < rest_to and positions:
+        t = i / max(count - 1, 1)
+        if 7 / 16 <= t < 9 / 16 and positions:
             positions.append(positions[-1])
             continue
-        t, step = step / max(moving - 1, 1), step + 1  # t: 0 .. 1 over the time spent walking
-        heading = 0.8 + 0.9 * math.sin(2 * math.pi * 1.3 * t) + 0.35 * math.sin(2 * math.pi * 7.0 * t)
-        step_km = (4.6 + 0.9 * math.sin(2 * math.pi * 3.0 * t) - 1.2 * math.sin(math.pi * t) ** 8) * step_seconds / 3600
+        heading, step_km = 0.8 + 0.9 * math.sin(8 * t) + 0.35 * math.sin(44 * t), 4.6 * step_seconds / 3600
         east, north = east + step_km * math.sin(heading), north + step_km * math.cos(heading)
-        alt = 12 + 170 * math.exp(-((t - 0.5) / 0.12) ** 2) + 4 * math.sin(2 * math.pi * 11 * t)
-        positions.append((*offset(origin, east, north), alt))
+        positions.append((*offset(origin, east, north), 12 + 170 * math.exp(-((t - 0.5) / 0.12) ** 2) + 4 * math.sin(69 * t)))
     return positions
 
 
@@ -39,6 +35,5 @@ def jpeg_with_date(jpeg, camera_time):
     """The JPEG with an Exif block right after its start marker, where the program looks for it:
     a little-endian TIFF block whose first directory holds DateTime only."""
     text = camera_time.strftime("%Y:%m:%d %H:%M:%S").encode("ascii") + b"\0"
-    tiff = b"II" + struct.pack("<HIHHHIII", 42, 8, 1, 0x0132, 2, len(text), 8 + 2 + 12 + 4, 0) + text
-    body = b"Exif\0\0" + tiff
+    body = b"Exif\0\0II" + struct.pack("<HIHHHIII", 42, 8, 1, 0x0132, 2, len(text), 8 + 2 + 12 + 4, 0) + text
     return jpeg[:2] + b"\xff\xe1" + struct.pack(">H", len(body) + 2) + body + jpeg[2:]

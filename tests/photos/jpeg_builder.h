@@ -1,5 +1,6 @@
 #pragma once
-// Builds JPEG bytes with an Exif block laid out exactly as a test needs, in either byte order.
+// Builds JPEG bytes with an Exif block laid out exactly as a test needs, in either byte order. The
+// layouts and hostile fields the reader must survive are sample files (tests/data/photos/exif).
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -70,10 +71,6 @@ inline std::string Segment(std::uint8_t marker, std::string_view data) {
 }
 inline std::string ExifSegment(const TiffBlock& tiff) { return Segment(0xE1, std::string("Exif\0\0", 6) + tiff.bytes()); }
 inline std::string JfifSegment() { return Segment(0xE0, std::string("JFIF\0\x01\x01\0\0\x01\0\x01\0\0", 14)); }
-inline std::string XmpSegment() {
-  return Segment(0xE1, std::string("http://ns.adobe.com/xap/1.0/\0", 29) +
-                           "<x:xmpmeta><xmp:CreateDate>2001-01-01T00:00:00</xmp:CreateDate></x:xmpmeta>");
-}
 // Start-of-scan with a little entropy-coded data, and end-of-image.
 inline std::string ImageData() {
   return Segment(0xDA, std::string("\x01\x01\x00\x00\x3F\x00", 6)) + "\x12\x34\x56" + "\xFF\xD9";

@@ -13,27 +13,18 @@ namespace routelet::testing {
 
 class RecordingFrontEnd : public FrontEnd {
  public:
-  struct Message {
-    std::string text;
-    std::string title;  // as shown: kAppTitle when none was given
-  };
-
   void ShowProgressWindow() override { events.push_back("show"); }
   void CloseProgressWindow() override { events.push_back("close"); }
-  void SetProgress(std::string_view text) override {
-    progress.emplace_back(text);
-    events.push_back("progress:" + std::string(text));
-  }
+  void SetProgress(std::string_view text) override { events.push_back("progress:" + std::string(text)); }
+  // "message:TITLE:TEXT", the title as shown: kAppTitle when none was given.
   void ShowMessage(std::string_view text, std::string_view title) override {
-    messages.push_back({std::string(text), std::string(title.empty() ? kAppTitle : title)});
-    events.push_back("message:" + messages.back().title + ":" + messages.back().text);
+    events.push_back("message:" + std::string(title.empty() ? kAppTitle : title) + ":" + std::string(text));
   }
   void ShowSummary(std::string_view text) override { events.push_back("summary:" + std::string(text)); }
   std::optional<std::string> ChooseLogFile() override {
     events.push_back("choose");
     return chooserAnswer;
   }
-
   std::optional<std::string> OpenPage(const std::string& pagePath) override {
     events.push_back("open:" + pagePath);
     return openAnswer;
@@ -41,8 +32,6 @@ class RecordingFrontEnd : public FrontEnd {
 
   std::optional<std::string> chooserAnswer = "";
   std::optional<std::string> openAnswer;  // why the page cannot be opened; nothing: it opens
-  std::vector<std::string> progress;
-  std::vector<Message> messages;
   std::vector<std::string> events;  // every call in order
 };
 

@@ -5,9 +5,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace routelet::testing {
 
@@ -43,6 +45,19 @@ class TempDir {
 inline std::string ReadAll(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The rows of a table file, their fields split at tabs; empty lines and "#" comments left out.
+inline std::vector<std::vector<std::string>> ReadRows(const std::filesystem::path& path) {
+  std::vector<std::vector<std::string>> rows;
+  std::ifstream in(path);
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    std::vector<std::string>& row = rows.emplace_back();
+    for (std::string field; std::getline(fields, field, '\t');) row.push_back(field);
+  }
+  return rows;
 }
 
 }  // namespace routelet::testing

@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# Installs the build into a scratch prefix and checks the menu entry that comes with it: where
-# it lands, that it starts the installed program with the chosen file and opens the page, that
-# its icon comes with it, and (with desktop-file-validate, Debian package desktop-file-utils)
-# that desktops accept it.
+# Installs the build into a scratch prefix and checks the menu entry that comes with it: where it
+# lands, that it starts the installed program with the chosen file and opens the page, that its icon
+# comes with it, that file managers are offered it for logs, and (with desktop-file-validate, Debian
+# package desktop-file-utils) that desktops accept it. (installed_program_test.sh runs the program.)
 #   desktop_entry_test.sh BUILD_DIR
 set -u
-build=$1
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/routelet-install-XXXXXX")
 trap 'rm -rf "$prefix"' EXIT
 
@@ -14,23 +13,15 @@ fail() {
   exit 1
 }
 
-cmake --install "$build" --prefix "$prefix" >"$prefix/install.log" 2>&1 || { cat "$prefix/install.log" >&2; fail "cmake --install failed"; }
+cmake --install "$1" --prefix "$prefix" >"$prefix/install.log" 2>&1 || { cat "$prefix/install.log" >&2; fail "cmake --install failed"; }
 entry="$prefix/share/applications/routelet.desktop"
 [[ -f "$entry" ]] || fail "no share/applications/routelet.desktop after installing"
-[[ -x "$prefix/bin/routelet" ]] || fail "no bin/routelet after installing"
-
 field() { sed -n "s/^$1=//p" "$entry"; }
-[[ "$(field Name)" == Routelet ]] || fail "Name is '$(field Name)'"
-[[ "$(field Type)" == Application ]] || fail "Type is '$(field Type)'"
-exec_line=$(field Exec)
 # The program named by Exec, and a file manager's path handed over as one argument.
-[[ "${exec_line%% *}" == routelet ]] || fail "Exec starts '${exec_line%% *}', not the program"
-[[ " $exec_line " == *" %f "* ]] || fail "Exec hands over no file (%f): '$exec_line'"
-[[ " $exec_line " == *" --open "* ]] || fail "Exec does not open the page (--open): '$exec_line'"
+exec_line=" $(field Exec) "
+[[ "$exec_line" == " routelet "* && "$exec_line" == *" %f "* && "$exec_line" == *" --open "* ]] || fail "Exec is '$(field Exec)'"
 [[ -f "$prefix/share/icons/hicolor/scalable/apps/$(field Icon).svg" ]] || fail "no icon '$(field Icon)' installed"
-[[ "$(field Categories)" == *Utility\;* ]] || fail "Categories: '$(field Categories)'"
 [[ -n "$(field MimeType)" ]] || fail "no MimeType: no file manager would offer the program for a log"
-
 if command -v desktop-file-validate >/dev/null 2>&1; then
   desktop-file-validate "$entry" || fail "desktop-file-validate refused the entry"
 else

@@ -1,14 +1,11 @@
 #!/usr/bin/env bash
-# Drives the real program on a virtual display as a person would: finds its windows by title,
-# presses keys in them, and checks what it leaves behind.
-#   desktop_session_test.sh PROGRAM SCREENSHOT_DIR CASE
-# CASE: missing-log, good-log, open-page, cancel-chooser or typed-name. Screenshots of the windows go to
-# SCREENSHOT_DIR when ImageMagick's import is there. Exits 77 (skipped) without Xvfb or xdotool.
+# Drives the real program on a virtual display as a person would (finds its windows by title, presses keys
+# in them, checks what it leaves behind): desktop_session_test.sh PROGRAM SCREENSHOT_DIR missing-log|good-log|
+# chooser. Screenshots of the windows go to SCREENSHOT_DIR with ImageMagick's import. Exits 77 without Xvfb or xdotool.
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/xvfb.sh"
 program=$1 shots=$2 case_name=$3
-readonly progress_size=281x40
 
 require_command xdotool xdotool
 start_xvfb
@@ -23,8 +20,7 @@ fail() {
   exit 1
 }
 
-# wait_until SECONDS WHAT COMMAND...: runs COMMAND every 20 ms until it succeeds, or fails with
-# "WHAT within SECONDS s".
+# wait_until SECONDS WHAT COMMAND...: runs COMMAND every 20 ms until it succeeds, or fails "WHAT within SECONDS s".
 wait_until() {
   local seconds=$1 what=$2 deadline=$(($(date +%s%N) + $1 * 1000000000))
   shift 2
@@ -34,58 +30,39 @@ wait_until() {
   done
 }
 
-# Starts the program in the folder $logs with the given arguments. It does not get the test's
-# end of the log pipe (fd 4), or it would wait for its own writing forever.
+# Starts the program in $logs; not with the test's end of the log pipe (fd 4), or it would wait for its own writing forever.
 run_program() {
   (cd "$logs" && exec "$program" --gui "$@" >"$XVFB_HOME/stdout" 2>"$XVFB_HOME/stderr" 4>&-) &
   program_pid=$!
 }
 
-program_ended() {
-  ! kill -0 "$program_pid" 2>/dev/null
-}
+program_ended() { ! kill -0 "$program_pid" 2>/dev/null; }
+visible_windows() { xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null; }
 
-window_size() {
-  xdotool getwindowgeometry "$1" 2>/dev/null | awk '/Geometry/ {print $2}'
-}
-
-visible_windows() {
-  xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null
-}
-
-# Sets `window` to a visible window titled exactly $1. With $2 = box, only a message box
-# counts: the progress window shares the program's title but not its size.
+# Sets `window` to a visible window titled exactly $1. With $2 = box, only a message box counts: the
+# progress window shares the program's title but not its size (281 x 40).
 find_window() {
   local id
   for id in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null); do
-    [[ "${2:-}" == box && "$(window_size "$id")" == "$progress_size" ]] && continue
-    window=$id
-    return 0
+    [[ "${2:-}" == box && "$(xdotool getwindowgeometry "$id" | awk '/Geometry/ {print $2}')" == 281x40 ]] || { window=$id; return 0; }
   done
   program_ended && fail "the program ended before a window titled '$1' appeared"
   return 1
 }
 
-wait_for_window() {
-  wait_until 10 "no window titled '$1'" find_window "$@"
-}
+wait_for_window() { wait_until 10 "no window titled '$1'" find_window "$@"; }
 
 # Gives window $1 the keyboard and presses key $2 in it, as a person would.
-press() {
-  xdotool windowfocus --sync "$1" && xdotool key --clearmodifiers "$2"
-}
+press() { xdotool windowfocus --sync "$1" && xdotool key --clearmodifiers "$2"; }
 
-# Saves a picture of window $1 as $2 in the screenshot folder once the window is drawn. Until
-# then it shows at most the two colours of the bare screen.
+# Saves a picture of window $1 as $2 in the screenshot folder once the window is drawn: until then
+# it shows at most the two colours of the bare screen. The window stays open until the test acts,
+# so import always finds it; were it gone, import would wait for a click: the time limit fails that.
 screenshot() {
   command -v import >/dev/null 2>&1 || { echo "note: ImageMagick's import is missing, no screenshot"; return 0; }
   mkdir -p "$shots"
   wait_until 10 "the window of $2 was not drawn" drawn "$1" "$shots/$2"
-  echo "screenshot: $shots/$2"
 }
-
-# The windows captured stay open until the test acts, so import always finds them; were one
-# gone, import would wait for a click instead: the time limit turns that into a failure.
 drawn() {
   timeout 10 import -window "$1" "$2" || fail "import could not capture window $1 for $(basename "$2")"
   (($(identify -format '%k' "$2" 2>/dev/null || echo 0) > 2))
@@ -94,37 +71,18 @@ drawn() {
 # finish STATUS [FILE...]: the program ends by itself with STATUS, printing nothing, with no
 # window left open, and the log folder then holds exactly the FILEs.
 finish() {
-  local expected=$1 status
-  shift
   wait_until 20 "the program did not end" program_ended
-  wait "$program_pid"
-  status=$?
-  ((status == expected)) || fail "exit status $status, expected $expected"
+  wait "$program_pid" && status=0 || status=$?
+  ((status == $1)) || fail "exit status $status, expected $1"
   [[ -z "$(visible_windows)" ]] || fail "windows left open"
   [[ ! -s "$XVFB_HOME/stdout" ]] || fail "the program printed: $(cat "$XVFB_HOME/stdout")"
-  [[ "$(LC_ALL=C ls -A "$logs" | paste -sd ' ')" == "$*" ]] || fail "the log folder holds: $(ls -A "$logs"), expected: $*"
+  [[ "$(LC_ALL=C ls -A "$logs" | paste -sd ' ')" == "${*:2}" ]] || fail "the log folder holds: $(ls -A "$logs"), expected: ${*:2}"
 }
 
 # Prints a log of $1 position sentences.
 write_log() {
-  awk -v n="$1" 'BEGIN {
-    for (i = 0; i < n; i++)
-      printf "$GPRMC,%02d%02d%02d,A,3540.%04d,N,13945.%04d,E,10.0,90.0,010523,,,A\r\n",
-             int(i / 3600) % 24, int(i / 60) % 60, i % 60, i % 10000, i % 10000
-  }'
-}
-
-# Makes a stand-in web browser the session's default handler of pages: it writes the URI it is
-# given to $XVFB_HOME/opened (whole, through a rename). X-GIO-NoFuse: GIO hands it the URI as it
-# is, where it would otherwise turn a file:// URI into a path.
-register_stub_browser() {
-  mkdir -p "$XDG_DATA_HOME/applications" "$XDG_CONFIG_HOME"
-  printf '#!/bin/sh\nprintf %%s "$1" >"%s" && mv "%s" "%s"\n' "$XVFB_HOME/uri" "$XVFB_HOME/uri" "$XVFB_HOME/opened" \
-    >"$XVFB_HOME/browser"
-  chmod +x "$XVFB_HOME/browser"
-  printf '[Desktop Entry]\nType=Application\nName=Stub\nExec=%s %%u\nMimeType=text/html;\nX-GIO-NoFuse=true\n' "$XVFB_HOME/browser" \
-    >"$XDG_DATA_HOME/applications/stub-browser.desktop"
-  printf '[Default Applications]\ntext/html=stub-browser.desktop\n' >"$XDG_CONFIG_HOME/mimeapps.list"
+  awk -v n="$1" 'BEGIN { for (i = 0; i < n; i++) printf "$GPRMC,%02d%02d%02d,A,3540.%04d,N,13945.%04d,E,10.0,90.0,010523,,,A\r\n",
+                                                          int(i / 3600) % 24, int(i / 60) % 60, i % 60, i % 10000, i % 10000 }'
 }
 
 case "$case_name" in
@@ -141,44 +99,41 @@ case "$case_name" in
     ;;
 
   good-log)
-    # A good log: the progress window shows while the log is read, then the page is there. The
-    # log is a pipe, written only once the window was checked, so the window stays until then.
+    # A good log, with --open: the progress window shows while the log is read (the log is a pipe,
+    # written only once the window was seen, so it stays until then); then the page is there and
+    # goes to the desktop's default handler for pages, as its URI.
+    # The session's default handler of pages is a stand-in browser that writes the URI it gets to $XVFB_HOME/opened
+    # (whole, through a rename). X-GIO-NoFuse: GIO hands it the URI as it is, not a file:// URI turned into a path.
+    mkdir -p "$XDG_DATA_HOME/applications" "$XDG_CONFIG_HOME"
+    printf '#!/bin/sh\nprintf %%s "$1" >"%s" && mv "%s" "%s"\n' "$XVFB_HOME/uri" "$XVFB_HOME/uri" "$XVFB_HOME/opened" >"$XVFB_HOME/browser"
+    chmod +x "$XVFB_HOME/browser"
+    printf '[Desktop Entry]\nType=Application\nName=Stub\nExec=%s %%u\nMimeType=text/html;\nX-GIO-NoFuse=true\n' "$XVFB_HOME/browser" \
+      >"$XDG_DATA_HOME/applications/stub-browser.desktop"
+    printf '[Default Applications]\ntext/html=stub-browser.desktop\n' >"$XDG_CONFIG_HOME/mimeapps.list"
     mkfifo "$logs/track.log"
     exec 4<>"$logs/track.log"
-    run_program "$logs/track.log"
+    run_program --open "$logs/track.log"
     wait_for_window Routelet
-    size=$(window_size "$window")
-    [[ "$size" == "$progress_size" ]] || fail "the progress window is $size, expected $progress_size"
     screenshot "$window" progress.png
     write_log 500 >&4  # within the pipe's buffer: never waits, whatever the program does
     exec 4>&-
     finish 0 track.html track.log
     grep -q '<' "$logs/track.html" || fail "the page holds no markup"
-    ;;
-
-  open-page)
-    # --open: the written page goes to the desktop's default handler for pages, as its URI.
-    register_stub_browser
-    write_log 10 >"$logs/track.log"
-    run_program --open "$logs/track.log"
-    finish 0 track.html track.log
     wait_until 10 "no browser was started" test -e "$XVFB_HOME/opened"
     [[ "$(cat "$XVFB_HOME/opened")" == "file://$logs/track.html" ]] || fail "the browser got: $(cat "$XVFB_HOME/opened")"
     ;;
 
-  cancel-chooser)
-    # No log named: the chooser opens, Escape cancels it, and nothing else happens.
+  chooser)
+    # No log named: the chooser opens; Escape cancels it, and nothing else happens.
+    write_log 10 >"$logs/track.log"
     run_program
     wait_for_window GPSログ
     screenshot "$window" chooser.png
     press "$window" Escape
-    finish 0
-    ;;
-
-  typed-name)
-    # In the chooser's location box: a name that stands for no file is refused with a box and
-    # the chooser stays; "track" typed alone then chooses track.log.
-    write_log 10 >"$logs/track.log"
+    finish 0 track.log
+    # In its location box a name that stands for no file is refused with a box and the chooser stays;
+    # "track" typed alone then chooses track.log. Delete takes away what the location box may have
+    # filled in after it, so that the name stays as typed.
     run_program
     wait_for_window GPSログ
     press "$window" ctrl+l
@@ -189,16 +144,11 @@ case "$case_name" in
     wait_for_window GPSログ
     press "$window" ctrl+a
     xdotool type --delay 20 track
-    # The location box may fill in the rest of the name; Delete takes that suggestion away so
-    # that the name stays as typed.
     press "$window" Delete
     press "$window" Return
     finish 0 track.html track.log
     ;;
 
-  *)
-    echo "unknown case: $case_name" >&2
-    exit 2
-    ;;
+  *) echo "unknown case: $case_name" >&2 && exit 2 ;;
 esac
 echo "passed: $case_name"

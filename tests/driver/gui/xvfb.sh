@@ -1,16 +1,9 @@
 # Sourced by the desktop tests: a virtual X display of their own, and the tests' exit codes.
 # Needs Xvfb (Debian package xvfb).
 
-# ctest reads this exit code as "skipped" (SKIP_RETURN_CODE).
-readonly SKIPPED=77
-
-skip() {
-  echo "SKIPPED: $*"
-  exit "$SKIPPED"
-}
-
-require_command() {  # require_command COMMAND PACKAGE
-  command -v "$1" >/dev/null 2>&1 || skip "$1 is not installed (Debian package $2)"
+# require_command COMMAND PACKAGE: exits 77, which ctest reads as "skipped" (SKIP_RETURN_CODE), without COMMAND.
+require_command() {
+  command -v "$1" >/dev/null 2>&1 || { echo "SKIPPED: $1 is not installed (Debian package $2)"; exit 77; }
 }
 
 # Starts Xvfb on a free display, exports DISPLAY and makes XVFB_HOME a fresh folder that the
