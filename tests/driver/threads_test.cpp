@@ -126,6 +126,7 @@ TEST_F(Threads, GeneratedLogs) {
 
 TEST(ThreadOption, CountFromTheCommandLine) {
   EXPECT_EQ(ParseCommandLine({"--threads=3", "a.log"}).Work.Threads, 3u);
+  EXPECT_EQ(ParseCommandLine({"--threads", "2", "a.log"}).Work.Threads, 2u);
   EXPECT_EQ(ParseCommandLine({"a.log"}).Work.Threads, DefaultThreadCount());
   for (std::string_view bad : {"--threads=0", "--threads=65", "--threads=2x", "--threads="}) {
     EXPECT_EQ(ParseCommandLine({bad, "a.log"}).Unusable, bad);
