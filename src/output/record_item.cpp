@@ -80,14 +80,14 @@ void RecordItemTemplate::AppendItem(std::string& out, std::int64_t index, const 
       case Field::kTime: out += RightAligned10(record.UnixTime); break;
       case Field::kTimeStr: out += TimeText(record); break;
       case Field::kTimeIso: out += IsoTimeText(record); break;
-      case Field::kLatFull: out += ShortestText(record.Lat); break;
-      case Field::kLngFull: out += ShortestText(record.Lng); break;
-      case Field::kLat: out += NumberText(record.Lat, 4); break;
-      case Field::kLng: out += NumberText(record.Lng, 4); break;
-      case Field::kAlt: out += NumberText(record.Alt, 2); break;
-      case Field::kDist: out += NumberText(record.Dist, 2); break;
-      case Field::kSpeed: out += NumberText(record.Speed, 2); break;
-      case Field::kAltKnown: out += NumberText(record.Alt, 2); break;
+      case Field::kLatFull: AppendShortestText(out, record.Lat); break;
+      case Field::kLngFull: AppendShortestText(out, record.Lng); break;
+      case Field::kLat: AppendNumberText(out, record.Lat, 4); break;
+      case Field::kLng: AppendNumberText(out, record.Lng, 4); break;
+      case Field::kAlt: AppendNumberText(out, record.Alt, 2); break;
+      case Field::kDist: AppendNumberText(out, record.Dist, 2); break;
+      case Field::kSpeed: AppendNumberText(out, record.Speed, 2); break;
+      case Field::kAltKnown: AppendNumberText(out, record.Alt, 2); break;
     }
   }
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <iterator>
 #include <string_view>
 #include <system_error>
 
@@ -20,17 +22,58 @@ std::string_view ShortestInto(double value, ShortestBuffer& buffer) {
   return {buffer, static_cast<std::size_t>(end - buffer)};
 }
 
-}  // namespace
+// The same as the digit by digit rounding below for values that are not near a tie: the value
+// scaled by 10^digits, once rounded in the product, lies within about two units in its last
+// place of the shortest text scaled (itself within half a unit of the value), and below 2^33 that
+// is far less than kTieMargin. Rounding both then gives the same integer, even where an integer
+// lies between them. False, and nothing appended, where the digits must decide.
+constexpr double kFastLimit = 8589934592.0;  // 2^33
+constexpr double kTieMargin = 1e-5;
+constexpr double kPowersOfTen[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
 
-std::string ShortestText(double value) {
-  ShortestBuffer buffer;
-  return std::string(ShortestInto(value, buffer));
+bool AppendRoundedScaled(std::string& out, double value, int fractionDigits) {
+  if (fractionDigits < 0 || fractionDigits >= static_cast<int>(std::size(kPowersOfTen))) return false;
+  const double scaled = std::fabs(value) * kPowersOfTen[fractionDigits];
+  if (!(scaled < kFastLimit)) return false;  // NaN too
+  const double whole = std::floor(scaled);
+  const double fraction = scaled - whole;
+  if (std::fabs(fraction - 0.5) < kTieMargin) return false;
+  const auto rounded = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+  const auto unit = static_cast<std::uint64_t>(kPowersOfTen[fractionDigits]);
+  char digits[24];
+  if (std::signbit(value) && rounded != 0) out += '-';
+  if (const std::uint64_t integer = rounded / unit; integer != 0) {
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, integer).ptr);
+  }
+  if (fractionDigits == 0) return true;
+  out += '.';
+  // The fraction's digits with leading zeros: unit + fraction has one digit more than wanted.
+  char* end = std::to_chars(digits, digits + sizeof digits, unit + rounded % unit).ptr;
+  out.append(digits + 1, end);
+  return true;
 }
 
-std::string NumberText(double value, int fractionDigits) {
+}  // namespace
+
+void AppendShortestText(std::string& out, double value) {
+  ShortestBuffer buffer;
+  out += ShortestInto(value, buffer);
+}
+
+std::string ShortestText(double value) {
+  std::string text;
+  AppendShortestText(text, value);
+  return text;
+}
+
+void AppendNumberText(std::string& out, double value, int fractionDigits) {
+  if (AppendRoundedScaled(out, value, fractionDigits)) return;
   ShortestBuffer buffer;
   std::string_view text = ShortestInto(value, buffer);
-  if (!std::isfinite(value) || text.empty()) return std::string(text);
+  if (!std::isfinite(value) || text.empty()) {
+    out += text;
+    return;
+  }
 
   const bool negative = text.front() == '-';
   if (negative) text.remove_prefix(1);
@@ -55,14 +98,18 @@ std::string NumberText(double value, int fractionDigits) {
   const std::size_t integerStart = std::min(firstNonZero, integerEnd);
   const bool isZero = firstNonZero == kept.size();
 
-  std::string result;
-  if (negative && !isZero) result.push_back('-');
-  result.append(kept, integerStart, integerEnd - integerStart);
+  if (negative && !isZero) out.push_back('-');
+  out.append(kept, integerStart, integerEnd - integerStart);
   if (digits > 0) {
-    result.push_back('.');
-    result.append(kept, integerEnd, digits);
+    out.push_back('.');
+    out.append(kept, integerEnd, digits);
   }
-  return result;
+}
+
+std::string NumberText(double value, int fractionDigits) {
+  std::string text;
+  AppendNumberText(text, value, fractionDigits);
+  return text;
 }
 
 std::string RightAligned10(std::int64_t value) {
