@@ -77,6 +77,8 @@ TEST(Numbers, ValToIntAndNumberText) {
       {12.5, 2, "12.50"}, {0.5, 2, ".50"}, {0, 2, ".00"}, {-0.25, 2, "-.25"}, {0.00006, 4, ".0001"}, {2.675, 2, "2.68"},
       {35.68125, 4, "35.6813"}, {-0.001, 2, ".00"}, {-0.005, 2, "-.01"}, {9.995, 2, "10.00"}, {-0.99999, 4, "-1.0000"},
       {1e20, 2, "100000000000000000000.00"}, {-0.0, 2, ".00"}, {5e-324, 4, ".0000"}, {139.7454178, 4, "139.7454"},
+      // 8614255.495 is stored just below the tie, yet its shortest text rounds up.
+      {12.34495, 2, "12.34"}, {8614255.495, 2, "8614255.50"},
   };
   for (const auto& [value, digits, text] : decimals) EXPECT_EQ(NumberText(value, digits), text) << value;
   EXPECT_EQ(RightAligned10(-5) + "|" + RightAligned10(32503680000), "        -5|32503680000");  // never cut
