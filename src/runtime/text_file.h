@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "runtime/file_error.h"
-#include "runtime/large_buffer.h"
+#include "runtime/byte_buffer.h"
 
 namespace routelet {
 

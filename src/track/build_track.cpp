@@ -314,8 +314,7 @@ void JoinChunks(std::vector<ChunkTrack>& chunks, Track& track) {
     const std::size_t first = k == 0 ? 0 : SetChunkStart(chunk, carried, offsets);
     const std::vector<TrackRecord>& made = k == 0 ? records : chunk.Records;
     if (first == 0 && chunk.FirstIsTimed) track.Span.Widen(made[0].UnixTime);
-    track.Span.MinTime = std::min(track.Span.MinTime, chunk.Span.MinTime);
-    track.Span.MaxTime = std::max(track.Span.MaxTime, chunk.Span.MaxTime);
+    track.Span.Widen(chunk.Span);
     if (chunk.Altitude) carried.Altitude = *chunk.Altitude;
     // The chunk's latest timed record is its own unless that was the first, left out.
     if (chunk.BeforeTimed[first] < made.size()) carried.Fix = chunk.Fix;

@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -39,6 +38,9 @@ class LogLineSplitter {
     return true;
   }
 
+  // The text after the lines given so far.
+  std::string_view Rest() const { return {next_, static_cast<std::size_t>(end_ - next_)}; }
+
  private:
   // The first `c` in [from, to), or `to`.
   static const char* Find(char c, const char* from, const char* to) {
@@ -59,12 +61,10 @@ constexpr std::size_t kSmallestChunkBytes = 1024 * 1024;
 // or after `from` (CR LF counting as one ending), or at the text's end. Cut there, both sides
 // hold the very lines the whole text holds.
 std::size_t NextLineStart(std::string_view text, std::size_t from) {
-  const char* lf = static_cast<const char*>(std::memchr(text.data() + from, '\n', text.size() - from));
-  const std::size_t lfAt = lf != nullptr ? static_cast<std::size_t>(lf - text.data()) : text.size();
-  const void* cr = std::memchr(text.data() + from, '\r', lfAt - from);
-  if (cr == nullptr) return std::min(lfAt + 1, text.size());
-  const std::size_t crAt = static_cast<std::size_t>(static_cast<const char*>(cr) - text.data());
-  return crAt + 1 == lfAt ? lfAt + 1 : crAt + 1;
+  LogLineSplitter splitter(text.substr(from));
+  std::string_view line;
+  splitter.Next(line);
+  return text.size() - splitter.Rest().size();
 }
 
 // The starts of `chunks` chunks of nearly equal size, each at a line start, and the text's end.
@@ -117,7 +117,7 @@ void JoinChunks(std::vector<LogChunk>& chunks, GpsLog& log, Progress& progress) 
 
 // Cuts the log into lines and keeps the track sentences, chunk by chunk on the threads allowed.
 void CollectTrackSentences(GpsLog& log, Progress& progress, const Parallelism& parallelism) {
-  std::string_view text = log.Bytes->view();
+  std::string_view text = log.Bytes.view();
   if (text.starts_with(kUtf8ByteOrderMark)) text.remove_prefix(kUtf8ByteOrderMark.size());
   const std::vector<std::size_t> starts = ChunkStarts(text, parallelism.ChunksFor(text.size(), kSmallestChunkBytes));
   std::vector<LogChunk> chunks(starts.size() - 1);
@@ -138,14 +138,12 @@ std::optional<FileError> ReadLogBytes(const std::string& path, ByteBuffer& bytes
 
 Loaded<GpsLog> ReadGpsLog(const std::string& path, Progress& progress, const Parallelism& parallelism) {
   Loaded<GpsLog> loaded;
-  ByteBuffer bytes;
-  loaded.Error = ReadLogBytes(path, bytes, parallelism.Threads);
+  loaded.Error = ReadLogBytes(path, loaded.Value.Bytes, parallelism.Threads);
   if (!loaded.ok()) return loaded;
   // The file's bytes are kept as they are, not decoded: the sentences are ASCII, and their
   // checksums are sums of the bytes the receiver sent. Decoding would only touch damaged bytes,
   // and one stray byte would make a whole large log be converted as Shift_JIS into a buffer
   // three times its size.
-  loaded.Value.Bytes = std::make_unique<const ByteBuffer>(std::move(bytes));
   CollectTrackSentences(loaded.Value, progress, parallelism);
   return loaded;
 }

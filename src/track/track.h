@@ -39,6 +39,11 @@ struct TimeSpan {
     if (unixTime < MinTime) MinTime = unixTime;
     if (unixTime > MaxTime) MaxTime = unixTime;
   }
+  // Takes in every instant of `other` (nothing when it is empty).
+  void Widen(const TimeSpan& other) {
+    if (other.MinTime < MinTime) MinTime = other.MinTime;
+    if (other.MaxTime > MaxTime) MaxTime = other.MaxTime;
+  }
   bool Contains(std::int64_t unixTime) const { return unixTime >= MinTime && unixTime <= MaxTime; }
 };
 

@@ -42,7 +42,7 @@ std::string Gga(const std::string& altitude, const std::string& talker = "GP") {
 // local times in `zone`.
 Track Build(const std::vector<std::string>& sentences, const char* zone = "Asia/Tokyo") {
   const ScopedTimeZone local(zone);
-  return BuildTrack(GpsLog{nullptr, {sentences.begin(), sentences.end()}});
+  return BuildTrack(GpsLog{{}, {sentences.begin(), sentences.end()}});
 }
 
 // The record a sentence makes after the worked example, as "lat lng Unix-time local-time". Only

@@ -68,7 +68,7 @@ TEST(ReadGpsLog, KeepsPositionAndFixSentencesAsTheyAre) {
   testing::RecordingProgress progress;  // only the row of many lines reaches a hundred
   for (const auto& [content, kept] : cases) {
     const Loaded<GpsLog> log = ReadGpsLog(dir.Write("log.nmea", content), progress);
-    ASSERT_TRUE(log.ok() && log.Value.Bytes->view() == content) << "the buffer holds the file's bytes";
+    ASSERT_TRUE(log.ok() && log.Value.Bytes.view() == content) << "the buffer holds the file's bytes";
     EXPECT_EQ(std::vector<std::string>(log.Value.Lines.begin(), log.Value.Lines.end()), kept) << ::testing::PrintToString(content);
   }
   EXPECT_EQ(progress.events, (std::vector<std::string>{"lines 100", "lines 200"}));

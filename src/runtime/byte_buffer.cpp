@@ -1,4 +1,4 @@
-#include "runtime/large_buffer.h"
+#include "runtime/byte_buffer.h"
 
 #include <cstring>
 #include <utility>
