@@ -16,6 +16,7 @@
 #include "runtime/utf8.h"
 #include "track/great_circle.h"
 #include "track/nmea_sentence.h"
+#include "track/track_chunks.h"
 #include "track/utc_offset.h"
 
 namespace routelet {
@@ -39,11 +40,6 @@ constexpr std::size_t kGgaAltitude = 9;
 
 constexpr std::size_t kTimeDigits = 6;  // hhmmss, and ddmmyy
 constexpr int kMaxFractionDigits = 15;  // beyond these a digit cannot change the double
-
-// The instant of Unix time 0 for a track before any timed fix: the day serial 0.
-constexpr std::int64_t kSecondsPerDay = 86400;
-constexpr std::int64_t kUnixTimeOfSerialZero =
-    -static_cast<std::int64_t>(kUnixEpochSerial) * kSecondsPerDay;
 
 // What a usable position sentence says.
 struct PositionFix {
@@ -132,12 +128,6 @@ bool ReadPosition(const Fields& f, PositionFix& fix) {
   return ReadInstant(wholeSeconds, f[kRmcDate], fix);
 }
 
-// The altitude that position sentences carry: the latest fix sentence's, as a 32-bit float.
-struct CarriedAltitude {
-  float metres = 0;
-  bool known = false;  // the sentence had an altitude; an empty field reads as 0 but is not known
-};
-
 // A fix sentence's altitude as the nearest 32-bit float, or false when it has too few fields or
 // an altitude no float can hold.
 bool ReadAltitude(const Fields& f, CarriedAltitude& altitude) {
@@ -165,106 +155,17 @@ DaySerial LocalTimeAt(DaySerial instant, std::int64_t unixTime, UtcOffsetCache& 
 // thread each at a time.
 constexpr std::size_t kSmallestChunkLines = 16384;
 
-// The latest timed fix: the local time of every record up to the next one.
-struct LastFix {
-  DaySerial Instant = 0;
-  std::int64_t UnixTime = kUnixTimeOfSerialZero;
-};
-
-// The records of one chunk of the kept lines, made as if the chunk began the log, and how far
-// that guess reaches: the records before the chunk's first altitude, and before its first (and
-// second) timed record, carry what the lines before the chunk say, and its first record may
-// repeat the record before the chunk. JoinChunks sets those right.
-struct ChunkTrack {
-  std::vector<TrackRecord> Records;  // Dist: from the chunk's record before (0 for its first)
-  std::size_t BeforeAltitude = 0;    // records made before the first fix sentence that counted
-  std::size_t BeforeTimed[2] = {};   // records made before the first and the second timed one
-  std::optional<CarriedAltitude> Altitude;  // what the chunk leaves, when a fix sentence set it
-  LastFix Fix;                              // its latest timed record's, when it has one
-  TimeSpan Span;                            // of its timed records after the first record
-  bool FirstIsTimed = false;
-};
-
-// Builds a chunk's records sentence by sentence.
-class ChunkBuilder {
- public:
-  explicit ChunkBuilder(ChunkTrack& chunk) : chunk_(chunk) {}
-
-  void Add(std::string_view line) {
-    const SentenceKind kind = KindOfSentence(line);
-    std::string_view body;
-    if (kind == SentenceKind::kOther || !CheckSentence(line, body)) return;
-    // Fields past the last one read stay in one piece: a line of a million commas costs what a
-    // short one does.
-    SplitFields(body, ",", fields_, kMinFields + 1);
-    if (kind == SentenceKind::kFix) {
-      if (!ReadAltitude(fields_, altitude_)) return;
-      if (!chunk_.Altitude) chunk_.BeforeAltitude = chunk_.Records.size();
-      chunk_.Altitude = altitude_;
-      return;
-    }
-    PositionFix fix;
-    if (!ReadPosition(fields_, fix)) return;
-    const TrackRecord record = RecordOf(fix);
-    if (!chunk_.Records.empty() && RepeatsRecord(chunk_.Records.back(), record, fix.timed)) return;
-    if (fix.timed) NoteTimedFix(fix);
-    AppendRecord(record);
-  }
-
-  void Finish() {
-    if (!chunk_.Altitude) chunk_.BeforeAltitude = chunk_.Records.size();
-    for (std::size_t k = timedSeen_; k < 2; ++k) chunk_.BeforeTimed[k] = chunk_.Records.size();
-  }
-
- private:
-  TrackRecord RecordOf(const PositionFix& fix) {
-    TrackRecord record;
-    record.UnixTime = fix.timed ? fix.unixTime : 0;
-    record.Fraction = fix.fraction;
-    record.FractionDigits = static_cast<std::uint8_t>(fix.fractionDigits);
-    record.Lat = fix.lat;
-    record.Lng = fix.lng;
-    record.Alt = altitude_.metres;
-    record.AltKnown = altitude_.known;
-    return record;
-  }
-
-  void NoteTimedFix(const PositionFix& fix) {
-    if (timedSeen_ < 2) chunk_.BeforeTimed[timedSeen_++] = chunk_.Records.size();
-    chunk_.Fix = {fix.instant, fix.unixTime};
-    if (chunk_.Records.empty()) {
-      chunk_.FirstIsTimed = true;
-    } else {
-      chunk_.Span.Widen(fix.unixTime);
-    }
-  }
-
-  void AppendRecord(TrackRecord record) {
-    record.LocalTime = LocalTimeAt(chunk_.Fix.Instant, chunk_.Fix.UnixTime, offsets_);
-    if (!chunk_.Records.empty()) {
-      const TrackRecord& before = chunk_.Records.back();
-      record.Dist = GreatCircleKm(before.Lat, before.Lng, record.Lat, record.Lng);
-    }
-    chunk_.Records.push_back(record);
-  }
-
-  ChunkTrack& chunk_;
-  Fields fields_;
-  UtcOffsetCache offsets_;
-  CarriedAltitude altitude_;
-  std::size_t timedSeen_ = 0;
-};
-
-ChunkTrack BuildChunk(std::span<const std::string_view> lines) {
-  ChunkTrack chunk;
-  // Room for a record per line, the most there can be, reserved once; the room that fix
-  // sentences leave unused is never touched, so it costs address space only. (Counting the
-  // position sentences first would read every line twice.)
-  chunk.Records.reserve(lines.size());
-  ChunkBuilder builder(chunk);
-  for (std::string_view line : lines) builder.Add(line);
-  builder.Finish();
-  return chunk;
+// The record that a usable position sentence makes, before its local time and distance are known.
+TrackRecord RecordOf(const PositionFix& fix, const CarriedAltitude& altitude) {
+  TrackRecord record;
+  record.UnixTime = fix.timed ? fix.unixTime : 0;
+  record.Fraction = fix.fraction;
+  record.FractionDigits = static_cast<std::uint8_t>(fix.fractionDigits);
+  record.Lat = fix.lat;
+  record.Lng = fix.lng;
+  record.Alt = altitude.metres;
+  record.AltKnown = altitude.known;
+  return record;
 }
 
 // What the lines before a chunk leave to it.
@@ -301,26 +202,36 @@ std::size_t SetChunkStart(ChunkTrack& chunk, const CarriedState& carried, UtcOff
 
 // The chunks' records, one after another, as one pass over all the lines would have made them;
 // the time span, and the distances added up from the first record.
-void JoinChunks(std::vector<ChunkTrack>& chunks, Track& track) {
-  std::vector<TrackRecord>& records = track.Records;
-  std::size_t total = 0;
-  for (const ChunkTrack& chunk : chunks) total += chunk.Records.size();
-  records = std::move(chunks.front().Records);  // the first chunk began the log: it is right
-  records.reserve(total);
+void JoinRecords(std::vector<ChunkTrack>& chunks, Track& track, const Parallelism& parallelism) {
+  // Where each chunk's records go, once its start is set right; a short pass in log order.
+  std::vector<std::size_t> firsts(chunks.size());
+  std::vector<std::size_t> places(chunks.size() + 1);
   CarriedState carried;
   UtcOffsetCache offsets;
   for (std::size_t k = 0; k < chunks.size(); ++k) {
     ChunkTrack& chunk = chunks[k];
+    const std::vector<TrackRecord>& made = chunk.Records;
     const std::size_t first = k == 0 ? 0 : SetChunkStart(chunk, carried, offsets);
-    const std::vector<TrackRecord>& made = k == 0 ? records : chunk.Records;
     if (first == 0 && chunk.FirstIsTimed) track.Span.Widen(made[0].UnixTime);
     track.Span.Widen(chunk.Span);
     if (chunk.Altitude) carried.Altitude = *chunk.Altitude;
     // The chunk's latest timed record is its own unless that was the first, left out.
     if (chunk.BeforeTimed[first] < made.size()) carried.Fix = chunk.Fix;
     if (made.size() > first) carried.Previous = made.back();
-    if (k > 0) records.insert(records.end(), made.begin() + static_cast<std::ptrdiff_t>(first), made.end());
-    chunk.Records = {};
+    firsts[k] = first;
+    places[k + 1] = places[k] + made.size() - first;
+  }
+  std::vector<TrackRecord>& records = track.Records;
+  if (chunks.size() == 1) {
+    records = std::move(chunks.front().Records);
+  } else {
+    records.resize(places.back());
+    ForEachChunk(chunks.size(), parallelism.Threads, [&](std::size_t k) {
+      const std::vector<TrackRecord>& made = chunks[k].Records;
+      std::copy(made.begin() + static_cast<std::ptrdiff_t>(firsts[k]), made.end(),
+                records.begin() + static_cast<std::ptrdiff_t>(places[k]));
+      chunks[k].Records = {};
+    });
   }
   double dist = 0;
   for (TrackRecord& record : records) record.Dist = dist += record.Dist;
@@ -362,20 +273,69 @@ double AverageSpeed(const std::vector<TrackRecord>& r, double totalKm) {
 
 }  // namespace
 
-Track BuildTrack(const GpsLog& log, const Parallelism& parallelism) {
-  const std::span<const std::string_view> lines = log.Lines;
-  std::vector<ChunkTrack> chunks(parallelism.ChunksFor(lines.size(), kSmallestChunkLines));
-  ForEachChunk(chunks.size(), parallelism.Threads, [&](std::size_t k) {
-    const std::size_t from = ChunkStart(lines.size(), chunks.size(), k);
-    chunks[k] = BuildChunk(lines.subspan(from, ChunkStart(lines.size(), chunks.size(), k + 1) - from));
-  });
+void ChunkBuilder::Add(std::string_view line) {
+  const SentenceKind kind = KindOfSentence(line);
+  std::string_view body;
+  if (kind == SentenceKind::kOther || !CheckSentence(line, body)) return;
+  // Fields past the last one read stay in one piece: a line of a million commas costs what a
+  // short one does.
+  SplitFields(body, ",", fields_, kMinFields + 1);
+  std::vector<TrackRecord>& records = chunk_.Records;
+  if (kind == SentenceKind::kFix) {
+    if (!ReadAltitude(fields_, altitude_)) return;
+    if (!chunk_.Altitude) chunk_.BeforeAltitude = records.size();
+    chunk_.Altitude = altitude_;
+    return;
+  }
+  PositionFix fix;
+  if (!ReadPosition(fields_, fix)) return;
+  TrackRecord record = RecordOf(fix, altitude_);
+  if (!records.empty() && RepeatsRecord(records.back(), record, fix.timed)) return;
+  if (fix.timed) {
+    if (timedSeen_ < 2) chunk_.BeforeTimed[timedSeen_++] = records.size();
+    chunk_.Fix = {fix.instant, fix.unixTime};
+    if (records.empty()) {
+      chunk_.FirstIsTimed = true;
+    } else {
+      chunk_.Span.Widen(fix.unixTime);
+    }
+  }
+  record.LocalTime = LocalTimeAt(chunk_.Fix.Instant, chunk_.Fix.UnixTime, offsets_);
+  if (!records.empty()) record.Dist = GreatCircleKm(records.back().Lat, records.back().Lng, record.Lat, record.Lng);
+  records.push_back(record);
+}
+
+ChunkTrack ChunkBuilder::Finish() {
+  if (!chunk_.Altitude) chunk_.BeforeAltitude = chunk_.Records.size();
+  for (std::size_t k = timedSeen_; k < 2; ++k) chunk_.BeforeTimed[k] = chunk_.Records.size();
+  return std::move(chunk_);
+}
+
+Track JoinChunks(std::vector<ChunkTrack>& chunks, const Parallelism& parallelism) {
   Track track;
-  JoinChunks(chunks, track);
+  if (chunks.empty()) return track;
+  JoinRecords(chunks, track, parallelism);
   std::vector<TrackRecord>& records = track.Records;
   AddSpeeds(records, parallelism);
   track.TotalDist = records.empty() ? 0 : records.back().Dist;
   track.AvgSpeed = AverageSpeed(records, track.TotalDist);
   return track;
+}
+
+Track BuildTrack(const GpsLog& log, const Parallelism& parallelism) {
+  const std::span<const std::string_view> lines = log.Lines;
+  std::vector<ChunkTrack> chunks(parallelism.ChunksFor(lines.size(), kSmallestChunkLines));
+  ForEachChunk(chunks.size(), parallelism.Threads, [&](std::size_t k) {
+    const std::size_t from = ChunkStart(lines.size(), chunks.size(), k);
+    const std::size_t to = ChunkStart(lines.size(), chunks.size(), k + 1);
+    // Room for a record per line, the most there can be, reserved once; the room that fix
+    // sentences leave unused is never touched, so it costs address space only. (Counting the
+    // position sentences first would read every line twice.)
+    ChunkBuilder builder(to - from);
+    for (std::string_view line : lines.subspan(from, to - from)) builder.Add(line);
+    chunks[k] = builder.Finish();
+  });
+  return JoinChunks(chunks, parallelism);
 }
 
 }  // namespace routelet
