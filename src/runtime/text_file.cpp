@@ -94,13 +94,12 @@ int ReadInParts(int fd, std::size_t size, ByteBuffer& bytes, unsigned threads, s
 }
 
 // Reads `fd` to its end into `bytes`; 0, or the errno of a failed read.
-int ReadAll(int fd, const struct stat& info, ByteBuffer& bytes, unsigned threads) {
+int ReadAll(int fd, bool regular, std::size_t sizeHint, ByteBuffer& bytes, unsigned threads) {
   // The size is a hint only: the file may shrink or grow while it is read. One spare byte lets
   // the read that finds the end happen without growing (and copying) a large buffer.
-  const std::size_t sizeHint = info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
   bytes = ByteBuffer(sizeHint + 1);
   std::size_t filled = 0;
-  if (S_ISREG(info.st_mode) && threads > 1 && sizeHint >= kReadInPartsFrom) {
+  if (regular && threads > 1 && sizeHint >= kReadInPartsFrom) {
     if (const int error = ReadInParts(fd, sizeHint, bytes, threads, filled); error != 0) return error;
   }
   for (;;) {  // the rest, up to wherever the file ends now
@@ -118,7 +117,7 @@ int ReadAll(int fd, const struct stat& info, ByteBuffer& bytes, unsigned threads
   // may have given zeros for bytes past the new end. (Files that tell no size, such as those of
   // /proc, are taken as read.)
   struct stat now {};
-  if (S_ISREG(info.st_mode) && sizeHint > 0 && ::fstat(fd, &now) == 0 && now.st_size >= 0 && static_cast<std::size_t>(now.st_size) < filled) {
+  if (regular && sizeHint > 0 && ::fstat(fd, &now) == 0 && now.st_size >= 0 && static_cast<std::size_t>(now.st_size) < filled) {
     filled = static_cast<std::size_t>(now.st_size);
   }
   bytes.SetSize(filled);
@@ -135,22 +134,34 @@ std::string DecodeText(std::string bytes) {
   return DecodeShiftJis(bytes);
 }
 
-std::optional<FileError> ReadFileBytes(const std::string& path, ByteBuffer& bytes, unsigned threads) {
+InputFile::~InputFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::optional<FileError> OpenInputFile(const std::string& path, InputFile& file) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return CannotOpen(errno);
+  file.fd_ = fd;
   struct stat info {};
-  std::optional<FileError> problem;
-  if (::fstat(fd, &info) != 0) {
-    problem = CannotOpen(errno);
-  } else if (S_ISDIR(info.st_mode)) {
-    problem = CannotOpen(EISDIR);
-  } else if (!S_ISREG(info.st_mode) && !S_ISFIFO(info.st_mode)) {
-    problem = FileError{FileError::Problem::kNotAFile, {}};
-  } else if (const int readError = ReadAll(fd, info, bytes, threads); readError != 0) {
-    problem = CannotOpen(readError);
+  if (::fstat(fd, &info) != 0) return CannotOpen(errno);
+  if (S_ISDIR(info.st_mode)) return CannotOpen(EISDIR);
+  if (!S_ISREG(info.st_mode) && !S_ISFIFO(info.st_mode)) return FileError{FileError::Problem::kNotAFile, {}};
+  file.regular_ = S_ISREG(info.st_mode);
+  file.size_ = file.regular_ && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+  return std::nullopt;
+}
+
+std::optional<FileError> ReadToEnd(const InputFile& file, ByteBuffer& bytes, unsigned threads) {
+  if (const int error = ReadAll(file.Descriptor(), file.IsRegular(), file.SizeWhenOpened(), bytes, threads); error != 0) {
+    return CannotOpen(error);
   }
-  ::close(fd);
-  return problem;
+  return std::nullopt;
+}
+
+std::optional<FileError> ReadFileBytes(const std::string& path, ByteBuffer& bytes, unsigned threads) {
+  InputFile file;
+  if (auto problem = OpenInputFile(path, file)) return problem;
+  return ReadToEnd(file, bytes, threads);
 }
 
 std::optional<FileError> ReadFileBytes(const std::string& path, std::string& bytes) {

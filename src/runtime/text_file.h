@@ -1,5 +1,6 @@
 #pragma once
 // Reading text files: the bytes are decoded once, and lines are views into the decoded text.
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,10 +14,37 @@ namespace routelet {
 // anything else is taken as Shift_JIS (code page 932), with undecodable bytes becoming U+FFFD.
 std::string DecodeText(std::string bytes);
 
-// Reads a whole file's bytes (a file or a FIFO); nothing, or why not: kCannotOpen with the
-// system's reason, kNotAFile for a device or socket. A file that shrinks or grows meanwhile gives
-// the bytes that were there as it was read, from its start. With `threads` > 1 a large file is
-// read in that many parts at once.
+// A file open for reading, closed when this goes.
+class InputFile {
+ public:
+  InputFile() = default;
+  ~InputFile();
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  int Descriptor() const { return fd_; }
+  // A regular file can be read at any offset, by several threads at once; a FIFO cannot.
+  bool IsRegular() const { return regular_; }
+  // The size the file had when it was opened (0 for a FIFO); it may change while it is read.
+  std::size_t SizeWhenOpened() const { return size_; }
+
+ private:
+  friend std::optional<FileError> OpenInputFile(const std::string& path, InputFile& file);
+  int fd_ = -1;
+  bool regular_ = false;
+  std::size_t size_ = 0;
+};
+
+// Opens a file or a FIFO to read; nothing, or why not: kCannotOpen with the system's reason,
+// kNotAFile for a device or socket.
+std::optional<FileError> OpenInputFile(const std::string& path, InputFile& file);
+
+// Reads an open file, from its start, to its end into `bytes`. A file that shrinks or grows
+// meanwhile gives the bytes that were there as it was read. With `threads` > 1 a large regular
+// file is read in that many parts at once.
+std::optional<FileError> ReadToEnd(const InputFile& file, ByteBuffer& bytes, unsigned threads = 1);
+
+// Reads a whole file's bytes (a file or a FIFO): OpenInputFile, then ReadToEnd.
 std::optional<FileError> ReadFileBytes(const std::string& path, ByteBuffer& bytes, unsigned threads = 1);
 std::optional<FileError> ReadFileBytes(const std::string& path, std::string& bytes);
 

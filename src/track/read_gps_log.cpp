@@ -10,49 +10,12 @@
 
 #include "runtime/files.h"
 #include "runtime/text_file.h"
+#include "track/log_lines.h"
 #include "track/nmea_sentence.h"
 
 namespace routelet {
 namespace {
 
-constexpr std::int64_t kProgressEvery = 100;
-constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
-
-// Cuts a text into lines that end at CR LF, at a lone CR or at a lone LF. Loggers write all three
-// (and some mix them in one file), and an LF-only log must not come out as one single line.
-// Both searches are memchr: the next LF is remembered, so each byte is scanned about twice,
-// whatever the mix of endings.
-class LogLineSplitter {
- public:
-  explicit LogLineSplitter(std::string_view text)
-      : next_(text.data()), end_(text.data() + text.size()), nextLf_(Find('\n', next_, end_)) {}
-
-  bool Next(std::string_view& line) {
-    if (next_ == end_) return false;
-    if (nextLf_ < next_) nextLf_ = Find('\n', next_, end_);
-    const char* stop = Find('\r', next_, nextLf_);  // a CR before the next LF ends the line there
-    line = std::string_view(next_, static_cast<std::size_t>(stop - next_));
-    next_ = stop;
-    if (next_ != end_ && *next_ == '\r') ++next_;
-    if (next_ != end_ && *next_ == '\n') ++next_;
-    return true;
-  }
-
-  // The text after the lines given so far.
-  std::string_view Rest() const { return {next_, static_cast<std::size_t>(end_ - next_)}; }
-
- private:
-  // The first `c` in [from, to), or `to`.
-  static const char* Find(char c, const char* from, const char* to) {
-    if (from == to) return to;
-    const void* hit = std::memchr(from, c, static_cast<std::size_t>(to - from));
-    return hit != nullptr ? static_cast<const char*>(hit) : to;
-  }
-
-  const char* next_;
-  const char* end_;
-  const char* nextLf_;  // the first LF at or after next_, or end_
-};
 
 // A large log is cut into chunks of at least this many bytes, one thread each at a time.
 constexpr std::size_t kSmallestChunkBytes = 1024 * 1024;
@@ -112,7 +75,7 @@ void JoinChunks(std::vector<LogChunk>& chunks, GpsLog& log, Progress& progress) 
   }
   std::int64_t lines = 0;
   for (const LogChunk& chunk : chunks) lines += chunk.LineCount;
-  for (std::int64_t count = kProgressEvery; count <= lines; count += kProgressEvery) progress.LogLinesRead(count);
+  TellLinesRead(lines, progress);
 }
 
 // Cuts the log into lines and keeps the track sentences, chunk by chunk on the threads allowed.
@@ -127,18 +90,17 @@ void CollectTrackSentences(GpsLog& log, Progress& progress, const Parallelism& p
   JoinChunks(chunks, log, progress);
 }
 
-// The file's bytes, or why not.
-std::optional<FileError> ReadLogBytes(const std::string& path, ByteBuffer& bytes, unsigned threads) {
-  if (auto problem = InputFileProblem(path)) return problem;
-  if (IsDirectory(path)) return FileError{FileError::Problem::kCannotOpen, "フォルダです"};
-  return ReadFileBytes(path, bytes, threads);
-}
-
 }  // namespace
 
-Loaded<GpsLog> ReadGpsLog(const std::string& path, Progress& progress, const Parallelism& parallelism) {
+std::optional<FileError> OpenLog(const std::string& path, InputFile& file) {
+  if (auto problem = InputFileProblem(path)) return problem;
+  if (IsDirectory(path)) return FileError{FileError::Problem::kCannotOpen, "フォルダです"};
+  return OpenInputFile(path, file);
+}
+
+Loaded<GpsLog> ReadOpenedLog(const InputFile& file, Progress& progress, const Parallelism& parallelism) {
   Loaded<GpsLog> loaded;
-  loaded.Error = ReadLogBytes(path, loaded.Value.Bytes, parallelism.Threads);
+  loaded.Error = ReadToEnd(file, loaded.Value.Bytes, parallelism.Threads);
   if (!loaded.ok()) return loaded;
   // The file's bytes are kept as they are, not decoded: the sentences are ASCII, and their
   // checksums are sums of the bytes the receiver sent. Decoding would only touch damaged bytes,
@@ -146,6 +108,12 @@ Loaded<GpsLog> ReadGpsLog(const std::string& path, Progress& progress, const Par
   // three times its size.
   CollectTrackSentences(loaded.Value, progress, parallelism);
   return loaded;
+}
+
+Loaded<GpsLog> ReadGpsLog(const std::string& path, Progress& progress, const Parallelism& parallelism) {
+  InputFile file;
+  if (auto problem = OpenLog(path, file)) return {{}, problem};
+  return ReadOpenedLog(file, progress, parallelism);
 }
 
 }  // namespace routelet

@@ -5,6 +5,7 @@
 #include "runtime/file_error.h"
 #include "runtime/parallel.h"
 #include "runtime/progress.h"
+#include "runtime/text_file.h"
 #include "track/gps_log.h"
 
 namespace routelet {
@@ -18,5 +19,11 @@ namespace routelet {
 // gives kNotAFile. Large logs are read and cut into lines on the threads `parallelism` allows;
 // `progress` hears the same counts, in the same order, after the lines are all cut.
 Loaded<GpsLog> ReadGpsLog(const std::string& path, Progress& progress, const Parallelism& parallelism = {});
+
+// Opens the log at `path` to read, with the problems ReadGpsLog tells.
+std::optional<FileError> OpenLog(const std::string& path, InputFile& file);
+
+// ReadGpsLog of a log that OpenLog opened and nothing has read from.
+Loaded<GpsLog> ReadOpenedLog(const InputFile& file, Progress& progress, const Parallelism& parallelism);
 
 }  // namespace routelet
