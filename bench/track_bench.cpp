@@ -14,6 +14,7 @@
 #include "runtime/progress.h"
 #include "track/build_track.h"
 #include "track/read_gps_log.h"
+#include "track/read_track.h"
 
 namespace {
 
@@ -86,8 +87,20 @@ void BM_ReadGpsLogAndBuildTrack(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * Log().bytes());
 }
 
+// The way a conversion reads a log: straight into the track, chunk by chunk through a window.
+void BM_ReadTrack(benchmark::State& state) {
+  NoProgress progress;
+  for (auto _ : state) {
+    const Loaded<LogTrack> log = ReadTrack(Log().path(), progress, {static_cast<unsigned>(state.range(0)), 0});
+    if (!log.ok()) state.SkipWithError("cannot read the log");
+    benchmark::DoNotOptimize(log.Value.Points.Records.data());
+  }
+  state.SetBytesProcessed(state.iterations() * Log().bytes());
+}
+
 BENCHMARK(BM_ReadGpsLog)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildTrack)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadGpsLogAndBuildTrack)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadTrack)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

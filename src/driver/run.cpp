@@ -8,8 +8,7 @@
 #include "photos/find_photos.h"
 #include "runtime/files.h"
 #include "template/load_template.h"
-#include "track/build_track.h"
-#include "track/read_gps_log.h"
+#include "track/read_track.h"
 
 namespace routelet {
 namespace {
@@ -42,16 +41,14 @@ std::optional<std::string> LogPathFor(const Options& options, FrontEnd& ui) {
 RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, const Options& options,
                      std::string_view extension, FrontEnd& ui) {
   ProgressTexts progress(ui);
-  Loaded<GpsLog> log = ReadGpsLog(logPath, progress, options.Work);
+  const Loaded<LogTrack> log = ReadTrack(logPath, progress, options.Work);
   if (!log.ok()) {
     ui.ShowMessage(LoadFailureMessage(*log.Error, logPath, logPath));
     ui.ShowMessage(CannotReadMessage(logPath), kErrorTitle);
     return RunResult::kFailed;
   }
-  const Track track = BuildTrack(log.Value, options.Work);
-  // The track holds all the page needs of the log: its memory goes back before the page is made.
-  const std::size_t keptLines = log.Value.size();
-  log = {};
+  const Track& track = log.Value.Points;
+  const std::size_t keptLines = log.Value.KeptLines;
   PageText page = RenderRecordPieces(sections, track, progress, options.Work);
   const std::string pagePath = options.OutputPath.empty() ? OutputPathFor(logPath, extension) : options.OutputPath;
   // Photo paths lead from the page's folder, so that its links find them.

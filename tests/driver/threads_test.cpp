@@ -19,6 +19,7 @@
 #include "output/render_page.h"
 #include "output/write_page.h"
 #include "photos/jpeg_builder.h"
+#include "support/awkward_log.h"
 #include "support/recording_front_end.h"
 #include "support/temp_dir.h"
 
@@ -31,33 +32,6 @@ using namespace routelet::testing;
 constexpr std::string_view kTemplate =
     "[filename] [numrecord] [numphoto] [totaldist] [avgspeed]\r\n<[recordlist]>\r\n*recordlist\r\n"
     "[index] [time] [timestr] [lat] [lng] [alt] [dist] [speed] [lat:full] [lng:full] [alt:known]\r\n";
-
-// A log of what chunk borders must not change: fixes repeated under a second talker, fixes
-// without a time (or with a fraction), without a fix or an altitude, damaged sentences, other
-// sentences, and all three line ends.
-std::string AwkwardLog(int seconds) {
-  std::minstd_rand random(16);
-  const auto pick = [&](unsigned n) { return random() % n; };
-  const char* const endings[] = {"\r\n", "\n", "\r"};
-  std::string log;
-  char line[160];
-  for (int s = 0; s < seconds; ++s) {
-    const int t = 22 * 3600 + 50 * 60 + s / 2;  // two fixes a second, over midnight
-    const char* fraction = pick(3) == 0 ? ".50" : "";
-    std::snprintf(line, sizeof line, "$GPGGA,000000,3539.1,N,13945.6,E,1,08,1.0,%s,M,,M,,", pick(4) == 0 ? "" : std::to_string(s % 97).c_str());
-    if (pick(3) != 0) log += std::string(pick(5) == 0 ? "$GPGGA,1,2" : line) + endings[pick(3)];
-    std::snprintf(line, sizeof line, "RMC,%02d%02d%02d%s,%s,3539.%04d,N,13945.%04d,E,0.0,0.0,%s,,,A", t / 3600 % 24,
-                  t / 60 % 60, t % 60, pick(9) == 0 ? ".5x" : fraction, pick(11) == 0 ? "V" : "A", s / 3 % 10000,
-                  s * 7 % 10000, t >= 86400 ? "061111" : "051111");
-    const int copies = pick(4) == 0 ? 2 : 1;
-    for (int c = 0; c < copies; ++c) log += std::string(c == 0 ? "$GP" : "$GA") + line + endings[pick(3)];
-    if (pick(4) == 0) log += std::string("$GPGSV,3,1,12") + endings[pick(3)];
-    // A fix without a time, the same position at Unix time 0, which repeats it, and one more.
-    if (pick(40) == 0) log += "$GPRMC,,A,3539.1,N,13945.6,E,,,051111,,,A\n$GPRMC,240000,A,3539.1,N,13945.6,E,,,-01129,,,A\n"
-                             "$GPRMC,,A,3539.2,N,13945.6,E,,,051111,,,A\n";
-  }
-  return log;
-}
 
 struct Conversion {
   std::string page;

@@ -1,0 +1,232 @@
+#include "track/read_track.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "runtime/text_file.h"
+#include "track/build_track.h"
+#include "track/log_lines.h"
+#include "track/nmea_sentence.h"
+#include "track/read_gps_log.h"
+#include "track/track_chunks.h"
+
+namespace routelet {
+namespace {
+
+// A large log is cut into chunks of at least this many bytes, one thread each at a time.
+constexpr std::size_t kSmallestChunkBytes = 1024 * 1024;
+
+// A stretch of a regular file, read into one buffer that is used again and again: the bytes
+// not yet consumed move to its front before more are read after them.
+class FileWindow {
+ public:
+  FileWindow(int fd, std::size_t offset, std::size_t bytes)
+      : fd_(fd), offset_(offset), capacity_(std::max<std::size_t>(bytes, 1)),
+        data_(std::make_unique_for_overwrite<char[]>(capacity_)) {}
+
+  // The bytes read and not yet consumed.
+  std::string_view Bytes() const { return {data_.get() + begin_, filled_ - begin_}; }
+  // Where in the file Bytes() begins.
+  std::size_t Offset() const { return offset_ + begin_; }
+  void Consume(std::size_t bytes) { begin_ += bytes; }
+
+  // Reads more after Bytes() (which may move), growing the buffer when Bytes() fill it.
+  // False at the file's end or after a failed read.
+  bool ReadMore() {
+    if (atEnd_ || error_ != 0) return false;
+    if (begin_ > 0) {
+      std::memmove(data_.get(), data_.get() + begin_, filled_ - begin_);
+      offset_ += begin_;
+      filled_ -= begin_;
+      begin_ = 0;
+    }
+    if (filled_ == capacity_) Grow();
+    for (;;) {
+      const ssize_t got = ::pread(fd_, data_.get() + filled_, capacity_ - filled_, static_cast<off_t>(offset_ + filled_));
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) error_ = errno;
+      if (got == 0) atEnd_ = true;
+      if (got <= 0) return false;
+      filled_ += static_cast<std::size_t>(got);
+      return true;
+    }
+  }
+
+  bool AtEnd() const { return atEnd_; }
+  // The errno of the read that failed, or 0.
+  int Error() const { return error_; }
+  // How far into the file bytes were read.
+  std::size_t ReadTo() const { return offset_ + filled_; }
+
+ private:
+  void Grow() {
+    auto larger = std::make_unique_for_overwrite<char[]>(2 * capacity_);
+    std::memcpy(larger.get(), data_.get(), filled_);
+    data_ = std::move(larger);
+    capacity_ *= 2;
+  }
+
+  int fd_;
+  std::size_t offset_;  // of data_[0] in the file
+  std::size_t capacity_;
+  std::unique_ptr<char[]> data_;
+  std::size_t begin_ = 0;  // data_[begin_, filled_) are read and not consumed
+  std::size_t filled_ = 0;
+  bool atEnd_ = false;
+  int error_ = 0;
+};
+
+// The longest start of `bytes` that ends just after a line ending whose kind is settled: a CR
+// as the very last byte may yet turn out to be the start of a CR LF.
+std::size_t SettledLines(std::string_view bytes) {
+  const auto isEnding = [](char c) { return c == '\r' || c == '\n'; };
+  const auto last = std::find_if(bytes.rbegin(), bytes.rend(), isEnding);
+  if (last == bytes.rend()) return 0;
+  const std::size_t after = static_cast<std::size_t>(bytes.rend() - last);
+  if (after < bytes.size() || *last == '\n') return after;
+  const auto before = std::find_if(last + 1, bytes.rend(), isEnding);
+  return static_cast<std::size_t>(bytes.rend() - before);
+}
+
+// Consumes the rest of the line the window begins in, and its ending. A window that begins one
+// byte before an offset is left at the first line start at or after that offset.
+void SkipToLineStart(FileWindow& window) {
+  for (;;) {
+    const std::string_view bytes = window.Bytes();
+    const std::size_t ending = bytes.find_first_of("\r\n");
+    if (ending == std::string_view::npos) {
+      window.Consume(bytes.size());
+    } else if (bytes[ending] == '\n' || ending + 1 < bytes.size()) {
+      window.Consume(ending + 1 + (bytes[ending] == '\r' && bytes[ending + 1] == '\n' ? 1 : 0));
+      return;
+    } else {
+      window.Consume(ending);  // a CR last: the byte after it decides
+    }
+    if (!window.ReadMore()) {
+      window.Consume(window.Bytes().size());  // a CR at the file's end ends the line
+      return;
+    }
+  }
+}
+
+// What one chunk of the file gave.
+struct FileChunk {
+  ChunkTrack Track;
+  std::int64_t LineCount = 0;
+  std::size_t KeptLines = 0;
+  std::size_t ReadTo = 0;               // how far into the file bytes were read
+  std::optional<std::size_t> EndFound;  // where a read found the file's end, if one did
+  int Error = 0;                        // the errno of a read that failed, or 0
+};
+
+// A line longer than this in a small chunk makes its window grow.
+constexpr std::size_t kUsualLineBytes = 128;
+
+// The lines that begin in bytes [from, to) of the file, each to its end (past `to` when it runs
+// on), built into a chunk of the track. The last chunk (no `to`) takes every line to the file's
+// end, so a log that grew meanwhile is read whole.
+FileChunk ReadChunk(int fd, std::size_t from, std::optional<std::size_t> to, std::size_t windowBytes) {
+  FileChunk chunk;
+  ChunkBuilder builder;
+  // No larger than the chunk and a line: tests cut a log into chunks of a byte.
+  FileWindow window(fd, from == 0 ? 0 : from - 1, to ? std::min(windowBytes, *to - from + kUsualLineBytes) : windowBytes);
+  std::size_t firstLine = 0;  // the file's first line begins at 0, even after a byte-order mark
+  if (from == 0) {
+    while (window.Bytes().size() < kUtf8ByteOrderMark.size() && window.ReadMore()) {
+    }
+    if (window.Bytes().starts_with(kUtf8ByteOrderMark)) window.Consume(kUtf8ByteOrderMark.size());
+    firstLine = window.Offset();
+  } else {
+    window.ReadMore();
+    SkipToLineStart(window);
+  }
+  const auto isNextChunks = [&](std::size_t start) { return to && start >= *to && start != firstLine; };
+  const auto take = [&](std::string_view line) {
+    ++chunk.LineCount;
+    if (KindOfSentence(line) == SentenceKind::kOther) return;
+    ++chunk.KeptLines;
+    builder.Add(line);
+  };
+  for (;;) {
+    const std::string_view bytes = window.Bytes();
+    const bool atEnd = window.AtEnd();  // no more bytes come: every line is settled
+    const std::size_t settled = atEnd ? bytes.size() : SettledLines(bytes);
+    LogLineSplitter splitter(bytes.substr(0, settled));
+    bool reachedNextChunk = false;
+    for (std::string_view line; !reachedNextChunk && splitter.Next(line);) {
+      reachedNextChunk = isNextChunks(window.Offset() + static_cast<std::size_t>(line.data() - bytes.data()));
+      if (!reachedNextChunk) take(line);
+    }
+    if (reachedNextChunk || atEnd) break;
+    window.Consume(settled);
+    if (!window.ReadMore() && window.Error() != 0) break;
+  }
+  chunk.Track = builder.Finish();
+  chunk.ReadTo = window.ReadTo();
+  if (window.AtEnd()) chunk.EndFound = window.ReadTo();
+  chunk.Error = window.Error();
+  return chunk;
+}
+
+Loaded<LogTrack> FromWholeLog(const InputFile& file, Progress& progress, const Parallelism& parallelism) {
+  Loaded<GpsLog> log = ReadOpenedLog(file, progress, parallelism);
+  if (!log.ok()) return {{}, log.Error};
+  return {{BuildTrack(log.Value, parallelism), log.Value.size()}, std::nullopt};
+}
+
+// True when the file is now shorter than what was read of it: a read racing with the cut may
+// have given zeros for bytes past the new end.
+bool ShrankBelow(const InputFile& file, std::size_t readTo) {
+  struct stat now {};
+  return ::fstat(file.Descriptor(), &now) == 0 && now.st_size >= 0 && static_cast<std::size_t>(now.st_size) < readTo;
+}
+
+}  // namespace
+
+Loaded<LogTrack> ReadTrack(const std::string& path, Progress& progress, const Parallelism& parallelism,
+                           std::size_t windowBytes) {
+  InputFile file;
+  if (auto problem = OpenLog(path, file)) return {{}, problem};
+  if (!file.IsRegular()) return FromWholeLog(file, progress, parallelism);
+
+  const std::size_t size = file.SizeWhenOpened();
+  std::vector<FileChunk> chunks(parallelism.ChunksFor(size, kSmallestChunkBytes));
+  ForEachChunk(chunks.size(), parallelism.Threads, [&](std::size_t k) {
+    const bool last = k + 1 == chunks.size();
+    const std::optional<std::size_t> to = last ? std::nullopt : std::optional(ChunkStart(size, chunks.size(), k + 1));
+    chunks[k] = ReadChunk(file.Descriptor(), ChunkStart(size, chunks.size(), k), to, windowBytes);
+  });
+  std::size_t readTo = 0;
+  bool shrank = false;  // a read found the file's end before the size it had when opened
+  for (const FileChunk& chunk : chunks) {
+    if (chunk.Error != 0) return {{}, FileError{FileError::Problem::kCannotOpen, std::strerror(chunk.Error)}};
+    readTo = std::max(readTo, chunk.ReadTo);
+    shrank = shrank || (chunk.EndFound && *chunk.EndFound < size);
+  }
+  // The chunks of a log that shrank meanwhile may not fit together; read it whole instead.
+  if (shrank || ShrankBelow(file, readTo)) return FromWholeLog(file, progress, parallelism);
+
+  Loaded<LogTrack> loaded;
+  std::int64_t lines = 0;
+  std::vector<ChunkTrack> tracks;
+  tracks.reserve(chunks.size());
+  for (FileChunk& chunk : chunks) {
+    lines += chunk.LineCount;
+    loaded.Value.KeptLines += chunk.KeptLines;
+    tracks.push_back(std::move(chunk.Track));
+  }
+  TellLinesRead(lines, progress);
+  loaded.Value.Points = JoinChunks(tracks, parallelism);
+  return loaded;
+}
+
+}  // namespace routelet

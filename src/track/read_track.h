@@ -1,0 +1,31 @@
+#pragma once
+// Reading a GPS log straight into its track, without holding the whole file.
+#include <cstddef>
+#include <string>
+
+#include "runtime/file_error.h"
+#include "runtime/parallel.h"
+#include "runtime/progress.h"
+#include "track/track.h"
+
+namespace routelet {
+
+// What a log gives the page: its track, and how many of its lines were position or fix sentences.
+struct LogTrack {
+  Track Points;
+  std::size_t KeptLines = 0;
+};
+
+// The bytes of a log that one thread reads at a time: small enough to stay in the processor's
+// cache, large enough that the system calls do not count.
+inline constexpr std::size_t kLogWindowBytes = 256 * 1024;
+
+// BuildTrack(ReadGpsLog(path)) and the size of its lines, with the same problems and progress,
+// made without holding the file: a regular file is cut into chunks at line starts, and each
+// chunk is read through a window of `windowBytes` (grown for a longer line) and built as it comes,
+// on the threads `parallelism` allows. A FIFO, and a file that shrank while it was read, are read
+// whole first.
+Loaded<LogTrack> ReadTrack(const std::string& path, Progress& progress, const Parallelism& parallelism,
+                           std::size_t windowBytes = kLogWindowBytes);
+
+}  // namespace routelet
