@@ -1,5 +1,6 @@
 #include "output/record_item.h"
 
+#include <charconv>
 #include <utility>
 
 #include "runtime/dates.h"
@@ -8,6 +9,15 @@
 namespace routelet {
 
 using namespace std::string_view_literals;
+
+namespace {
+
+void AppendInteger(std::string& out, std::int64_t value) {
+  char digits[24];
+  out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+}
+
+}  // namespace
 
 // Fills `name` in the literal parts as ReplaceAll fills it in the whole text: each occurrence,
 // left to right, becomes a `field` part, or nothing when `comesOutEmpty`, which joins the text
@@ -76,9 +86,9 @@ void RecordItemTemplate::AppendItem(std::string& out, std::int64_t index, const 
   for (const Part& part : cuts_[(IsTimed(record) ? 0 : 1) + (record.AltKnown ? 0 : 2)]) {
     switch (part.field) {
       case Field::kLiteral: out += part.literal; break;
-      case Field::kIndex: out += std::to_string(index); break;
-      case Field::kTime: out += RightAligned10(record.UnixTime); break;
-      case Field::kTimeStr: out += TimeText(record); break;
+      case Field::kIndex: AppendInteger(out, index); break;
+      case Field::kTime: AppendRightAligned10(out, record.UnixTime); break;
+      case Field::kTimeStr: AppendDateText(out, record.LocalTime); break;
       case Field::kTimeIso: out += IsoTimeText(record); break;
       case Field::kLatFull: AppendShortestText(out, record.Lat); break;
       case Field::kLngFull: AppendShortestText(out, record.Lng); break;

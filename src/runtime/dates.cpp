@@ -78,8 +78,8 @@ double TimeFromParts(std::int64_t hours, std::int64_t minutes, std::int64_t seco
   return static_cast<double>(hours * 3600 + minutes * 60 + seconds) / (24.0 * 3600.0);
 }
 
-std::string DateText(DaySerial serial) {
-  if (!std::isfinite(serial) || std::fabs(serial) > kLargestSerial) return {};
+void AppendDateText(std::string& out, DaySerial serial) {
+  if (!std::isfinite(serial) || std::fabs(serial) > kLargestSerial) return;
   const auto totalSeconds = static_cast<std::int64_t>(std::llround(serial * 86400.0));
   const std::int64_t days = FloorDiv(totalSeconds, 86400);
   const std::int64_t secondOfDay = totalSeconds - days * 86400;
@@ -89,10 +89,11 @@ std::string DateText(DaySerial serial) {
     std::snprintf(text, sizeof text, "%04lld/%02u/%02u %02d:%02d:%02d", static_cast<long long>(date.year),
                   date.month, date.day, static_cast<int>(secondOfDay / 3600),
                   static_cast<int>(secondOfDay / 60 % 60), static_cast<int>(secondOfDay % 60));
-    return text;
+    out += text;
+    return;
   }
   // Every track point has one of these texts: written digit by digit, not through printf.
-  std::string text = "0000/00/00 00:00:00";
+  char text[] = "0000/00/00 00:00:00";
   const auto put = [&](std::size_t at, std::int64_t value, int digits) {
     for (int i = digits - 1; i >= 0; --i, value /= 10) text[at + static_cast<std::size_t>(i)] = static_cast<char>('0' + value % 10);
   };
@@ -102,6 +103,12 @@ std::string DateText(DaySerial serial) {
   put(11, secondOfDay / 3600, 2);
   put(14, secondOfDay / 60 % 60, 2);
   put(17, secondOfDay % 60, 2);
+  out.append(text, sizeof text - 1);
+}
+
+std::string DateText(DaySerial serial) {
+  std::string text;
+  AppendDateText(text, serial);
   return text;
 }
 

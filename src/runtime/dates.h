@@ -22,6 +22,8 @@ double TimeFromParts(std::int64_t hours, std::int64_t minutes, std::int64_t seco
 
 // "yyyy/mm/dd hh:nn:ss", rounded to the nearest second.
 std::string DateText(DaySerial serial);
+// DateText appended to `out`, without a text of its own.
+void AppendDateText(std::string& out, DaySerial serial);
 
 // Unix seconds as a UTC time in ISO 8601, "yyyy-mm-ddThh:nn:ssZ". With `fractionDigits` above 0,
 // `fraction` (0 <= fraction < 1) follows the seconds with that many digits ("...:28.25Z").

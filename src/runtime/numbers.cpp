@@ -3,7 +3,9 @@
 #include <locale.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -55,6 +57,38 @@ void CollectNumber(std::string_view text, std::string& out) {
   }
 }
 
+// The value of a text that is all [-]digits[.digits], when the digits, read as one integer, are
+// a double exactly (below 2^53) and so is the power of ten that divides them: then the division,
+// rounded once, gives the double nearest the text, as from_chars does, at a fraction of the
+// cost. Receivers write every number that way. False, and nothing set, for any other text.
+bool ExactPlainDecimal(std::string_view text, double& value) {
+  static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9,
+                                            1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
+  constexpr int kMostDigits = 18;  // 10^18 - 1 < 2^63: no overflow while reading
+  constexpr std::uint64_t kExactBelow = std::uint64_t{1} << 53;
+  const bool negative = !text.empty() && text.front() == '-';
+  if (negative) text.remove_prefix(1);
+  if (text.empty() || !IsDigit(text.front())) return false;
+  std::uint64_t digits = 0;
+  int count = 0;
+  int fractionDigits = -1;  // -1 until the point
+  for (const char c : text) {
+    if (IsDigit(c)) {
+      if (++count > kMostDigits) return false;
+      digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+      if (fractionDigits >= 0) ++fractionDigits;
+    } else if (c == '.' && fractionDigits < 0) {
+      fractionDigits = 0;
+    } else {
+      return false;
+    }
+  }
+  if (digits >= kExactBelow) return false;
+  value = static_cast<double>(digits) / kPowersOfTen[std::max(fractionDigits, 0)];
+  if (negative) value = -value;
+  return true;
+}
+
 template <typename Int>
 std::optional<Int> RoundToInt(double value) {
   if (!std::isfinite(value)) return std::nullopt;
@@ -69,8 +103,9 @@ std::optional<Int> RoundToInt(double value) {
 }  // namespace
 
 double Val(std::string_view text) {
-  // Fast path for the plain numbers that fill log fields: digits, one point, no blanks.
   double value = 0;
+  if (ExactPlainDecimal(text, value)) return value;
+  // Other numbers with no blanks or exponents are still read in one step.
   const char* first = text.data();
   const char* last = first + text.size();
   if (first != last && *first != '+' && !IsBlank(*first)) {

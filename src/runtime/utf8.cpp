@@ -27,10 +27,15 @@ std::size_t SequenceLength(std::string_view s) {
   return 0;
 }
 
-bool IsAsciiBlock(const char* p) {
-  std::uint64_t word;
-  __builtin_memcpy(&word, p, sizeof word);
-  return (word & 0x8080808080808080ULL) == 0;
+// True when the `words` eight-byte words at `p` are all ASCII.
+bool IsAsciiBlock(const char* p, std::size_t words) {
+  std::uint64_t any = 0;
+  for (std::size_t i = 0; i < words; ++i) {
+    std::uint64_t word;
+    __builtin_memcpy(&word, p + 8 * i, sizeof word);
+    any |= word;
+  }
+  return (any & 0x8080808080808080ULL) == 0;
 }
 
 // Appends the UTF-8 form of a code point (U+FFFD for a surrogate or a value past U+10FFFF).
@@ -67,8 +72,12 @@ std::size_t Utf16Length(std::string_view text) {
 bool IsValidUtf8(std::string_view bytes) {
   std::size_t i = 0;
   while (i < bytes.size()) {
-    // Logs are ASCII: skip eight plain bytes at a time.
-    if (i + 8 <= bytes.size() && IsAsciiBlock(bytes.data() + i)) {
+    // Logs and pages are nearly all ASCII: skip 32 plain bytes at a time, then eight.
+    if (i + 32 <= bytes.size() && IsAsciiBlock(bytes.data() + i, 4)) {
+      i += 32;
+      continue;
+    }
+    if (i + 8 <= bytes.size() && IsAsciiBlock(bytes.data() + i, 1)) {
       i += 8;
       continue;
     }

@@ -112,10 +112,17 @@ std::string NumberText(double value, int fractionDigits) {
   return text;
 }
 
+void AppendRightAligned10(std::string& out, std::int64_t value) {
+  char digits[24];
+  const std::size_t length = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
+  if (length < 10) out.append(10 - length, ' ');
+  out.append(digits, length);
+}
+
 std::string RightAligned10(std::int64_t value) {
-  std::string digits = std::to_string(value);
-  if (digits.size() < 10) digits.insert(0, 10 - digits.size(), ' ');
-  return digits;
+  std::string text;
+  AppendRightAligned10(text, value);
+  return text;
 }
 
 }  // namespace routelet

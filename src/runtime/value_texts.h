@@ -21,5 +21,7 @@ void AppendShortestText(std::string& out, double value);
 
 // The integer's decimal text right-aligned in a field of 10 characters; a longer text is whole.
 std::string RightAligned10(std::int64_t value);
+// RightAligned10 appended to `out`.
+void AppendRightAligned10(std::string& out, std::int64_t value);
 
 }  // namespace routelet

@@ -1,7 +1,10 @@
 // Runtime helpers, in the order of their headers; escaping is checked through the page's placeholders.
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdlib>
 #include <limits>
+#include <random>
 #include <thread>
 
 #include "runtime/dates.h"
@@ -82,6 +85,23 @@ TEST(Numbers, ValToIntAndNumberText) {
   };
   for (const auto& [value, digits, text] : decimals) EXPECT_EQ(NumberText(value, digits), text) << value;
   EXPECT_EQ(RightAligned10(-5) + "|" + RightAligned10(32503680000), "        -5|32503680000");  // never cut
+}
+
+// Plain decimals (all a receiver writes) read as the double nearest them, bit for bit, however
+// many digits they have and wherever the point is.
+TEST(Numbers, PlainDecimalsGiveTheNearestDouble) {
+  std::mt19937_64 random(7);
+  for (int i = 0; i < 200000; ++i) {
+    std::string text = random() % 4 == 0 ? "-" : "";
+    const int digits = 1 + static_cast<int>(random() % 20);
+    const int point = static_cast<int>(random() % (digits + 1));
+    for (int d = 0; d < digits; ++d) {
+      if (d == point && d > 0) text += '.';
+      text += static_cast<char>('0' + random() % 10);
+    }
+    const double expected = std::strtod(text.c_str(), nullptr);
+    ASSERT_EQ(std::bit_cast<std::uint64_t>(Val(text)), std::bit_cast<std::uint64_t>(expected)) << text;
+  }
 }
 
 // A file cut short while it is read (a logger still writing, a copy being replaced) gives the
