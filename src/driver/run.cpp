@@ -49,15 +49,17 @@ RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, c
   }
   const Track& track = log.Value.Points;
   const std::size_t keptLines = log.Value.KeptLines;
-  PageText page = RenderRecordPieces(sections, track, progress, options.Work);
+  // The list is made as the page is written, once the photos are known: its progress is told
+  // first, so that the user hears of the steps in their usual order.
+  TellRecordProgress(track.Records.size(), progress);
   const std::string pagePath = options.OutputPath.empty() ? OutputPathFor(logPath, extension) : options.OutputPath;
   // Photo paths lead from the page's folder, so that its links find them.
   const std::string pageFolder = pagePath == kStandardOutputPath ? DirectoryOf(logPath) : DirectoryOf(pagePath);
   const PhotoFindings photos = FindPhotos(options.Photos, DirectoryOf(logPath), pageFolder, track.Span, progress);
-  FillPlaceholders(page, sections, track, photos.Listed, keptLines, logPath, options.Work);
+  const RenderedPage page(sections, track, photos.Listed, keptLines, logPath, options.Work);
   if (page.empty()) return RunResult::kEmptyPage;
 
-  if (const auto error = WritePageTo(pagePath, std::move(page), logPath, options.Work)) {
+  if (const auto error = WritePageTo(pagePath, page, logPath, options.Work)) {
     ui.ShowMessage(WriteFailureMessage(*error, PagePathText(pagePath)), kErrorTitle);
     return RunResult::kFailed;
   }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 
 namespace routelet {
 namespace {
@@ -23,8 +24,11 @@ bool IsStream(const std::string& path) {
 }
 
 // Writes all of the page's bytes to `fd`.
-std::optional<WriteError> WriteToStream(int fd, PageText page, const Parallelism& parallelism) {
-  if (WriteAll(fd, ToUtf8Bytes(page, parallelism))) return std::nullopt;
+std::optional<WriteError> WriteToStream(int fd, const PageSource& page, const Parallelism& parallelism) {
+  std::exception_ptr failure;
+  const bool written = WritePieces(fd, page, parallelism, failure);
+  if (failure) std::rethrow_exception(failure);
+  if (written) return std::nullopt;
   return WriteError{WriteError::Problem::kCannotWrite, std::strerror(errno)};
 }
 
@@ -39,13 +43,19 @@ std::optional<std::string> PageExtension(const SectionStore& sections) {
   return word;
 }
 
-std::optional<WriteError> WritePageTo(const std::string& target, PageText page, std::string_view logPath,
+std::optional<WriteError> WritePageTo(const std::string& target, const PageSource& page, std::string_view logPath,
                                       const Parallelism& parallelism) {
-  if (target == kStandardOutputPath) return WriteToStream(STDOUT_FILENO, std::move(page), parallelism);
-  if (!IsStream(target)) return WritePage(target, std::move(page), logPath, parallelism);
+  if (target == kStandardOutputPath) return WriteToStream(STDOUT_FILENO, page, parallelism);
+  if (!IsStream(target)) return WritePage(target, page, logPath, parallelism);
   const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
   if (fd < 0) return WriteError{WriteError::Problem::kCannotWrite, std::strerror(errno)};
-  std::optional<WriteError> error = WriteToStream(fd, std::move(page), parallelism);
+  std::optional<WriteError> error;
+  try {
+    error = WriteToStream(fd, page, parallelism);
+  } catch (...) {
+    ::close(fd);
+    throw;
+  }
   if (::close(fd) != 0 && !error) error = WriteError{WriteError::Problem::kCannotWrite, std::strerror(errno)};
   return error;
 }

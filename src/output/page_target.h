@@ -23,8 +23,8 @@ std::optional<std::string> PageExtension(const SectionStore& sections);
 // Writes the page as UTF-8 to `target`: standard output for "-"; into an existing pipe or device
 // as it stands, since such a file cannot be replaced in one step; otherwise through WritePage,
 // which replaces the file in one step and refuses to replace the log at `logPath`.
-// The pieces are made UTF-8 on the threads `parallelism` allows.
-std::optional<WriteError> WritePageTo(const std::string& target, PageText page, std::string_view logPath,
+// The pieces are made and written as WritePieces does.
+std::optional<WriteError> WritePageTo(const std::string& target, const PageSource& page, std::string_view logPath,
                                       const Parallelism& parallelism = {});
 
 }  // namespace routelet

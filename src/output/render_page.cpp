@@ -16,29 +16,9 @@ namespace {
 constexpr std::size_t kProgressEvery = 100;
 constexpr std::string_view kRecordListPlaceholder = "[recordlist]";
 
-// A long record list is rendered in chunks of at least this many records, one thread each.
-constexpr std::size_t kSmallestChunkRecords = 8192;
-
-// What rendering `records` items tells, in order: every hundredth record, then the count itself.
-void TellRecordProgress(std::size_t records, Progress& progress) {
-  for (std::size_t i = 0; i < records; i += kProgressEvery) progress.RenderingRecord(i, records);
-  if (records > 0) progress.RenderingRecord(records, records);
-}
-
-// The items of records [from, to), each followed by CR LF, in one piece reserved once from a
-// guess by its first item, so that it does not grow (and get copied) step by step.
-std::string RenderItems(const RecordItemTemplate& item, const std::vector<TrackRecord>& records, std::size_t from,
-                        std::size_t to) {
-  std::string piece;
-  if (from == to) return piece;
-  const std::size_t guess = (BuildRecordItem(item, static_cast<std::int64_t>(from), records[from]).size() + 2) * (to - from);
-  piece.reserve(guess + guess / 4);
-  for (std::size_t i = from; i < to; ++i) {
-    item.AppendItem(piece, static_cast<std::int64_t>(i), records[i]);
-    piece += "\r\n";
-  }
-  return piece;
-}
+// The items of a long record list go into pieces of this many records (some hundreds of
+// kilobytes), so that the few pieces made at once stay small and their room is used again.
+constexpr std::size_t kRecordsPerPiece = 4096;
 
 // The texts before, between and after the occurrences of `separator` in `text`.
 std::vector<std::string_view> SplitAt(std::string_view text, std::string_view separator) {
@@ -108,47 +88,26 @@ void FillText(std::string& text, const std::vector<std::pair<std::string_view, s
 
 }  // namespace
 
-// Each "[recordlist]" begins a piece that holds the first record's item too, so that a body
-// placeholder the list's start cuts in two ("[photo" before it, and "list]" beginning the item)
-// is whole within one piece. Every other piece ends with an item's CR LF, the page's last piece
-// excepted, and no placeholder holds a line end: so no placeholder, and no UTF-8 sequence, spans
-// two pieces, and each piece can be filled and checked by itself.
-PageText RenderRecordPieces(const SectionStore& sections, const Track& track, Progress& progress,
-                            const Parallelism& parallelism) {
-  const std::string body = GetSection(sections, "body");
-  const std::vector<TrackRecord>& records = track.Records;
-  const RecordItemTemplate item(GetSection(sections, "recordlist"));
-  const std::vector<std::string_view> parts = SplitAt(body, kRecordListPlaceholder);
-  PageText page;
-  if (parts.size() == 1 || records.empty() || item.empty()) {
-    // No list, or an empty one (an empty item adds nothing, not even its line end).
-    std::string text;
-    for (const std::string_view part : parts) text += part;
-    page.Pieces.push_back(std::move(text));
-    page.Order.push_back(0);
-    TellRecordProgress(records.size(), progress);
-    return page;
-  }
-  const std::size_t rest = records.size() - 1;  // the items after the first
-  page.Pieces.resize(rest == 0 ? 0 : parallelism.ChunksFor(rest, kSmallestChunkRecords));
-  const std::size_t chunks = page.Pieces.size();
-  ForEachChunk(chunks, parallelism.Threads, [&](std::size_t k) {
-    page.Pieces[k] = RenderItems(item, records, 1 + ChunkStart(rest, chunks, k), 1 + ChunkStart(rest, chunks, k + 1));
-  });
-  TellRecordProgress(records.size(), progress);
-  const std::string firstItem = BuildRecordItem(item, 0, records.front()) + "\r\n";
-  for (std::size_t p = 0; p + 1 < parts.size(); ++p) {
-    page.Order.push_back(page.Pieces.size());
-    page.Pieces.push_back(std::string(parts[p]) + firstItem);
-    for (std::size_t k = 0; k < chunks; ++k) page.Order.push_back(k);
-  }
-  page.Order.push_back(page.Pieces.size());
-  page.Pieces.emplace_back(parts.back());
-  return page;
+void TellRecordProgress(std::size_t records, Progress& progress) {
+  for (std::size_t i = 0; i < records; i += kProgressEvery) progress.RenderingRecord(i, records);
+  if (records > 0) progress.RenderingRecord(records, records);
 }
 
 std::string RenderRecords(const SectionStore& sections, const Track& track, Progress& progress) {
-  return RenderRecordPieces(sections, track, progress, Parallelism{}).Joined();
+  const RecordItemTemplate item(GetSection(sections, "recordlist"));
+  std::string list;
+  if (!item.empty()) {
+    for (std::size_t i = 0; i < track.Records.size(); ++i) {
+      item.AppendItem(list, static_cast<std::int64_t>(i), track.Records[i]);
+      list += "\r\n";
+    }
+  }
+  const std::string body = GetSection(sections, "body");
+  const std::vector<std::string_view> parts = SplitAt(body, kRecordListPlaceholder);
+  std::string page(parts.front());
+  for (std::size_t p = 1; p < parts.size(); ++p) (page += list) += parts[p];
+  TellRecordProgress(track.Records.size(), progress);
+  return page;
 }
 
 void FillPlaceholders(std::string& page, const SectionStore& sections, const Track& track,
@@ -156,12 +115,68 @@ void FillPlaceholders(std::string& page, const SectionStore& sections, const Tra
   FillText(page, BodyPlaceholderTexts(sections, track, photos, keptLines, logPath));
 }
 
-void FillPlaceholders(PageText& page, const SectionStore& sections, const Track& track,
-                      const std::vector<Photo>& photos, std::size_t keptLines, std::string_view logPath,
-                      const Parallelism& parallelism) {
-  const auto placeholders = BodyPlaceholderTexts(sections, track, photos, keptLines, logPath);
-  ForEachChunk(page.Pieces.size(), parallelism.Threads,
-               [&](std::size_t k) { FillText(page.Pieces[k], placeholders); });
+// A page with a list is, for each "[recordlist]", a piece of the body text before it with the
+// first record's item, then the pieces of the other items; and last the body text after the last
+// list. The first item shares its piece with the text before, so that a body placeholder the
+// list's start cuts in two ("[photo" before it, and "list]" beginning the item) is whole within
+// one piece. Every other piece ends with an item's CR LF, the page's last piece excepted, and no
+// placeholder holds a line end: so no placeholder, and no UTF-8 sequence, spans two pieces, and
+// each piece can be filled and checked by itself.
+RenderedPage::RenderedPage(const SectionStore& sections, const Track& track, const std::vector<Photo>& photos,
+                           std::size_t keptLines, std::string_view logPath, const Parallelism& parallelism)
+    : records_(track.Records),
+      item_(GetSection(sections, "recordlist")),
+      body_(GetSection(sections, "body")),
+      parts_(SplitAt(body_, kRecordListPlaceholder)),
+      placeholders_(BodyPlaceholderTexts(sections, track, photos, keptLines, logPath)) {
+  if (parts_.size() == 1 || records_.empty() || item_.empty()) {
+    // No list, or an empty one (an empty item adds nothing, not even its line end).
+    for (const std::string_view part : parts_) whole_ += part;
+    FillText(whole_, placeholders_);
+    return;
+  }
+  item_.AppendItem(firstItem_, 0, records_.front());
+  firstItem_ += "\r\n";
+  const std::size_t rest = records_.size() - 1;
+  const std::size_t perPiece = parallelism.ChunkItems > 0 ? parallelism.ChunkItems : kRecordsPerPiece;
+  itemChunks_ = (rest + perPiece - 1) / perPiece;
+}
+
+std::size_t RenderedPage::PieceCount() const {
+  if (!HasList()) return 1;
+  return (parts_.size() - 1) * (1 + itemChunks_) + 1;
+}
+
+void RenderedPage::MakePiece(std::size_t k, std::string& into) const {
+  if (!HasList()) {
+    into = whole_;
+    return;
+  }
+  const std::size_t list = k / (1 + itemChunks_);
+  const std::size_t at = k % (1 + itemChunks_);
+  if (list + 1 == parts_.size()) {
+    into.assign(parts_.back());
+  } else if (at == 0) {
+    (into.assign(parts_[list])) += firstItem_;
+  } else {
+    MakeItems(at - 1, into);
+  }
+  FillText(into, placeholders_);
+}
+
+// The items of one chunk of the records after the first, each followed by CR LF.
+void RenderedPage::MakeItems(std::size_t chunk, std::string& into) const {
+  const std::size_t rest = records_.size() - 1;
+  const std::size_t from = 1 + ChunkStart(rest, itemChunks_, chunk);
+  const std::size_t to = 1 + ChunkStart(rest, itemChunks_, chunk + 1);
+  into.clear();
+  // Room from a guess by the first item, so that a new piece does not grow step by step.
+  const std::size_t guess = (firstItem_.size() + firstItem_.size() / 4) * (to - from);
+  if (into.capacity() < guess) into.reserve(guess);
+  for (std::size_t i = from; i < to; ++i) {
+    item_.AppendItem(into, static_cast<std::int64_t>(i), records_[i]);
+    into += "\r\n";
+  }
 }
 
 }  // namespace routelet

@@ -3,9 +3,11 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
-#include "output/page_text.h"
+#include "output/page_source.h"
+#include "output/record_item.h"
 #include "photos/find_photos.h"
 #include "runtime/parallel.h"
 #include "runtime/progress.h"
@@ -14,30 +16,52 @@
 
 namespace routelet {
 
-// The "body" section with its "[recordlist]" filled: one "recordlist" item per track record,
-// each followed by CR LF. `progress` hears of every hundredth record and, once all are done, of
-// the record count itself, always with the record count as the total ("0/250" ... "250/250"),
+// What rendering the record list tells: every hundredth record and, once all are done, the
+// record count itself, always with the record count as the total ("0/250" ... "250/250"),
 // whether or not the body has a list. No records, no progress.
-std::string RenderRecords(const SectionStore& sections, const Track& track, Progress& progress);
+void TellRecordProgress(std::size_t records, Progress& progress);
 
-// The same page in pieces (see render_page.cpp), its record list rendered in chunks on the
-// threads `parallelism` allows; `progress` hears the same counts, in order, once all are done.
-PageText RenderRecordPieces(const SectionStore& sections, const Track& track, Progress& progress,
-                            const Parallelism& parallelism);
+// The "body" section with its "[recordlist]" filled: one "recordlist" item per track record,
+// each followed by CR LF. Tells `progress` as TellRecordProgress does.
+std::string RenderRecords(const SectionStore& sections, const Track& track, Progress& progress);
 
 // Fills the rest of the placeholders, in this order and each over the whole page so far:
 // "[photolist]" (one "photolist" item per photo, numbered from 1, each followed by CR LF),
 // "[filename]" (the log's path), "[numrecord]" (the kept log lines), "[numphoto]",
 // "[totaldist]", "[avgspeed]", "[filename:html]", then "[starttime:iso]" and "[endtime:iso]"
 // (the earliest and the latest timed fix in UTC, as "[time:iso]" writes them; empty when no
-// fix is timed). The page is changed in place, so a large
-// page is never copied whole for a placeholder.
+// fix is timed). The page is changed in place, so a large page is never copied whole for a
+// placeholder.
 void FillPlaceholders(std::string& page, const SectionStore& sections, const Track& track,
                       const std::vector<Photo>& photos, std::size_t keptLines, std::string_view logPath);
 
-// The same, piece by piece (no placeholder spans two pieces), on the threads allowed.
-void FillPlaceholders(PageText& page, const SectionStore& sections, const Track& track,
-                      const std::vector<Photo>& photos, std::size_t keptLines, std::string_view logPath,
-                      const Parallelism& parallelism);
+// The page that RenderRecords and then FillPlaceholders make, made piece by piece as it is
+// written (see render_page.cpp). Holds on to the track's records, which the threads making the
+// pieces read.
+class RenderedPage final : public PageSource {
+ public:
+  RenderedPage(const SectionStore& sections, const Track& track, const std::vector<Photo>& photos,
+               std::size_t keptLines, std::string_view logPath, const Parallelism& parallelism);
+  RenderedPage(const RenderedPage&) = delete;
+  RenderedPage& operator=(const RenderedPage&) = delete;
+
+  std::size_t PieceCount() const override;
+  void MakePiece(std::size_t k, std::string& into) const override;
+  // True when the page has no text at all.
+  bool empty() const { return !HasList() && whole_.empty(); }
+
+ private:
+  bool HasList() const { return !firstItem_.empty(); }
+  void MakeItems(std::size_t chunk, std::string& into) const;
+
+  const std::vector<TrackRecord>& records_;
+  const RecordItemTemplate item_;
+  const std::string body_;
+  std::vector<std::string_view> parts_;  // the body cut at each "[recordlist]"
+  std::vector<std::pair<std::string_view, std::string>> placeholders_;
+  std::string firstItem_;         // with its CR LF; empty when the page has no list
+  std::size_t itemChunks_ = 0;    // the pieces that the items after the first make
+  std::string whole_;             // without a list: the page, filled, in one piece
+};
 
 }  // namespace routelet

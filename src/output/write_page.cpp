@@ -2,15 +2,17 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
 #include <csignal>
+#include <functional>
 #include <cstring>
 #include <iterator>
+#include <mutex>
 #include <random>
 #include <utility>
 #include <vector>
@@ -154,6 +156,9 @@ bool LinkAndRename(int fd, const std::string& folder, const std::string& path) {
   return false;
 }
 
+// Writes the page's bytes to a file; false with errno set when it fails.
+using WriteContent = std::function<bool(int fd)>;
+
 // How a write ended: done, failed (errno says why), or the unnamed way is not open to it.
 enum class Outcome { kWritten, kFailed, kNotPossible };
 
@@ -161,12 +166,12 @@ enum class Outcome { kWritten, kFailed, kNotPossible };
 // names it only when it is whole: straight under the page's name when there is no page yet,
 // else under a temporary name renamed over the page at once. The ending signals wait for those
 // two steps, so the temporary name never outlives the run.
-Outcome WriteUnnamed(const std::string& path, const std::vector<std::string_view>& bytes, const PageAttributes& attributes) {
+Outcome WriteUnnamed(const std::string& path, const WriteContent& writeContent, const PageAttributes& attributes) {
   const std::string folder = DirectoryOf(path);
   const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
   if (fd < 0) return errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL ? Outcome::kNotPossible : Outcome::kFailed;
   Outcome outcome = Outcome::kFailed;
-  if (SetAttributes(fd, attributes) && WriteAll(fd, bytes)) {
+  if (SetAttributes(fd, attributes) && writeContent(fd)) {
     const EndingSignalsBlocked blocked;
     if (LinkUnnamed(fd, path)) {
       outcome = Outcome::kWritten;
@@ -184,7 +189,7 @@ Outcome WriteUnnamed(const std::string& path, const std::vector<std::string_view
 
 // Where a file cannot be made without a name: writes a temporary file beside the page and renames
 // it over the page. An ending signal meanwhile removes the temporary file.
-bool WriteNamed(const std::string& path, const std::vector<std::string_view>& bytes, const PageAttributes& attributes) {
+bool WriteNamed(const std::string& path, const WriteContent& writeContent, const PageAttributes& attributes) {
   const TemporaryRemovedOnSignals removedOnSignals;
   std::string temporary;
   int fd = -1;
@@ -200,7 +205,7 @@ bool WriteNamed(const std::string& path, const std::vector<std::string_view>& by
   // No fsync: the rename already keeps an interrupted run from leaving half a page, and waiting
   // for the disk would double the time of a large conversion. Errors of delayed writes still
   // show at close.
-  const bool written = SetAttributes(fd, attributes) && WriteAll(fd, bytes);
+  const bool written = SetAttributes(fd, attributes) && writeContent(fd);
   const int writeError = errno;
   const bool closed = ::close(fd) == 0;
   const int closeError = errno;
@@ -212,6 +217,81 @@ bool WriteNamed(const std::string& path, const std::vector<std::string_view>& by
   errno = error;
   return renamed;
 }
+
+// Writes all of `bytes` to `fd`, going on after short writes and interruptions; false with
+// errno set when it fails.
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written < 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+// Takes the pieces of a page as they are made, on any thread and in any order, and writes them
+// to the file in page order: whichever thread makes the piece that is next writes it, and the
+// ones after it that are ready. The room of a written piece is kept for a piece not yet made.
+class PieceWriter {
+ public:
+  PieceWriter(int fd, std::size_t pieces) : fd_(fd), made_(pieces), ready_(pieces, false) {}
+
+  bool Failed() const { return failed_.load(); }
+
+  // Room for a piece: that of a piece already written, when there is one.
+  std::string SpareRoom() {
+    const std::lock_guard lock(mutex_);
+    if (spare_.empty()) return {};
+    std::string room = std::move(spare_.back());
+    spare_.pop_back();
+    return room;
+  }
+
+  void Made(std::size_t k, std::string piece) {
+    std::unique_lock lock(mutex_);
+    made_[k] = std::move(piece);
+    ready_[k] = true;
+    if (writing_) return;  // the thread writing takes this one too when it comes to it
+    writing_ = true;
+    while (next_ < made_.size() && ready_[next_] && error_ == 0) {
+      std::string piece = std::move(made_[next_]);
+      lock.unlock();
+      const bool written = WriteAll(fd_, piece);
+      const int error = errno;
+      lock.lock();
+      if (!written) {
+        error_ = error;
+        failed_ = true;
+      }
+      written_ += piece.size();
+      piece.clear();
+      spare_.push_back(std::move(piece));
+      ++next_;
+    }
+    writing_ = false;
+  }
+
+  // True when every piece was written, after all were made; false with errno set when a write
+  // failed.
+  bool Finish() {
+    if (error_ == 0 && written_ == 0 && !WriteAll(fd_, " ")) error_ = errno;  // a page of no bytes
+    errno = error_;
+    return error_ == 0;
+  }
+
+ private:
+  const int fd_;
+  std::mutex mutex_;
+  std::vector<std::string> made_;  // pieces made and not yet written
+  std::vector<bool> ready_;
+  std::vector<std::string> spare_;
+  std::size_t next_ = 0;  // the first piece not yet written
+  bool writing_ = false;  // a thread is writing
+  std::size_t written_ = 0;
+  int error_ = 0;
+  std::atomic<bool> failed_ = false;
+};
 
 bool IsSameFile(const struct stat& file, const std::string& otherPath) {
   struct stat other {};
@@ -233,37 +313,25 @@ std::string OutputPathFor(std::string_view logPath, std::string_view extension) 
   return output;
 }
 
-std::vector<std::string_view> ToUtf8Bytes(PageText& page, const Parallelism& parallelism) {
-  if (page.empty()) page = PageText(" ");
-  ForEachChunk(page.Pieces.size(), parallelism.Threads, [&](std::size_t k) {
-    if (!IsValidUtf8(page.Pieces[k])) page.Pieces[k] = SanitizeUtf8(page.Pieces[k]);
-  });
-  std::vector<std::string_view> bytes;
-  bytes.reserve(page.Order.size());
-  for (const std::size_t piece : page.Order) bytes.emplace_back(page.Pieces[piece]);
-  return bytes;
-}
-
-bool WriteAll(int fd, std::vector<std::string_view> pieces) {
-  std::size_t next = 0;  // the first piece not yet written whole
-  while (next < pieces.size()) {
-    iovec batch[IOV_MAX];
-    int count = 0;
-    for (std::size_t i = next; i < pieces.size() && count < IOV_MAX; ++i) {
-      batch[count++] = {const_cast<char*>(pieces[i].data()), pieces[i].size()};
-    }
-    const ssize_t written = ::writev(fd, batch, count);
-    if (written < 0 && errno == EINTR) continue;
-    if (written < 0) return false;
-    std::size_t left = static_cast<std::size_t>(written);
-    for (; next < pieces.size() && left >= pieces[next].size(); ++next) left -= pieces[next].size();
-    if (left > 0) pieces[next].remove_prefix(left);
+bool WritePieces(int fd, const PageSource& page, const Parallelism& parallelism, std::exception_ptr& failure) {
+  PieceWriter writer(fd, page.PieceCount());
+  try {
+    ForEachChunk(page.PieceCount(), parallelism.Threads, [&](std::size_t k) {
+      if (writer.Failed()) return;
+      std::string piece = writer.SpareRoom();
+      page.MakePiece(k, piece);
+      if (!IsValidUtf8(piece)) piece = SanitizeUtf8(piece);
+      writer.Made(k, std::move(piece));
+    });
+  } catch (...) {
+    failure = std::current_exception();
+    errno = ENOMEM;
+    return false;
   }
-  return true;
+  return writer.Finish();
 }
 
-
-std::optional<WriteError> WritePage(const std::string& pagePath, PageText page, std::string_view logPath,
+std::optional<WriteError> WritePage(const std::string& pagePath, const PageSource& page, std::string_view logPath,
                                     const Parallelism& parallelism) {
   PageAttributes attributes{NewFileMode(), std::nullopt};
   struct stat existing {};
@@ -279,11 +347,16 @@ std::optional<WriteError> WritePage(const std::string& pagePath, PageText page, 
     }
     attributes = {existing.st_mode & 0777, existing};
   }
-  const std::vector<std::string_view> bytes = ToUtf8Bytes(page, parallelism);
-  const Outcome outcome = WriteUnnamed(pagePath, bytes, attributes);
-  if (outcome == Outcome::kWritten) return std::nullopt;
-  if (outcome == Outcome::kFailed || !WriteNamed(pagePath, bytes, attributes)) return CannotWrite(errno);
-  return std::nullopt;
+  // A piece that could not be made (no memory left) ends the write like a failed write, so that
+  // no file is left behind; then it goes on up as it came.
+  std::exception_ptr failure;
+  const WriteContent writeContent = [&](int fd) { return WritePieces(fd, page, parallelism, failure); };
+  const Outcome outcome = WriteUnnamed(pagePath, writeContent, attributes);
+  const bool written = outcome == Outcome::kWritten ||
+                       (outcome == Outcome::kNotPossible && !failure && WriteNamed(pagePath, writeContent, attributes));
+  const int error = errno;
+  if (failure) std::rethrow_exception(failure);
+  return written ? std::nullopt : std::optional(CannotWrite(error));
 }
 
 }  // namespace routelet

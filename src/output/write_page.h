@@ -1,11 +1,11 @@
 #pragma once
 // Naming the page after the log and writing it as UTF-8.
+#include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "output/page_text.h"
+#include "output/page_source.h"
 #include "runtime/parallel.h"
 
 namespace routelet {
@@ -15,15 +15,14 @@ namespace routelet {
 // first character) starts an extension; dots in folder names do not.
 std::string OutputPathFor(std::string_view logPath, std::string_view extension = "html");
 
-// The bytes of the page in page order: its pieces made UTF-8 in place, any ill-formed UTF-8 (a
-// file name that is not UTF-8) replaced by U+FFFD, on the threads `parallelism` allows. Piece by
-// piece is as the whole page would be: a piece ends with a line end (or the page does), so no
-// UTF-8 sequence spans two. An empty page becomes one blank.
-std::vector<std::string_view> ToUtf8Bytes(PageText& page, const Parallelism& parallelism = {});
-
-// Writes all of `pieces`, one after another, to `fd` in as few gathered writes as the system
-// takes, going on after short writes and interruptions; false with errno set when it fails.
-bool WriteAll(int fd, std::vector<std::string_view> pieces);
+// Writes the page's pieces to `fd` in page order as UTF-8, any ill-formed UTF-8 (a file name
+// that is not UTF-8) replaced by U+FFFD. The pieces are made on the threads `parallelism`
+// allows, and each is written as soon as it and every piece before it are made (going on after
+// short writes and interruptions), so that only pieces waiting for an earlier one are held. A page with no bytes at all is written as one
+// blank. False, with errno set, when a write fails; the pieces after it are not made.
+// An exception from making a piece is kept in `failure` (and false returned), so that the
+// caller can clean up before it goes on.
+bool WritePieces(int fd, const PageSource& page, const Parallelism& parallelism, std::exception_ptr& failure);
 
 // Why a page was not written.
 struct WriteError {
@@ -41,8 +40,8 @@ struct WriteError {
 // leaves an earlier page whole and no partial file behind. A page that replaces another takes
 // its permissions, and its owner and group where the process may give them. Refuses to write
 // over the log at `logPath` (by any path that reaches it) and over a page the user may not write.
-// The pieces are made UTF-8 on the threads `parallelism` allows and written in one gathered write.
-std::optional<WriteError> WritePage(const std::string& pagePath, PageText page, std::string_view logPath,
+// The pieces are made and written as WritePieces does.
+std::optional<WriteError> WritePage(const std::string& pagePath, const PageSource& page, std::string_view logPath,
                                     const Parallelism& parallelism = {});
 
 }  // namespace routelet

@@ -122,8 +122,9 @@ TEST(ForEachChunk, EveryChunkRunsAndTheFirstFailureIsThrown) {
   EXPECT_EQ(std::count(runs.begin(), runs.end(), 1), 50);
 }
 
-// Filled piece by piece, the page is what filling it whole gives: a body placeholder cut by
-// "[recordlist]" is made whole by the first item, and items may hold body placeholders.
+// Made piece by piece, in one buffer used again, the page is what filling it whole gives: a body
+// placeholder cut by "[recordlist]" is made whole by the first item, and items may hold body
+// placeholders.
 TEST(PagePieces, FillAsTheWholePage) {
   Track track;
   track.Records.resize(5);
@@ -132,16 +133,22 @@ TEST(PagePieces, FillAsTheWholePage) {
       {"<[recordlist]>", "[filename] [index] [numrecord]"},
       {"[[recordlist]", ""},
       {"[file[recordlist]name]", ""},
+      {"[recordlist]", ""},
   };
   for (const auto& [body, item] : templates) {
     SectionStore sections;
     ParseSections("*body\r\n" + body + "\r\n*recordlist\r\n" + item + "\r\n*photolist\r\n[id]\r\n", sections);
+    const RenderedPage page(sections, track, {Photo{}}, 7, "trip[1].log", {3, 2});
+    std::string pieces, piece;
+    for (std::size_t k = 0; k < page.PieceCount(); ++k) {
+      page.MakePiece(k, piece);
+      pieces += piece;
+    }
     NoProgress progress;
-    PageText pieces = RenderRecordPieces(sections, track, progress, {3, 1});
-    FillPlaceholders(pieces, sections, track, {Photo{}}, 7, "trip[1].log", {3, 1});
     std::string whole = RenderRecords(sections, track, progress);
     FillPlaceholders(whole, sections, track, {Photo{}}, 7, "trip[1].log");
-    EXPECT_EQ(pieces.Joined(), whole) << body;
+    EXPECT_EQ(pieces, whole) << body;
+    EXPECT_EQ(page.empty(), whole.empty()) << body;
   }
 }
 

@@ -6,7 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "output/page_target.h"
 #include "output/record_item.h"
@@ -122,7 +126,7 @@ TEST(WritePageTo, WritesIntoAPipe) {
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
   ASSERT_GE(reader, 0);
-  EXPECT_FALSE(WritePageTo(fifo, PageText("page"), dir.File("trip.log")).has_value());
+  EXPECT_FALSE(WritePageTo(fifo, WholePage("page"), dir.File("trip.log")).has_value());
   char got[8] = {};
   EXPECT_EQ(::read(reader, got, sizeof got), 4);
   EXPECT_STREQ(got, "page");
@@ -130,20 +134,63 @@ TEST(WritePageTo, WritesIntoAPipe) {
   EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
 
-// Overlong forms, surrogates, code points past U+10FFFF, cut sequences and Shift_JIS bytes
-// are each replaced by U+FFFD (once per byte that cannot start or continue a character).
-TEST(ToUtf8Bytes, KeepsValidUtf8AndRepairsTheRest) {
+// The page's pieces, numbered: "piece 0;" ... as many as asked for, each made slowly enough
+// that the threads finish them out of order. Counts the pieces made.
+class NumberedPieces final : public PageSource {
+ public:
+  explicit NumberedPieces(std::size_t count) : count_(count) {}
+  std::size_t PieceCount() const override { return count_; }
+  void MakePiece(std::size_t k, std::string& into) const override {
+    ++made;
+    into = "piece " + std::to_string(k) + ";";
+    if (k % 7 == 0) std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  mutable std::atomic<std::size_t> made = 0;
+
+ private:
+  std::size_t count_;
+};
+
+// What WritePieces writes into a new file.
+std::string WrittenBytes(const PageSource& page, const Parallelism& work) {
+  testing::TempDir dir;
+  const std::string path = dir.File("page");
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT, 0600);
+  std::exception_ptr failure;
+  EXPECT_TRUE(fd >= 0 && WritePieces(fd, page, work, failure) && !failure);
+  ::close(fd);
+  return testing::ReadAll(path);
+}
+
+// Pieces made on several threads are written in page order. Overlong forms, surrogates, code
+// points past U+10FFFF, cut sequences and Shift_JIS bytes are each replaced by U+FFFD (once per
+// byte that cannot start or continue a character); a page of no bytes is one blank.
+TEST(WritePieces, InPageOrderAsUtf8) {
+  std::string expected;
+  for (int k = 0; k < 300; ++k) expected += "piece " + std::to_string(k) + ";";
+  EXPECT_EQ(WrittenBytes(NumberedPieces(300), {4, 0}), expected);
+
   const std::string r = "\xEF\xBF\xBD";
   const std::pair<std::string, std::string> cases[] = {
-      {"plain ASCII, longer than eight bytes", "plain ASCII, longer than eight bytes"},
+      {"plain ASCII, longer than eight bytes and longer than thirty-two", "plain ASCII, longer than eight bytes and longer than thirty-two"},
       {"aé日\xF0\x9F\x98\x80", "aé日\xF0\x9F\x98\x80"}, {"", " "},
       {"IMG\xFF.jpg", "IMG" + r + ".jpg"}, {"\x80", r}, {"\xC0\xAF", r + r}, {"\xED\xA0\x80", r + r + r},
       {"\xF4\x90\x80\x80", r + r + r + r}, {"abcdefgh\xE6\x97", "abcdefgh" + r + r}, {"\x83\x65", r + "e"},
+      {std::string(40, 'a') + "\xFF", std::string(40, 'a') + r},
   };
-  for (const auto& [text, bytes] : cases) {
-    PageText page(text);
-    EXPECT_EQ(ToUtf8Bytes(page).front(), bytes) << text;
-  }
+  for (const auto& [text, bytes] : cases) EXPECT_EQ(WrittenBytes(WholePage(text), {1, 0}), bytes) << text;
+}
+
+// A write that fails ends the writing: the pieces after it are not made.
+TEST(WritePieces, StopsAtAFailedWrite) {
+  const int full = ::open("/dev/full", O_WRONLY);
+  ASSERT_GE(full, 0);
+  const NumberedPieces page(50);
+  std::exception_ptr failure;
+  EXPECT_FALSE(WritePieces(full, page, {1, 0}, failure));
+  EXPECT_EQ(errno, ENOSPC);
+  EXPECT_EQ(page.made.load(), 1u);
+  ::close(full);
 }
 
 // A page is replaced whole; an earlier page keeps its permissions, and a new one gets those of a
@@ -155,7 +202,7 @@ TEST(WritePage, ReplacesAPageWholeWithTheUsualPermissions) {
   const mode_t previousMask = ::umask(022);
   for (const mode_t earlier : {0u, 0640u}) {
     if (earlier != 0) ::chmod(dir.Write("trip.html", std::string(1000, 'x')).c_str(), earlier);
-    EXPECT_FALSE(WritePage(page, PageText("short"), dir.File("trip.log")).has_value());
+    EXPECT_FALSE(WritePage(page, WholePage("short"), dir.File("trip.log")).has_value());
     EXPECT_EQ(testing::ReadAll(page), "short");
     struct stat info {};
     EXPECT_TRUE(::stat(page.c_str(), &info) == 0 && (info.st_mode & 0777) == (earlier != 0 ? earlier : 0644)) << earlier;
