@@ -1,5 +1,6 @@
 #include "output/record_item.h"
 
+#include <algorithm>
 #include <charconv>
 #include <utility>
 
@@ -10,14 +11,6 @@ namespace routelet {
 
 using namespace std::string_view_literals;
 
-namespace {
-
-void AppendInteger(std::string& out, std::int64_t value) {
-  char digits[24];
-  out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
-}
-
-}  // namespace
 
 // Fills `name` in the literal parts as ReplaceAll fills it in the whole text: each occurrence,
 // left to right, becomes a `field` part, or nothing when `comesOutEmpty`, which joins the text
@@ -76,28 +69,53 @@ RecordItemTemplate::RecordItemTemplate(std::string_view section) {
           (field == Field::kTimeIso && untimed) || (field == Field::kAltKnown && altitudeUnknown);
       parts = FillPlaceholder(parts, name, field, comesOutEmpty);
     }
+    for (const Part& part : parts) longest_[cut] += part.field == Field::kLiteral ? part.literal.size() : kLongestValueText;
     cuts_[cut] = std::move(parts);
   }
+}
+
+char* RecordItemTemplate::WritePart(char* out, const Part& part, std::int64_t index, const TrackRecord& record) {
+  switch (part.field) {
+    case Field::kLiteral: return std::copy(part.literal.begin(), part.literal.end(), out);
+    case Field::kIndex: return std::to_chars(out, out + kLongestValueText, index).ptr;
+    case Field::kTime: return WriteRightAligned10(out, record.UnixTime);
+    case Field::kTimeStr: return WriteDateText(out, record.LocalTime);
+    case Field::kTimeIso: {
+      const std::string text = IsoTimeText(record);
+      return std::copy(text.begin(), text.end(), out);
+    }
+    case Field::kLatFull: return WriteShortestText(out, record.Lat);
+    case Field::kLngFull: return WriteShortestText(out, record.Lng);
+    case Field::kLat: return WriteNumberText(out, record.Lat, 4);
+    case Field::kLng: return WriteNumberText(out, record.Lng, 4);
+    case Field::kAlt: return WriteNumberText(out, record.Alt, 2);
+    case Field::kDist: return WriteNumberText(out, record.Dist, 2);
+    case Field::kSpeed: return WriteNumberText(out, record.Speed, 2);
+    case Field::kAltKnown: return WriteNumberText(out, record.Alt, 2);
+  }
+  return out;
 }
 
 void RecordItemTemplate::AppendItem(std::string& out, std::int64_t index, const TrackRecord& record) const {
   // The cut without "[time:iso]" or "[alt:known]" where they are empty, so both are filled below
   // only where they have a value.
-  for (const Part& part : cuts_[(IsTimed(record) ? 0 : 1) + (record.AltKnown ? 0 : 2)]) {
-    switch (part.field) {
-      case Field::kLiteral: out += part.literal; break;
-      case Field::kIndex: AppendInteger(out, index); break;
-      case Field::kTime: AppendRightAligned10(out, record.UnixTime); break;
-      case Field::kTimeStr: AppendDateText(out, record.LocalTime); break;
-      case Field::kTimeIso: out += IsoTimeText(record); break;
-      case Field::kLatFull: AppendShortestText(out, record.Lat); break;
-      case Field::kLngFull: AppendShortestText(out, record.Lng); break;
-      case Field::kLat: AppendNumberText(out, record.Lat, 4); break;
-      case Field::kLng: AppendNumberText(out, record.Lng, 4); break;
-      case Field::kAlt: AppendNumberText(out, record.Alt, 2); break;
-      case Field::kDist: AppendNumberText(out, record.Dist, 2); break;
-      case Field::kSpeed: AppendNumberText(out, record.Speed, 2); break;
-      case Field::kAltKnown: AppendNumberText(out, record.Alt, 2); break;
+  const std::size_t cut = (IsTimed(record) ? 0 : 1) + (record.AltKnown ? 0 : 2);
+  // An item is made on the stack and appended at once: a page appends millions of short texts,
+  // and each append to the page costs more than the copy.
+  constexpr std::size_t kItemRoom = 8192;
+  if (longest_[cut] <= kItemRoom) {
+    char item[kItemRoom];
+    char* end = item;
+    for (const Part& part : cuts_[cut]) end = WritePart(end, part, index, record);
+    out.append(item, end);
+    return;
+  }
+  for (const Part& part : cuts_[cut]) {
+    if (part.field == Field::kLiteral) {
+      out += part.literal;
+    } else {
+      char text[kLongestValueText];
+      out.append(text, WritePart(text, part, index, record));
     }
   }
 }

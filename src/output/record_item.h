@@ -41,9 +41,11 @@ class RecordItemTemplate {
   using Parts = std::vector<Part>;
 
   static Parts FillPlaceholder(const Parts& parts, std::string_view name, Field field, bool comesOutEmpty);
+  static char* WritePart(char* out, const Part& part, std::int64_t index, const TrackRecord& record);
 
   // Indexed by 1 for an untimed record plus 2 for an unknown altitude.
   std::array<Parts, 4> cuts_;
+  std::array<std::size_t, 4> longest_{};  // the most characters an item of each cut can take
 };
 
 // The item of one record: the section with its record placeholders filled in (the table in

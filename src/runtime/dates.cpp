@@ -78,32 +78,40 @@ double TimeFromParts(std::int64_t hours, std::int64_t minutes, std::int64_t seco
   return static_cast<double>(hours * 3600 + minutes * 60 + seconds) / (24.0 * 3600.0);
 }
 
-void AppendDateText(std::string& out, DaySerial serial) {
-  if (!std::isfinite(serial) || std::fabs(serial) > kLargestSerial) return;
+char* WriteDateText(char* out, DaySerial serial) {
+  if (!std::isfinite(serial) || std::fabs(serial) > kLargestSerial) return out;
   const auto totalSeconds = static_cast<std::int64_t>(std::llround(serial * 86400.0));
   const std::int64_t days = FloorDiv(totalSeconds, 86400);
   const std::int64_t secondOfDay = totalSeconds - days * 86400;
   const CivilDate date = CivilFromDays(days + kSerialZeroFromUnixDays);
   if (date.year < 0 || date.year > 9999) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%04lld/%02u/%02u %02d:%02d:%02d", static_cast<long long>(date.year),
-                  date.month, date.day, static_cast<int>(secondOfDay / 3600),
-                  static_cast<int>(secondOfDay / 60 % 60), static_cast<int>(secondOfDay % 60));
-    out += text;
-    return;
+    const int length = std::snprintf(out, kLongestDateText, "%04lld/%02u/%02u %02d:%02d:%02d",
+                                     static_cast<long long>(date.year), date.month, date.day,
+                                     static_cast<int>(secondOfDay / 3600), static_cast<int>(secondOfDay / 60 % 60),
+                                     static_cast<int>(secondOfDay % 60));
+    return out + std::clamp(length, 0, static_cast<int>(kLongestDateText) - 1);
   }
   // Every track point has one of these texts: written digit by digit, not through printf.
-  char text[] = "0000/00/00 00:00:00";
   const auto put = [&](std::size_t at, std::int64_t value, int digits) {
-    for (int i = digits - 1; i >= 0; --i, value /= 10) text[at + static_cast<std::size_t>(i)] = static_cast<char>('0' + value % 10);
+    for (int i = digits - 1; i >= 0; --i, value /= 10) out[at + static_cast<std::size_t>(i)] = static_cast<char>('0' + value % 10);
   };
   put(0, date.year, 4);
+  out[4] = '/';
   put(5, date.month, 2);
+  out[7] = '/';
   put(8, date.day, 2);
+  out[10] = ' ';
   put(11, secondOfDay / 3600, 2);
+  out[13] = ':';
   put(14, secondOfDay / 60 % 60, 2);
+  out[16] = ':';
   put(17, secondOfDay % 60, 2);
-  out.append(text, sizeof text - 1);
+  return out + 19;
+}
+
+void AppendDateText(std::string& out, DaySerial serial) {
+  char text[kLongestDateText];
+  out.append(text, WriteDateText(text, serial));
 }
 
 std::string DateText(DaySerial serial) {

@@ -1,5 +1,6 @@
 #pragma once
 // Dates as day serials, and the texts of dates that the page shows and photos hold.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -22,8 +23,11 @@ double TimeFromParts(std::int64_t hours, std::int64_t minutes, std::int64_t seco
 
 // "yyyy/mm/dd hh:nn:ss", rounded to the nearest second.
 std::string DateText(DaySerial serial);
-// DateText appended to `out`, without a text of its own.
+// DateText appended to `out`, without a text of its own; or written at `out`, which has room
+// for kLongestDateText characters, returning the end.
+inline constexpr std::size_t kLongestDateText = 64;
 void AppendDateText(std::string& out, DaySerial serial);
+char* WriteDateText(char* out, DaySerial serial);
 
 // Unix seconds as a UTC time in ISO 8601, "yyyy-mm-ddThh:nn:ssZ". With `fractionDigits` above 0,
 // `fraction` (0 <= fraction < 1) follows the seconds with that many digits ("...:28.25Z").

@@ -12,8 +12,7 @@ namespace routelet {
 
 namespace {
 
-// Fixed notation of any double fits: at most 309 integer digits, or "0." and 324 fraction digits.
-using ShortestBuffer = char[400];
+using ShortestBuffer = char[kLongestValueText];
 
 // ShortestText in `buffer`, without making a string (a page writes millions of numbers).
 std::string_view ShortestInto(double value, ShortestBuffer& buffer) {
@@ -31,33 +30,39 @@ constexpr double kFastLimit = 8589934592.0;  // 2^33
 constexpr double kTieMargin = 1e-5;
 constexpr double kPowersOfTen[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
 
-bool AppendRoundedScaled(std::string& out, double value, int fractionDigits) {
-  if (fractionDigits < 0 || fractionDigits >= static_cast<int>(std::size(kPowersOfTen))) return false;
+// Writes the digits of `value` (at most 20) at `out`; returns the end.
+char* WriteDigits(char* out, std::uint64_t value) { return std::to_chars(out, out + 20, value).ptr; }
+
+char* WriteRoundedScaled(char* out, double value, int fractionDigits) {
+  if (fractionDigits < 0 || fractionDigits >= static_cast<int>(std::size(kPowersOfTen))) return nullptr;
   const double scaled = std::fabs(value) * kPowersOfTen[fractionDigits];
-  if (!(scaled < kFastLimit)) return false;  // NaN too
+  if (!(scaled < kFastLimit)) return nullptr;  // NaN too
   const double whole = std::floor(scaled);
   const double fraction = scaled - whole;
-  if (std::fabs(fraction - 0.5) < kTieMargin) return false;
+  if (std::fabs(fraction - 0.5) < kTieMargin) return nullptr;
   const auto rounded = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
   const auto unit = static_cast<std::uint64_t>(kPowersOfTen[fractionDigits]);
-  char digits[24];
-  if (std::signbit(value) && rounded != 0) out += '-';
-  if (const std::uint64_t integer = rounded / unit; integer != 0) {
-    out.append(digits, std::to_chars(digits, digits + sizeof digits, integer).ptr);
-  }
-  if (fractionDigits == 0) return true;
-  out += '.';
-  // The fraction's digits with leading zeros: unit + fraction has one digit more than wanted.
-  char* end = std::to_chars(digits, digits + sizeof digits, unit + rounded % unit).ptr;
-  out.append(digits + 1, end);
-  return true;
+  if (std::signbit(value) && rounded != 0) *out++ = '-';
+  if (const std::uint64_t integer = rounded / unit; integer != 0) out = WriteDigits(out, integer);
+  if (fractionDigits == 0) return out;
+  // The fraction's digits with leading zeros: unit + fraction has one digit more than wanted,
+  // the "1" that the point then writes over.
+  char* const point = out;
+  out = WriteDigits(out, unit + rounded % unit);
+  *point = '.';
+  return out;
 }
 
 }  // namespace
 
+char* WriteShortestText(char* out, double value) {
+  const auto [end, error] = std::to_chars(out, out + kLongestValueText, value, std::chars_format::fixed);
+  return error == std::errc() ? end : out;
+}
+
 void AppendShortestText(std::string& out, double value) {
-  ShortestBuffer buffer;
-  out += ShortestInto(value, buffer);
+  char text[kLongestValueText];
+  out.append(text, WriteShortestText(text, value));
 }
 
 std::string ShortestText(double value) {
@@ -66,14 +71,11 @@ std::string ShortestText(double value) {
   return text;
 }
 
-void AppendNumberText(std::string& out, double value, int fractionDigits) {
-  if (AppendRoundedScaled(out, value, fractionDigits)) return;
+char* WriteNumberText(char* out, double value, int fractionDigits) {
+  if (char* end = WriteRoundedScaled(out, value, fractionDigits)) return end;
   ShortestBuffer buffer;
   std::string_view text = ShortestInto(value, buffer);
-  if (!std::isfinite(value) || text.empty()) {
-    out += text;
-    return;
-  }
+  if (!std::isfinite(value) || text.empty()) return std::copy(text.begin(), text.end(), out);
 
   const bool negative = text.front() == '-';
   if (negative) text.remove_prefix(1);
@@ -98,12 +100,18 @@ void AppendNumberText(std::string& out, double value, int fractionDigits) {
   const std::size_t integerStart = std::min(firstNonZero, integerEnd);
   const bool isZero = firstNonZero == kept.size();
 
-  if (negative && !isZero) out.push_back('-');
-  out.append(kept, integerStart, integerEnd - integerStart);
+  if (negative && !isZero) *out++ = '-';
+  out = std::copy(kept.begin() + static_cast<std::ptrdiff_t>(integerStart), kept.begin() + static_cast<std::ptrdiff_t>(integerEnd), out);
   if (digits > 0) {
-    out.push_back('.');
-    out.append(kept, integerEnd, digits);
+    *out++ = '.';
+    out = std::copy_n(kept.begin() + static_cast<std::ptrdiff_t>(integerEnd), digits, out);
   }
+  return out;
+}
+
+void AppendNumberText(std::string& out, double value, int fractionDigits) {
+  char text[kLongestValueText];
+  out.append(text, WriteNumberText(text, value, fractionDigits));
 }
 
 std::string NumberText(double value, int fractionDigits) {
@@ -112,11 +120,16 @@ std::string NumberText(double value, int fractionDigits) {
   return text;
 }
 
-void AppendRightAligned10(std::string& out, std::int64_t value) {
+char* WriteRightAligned10(char* out, std::int64_t value) {
   char digits[24];
   const std::size_t length = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
-  if (length < 10) out.append(10 - length, ' ');
-  out.append(digits, length);
+  if (length < 10) out = std::fill_n(out, 10 - length, ' ');
+  return std::copy_n(digits, length, out);
+}
+
+void AppendRightAligned10(std::string& out, std::int64_t value) {
+  char text[24];
+  out.append(text, WriteRightAligned10(text, value));
 }
 
 std::string RightAligned10(std::int64_t value) {

@@ -47,7 +47,10 @@ TEST(RecordItem, AgreesWithFillingOnePlaceholderAfterAnother) {
                                 "[lat:full] [lat:fulll] [lat:[lat]full] [lng:ful] [alt:known[alt]]",
                                 "[[alt:known]index] [alt:[alt:known]known] [ind[alt:known]ex]",
                                 "<t>[time:iso]</t>[time:iso] [time:is[time:iso]o] [alt[time:iso]:known]",
-                                "[time[alt:known]:iso] [[time:iso]alt:known] [alt:known[time:iso]]"}) {
+                                "[time[alt:known]:iso] [[time:iso]alt:known] [alt:known[time:iso]]",
+                                // more placeholders than an item made at once has room for
+                                "[index][time][timestr][lat][lng][alt][dist][speed][lat:full][lng:full][alt:known]|"
+                                "[index][time][timestr][lat][lng][alt][dist][speed][lat:full][lng:full][alt:known]"}) {
       std::string expected = section;
       for (const auto& [placeholder, value] : fills) expected = ReplaceAll(expected, placeholder, value);
       const RecordItemTemplate t(section);
