@@ -1,5 +1,9 @@
-// Arbitrary bytes as a GPS log: read it, build the track, render every record placeholder.
+// Arbitrary bytes as a GPS log: read it whole and build the track, render every record
+// placeholder; and read it straight into its track through small windows and chunks, which must
+// give the very same track.
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "fuzz_support.h"
@@ -7,9 +11,31 @@
 #include "runtime/progress.h"
 #include "track/build_track.h"
 #include "track/read_gps_log.h"
+#include "track/read_track.h"
+
+namespace {
+
+using namespace routelet;
+
+// Bit for bit, so that a NaN is the same as itself.
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+bool SameRecords(const TrackRecord& a, const TrackRecord& b) {
+  return a.UnixTime == b.UnixTime && SameBits(a.Fraction, b.Fraction) && SameBits(a.LocalTime, b.LocalTime) &&
+         SameBits(a.Lat, b.Lat) && SameBits(a.Lng, b.Lng) && SameBits(a.Alt, b.Alt) && a.AltKnown == b.AltKnown &&
+         a.FractionDigits == b.FractionDigits && SameBits(a.Speed, b.Speed) && SameBits(a.Dist, b.Dist);
+}
+
+void ExpectSameTrack(const Track& whole, std::size_t wholeLines, const LogTrack& straight) {
+  bool same = whole.Records.size() == straight.Points.Records.size() && wholeLines == straight.KeptLines &&
+              whole.Span.MinTime == straight.Points.Span.MinTime && whole.Span.MaxTime == straight.Points.Span.MaxTime;
+  for (std::size_t i = 0; same && i < whole.Records.size(); ++i) same = SameRecords(whole.Records[i], straight.Points.Records[i]);
+  if (!same) std::abort();
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace routelet;
   fuzz::MemoryFile file(data, size);
   NoProgress progress;
   const Loaded<GpsLog> log = ReadGpsLog(file.Path(), progress);
@@ -20,5 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; i < track.Records.size(); ++i) {
     item.AppendItem(list, static_cast<std::int64_t>(i), track.Records[i]);
   }
+  // Windows and chunks from the input's first bytes: from one byte up.
+  const std::size_t window = size > 0 ? 1 + data[0] % 64 : 1;
+  const std::size_t chunk = size > 1 ? 1 + data[1] % 128 : 1;
+  const Loaded<LogTrack> straight = ReadTrack(file.Path(), progress, {2, chunk}, window);
+  if (!straight.ok()) std::abort();
+  ExpectSameTrack(track, log.Value.size(), straight.Value);
   return 0;
 }

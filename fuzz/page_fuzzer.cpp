@@ -1,5 +1,7 @@
-// Arbitrary bytes as template.dat, filled with a small fixed track and one photo.
+// Arbitrary bytes as template.dat, filled with a small fixed track and one photo: the whole page,
+// and the page made in pieces, which must be the same.
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -32,5 +34,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ParseSections(DecodeText(std::string(reinterpret_cast<const char*>(data), size)), sections);
   std::string page = RenderRecords(sections, track, progress);
   FillPlaceholders(page, sections, track, photos, log.Value.size(), "/nonexistent-folder/trip <&>.log");
+  // Made in pieces of one record, in a buffer used again, the page is the same.
+  const RenderedPage pieces(sections, track, photos, log.Value.size(), "/nonexistent-folder/trip <&>.log", {1, 1});
+  std::string joined, piece;
+  for (std::size_t k = 0; k < pieces.PieceCount(); ++k) {
+    pieces.MakePiece(k, piece);
+    joined += piece;
+  }
+  if (joined != page || pieces.empty() != page.empty()) std::abort();
   return 0;
 }
