@@ -29,15 +29,17 @@ deb=routelet_${version}_$(dpkg --print-architecture).deb
 [[ -f "$build/$deb" ]] || fail "no $deb in $build"
 depends=$(dpkg-deb -f "$build/$deb" Depends)
 [[ "$depends" == *libc6* && "$depends" == *libstdc++6* ]] || fail "dependencies not read off the program: '$depends'"
-# The desktop front end's module, where the build has one: packaged, and read for dependencies too.
+# The desktop front end, where the build has one: its module packaged and read for dependencies
+# too, its menu entry and icon installed.
+shared_files=(routelet/templates/csv.dat locale/ja/LC_MESSAGES/routelet.mo)
 if [[ -f "$build/routelet-desktop.so" ]]; then
   dpkg-deb -c "$build/$deb" | grep -q '/routelet/routelet-desktop\.so$' || fail "the package holds no routelet-desktop.so"
   [[ "$depends" == *libgtk-3-0* ]] || fail "GTK is not among the dependencies: '$depends'"
+  shared_files+=(applications/routelet.desktop icons/hicolor/scalable/apps/routelet.svg)
 fi
 
 (cd "$build" && apt_get install "./$deb") || { cat "$work/apt.log"; fail "apt-get install ./$deb failed"; }
-for file in routelet/templates/csv.dat locale/ja/LC_MESSAGES/routelet.mo applications/routelet.desktop \
-    icons/hicolor/scalable/apps/routelet.svg; do
+for file in "${shared_files[@]}"; do
   [[ -f "/usr/share/$file" ]] || fail "the package did not install /usr/share/$file"
 done
 
