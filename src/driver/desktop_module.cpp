@@ -2,6 +2,10 @@
 
 #include <dlfcn.h>
 
+#if ROUTELET_LEAK_CHECKED
+#include <sanitizer/lsan_interface.h>
+#endif
+
 #include "runtime/files.h"
 
 namespace routelet {
@@ -20,6 +24,17 @@ std::string ModulePath(std::string_view programPath) {
   return JoinPath(JoinPath(programDir, ROUTELET_DESKTOP_MODULE_DIR), kModuleName);
 }
 
+// Every symbol bound now, so that a module that does not fit fails here and not mid-run.
+void* OpenModule(const std::string& path) {
+#if ROUTELET_LEAK_CHECKED
+  // The libraries that come with the module keep memory from their constructors for the life of
+  // the process (GLib gives up its first table of quarks on purpose once it outgrows it). Loaded
+  // while the program runs, that memory would be reported as the program's leak.
+  __lsan::ScopedDisabler notTheProgramsOwn;
+#endif
+  return ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
 std::string LastLoadError() {
   const char* error = ::dlerror();
   return error != nullptr ? error : "unknown error";
@@ -28,9 +43,8 @@ std::string LastLoadError() {
 }  // namespace
 
 LoadedDesktop LoadDesktopFrontEnd(int& argc, char**& argv, std::string_view programPath) {
-  // Every symbol bound now, so that a module that does not fit fails here and not mid-run.
   // Never closed: the front end's code lives in it.
-  void* module = ::dlopen(ModulePath(programPath).c_str(), RTLD_NOW | RTLD_LOCAL);
+  void* module = OpenModule(ModulePath(programPath));
   if (module == nullptr) return {nullptr, LastLoadError()};
   auto* make = reinterpret_cast<decltype(&routelet_make_desktop_front_end)>(
       ::dlsym(module, "routelet_make_desktop_front_end"));
