@@ -1,7 +1,8 @@
 # The Debian package: `cpack -G DEB` in the build folder makes routelet_VERSION_ARCH.deb from
 # what `cmake --install` puts under /usr (the program, the template and other templates, the
-# translations, the menu entry with its icon, the man page). Its dependencies are read off the
-# program by dpkg-shlibdeps (Debian package dpkg-dev).
+# translations, the menu entry with its icon, the man page, and the desktop front end's module
+# under /usr/lib/routelet). Its dependencies are read off the program and the module (GTK comes
+# from the module alone) by dpkg-shlibdeps (Debian package dpkg-dev).
 set(CPACK_PACKAGE_NAME routelet)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Routelet developers <routelet@localhost>")

@@ -15,7 +15,7 @@
 #include "driver/run.h"
 
 #if ROUTELET_HAVE_DESKTOP
-#include "driver/gtk/desktop_front_end.h"
+#include "driver/desktop_module.h"
 #endif
 
 #ifndef ROUTELET_VERSION
@@ -26,14 +26,22 @@ namespace {
 
 using routelet::Options;
 
-// The desktop front end when it was asked for, or by default when a display can be opened;
-// the terminal front end otherwise.
-std::unique_ptr<routelet::FrontEnd> ChooseFrontEnd(Options::FrontEndChoice choice, int& argc, char**& argv) {
+// The desktop front end when it was asked for, or by default when its module loads and a display
+// can be opened; the terminal front end otherwise. Only a run that asked for the desktop is told
+// why it did not get it.
+std::unique_ptr<routelet::FrontEnd> ChooseFrontEnd(const Options& options, int& argc, char**& argv) {
+  const Options::FrontEndChoice choice = options.FrontEnd;
 #if ROUTELET_HAVE_DESKTOP
   if (choice != Options::FrontEndChoice::kTerminal) {
-    if (auto desktop = routelet::MakeDesktopFrontEnd(argc, argv)) return desktop;
+    routelet::LoadedDesktop loaded = routelet::LoadDesktopFrontEnd(argc, argv, options.ProgramPath);
+    if (loaded.Desktop) return std::move(loaded.Desktop);
     if (choice == Options::FrontEndChoice::kDesktop) {
-      std::fputs("routelet: no display could be opened; reporting on the terminal\n", stderr);
+      if (loaded.LoadError.empty()) {
+        std::fputs("routelet: no display could be opened; reporting on the terminal\n", stderr);
+      } else {
+        std::fprintf(stderr, "routelet: the desktop front end could not be loaded (%s); reporting on the terminal\n",
+                     loaded.LoadError.c_str());
+      }
     }
   }
 #else
@@ -73,7 +81,7 @@ int Run(int argc, char** argv) {
   if (options.Help) return PrintToStdout(routelet::HelpText());
   if (options.Version) return PrintToStdout("routelet " ROUTELET_VERSION "\n");
 
-  std::unique_ptr<routelet::FrontEnd> ui = ChooseFrontEnd(options.FrontEnd, argc, argv);
+  std::unique_ptr<routelet::FrontEnd> ui = ChooseFrontEnd(options, argc, argv);
   const routelet::RunResult result = routelet::RunConversion(options, *ui);
   // Without a log and without a terminal to ask on, say how the program is meant to be called.
   if (result == routelet::RunResult::kNoOneToAsk) std::fputs(routelet::UsageText().c_str(), stderr);

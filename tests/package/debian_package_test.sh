@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The Debian package as a user gets it: `cpack -G DEB` in the build folder makes
-# routelet_VERSION_ARCH.deb; apt-get installs it; /usr/bin/routelet converts the example trip
-# with the template under /usr/share/routelet exactly as the build's program does; `man routelet`
-# shows its page; apt-get removes it again. Skipped (77) without root or apt, and where a routelet
-# package is installed already (not ours to replace).
+# routelet_VERSION_ARCH.deb, with the desktop front end's module and GTK among its dependencies;
+# apt-get installs it; /usr/bin/routelet converts the example trip with the template under
+# /usr/share/routelet exactly as the build's program does; `man routelet` shows its page; apt-get
+# removes it again. Skipped (77) without root or apt, and where a routelet package is installed
+# already (not ours to replace).
 #   debian_package_test.sh SOURCE_DIR BUILD_DIR VERSION
 set -u
 source=$1 build=$2 version=$3
@@ -28,10 +29,17 @@ deb=routelet_${version}_$(dpkg --print-architecture).deb
 [[ -f "$build/$deb" ]] || fail "no $deb in $build"
 depends=$(dpkg-deb -f "$build/$deb" Depends)
 [[ "$depends" == *libc6* && "$depends" == *libstdc++6* ]] || fail "dependencies not read off the program: '$depends'"
+# The desktop front end, where the build has one: its module packaged and read for dependencies
+# too, its menu entry and icon installed.
+shared_files=(routelet/templates/csv.dat locale/ja/LC_MESSAGES/routelet.mo)
+if [[ -f "$build/routelet-desktop.so" ]]; then
+  dpkg-deb -c "$build/$deb" | grep -q '/routelet/routelet-desktop\.so$' || fail "the package holds no routelet-desktop.so"
+  [[ "$depends" == *libgtk-3-0* ]] || fail "GTK is not among the dependencies: '$depends'"
+  shared_files+=(applications/routelet.desktop icons/hicolor/scalable/apps/routelet.svg)
+fi
 
 (cd "$build" && apt_get install "./$deb") || { cat "$work/apt.log"; fail "apt-get install ./$deb failed"; }
-for file in routelet/templates/csv.dat locale/ja/LC_MESSAGES/routelet.mo applications/routelet.desktop \
-    icons/hicolor/scalable/apps/routelet.svg; do
+for file in "${shared_files[@]}"; do
   [[ -f "/usr/share/$file" ]] || fail "the package did not install /usr/share/$file"
 done
 
