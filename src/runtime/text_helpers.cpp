@@ -1,5 +1,7 @@
 #include "runtime/text_helpers.h"
 
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 namespace routelet {
@@ -72,18 +74,46 @@ bool ReplaceAllInPlace(std::string& text, std::string_view find, std::string_vie
   return true;
 }
 
+namespace {
+
+// Appends the pieces of `text` before each `delimiter` byte to `pieces`, while fewer than
+// `maxPieces` - 1 are there; `start` is left where the rest begins. Log sentences are split at
+// every comma, a few bytes apart: eight bytes are tested at a time, each comma found by its bit,
+// where calling a library search per field would cost more than the search.
+void SplitAtByte(std::string_view text, char delimiter, std::vector<std::string_view>& pieces, std::size_t maxPieces,
+                 std::size_t& start) {
+  const auto cut = [&](std::size_t at) {
+    pieces.push_back(text.substr(start, at - start));
+    start = at + 1;
+  };
+  std::size_t at = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    constexpr std::uint64_t kLowBits = 0x7F7F7F7F7F7F7F7F;
+    const std::uint64_t pattern = 0x0101010101010101 * static_cast<unsigned char>(delimiter);
+    for (; at + 8 <= text.size() && pieces.size() + 1 < maxPieces; at += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, text.data() + at, sizeof word);
+      const std::uint64_t zeroWhereFound = word ^ pattern;
+      // The high bit of each byte that is zero here, and of no other (no carry crosses a byte).
+      std::uint64_t found = ~(((zeroWhereFound & kLowBits) + kLowBits) | zeroWhereFound | kLowBits);
+      for (; found != 0 && pieces.size() + 1 < maxPieces; found &= found - 1) {
+        cut(at + static_cast<std::size_t>(std::countr_zero(found)) / 8);
+      }
+    }
+  }
+  for (; at < text.size() && pieces.size() + 1 < maxPieces; ++at) {
+    if (text[at] == delimiter) cut(at);
+  }
+}
+
+}  // namespace
+
 void SplitFields(std::string_view text, std::string_view delimiter,
                  std::vector<std::string_view>& pieces, std::size_t maxPieces) {
   pieces.clear();
   std::size_t start = 0;
   if (delimiter.size() == 1) {
-    // Log sentences are split at every comma, a few bytes apart: a plain loop beats calling a
-    // library search for each field.
-    for (std::size_t at = 0; at < text.size() && pieces.size() + 1 < maxPieces; ++at) {
-      if (text[at] != delimiter.front()) continue;
-      pieces.push_back(text.substr(start, at - start));
-      start = at + 1;
-    }
+    SplitAtByte(text, delimiter.front(), pieces, maxPieces, start);
   } else if (!delimiter.empty()) {
     for (std::size_t at = text.find(delimiter); at != std::string_view::npos && pieces.size() + 1 < maxPieces;
          at = text.find(delimiter, start)) {

@@ -21,11 +21,7 @@ std::string_view ShortestInto(double value, ShortestBuffer& buffer) {
   return {buffer, static_cast<std::size_t>(end - buffer)};
 }
 
-// The same as the digit by digit rounding below for values that are not near a tie: the value
-// scaled by 10^digits, once rounded in the product, lies within about two units in its last
-// place of the shortest text scaled (itself within half a unit of the value), and below 2^33 that
-// is far less than kTieMargin. Rounding both then gives the same integer, even where an integer
-// lies between them. False, and nothing appended, where the digits must decide.
+// Where the scaled rounding below holds, and how near a tie it leaves the digits to decide.
 constexpr double kFastLimit = 8589934592.0;  // 2^33
 constexpr double kTieMargin = 1e-5;
 constexpr double kPowersOfTen[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
@@ -33,24 +29,47 @@ constexpr double kPowersOfTen[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
 // Writes the digits of `value` (at most 20) at `out`; returns the end.
 char* WriteDigits(char* out, std::uint64_t value) { return std::to_chars(out, out + 20, value).ptr; }
 
-char* WriteRoundedScaled(char* out, double value, int fractionDigits) {
-  if (fractionDigits < 0 || fractionDigits >= static_cast<int>(std::size(kPowersOfTen))) return nullptr;
-  const double scaled = std::fabs(value) * kPowersOfTen[fractionDigits];
+// `kDigits` is a constant, so that the divisions by 10^kDigits below are multiplications: a page
+// writes millions of these numbers, and a division by a variable costs as much as the rest.
+template <int kDigits>
+char* WriteRoundedScaled(char* out, double value) {
+  constexpr std::uint64_t kUnit = static_cast<std::uint64_t>(kPowersOfTen[kDigits]);
+  const double scaled = std::fabs(value) * kPowersOfTen[kDigits];
   if (!(scaled < kFastLimit)) return nullptr;  // NaN too
   const double whole = std::floor(scaled);
   const double fraction = scaled - whole;
   if (std::fabs(fraction - 0.5) < kTieMargin) return nullptr;
   const auto rounded = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
-  const auto unit = static_cast<std::uint64_t>(kPowersOfTen[fractionDigits]);
   if (std::signbit(value) && rounded != 0) *out++ = '-';
-  if (const std::uint64_t integer = rounded / unit; integer != 0) out = WriteDigits(out, integer);
-  if (fractionDigits == 0) return out;
-  // The fraction's digits with leading zeros: unit + fraction has one digit more than wanted,
-  // the "1" that the point then writes over.
-  char* const point = out;
-  out = WriteDigits(out, unit + rounded % unit);
-  *point = '.';
+  if (const std::uint64_t integer = rounded / kUnit; integer != 0) out = WriteDigits(out, integer);
+  if constexpr (kDigits > 0) {
+    // The fraction's digits with leading zeros: unit + fraction has one digit more than wanted,
+    // the "1" that the point then writes over.
+    char* const point = out;
+    out = WriteDigits(out, kUnit + rounded % kUnit);
+    *point = '.';
+  }
   return out;
+}
+
+// The same as the digit by digit rounding below for values that are not near a tie: the value
+// scaled by 10^digits, once rounded in the product, lies within about two units in its last
+// place of the shortest text scaled (itself within half a unit of the value), and below 2^33 that
+// is far less than kTieMargin. Rounding both then gives the same integer, even where an integer
+// lies between them. Nothing written, and nullptr, where the digits must decide.
+char* WriteRoundedScaled(char* out, double value, int fractionDigits) {
+  switch (fractionDigits) {
+    case 0: return WriteRoundedScaled<0>(out, value);
+    case 1: return WriteRoundedScaled<1>(out, value);
+    case 2: return WriteRoundedScaled<2>(out, value);
+    case 3: return WriteRoundedScaled<3>(out, value);
+    case 4: return WriteRoundedScaled<4>(out, value);
+    case 5: return WriteRoundedScaled<5>(out, value);
+    case 6: return WriteRoundedScaled<6>(out, value);
+    case 7: return WriteRoundedScaled<7>(out, value);
+    case 8: return WriteRoundedScaled<8>(out, value);
+    default: return nullptr;
+  }
 }
 
 }  // namespace

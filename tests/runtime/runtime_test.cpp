@@ -145,5 +145,28 @@ TEST(Text, DecodeMeasureReplaceAndSplit) {
   EXPECT_EQ(pieces, (std::vector<std::string_view>{"a", "b", ",c"}));
 }
 
+// Split at a byte, texts of any length with delimiters anywhere (runs of them, first and last
+// bytes, bytes with the high bit set beside them) give the pieces that searching one delimiter
+// after another gives, whatever the most pieces asked for.
+TEST(Text, SplitFieldsAsSearchingOneAfterAnother) {
+  std::mt19937 random(11);
+  const char bytes[] = {',', ',', 'a', '7', '\xAC', '\x2D', '\x2B', '\0', '\xFF'};
+  std::vector<std::string_view> pieces;
+  for (int i = 0; i < 20000; ++i) {
+    std::string text(random() % 40, ' ');
+    for (char& c : text) c = bytes[random() % sizeof bytes];
+    const std::size_t most = 1 + random() % 14;
+    std::vector<std::string_view> expected;
+    std::size_t start = 0;
+    for (std::size_t at = text.find(','); at != std::string::npos && expected.size() + 1 < most; at = text.find(',', start)) {
+      expected.push_back(std::string_view(text).substr(start, at - start));
+      start = at + 1;
+    }
+    expected.push_back(std::string_view(text).substr(start));
+    SplitFields(text, ",", pieces, most);
+    ASSERT_EQ(pieces, expected) << ::testing::PrintToString(text) << " in at most " << most;
+  }
+}
+
 }  // namespace
 }  // namespace routelet
