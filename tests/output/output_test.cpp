@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
+#include <new>
 #include <thread>
 
 #include "output/page_target.h"
@@ -41,21 +42,25 @@ TEST(RecordItem, AgreesWithFillingOnePlaceholderAfterAnother) {
         {"[lng:full]", "-0.0000001"}, {"[lat]", "35.6521"}, {"[lng]", ".0000"}, {"[alt]", "123.45"}, {"[dist]", ".50"},
         {"[speed]", "12.35"}, {"[alt:known]", altitudeUnknown ? "" : "123.45"},
     };
-    for (const char* section : {"", "no placeholders at all", "[lat][lat] [LAT] [Lat] [foo] [filename] [photolist]",
-                                "[ti[time]me] [[index]] [time [timestr]] [speed", "[", "]", "[[", "[index]]",
-                                "[index][time][timestr][lat][lng][alt][dist][speed][lat:full][lng:full][alt:known]",
-                                "[lat:full] [lat:fulll] [lat:[lat]full] [lng:ful] [alt:known[alt]]",
-                                "[[alt:known]index] [alt:[alt:known]known] [ind[alt:known]ex]",
-                                "<t>[time:iso]</t>[time:iso] [time:is[time:iso]o] [alt[time:iso]:known]",
-                                "[time[alt:known]:iso] [[time:iso]alt:known] [alt:known[time:iso]]",
-                                // more placeholders than an item made at once has room for
-                                "[index][time][timestr][lat][lng][alt][dist][speed][lat:full][lng:full][alt:known]|"
-                                "[index][time][timestr][lat][lng][alt][dist][speed][lat:full][lng:full][alt:known]"}) {
+    // A long literal (an inline picture, say) and more placeholders than an item made at once has
+    // room for: each item is made another way.
+    const std::vector<std::string> sections = {
+        std::string(12000, 'x') + "[index][lat]", "", "no placeholders at all",
+        "[lat][lat] [LAT] [Lat] [foo] [filename] [photolist]", "[ti[time]me] [[index]] [time [timestr]] [speed", "[", "]",
+        "[[", "[index]]", "[index][time][timestr][lat][lng][alt][dist][speed][lat:full][lng:full][alt:known]",
+        "[lat:full] [lat:fulll] [lat:[lat]full] [lng:ful] [alt:known[alt]]",
+        "[[alt:known]index] [alt:[alt:known]known] [ind[alt:known]ex]",
+        "<t>[time:iso]</t>[time:iso] [time:is[time:iso]o] [alt[time:iso]:known]",
+        "[time[alt:known]:iso] [[time:iso]alt:known] [alt:known[time:iso]]",
+        "[index][time][timestr][lat][lng][alt][dist][speed][lat:full][lng:full][alt:known]|"
+        "[index][time][timestr][lat][lng][alt][dist][speed][lat:full][lng:full][alt:known]",
+    };
+    for (const std::string& section : sections) {
       std::string expected = section;
       for (const auto& [placeholder, value] : fills) expected = ReplaceAll(expected, placeholder, value);
       const RecordItemTemplate t(section);
-      EXPECT_EQ(BuildRecordItem(t, 42, r), expected) << section << " in cut " << cut;
-      EXPECT_EQ(t.empty(), *section == '\0');
+      EXPECT_EQ(BuildRecordItem(t, 42, r), expected) << section.substr(0, 100) << " in cut " << cut;
+      EXPECT_EQ(t.empty(), section.empty());
     }
   }
 }
@@ -194,6 +199,24 @@ TEST(WritePieces, StopsAtAFailedWrite) {
   EXPECT_EQ(errno, ENOSPC);
   EXPECT_EQ(page.made.load(), 1u);
   ::close(full);
+}
+
+// A piece that cannot be made (memory runs out) leaves the earlier page as it was and no file
+// behind, and the run hears of it as it came.
+TEST(WritePage, APieceThatCannotBeMadeLeavesNoFile) {
+  class FailingPieces final : public PageSource {
+   public:
+    std::size_t PieceCount() const override { return 40; }
+    void MakePiece(std::size_t k, std::string& into) const override {
+      if (k == 30) throw std::bad_alloc();
+      into = "piece\n";
+    }
+  };
+  testing::TempDir dir;
+  const std::string page = dir.Write("trip.html", "earlier");
+  EXPECT_THROW(WritePage(page, FailingPieces(), dir.File("trip.log"), {3, 0}), std::bad_alloc);
+  EXPECT_EQ(testing::ReadAll(page), "earlier");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 // A page is replaced whole; an earlier page keeps its permissions, and a new one gets those of a
