@@ -109,15 +109,9 @@ char* WriteDateText(char* out, DaySerial serial) {
   return out + 19;
 }
 
-void AppendDateText(std::string& out, DaySerial serial) {
-  char text[kLongestDateText];
-  out.append(text, WriteDateText(text, serial));
-}
-
 std::string DateText(DaySerial serial) {
-  std::string text;
-  AppendDateText(text, serial);
-  return text;
+  char text[kLongestDateText];
+  return {text, WriteDateText(text, serial)};
 }
 
 std::string IsoUtcText(std::int64_t unixTime, double fraction, int fractionDigits) {

@@ -23,10 +23,9 @@ double TimeFromParts(std::int64_t hours, std::int64_t minutes, std::int64_t seco
 
 // "yyyy/mm/dd hh:nn:ss", rounded to the nearest second.
 std::string DateText(DaySerial serial);
-// DateText appended to `out`, without a text of its own; or written at `out`, which has room
-// for kLongestDateText characters, returning the end.
+// DateText written at `out`, which has room for kLongestDateText characters, without a text of
+// its own (a page writes one per track point); returns the end.
 inline constexpr std::size_t kLongestDateText = 64;
-void AppendDateText(std::string& out, DaySerial serial);
 char* WriteDateText(char* out, DaySerial serial);
 
 // Unix seconds as a UTC time in ISO 8601, "yyyy-mm-ddThh:nn:ssZ". With `fractionDigits` above 0,

@@ -79,15 +79,9 @@ char* WriteShortestText(char* out, double value) {
   return error == std::errc() ? end : out;
 }
 
-void AppendShortestText(std::string& out, double value) {
-  char text[kLongestValueText];
-  out.append(text, WriteShortestText(text, value));
-}
-
 std::string ShortestText(double value) {
-  std::string text;
-  AppendShortestText(text, value);
-  return text;
+  char text[kLongestValueText];
+  return {text, WriteShortestText(text, value)};
 }
 
 char* WriteNumberText(char* out, double value, int fractionDigits) {
@@ -128,15 +122,9 @@ char* WriteNumberText(char* out, double value, int fractionDigits) {
   return out;
 }
 
-void AppendNumberText(std::string& out, double value, int fractionDigits) {
-  char text[kLongestValueText];
-  out.append(text, WriteNumberText(text, value, fractionDigits));
-}
-
 std::string NumberText(double value, int fractionDigits) {
-  std::string text;
-  AppendNumberText(text, value, fractionDigits);
-  return text;
+  char text[kLongestValueText];
+  return {text, WriteNumberText(text, value, fractionDigits)};
 }
 
 char* WriteRightAligned10(char* out, std::int64_t value) {
@@ -146,15 +134,9 @@ char* WriteRightAligned10(char* out, std::int64_t value) {
   return std::copy_n(digits, length, out);
 }
 
-void AppendRightAligned10(std::string& out, std::int64_t value) {
-  char text[24];
-  out.append(text, WriteRightAligned10(text, value));
-}
-
 std::string RightAligned10(std::int64_t value) {
-  std::string text;
-  AppendRightAligned10(text, value);
-  return text;
+  char text[24];
+  return {text, WriteRightAligned10(text, value)};
 }
 
 }  // namespace routelet

@@ -273,8 +273,7 @@ double AverageSpeed(const std::vector<TrackRecord>& r, double totalKm) {
 
 }  // namespace
 
-void ChunkBuilder::Add(std::string_view line) {
-  const SentenceKind kind = KindOfSentence(line);
+void ChunkBuilder::Add(std::string_view line, SentenceKind kind) {
   std::string_view body;
   if (kind == SentenceKind::kOther || !CheckSentence(line, body)) return;
   // Fields past the last one read stay in one piece: a line of a million commas costs what a
@@ -332,7 +331,7 @@ Track BuildTrack(const GpsLog& log, const Parallelism& parallelism) {
     // sentences leave unused is never touched, so it costs address space only. (Counting the
     // position sentences first would read every line twice.)
     ChunkBuilder builder(to - from);
-    for (std::string_view line : lines.subspan(from, to - from)) builder.Add(line);
+    for (std::string_view line : lines.subspan(from, to - from)) builder.Add(line, KindOfSentence(line));
     chunks[k] = builder.Finish();
   });
   return JoinChunks(chunks, parallelism);

@@ -102,19 +102,18 @@ std::size_t SettledLines(std::string_view bytes) {
 void SkipToLineStart(FileWindow& window) {
   for (;;) {
     const std::string_view bytes = window.Bytes();
-    const std::size_t ending = bytes.find_first_of("\r\n");
-    if (ending == std::string_view::npos) {
-      window.Consume(bytes.size());
-    } else if (bytes[ending] == '\n' || ending + 1 < bytes.size()) {
-      window.Consume(ending + 1 + (bytes[ending] == '\r' && bytes[ending + 1] == '\n' ? 1 : 0));
-      return;
-    } else {
-      window.Consume(ending);  // a CR last: the byte after it decides
-    }
-    if (!window.ReadMore()) {
-      window.Consume(window.Bytes().size());  // a CR at the file's end ends the line
+    const std::size_t settled = window.AtEnd() ? bytes.size() : SettledLines(bytes);
+    if (settled > 0 || window.AtEnd()) {
+      LogLineSplitter splitter(bytes.substr(0, settled));
+      std::string_view line;
+      splitter.Next(line);
+      window.Consume(settled - splitter.Rest().size());
       return;
     }
+    // No line ends here yet: the bytes go (a CR last waits for the byte after it), so that a
+    // long line is passed over without being held.
+    window.Consume(bytes.size() - (bytes.ends_with('\r') ? 1 : 0));
+    if (!window.ReadMore() && window.Error() != 0) return;
   }
 }
 
@@ -152,9 +151,10 @@ FileChunk ReadChunk(int fd, std::size_t from, std::optional<std::size_t> to, std
   const auto isNextChunks = [&](std::size_t start) { return to && start >= *to && start != firstLine; };
   const auto take = [&](std::string_view line) {
     ++chunk.LineCount;
-    if (KindOfSentence(line) == SentenceKind::kOther) return;
+    const SentenceKind kind = KindOfSentence(line);
+    if (kind == SentenceKind::kOther) return;
     ++chunk.KeptLines;
-    builder.Add(line);
+    builder.Add(line, kind);
   };
   for (;;) {
     const std::string_view bytes = window.Bytes();

@@ -9,6 +9,7 @@
 
 #include "runtime/dates.h"
 #include "runtime/parallel.h"
+#include "track/nmea_sentence.h"
 #include "track/track.h"
 #include "track/utc_offset.h"
 
@@ -49,7 +50,8 @@ class ChunkBuilder {
   // `expectedRecords`: room reserved for the records at the start.
   explicit ChunkBuilder(std::size_t expectedRecords = 0) { chunk_.Records.reserve(expectedRecords); }
 
-  void Add(std::string_view line);
+  // Adds a line whose kind (KindOfSentence) the caller has found.
+  void Add(std::string_view line, SentenceKind kind);
   // The chunk; the builder is done with.
   ChunkTrack Finish();
 
