@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -15,7 +14,6 @@
 
 namespace routelet {
 namespace {
-
 
 // A large log is cut into chunks of at least this many bytes, one thread each at a time.
 constexpr std::size_t kSmallestChunkBytes = 1024 * 1024;
