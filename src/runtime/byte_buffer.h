@@ -9,10 +9,8 @@ namespace routelet {
 // Bytes in storage that is not cleared when it is made, so that a file read into it is written
 // once, by the read, and not first with zeros.
 //
-// No huge pages are asked for, here or for the page's pieces: on a shared machine, a gigabyte
-// read into huge pages took from 0.5 to 3.2 s (the kernel compacting memory to find them), and
-// writing the page from huge pages cost fifteen times the kernel time of writing it from small
-// ones, more than the faults that huge pages save.
+// No huge pages are asked for: on a shared machine, a gigabyte read into huge pages took from
+// 0.5 to 3.2 s (the kernel compacting memory to find them), more than the faults they save.
 class ByteBuffer {
  public:
   ByteBuffer() = default;

@@ -8,9 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <vector>
 
-#include "runtime/parallel.h"
 #include "runtime/utf8.h"
 
 namespace routelet {
@@ -48,61 +46,13 @@ std::string DecodeShiftJis(std::string_view bytes) {
 
 FileError CannotOpen(int error) { return FileError{FileError::Problem::kCannotOpen, std::strerror(error)}; }
 
-// Below this size a file is read on one thread: starting another costs more than it saves.
-constexpr std::size_t kReadInPartsFrom = 4 * 1024 * 1024;
-
-// What reading one part of a file gave: the bytes read before its end (or the file's) came, and
-// the errno of a failed read (0 when none failed).
-struct PartRead {
-  std::size_t Got = 0;
-  int Error = 0;
-};
-
-// Reads bytes [from, to) of the regular file `fd` into the same places of `into`.
-PartRead ReadPart(int fd, char* into, std::size_t from, std::size_t to) {
-  PartRead part;
-  while (from + part.Got < to) {
-    const std::size_t at = from + part.Got;
-    const ssize_t got = ::pread(fd, into + at, to - at, static_cast<off_t>(at));
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      part.Error = errno;
-      break;
-    }
-    if (got == 0) break;
-    part.Got += static_cast<std::size_t>(got);
-  }
-  return part;
-}
-
-// Reads the first `size` bytes of the regular file `fd` into `bytes`, one part per thread, all
-// at once; sets `filled` to the bytes read whole from the start. Those stop at the first part
-// that came back short (the file shrank meanwhile): what later parts read may no longer be the
-// file's. 0, or the errno of a failed read.
-int ReadInParts(int fd, std::size_t size, ByteBuffer& bytes, unsigned threads, std::size_t& filled) {
-  std::vector<PartRead> parts(threads);
-  ForEachChunk(threads, threads, [&](std::size_t k) {
-    parts[k] = ReadPart(fd, bytes.data(), ChunkStart(size, threads, k), ChunkStart(size, threads, k + 1));
-  });
-  filled = 0;
-  for (std::size_t k = 0; k < parts.size(); ++k) {
-    if (parts[k].Error != 0) return parts[k].Error;
-    filled = ChunkStart(size, threads, k) + parts[k].Got;
-    if (filled < ChunkStart(size, threads, k + 1)) break;
-  }
-  return ::lseek(fd, static_cast<off_t>(filled), SEEK_SET) < 0 ? errno : 0;
-}
-
 // Reads `fd` to its end into `bytes`; 0, or the errno of a failed read.
-int ReadAll(int fd, bool regular, std::size_t sizeHint, ByteBuffer& bytes, unsigned threads) {
+int ReadAll(int fd, bool regular, std::size_t sizeHint, ByteBuffer& bytes) {
   // The size is a hint only: the file may shrink or grow while it is read. One spare byte lets
   // the read that finds the end happen without growing (and copying) a large buffer.
   bytes = ByteBuffer(sizeHint + 1);
   std::size_t filled = 0;
-  if (regular && threads > 1 && sizeHint >= kReadInPartsFrom) {
-    if (const int error = ReadInParts(fd, sizeHint, bytes, threads, filled); error != 0) return error;
-  }
-  for (;;) {  // the rest, up to wherever the file ends now
+  for (;;) {  // up to wherever the file ends now
     if (filled == bytes.capacity()) {
       bytes.SetSize(filled);
       bytes.Reserve(std::max<std::size_t>(2 * filled, filled + 65536));
@@ -151,17 +101,17 @@ std::optional<FileError> OpenInputFile(const std::string& path, InputFile& file)
   return std::nullopt;
 }
 
-std::optional<FileError> ReadToEnd(const InputFile& file, ByteBuffer& bytes, unsigned threads) {
-  if (const int error = ReadAll(file.Descriptor(), file.IsRegular(), file.SizeWhenOpened(), bytes, threads); error != 0) {
+std::optional<FileError> ReadToEnd(const InputFile& file, ByteBuffer& bytes) {
+  if (const int error = ReadAll(file.Descriptor(), file.IsRegular(), file.SizeWhenOpened(), bytes); error != 0) {
     return CannotOpen(error);
   }
   return std::nullopt;
 }
 
-std::optional<FileError> ReadFileBytes(const std::string& path, ByteBuffer& bytes, unsigned threads) {
+std::optional<FileError> ReadFileBytes(const std::string& path, ByteBuffer& bytes) {
   InputFile file;
   if (auto problem = OpenInputFile(path, file)) return problem;
-  return ReadToEnd(file, bytes, threads);
+  return ReadToEnd(file, bytes);
 }
 
 std::optional<FileError> ReadFileBytes(const std::string& path, std::string& bytes) {

@@ -40,12 +40,11 @@ class InputFile {
 std::optional<FileError> OpenInputFile(const std::string& path, InputFile& file);
 
 // Reads an open file, from its start, to its end into `bytes`. A file that shrinks or grows
-// meanwhile gives the bytes that were there as it was read. With `threads` > 1 a large regular
-// file is read in that many parts at once.
-std::optional<FileError> ReadToEnd(const InputFile& file, ByteBuffer& bytes, unsigned threads = 1);
+// meanwhile gives the bytes that were there as it was read.
+std::optional<FileError> ReadToEnd(const InputFile& file, ByteBuffer& bytes);
 
 // Reads a whole file's bytes (a file or a FIFO): OpenInputFile, then ReadToEnd.
-std::optional<FileError> ReadFileBytes(const std::string& path, ByteBuffer& bytes, unsigned threads = 1);
+std::optional<FileError> ReadFileBytes(const std::string& path, ByteBuffer& bytes);
 std::optional<FileError> ReadFileBytes(const std::string& path, std::string& bytes);
 
 // Reads and decodes a text file.

@@ -1,5 +1,6 @@
 #pragma once
 // The lines of a GPS log.
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -7,6 +8,9 @@
 #include "runtime/progress.h"
 
 namespace routelet {
+
+// A large log is cut into chunks of at least this many bytes, one thread each at a time.
+inline constexpr std::size_t kSmallestChunkBytes = 1024 * 1024;
 
 // Skipped before a log's first line.
 inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";

@@ -15,9 +15,6 @@
 namespace routelet {
 namespace {
 
-// A large log is cut into chunks of at least this many bytes, one thread each at a time.
-constexpr std::size_t kSmallestChunkBytes = 1024 * 1024;
-
 // Where the first line after the one `from` is in begins: just after the first line ending at
 // or after `from` (CR LF counting as one ending), or at the text's end. Cut there, both sides
 // hold the very lines the whole text holds.
@@ -98,7 +95,7 @@ std::optional<FileError> OpenLog(const std::string& path, InputFile& file) {
 
 Loaded<GpsLog> ReadOpenedLog(const InputFile& file, Progress& progress, const Parallelism& parallelism) {
   Loaded<GpsLog> loaded;
-  loaded.Error = ReadToEnd(file, loaded.Value.Bytes, parallelism.Threads);
+  loaded.Error = ReadToEnd(file, loaded.Value.Bytes);
   if (!loaded.ok()) return loaded;
   // The file's bytes are kept as they are, not decoded: the sentences are ASCII, and their
   // checksums are sums of the bytes the receiver sent. Decoding would only touch damaged bytes,

@@ -16,7 +16,7 @@ namespace routelet {
 // Damaged sentences of those kinds are kept too; they are judged when the track is built.
 // Tells `progress` every 100 lines read. A missing path gives kNotFound; a path that cannot be
 // read (a folder, no permission, a symlink loop) gives kCannotOpen with the reason; a device
-// gives kNotAFile. Large logs are read and cut into lines on the threads `parallelism` allows;
+// gives kNotAFile. A large log is cut into lines on the threads `parallelism` allows;
 // `progress` hears the same counts, in the same order, after the lines are all cut.
 Loaded<GpsLog> ReadGpsLog(const std::string& path, Progress& progress, const Parallelism& parallelism = {});
 

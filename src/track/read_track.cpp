@@ -22,9 +22,6 @@
 namespace routelet {
 namespace {
 
-// A large log is cut into chunks of at least this many bytes, one thread each at a time.
-constexpr std::size_t kSmallestChunkBytes = 1024 * 1024;
-
 // A stretch of a regular file, read into one buffer that is used again and again: the bytes
 // not yet consumed move to its front before more are read after them.
 class FileWindow {
