@@ -2,7 +2,6 @@
 // The track: one record per point, its time span and its totals.
 #include <cstdint>
 #include <limits>
-#include <string>
 #include <vector>
 
 #include "runtime/dates.h"
@@ -12,7 +11,8 @@ namespace routelet {
 struct TrackRecord {
   std::int64_t UnixTime = 0;  // UTC instant in whole Unix seconds; 0 for an untimed record
   double Fraction = 0;        // the fix's fraction of a second (0 for whole-second times)
-  DaySerial LocalTime = 0;    // local time (of the latest timed record for an untimed one)
+  DaySerial LocalTime = 0;    // local time (of the latest timed record for an untimed one); its
+                              // text is made as the page is written, not held: millions of records
   double Lat = 0;             // degrees, north positive
   double Lng = 0;             // degrees, east positive
   double Alt = 0;             // metres, a value a 32-bit float holds exactly
@@ -21,10 +21,6 @@ struct TrackRecord {
   double Speed = 0;           // km/h
   double Dist = 0;            // km from the first record
 };
-
-// A record's local time as text, "yyyy/mm/dd hh:nn:ss". Made as the page is written, not held in
-// each record: a week's log has millions of records, and a text each would double their memory.
-inline std::string TimeText(const TrackRecord& record) { return DateText(record.LocalTime); }
 
 // A record is timed when its sentence had a usable time and date.
 inline bool IsTimed(const TrackRecord& record) { return record.UnixTime != 0; }

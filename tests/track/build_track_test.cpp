@@ -64,7 +64,7 @@ TEST(BuildTrack, PositionTimeAndDateFields) {
   };
   for (const auto& [sentence, expected] : cases) {
     const TrackRecord r = Build({Rmc{}, sentence}).Records.at(1);
-    EXPECT_EQ(std::to_string(r.Lat) + " " + std::to_string(r.Lng) + " " + std::to_string(r.UnixTime) + " " + TimeText(r), expected);
+    EXPECT_EQ(std::to_string(r.Lat) + " " + std::to_string(r.Lng) + " " + std::to_string(r.UnixTime) + " " + DateText(r.LocalTime), expected);
   }
   // The UTC text keeps the fraction's digits as the log wrote them, up to 15; none when untimed.
   for (const auto& [time, iso] : {std::pair{"150928.75", "2011-11-05T15:09:28.75Z"}, {"150928.10", "2011-11-05T15:09:28.10Z"},
@@ -74,7 +74,7 @@ TEST(BuildTrack, PositionTimeAndDateFields) {
   }
   // With no timed record before it: day serial 0 in local time, and the span stays empty.
   const Track first = Build({Rmc{.time = ""}});
-  EXPECT_EQ(TimeText(first.Records.at(0)), "1899/12/30 09:00:00");
+  EXPECT_EQ(DateText(first.Records.at(0).LocalTime), "1899/12/30 09:00:00");
   EXPECT_FALSE(first.Span.Contains(0) || first.Span.Contains(1320505768));
 }
 
@@ -104,7 +104,7 @@ TEST(BuildTrack, WhichPositionSentencesMakeRecords) {
     sentences.pop_back();  // the failed read's
     const Track track = Build(sentences);
     EXPECT_EQ(std::to_string(track.Records.size()), row.at(2)) << row[0];
-    EXPECT_EQ(TimeText(track.Records.back()) + " " + std::to_string(track.Span.MinTime) + "-" + std::to_string(track.Span.MaxTime),
+    EXPECT_EQ(DateText(track.Records.back().LocalTime) + " " + std::to_string(track.Span.MinTime) + "-" + std::to_string(track.Span.MaxTime),
               "2011/11/06 00:09:28 1320505768-1320505768") << row[0];
     EXPECT_NEAR(track.TotalDist, std::stod(row.at(3)), 1e-4) << row[0];
   }
@@ -141,7 +141,7 @@ TEST(BuildTrack, LocalTimesFollowTheZonesDaylightSavingRules) {
                              Rmc{.time = "", .lat = kNorth, .date = "310324"}},
                             "Europe/Berlin");
   std::vector<std::string> texts;
-  for (const TrackRecord& r : track.Records) texts.push_back(TimeText(r));
+  for (const TrackRecord& r : track.Records) texts.push_back(DateText(r.LocalTime));
   EXPECT_EQ(texts, (std::vector<std::string>{"2024/01/15 13:00:00", "2024/07/15 14:00:00", "2024/03/31 01:59:59",
                                              "2024/03/31 03:00:00", "2024/03/31 03:00:00"}));
 }
