@@ -1,8 +1,9 @@
 # The Debian package: `cpack -G DEB` in the build folder makes routelet_VERSION_ARCH.deb from
 # what `cmake --install` puts under /usr (the program, the template and other templates, the
-# translations, the menu entry with its icon, the man page, and the desktop front end's module
-# under /usr/lib/routelet). Its dependencies are read off the program and the module (GTK comes
-# from the module alone) by dpkg-shlibdeps (Debian package dpkg-dev).
+# translations, the menu entry with its icon and the log file type, the man page, the copyright
+# file, and the desktop front end's module under /usr/lib/routelet). Its dependencies are read off
+# the program and the module (GTK comes from the module alone) by dpkg-shlibdeps (Debian package
+# dpkg-dev).
 set(CPACK_PACKAGE_NAME routelet)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Routelet developers <routelet@localhost>")
@@ -31,5 +32,9 @@ add_custom_command(OUTPUT ${man_page}
 add_custom_target(man_page ALL DEPENDS ${man_page})
 install(FILES ${man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/templates/ DESTINATION ${CMAKE_INSTALL_DATADIR}/routelet/templates)
+# The file type of the logs the menu entry is offered for (shared-mime-info's dpkg trigger
+# brings it into the MIME database), and the copyright file in Debian's machine-readable format.
+install(FILES ${PROJECT_SOURCE_DIR}/data/routelet.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+install(FILES ${PROJECT_SOURCE_DIR}/data/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/routelet)
 
 include(CPack)
