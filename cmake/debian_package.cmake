@@ -18,7 +18,21 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# CPack's own reading of the dependencies is off: it would also add postinst and postrm scripts
+# that run ldconfig, since the module is a shared object below /usr/lib. The module is the
+# program's alone, loaded by its path, nothing for the loader's cache; the package needs no
+# scripts at all. dpkg-shlibdeps reads the built program and module instead, when cpack starts
+# (debian_package_depends.cmake), from the list of their paths written here.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
+set(package_programs $<TARGET_FILE:routelet>)
+if(TARGET routelet_desktop_module)
+  list(APPEND package_programs $<TARGET_FILE:routelet_desktop_module>)
+endif()
+list(JOIN package_programs "\n" package_programs)
+set(CPACK_ROUTELET_PROGRAMS_LIST ${PROJECT_BINARY_DIR}/package_programs.txt)
+file(GENERATE OUTPUT ${CPACK_ROUTELET_PROGRAMS_LIST} CONTENT "${package_programs}\n")
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/debian_package_depends.cmake)
 
 # Debian keeps manual pages compressed (gzip -9n: no name or time inside, so the same bytes
 # every build).
