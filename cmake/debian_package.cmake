@@ -1,8 +1,9 @@
 # The Debian package: `cpack -G DEB` in the build folder makes routelet_VERSION_ARCH.deb from
 # what `cmake --install` puts under /usr (the program, the template and other templates, the
-# translations, the menu entry with its icon, the man page, and the desktop front end's module
-# under /usr/lib/routelet). Its dependencies are read off the program and the module (GTK comes
-# from the module alone) by dpkg-shlibdeps (Debian package dpkg-dev).
+# translations, the menu entry with its icon and the log file type, the man page, the copyright
+# file, and the desktop front end's module under /usr/lib/routelet). Its dependencies are read off
+# the program and the module (GTK comes from the module alone) by dpkg-shlibdeps (Debian package
+# dpkg-dev).
 set(CPACK_PACKAGE_NAME routelet)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Routelet developers <routelet@localhost>")
@@ -17,7 +18,21 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# CPack's own reading of the dependencies is off: it would also add postinst and postrm scripts
+# that run ldconfig, since the module is a shared object below /usr/lib. The module is the
+# program's alone, loaded by its path, nothing for the loader's cache; the package needs no
+# scripts at all. dpkg-shlibdeps reads the built program and module instead, when cpack starts
+# (debian_package_depends.cmake), from the list of their paths written here.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
+set(package_programs $<TARGET_FILE:routelet>)
+if(TARGET routelet_desktop_module)
+  list(APPEND package_programs $<TARGET_FILE:routelet_desktop_module>)
+endif()
+list(JOIN package_programs "\n" package_programs)
+set(CPACK_ROUTELET_PROGRAMS_LIST ${PROJECT_BINARY_DIR}/package_programs.txt)
+file(GENERATE OUTPUT ${CPACK_ROUTELET_PROGRAMS_LIST} CONTENT "${package_programs}\n")
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/debian_package_depends.cmake)
 
 # Debian keeps manual pages compressed (gzip -9n: no name or time inside, so the same bytes
 # every build).
@@ -31,5 +46,9 @@ add_custom_command(OUTPUT ${man_page}
 add_custom_target(man_page ALL DEPENDS ${man_page})
 install(FILES ${man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/templates/ DESTINATION ${CMAKE_INSTALL_DATADIR}/routelet/templates)
+# The file type of the logs the menu entry is offered for (shared-mime-info's dpkg trigger
+# brings it into the MIME database), and the copyright file in Debian's machine-readable format.
+install(FILES ${PROJECT_SOURCE_DIR}/data/routelet.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+install(FILES ${PROJECT_SOURCE_DIR}/data/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/routelet)
 
 include(CPack)

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The Debian package as a user gets it: `cpack -G DEB` in the build folder makes
 # routelet_VERSION_ARCH.deb, with the desktop front end's module and GTK among its dependencies;
-# apt-get installs it; /usr/bin/routelet converts the example trip with the template under
-# /usr/share/routelet exactly as the build's program does; `man routelet` shows its page; apt-get
-# removes it again. Skipped (77) without root or apt, and where a routelet package is installed
+# it runs no ldconfig (its module is private); apt-get installs it; /usr/bin/routelet converts the
+# example trip with the template under /usr/share/routelet exactly as the build's program does;
+# `man routelet` shows its page; the copyright file is machine-readable; the NMEA log type is in
+# the MIME database, and the menu entry is offered for it but not for plain text; apt-get removes
+# it again, the type too. Skipped (77) without root or apt, and where a routelet package is installed
 # already (not ours to replace).
 #   debian_package_test.sh SOURCE_DIR BUILD_DIR VERSION
 set -u
@@ -15,8 +17,8 @@ command -v man >/dev/null || skip "man is not installed (Debian package man-db)"
 warnings=$(man --warnings -l "$source/data/routelet.1" 2>&1 >/dev/null)
 [[ -z "$warnings" ]] || fail "the man page has warnings: $warnings"
 (($(id -u) == 0)) || skip "installing a package needs root"
-for tool in apt-get cpack dpkg-shlibdeps; do
-  command -v $tool >/dev/null || skip "$tool is not installed (Debian packages apt, cmake, dpkg-dev)"
+for tool in apt-get cpack dpkg-shlibdeps gio; do
+  command -v $tool >/dev/null || skip "$tool is not installed (Debian packages apt, cmake, dpkg-dev, libglib2.0-bin)"
 done
 dpkg-query -W -f '${Status}' routelet 2>/dev/null | grep -q 'ok installed' && skip "a routelet package is installed already"
 
@@ -29,9 +31,11 @@ deb=routelet_${version}_$(dpkg --print-architecture).deb
 [[ -f "$build/$deb" ]] || fail "no $deb in $build"
 depends=$(dpkg-deb -f "$build/$deb" Depends)
 [[ "$depends" == *libc6* && "$depends" == *libstdc++6* ]] || fail "dependencies not read off the program: '$depends'"
+dpkg-deb -e "$build/$deb" "$work/control" || fail "dpkg-deb -e $deb failed"
+! grep -rq ldconfig "$work/control" || fail "the package's control files run ldconfig: $(grep -rl ldconfig "$work/control")"
 # The desktop front end, where the build has one: its module packaged and read for dependencies
 # too, its menu entry and icon installed.
-shared_files=(routelet/templates/csv.dat locale/ja/LC_MESSAGES/routelet.mo)
+shared_files=(routelet/templates/csv.dat locale/ja/LC_MESSAGES/routelet.mo mime/packages/routelet.xml doc/routelet/copyright)
 if [[ -f "$build/routelet-desktop.so" ]]; then
   dpkg-deb -c "$build/$deb" | grep -q '/routelet/routelet-desktop\.so$' || fail "the package holds no routelet-desktop.so"
   [[ "$depends" == *libgtk-3-0* ]] || fail "GTK is not among the dependencies: '$depends'"
@@ -52,8 +56,18 @@ convert /usr/bin/routelet "$work/installed"
 convert "$build/routelet" "$work/built"
 grep -q kamo-bridge.jpg "$work/installed/kamo-river-ride.html" || fail "the installed program's page lists no photo"
 cmp "$work/installed/kamo-river-ride.html" "$work/built/kamo-river-ride.html" || fail "the installed program's page differs"
+copyright=/usr/share/doc/routelet/copyright
+[[ "$(head -n 1 $copyright)" == "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ]] || fail "$copyright names no machine-readable format"
+/usr/bin/python3 -c 'import sys, debian.copyright as c; c.Copyright(open(sys.argv[1]), strict=True)' $copyright || fail "$copyright is not machine-readable (python3-debian)"
+printf '$GPRMC,\n' >"$work/trip.nmea"
+[[ "$(gio info -a standard::content-type "$work/trip.nmea")" == *"content-type: application/x-nmea"* ]] || fail "trip.nmea is not of the NMEA log type"
+if [[ -f "$build/routelet-desktop.so" ]]; then
+  gio mime application/x-nmea | grep -q routelet.desktop || fail "the menu entry is not offered for NMEA logs"
+  ! gio mime text/plain | grep -q routelet.desktop || fail "the menu entry is offered for plain text"
+fi
 MANWIDTH=200 man -P cat routelet 2>/dev/null | grep -q "routelet - turn a GPS log into a web page" || fail "man routelet shows no page"
 
 apt_get purge routelet || fail "apt-get purge routelet failed"
 [[ ! -e /usr/bin/routelet ]] || fail "/usr/bin/routelet is still there after removing the package"
+! grep -qs application/x-nmea /usr/share/mime/globs2 || fail "the NMEA log type stayed in the MIME database"
 echo "passed: $deb installed, used and removed"
