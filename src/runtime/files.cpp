@@ -36,7 +36,8 @@ bool NameOrder(const std::string& a, const std::string& b) {
 
 // The regular files (links followed) in `directory` whose name ends with one of `extensions`, in
 // name order. A folder that cannot be read gives nothing.
-std::vector<std::string> ListMatchingFiles(const std::string& directory, const std::vector<std::string_view>& extensions) {
+std::vector<std::string> ListMatchingFiles(const std::string& directory,
+                                           const std::vector<std::string_view>& extensions) {
   std::vector<std::string> found;
   std::error_code error;
   std::filesystem::directory_iterator it(directory, error);
@@ -160,7 +161,8 @@ FilesBelow ListFilesWithExtensionsBelow(const std::string& directory, const std:
       const unsigned char type = entry.Type == DT_UNKNOWN ? EntryType(path) : entry.Type;
       if (type == DT_DIR) {
         pending.push_back(std::move(path));
-      } else if (HasExtension(entry.Name, extensions) && (type == DT_REG || (type == DT_LNK && LeadsToRegularFile(path)))) {
+      } else if (HasExtension(entry.Name, extensions) &&
+                 (type == DT_REG || (type == DT_LNK && LeadsToRegularFile(path)))) {
         below.Paths.push_back(std::move(path));
       }
     }
