@@ -6,6 +6,7 @@
 #include <clocale>
 #include <optional>
 
+#include "runtime/escape.h"
 #include "runtime/files.h"
 
 namespace routelet {
@@ -37,14 +38,15 @@ bool SetThreads(std::string_view value, Parallelism& work) {
 }
 
 // Puts the option's value into `options`; false when the value is not understood. A path is
-// understood when it is not empty.
+// understood when it is not empty; a photo folder, when it is a folder that can be read, so that
+// a mistyped one ends the run before anything is written rather than giving a page without photos.
 bool SetValueOption(std::string_view name, std::string_view value, Options& options) {
   PhotoOptions& photos = options.Photos;
   if (name == "--template" || name == "--output" || name == "-o") {
     if (value.empty()) return false;
     (name == "--template" ? options.TemplatePath : options.OutputPath) = value;
   } else if (name == "--photos") {
-    if (value.empty()) return false;
+    if (value.empty() || !IsReadableFolder(std::string(value))) return false;
     photos.Folders.emplace_back(value);
   } else if (name == "--threads") {
     return SetThreads(value, options.Work);
@@ -168,7 +170,7 @@ std::string UsageText() {
 
 std::string UnknownOptionText(std::string_view option) {
   std::string text = Translated("routelet: unknown option '%s'\n");
-  if (const std::size_t at = text.find("%s"); at != std::string::npos) text.replace(at, 2, option);
+  if (const std::size_t at = text.find("%s"); at != std::string::npos) text.replace(at, 2, TerminalEscape(option));
   return text;
 }
 

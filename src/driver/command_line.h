@@ -68,7 +68,8 @@ std::string UsageText();
 // template is looked for, then the photo options, in the language of UsageText.
 std::string HelpText();
 
-// The line printed before the usage for an unknown option, in the language of UsageText.
+// The line printed before the usage for an unknown option, in the language of UsageText, the
+// option as the terminal is to show it (TerminalEscape).
 std::string UnknownOptionText(std::string_view option);
 
 }  // namespace routelet

@@ -3,35 +3,9 @@
 #include <unistd.h>
 
 #include "driver/messages.h"
+#include "runtime/escape.h"
 
 namespace routelet {
-namespace {
-
-// A text as the terminal is to show it. Control characters in a file name or path would be obeyed
-// by the terminal (set its title, write the clipboard, clear the screen), so each is shown
-// escaped: ESC as "\e", the others of C0, DEL and C1 (U+0080 to U+009F, in UTF-8) as "\xNN".
-std::string ForTerminal(std::string_view text) {
-  std::string shown;
-  shown.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    unsigned code = static_cast<unsigned char>(text[i]);
-    const bool c1 = code == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F &&
-                    static_cast<unsigned char>(text[i + 1]) >= 0x80;
-    if (c1) {
-      code = static_cast<unsigned char>(text[++i]);
-    } else if (code >= 0x20 && code != 0x7F) {
-      shown += text[i];
-      continue;
-    }
-    char escaped[8];
-    std::snprintf(escaped, sizeof escaped, code == 0x1B ? "\\e" : "\\x%02x", code);
-    shown += escaped;
-  }
-  return shown;
-}
-
-}  // namespace
-
 ConsoleFrontEnd::ConsoleFrontEnd(std::FILE* in, std::FILE* err, bool errIsTerminal, bool inIsTerminal)
     : in_(in), err_(err), errIsTerminal_(errIsTerminal), inIsTerminal_(inIsTerminal) {}
 
@@ -54,7 +28,7 @@ void ConsoleFrontEnd::ClearProgressLine() {
 void ConsoleFrontEnd::SetProgress(std::string_view text) {
   if (!errIsTerminal_) return;
   std::fputs("\r\x1b[K", err_);
-  std::fputs(ForTerminal(text).c_str(), err_);
+  std::fputs(TerminalEscape(text).c_str(), err_);
   std::fflush(err_);
   progressShown_ = true;
 }
@@ -62,14 +36,14 @@ void ConsoleFrontEnd::SetProgress(std::string_view text) {
 void ConsoleFrontEnd::ShowMessage(std::string_view text, std::string_view title) {
   ClearProgressLine();
   const std::string_view shownTitle = title.empty() ? kAppTitle : title;
-  std::fprintf(err_, "%s: %s\n", ForTerminal(shownTitle).c_str(), ForTerminal(text).c_str());
+  std::fprintf(err_, "%s: %s\n", TerminalEscape(shownTitle).c_str(), TerminalEscape(text).c_str());
   std::fflush(err_);
 }
 
 void ConsoleFrontEnd::ShowSummary(std::string_view text) {
   if (!errIsTerminal_) return;
   ClearProgressLine();
-  std::fprintf(err_, "%.*s\n", static_cast<int>(text.size()), text.data());
+  std::fprintf(err_, "%s\n", TerminalEscape(text).c_str());
   std::fflush(err_);
 }
 

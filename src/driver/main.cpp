@@ -13,6 +13,7 @@
 #include "driver/console_front_end.h"
 #include "driver/messages.h"
 #include "driver/run.h"
+#include "runtime/escape.h"
 
 #if ROUTELET_HAVE_DESKTOP
 #include "driver/desktop_module.h"
@@ -40,7 +41,7 @@ std::unique_ptr<routelet::FrontEnd> ChooseFrontEnd(const Options& options, int& 
         std::fputs("routelet: no display could be opened; reporting on the terminal\n", stderr);
       } else {
         std::fprintf(stderr, "routelet: the desktop front end could not be loaded (%s); reporting on the terminal\n",
-                     loaded.LoadError.c_str());
+                     routelet::TerminalEscape(loaded.LoadError).c_str());
       }
     }
   }

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "runtime/escape.h"
+
 namespace routelet {
 
 std::string LinesReadText(std::int64_t lines) {
@@ -62,6 +64,9 @@ std::string SummaryText(std::string_view pagePath, std::size_t points, double to
   if (photos.OutsideTrack > 0 && photos.NoCaptureTime > 0) reasons += "、";
   if (photos.NoCaptureTime > 0) reasons += "撮影時刻なし" + std::to_string(photos.NoCaptureTime) + "枚";
   if (!reasons.empty()) text += "（" + reasons + "）";
+  if (photos.FoldersNotRead > 0) {
+    text += "。開けなかったフォルダが" + std::to_string(photos.FoldersNotRead) + "個あり、その中の写真は探していません";
+  }
   if (photos.Listed.empty() && photos.OutsideTrack > 0) {
     text += "。記録の時間内に撮られた写真はありません。カメラの時計が日本時間でなければ、"
             "--camera-zone でその時間帯を指定してください（例：--camera-zone=+02:00）";
@@ -70,7 +75,7 @@ std::string SummaryText(std::string_view pagePath, std::size_t points, double to
 }
 
 std::string UnusableOptionMessage(std::string_view given) {
-  return "routelet: オプションの値が正しくありません：" + std::string(given) + "（routelet --help で使い方を表示します）\n";
+  return "routelet: オプションの値が正しくありません：" + TerminalEscape(given) + "（routelet --help で使い方を表示します）\n";
 }
 
 }  // namespace routelet

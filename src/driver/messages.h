@@ -49,11 +49,12 @@ inline constexpr std::string_view kOpenNeedsDesktop = "--openはデスクトッ�
 
 // The line told on a terminal once the page is written: its path, the track's points and
 // distance, how many photos were listed out of how many were found and why the rest were left
-// out. When none of the photos with a capture time fell within the track, it suggests the
-// camera zone option.
+// out, and how many folders below --photos could not be opened. When none of the photos with a
+// capture time fell within the track, it suggests the camera zone option.
 std::string SummaryText(std::string_view pagePath, std::size_t points, double totalKm, const PhotoFindings& photos);
 
-// The message for a command-line option whose value is not understood, with its line end.
+// The message for a command-line option whose value is not understood, with its line end; the
+// option as the terminal is to show it (TerminalEscape), since main writes it to stderr as it is.
 std::string UnusableOptionMessage(std::string_view given);
 
 }  // namespace routelet

@@ -22,9 +22,10 @@ struct PhotoFile {
 };
 
 // The log's own folder gives its files (by bare name beside the page); named folders give every
-// file below them once, however the folders overlap.
+// file below them once, however the folders overlap, and count their subfolders that could not
+// be read into `foldersNotRead`.
 std::vector<PhotoFile> PhotoFiles(const PhotoOptions& options, const std::string& logFolder,
-                                  const std::string& pageFolder) {
+                                  const std::string& pageFolder, std::size_t& foldersNotRead) {
   std::vector<PhotoFile> files;
   if (options.Folders.empty()) {
     // Opened in the log's folder, wherever the program was started from.
@@ -36,7 +37,9 @@ std::vector<PhotoFile> PhotoFiles(const PhotoOptions& options, const std::string
   }
   std::set<std::string> seen;
   for (const std::string& folder : options.Folders) {
-    for (std::string& path : ListFilesWithExtensionsBelow(folder, kPhotoExtensions)) {
+    FilesBelow below = ListFilesWithExtensionsBelow(folder, kPhotoExtensions);
+    foldersNotRead += below.FoldersNotRead;
+    for (std::string& path : below.Paths) {
       std::string name = RelativePath(path, pageFolder);
       if (seen.insert(name).second) files.push_back({std::move(path), std::move(name)});
     }
@@ -52,7 +55,7 @@ PhotoFindings FindPhotos(const PhotoOptions& options, const std::string& logFold
   // instants are worked out, and nothing else (progress included) runs in that stretch.
   std::vector<std::pair<PhotoFile, CaptureTime>> captured;
   PhotoFindings findings;
-  for (PhotoFile& file : PhotoFiles(options, logFolder, pageFolder)) {
+  for (PhotoFile& file : PhotoFiles(options, logFolder, pageFolder, findings.FoldersNotRead)) {
     progress.ReadingPhoto(file.Name);
     ++findings.Found;
     const CaptureTime capture = ReadCaptureTime(file.Path);

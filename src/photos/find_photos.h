@@ -33,6 +33,7 @@ struct PhotoFindings {
   std::size_t Found = 0;          // JPEG files read, listed or not
   std::size_t OutsideTrack = 0;   // taken outside the track's time span
   std::size_t NoCaptureTime = 0;  // without a usable capture time
+  std::size_t FoldersNotRead = 0; // folders below the named ones that could not be read: their files are not counted
 };
 
 // The "*.jpg" and "*.jpeg" files (letter case ignored) whose capture time lies within `span`.

@@ -1,5 +1,7 @@
 #include "runtime/escape.h"
 
+#include <cstdio>
+
 namespace routelet {
 
 std::string HtmlEscape(std::string_view text) {
@@ -49,6 +51,26 @@ std::string UrlPathEscape(std::string_view path) {
     out.push_back('/');
     from = slash + 1;
   }
+}
+
+std::string TerminalEscape(std::string_view text) {
+  std::string shown;
+  shown.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    unsigned code = static_cast<unsigned char>(text[i]);
+    const bool c1 = code == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F &&
+                    static_cast<unsigned char>(text[i + 1]) >= 0x80;
+    if (c1) {
+      code = static_cast<unsigned char>(text[++i]);
+    } else if (code >= 0x20 && code != 0x7F) {
+      shown += text[i];
+      continue;
+    }
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, code == 0x1B ? "\\e" : "\\x%02x", code);
+    shown += escaped;
+  }
+  return shown;
 }
 
 }  // namespace routelet

@@ -1,5 +1,6 @@
 #pragma once
 // Paths, directory listing and the program's own directory. Paths use "/" as the separator.
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,10 @@ std::optional<FileError> InputFileProblem(const std::string& path);
 // True when `path` names an existing folder.
 bool IsDirectory(const std::string& path);
 
+// True when `path` names a folder whose entries may be listed and reached (read and search
+// permission).
+bool IsReadableFolder(const std::string& path);
+
 // The folder part of a path: everything before its last "/", or "." when there is none
 // ("/" itself for a file in the root).
 std::string DirectoryOf(std::string_view path);
@@ -35,12 +40,19 @@ std::string JoinPath(std::string_view directory, std::string_view name);
 std::vector<std::string> ListFilesWithExtensions(const std::string& directory,
                                                  const std::vector<std::string_view>& extensions);
 
+// What ListFilesWithExtensionsBelow found, and how many folders it could not read.
+struct FilesBelow {
+  std::vector<std::string> Paths;
+  // Folders that could not be opened or not read to the end (no permission, too many open
+  // files, a path too long for the system): what they hold is not in Paths.
+  std::size_t FoldersNotRead = 0;
+};
+
 // Paths of the regular files in `directory` and its subfolders (not following links to
 // folders) whose name ends with one of `extensions`, letter case ignored, each beginning with
-// `directory`; sorted as ListFilesWithExtensions sorts names. Folders that cannot be read are
-// passed over.
-std::vector<std::string> ListFilesWithExtensionsBelow(const std::string& directory,
-                                                      const std::vector<std::string_view>& extensions);
+// `directory`; sorted as ListFilesWithExtensions sorts names. The walk holds one folder open at
+// a time, whatever the depth.
+FilesBelow ListFilesWithExtensionsBelow(const std::string& directory, const std::vector<std::string_view>& extensions);
 
 // The path that leads from `folder` to `path` ("../photos/a.jpg"), both taken from the current
 // folder when relative, worked out on the texts alone, as a browser resolves a relative link.

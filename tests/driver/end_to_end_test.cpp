@@ -9,6 +9,7 @@
 //                    and the offset as its OffsetTimeOriginal
 //   env              lines NAME=VALUE added to the environment, $ROOT standing for that folder
 //   file-size-limit  the program runs under `ulimit -f` with this value (a full disk)
+//   open-file-limit  the program runs under `ulimit -n` with this value
 //   expected-exit    the exit status
 //   expected-stderr  what the program writes on stderr (absent: nothing)
 //   expected-stdout  what the program writes on stdout (absent: not checked)
@@ -96,10 +97,11 @@ TEST_P(EndToEnd, MatchesTheExpectedOutcome) {
   }
   std::vector<std::string> env = {"TZ=Asia/Tokyo", "PATH=/usr/bin:/bin", "LANG=C.UTF-8"};
   for (const std::string& line : ReadLines(caseDir / "env")) env.push_back(ReplaceAll(line, "$ROOT", temp.path().string()));
-  // Through the shell, which sets the file size limit ("-": none) and then becomes the program.
-  std::vector<std::string> argv = {"/bin/sh", "-c", R"([ "$0" = - ] || ulimit -f "$0" || exit 125; exec "$@")",
-                                   has("file-size-limit") ? ReadLines(caseDir / "file-size-limit").at(0) : "-",
-                                   (program / "routelet").string()};
+  // Through the shell, which sets the file size and open file limits ("-": none) and then becomes the program.
+  const auto limit = [&](const char* name) { return has(name) ? ReadLines(caseDir / name).at(0) : "-"; };
+  std::vector<std::string> argv = {"/bin/sh", "-c",
+                                   R"([ "$0" = - ] || ulimit -f "$0" || exit 125; [ "$1" = - ] || ulimit -n "$1" || exit 125; shift; exec "$@")",
+                                   limit("file-size-limit"), limit("open-file-limit"), (program / "routelet").string()};
   for (const std::string& arg : ReadLines(caseDir / "args")) argv.push_back(arg);
 
   EXPECT_EQ(RunProgram(argv, env, work), std::stoi(ReadAll(caseDir / "expected-exit")));

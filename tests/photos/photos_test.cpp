@@ -144,10 +144,12 @@ TEST(FindPhotos, TakesThePhotosOfTheSpanInNameOrder) {
 }
 
 // Named folders that overlap, the page's own among them: each file once, by its path from the
-// page's folder, in time order and then by path. Folders outside the page's run end to end.
+// page's folder, in time order and then by path. Folders outside the page's run end to end. A link
+// to a folder, here to one that holds it, is not followed.
 TEST(FindPhotos, NamedFoldersOverlappingGiveEachFileOnceInTimeOrder) {
   TempDir dir;
   fs::create_directories(dir.path() / "trip/sub");
+  fs::create_directory_symlink(dir.path(), dir.path() / "trip/sub/loop");
   dir.Write("trip/b.jpg", PhotoTakenAt("2011:11:05 12:40:00"));
   dir.Write("trip/sub/a.jpg", PhotoTakenAt("2011:11:05 12:50:00"));
   dir.Write("trip/sub/c.jpg", PhotoTakenAt("2011:11:05 12:40:00"));
