@@ -69,7 +69,7 @@ struct Step {
 };
 
 // Threads that stay and wait for the next step: starting threads for every step would cost more
-// than a small step's work (a fuzzer runs thousands of small logs a second).
+// than a small step's work (a fuzzer reads hundreds of small logs a second).
 class HelperThreads {
  public:
   // Never destroyed: its threads still wait when the process ends.
