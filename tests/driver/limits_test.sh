@@ -2,7 +2,8 @@
 # The program at the limits of its machine: a line of 100 MB of commas is read in about its own
 # memory (in far less when it cannot be a sentence), and where memory runs out the user is told
 # (exit 1, no abort); --help and --version to a full device exit 1 with a message; without /proc
-# the template is still found beside the program, by its path or through PATH. Not for sanitizer builds, whose memory is not theirs.
+# the template is still found beside the program, by its path or through PATH. Not for sanitizer
+# builds, whose memory is not theirs.
 # Usage: limits_test.sh PROGRAM
 source "$(dirname "$0")/../support/program_test.sh" "$1" "[numrecord]"
 { printf '$GPRMC,'; head -c 100000000 /dev/zero | tr '\0' ,; } > commas.log
