@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "runtime/escape.h"
+#include "runtime/text_file.h"
 
 namespace routelet {
 
@@ -21,6 +22,9 @@ std::string NotFoundMessage(std::string_view name) { return std::string(name) + 
 std::string LoadFailureMessage(const FileError& error, std::string_view shownName, std::string_view path) {
   if (error.Kind == FileError::Problem::kNotFound) return NotFoundMessage(shownName);
   if (error.Kind == FileError::Problem::kNotAFile) return CannotOpenMessage(path, "ファイルではありません");
+  if (error.Kind == FileError::Problem::kNoWriter) {
+    return CannotOpenMessage(path, "FIFOに書きこむものが" + std::to_string(kFifoWriterWait.count()) + "秒待っても現れません");
+  }
   return CannotOpenMessage(path, error.Reason);
 }
 

@@ -11,6 +11,7 @@ struct FileError {
     kNotFound,    // no entry of that name
     kCannotOpen,  // there, or not known to be absent, but not readable (a folder, no permission)
     kNotAFile,    // a device or socket: reading one (/dev/zero) might never end
+    kNoWriter,    // a named FIFO that nothing opened to write into while it was waited for
   };
   Problem Kind = Problem::kNotFound;
   std::string Reason;  // the system's words for kCannotOpen

@@ -35,8 +35,9 @@ inline std::size_t ChunkStart(std::size_t items, std::size_t chunks, std::size_t
 }
 
 // Calls work(k) once for every chunk k in [0, chunks), on up to `threads` threads (the calling
-// one among them), and returns when all are done. A chunk that throws does not stop the others;
-// once all are done, the exception of the first such chunk is thrown again here.
+// one among them), and returns when all are done. Once a chunk throws, no other chunk starts;
+// once those under way are done, the exception of the first chunk that threw is thrown again
+// here. The threads besides the calling one are kept for the next call, waiting.
 void ForEachChunk(std::size_t chunks, unsigned threads, const std::function<void(std::size_t)>& work);
 
 }  // namespace routelet

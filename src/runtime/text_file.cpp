@@ -2,11 +2,15 @@
 
 #include <fcntl.h>
 #include <iconv.h>
+#include <linux/magic.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "runtime/utf8.h"
@@ -46,12 +50,14 @@ std::string DecodeShiftJis(std::string_view bytes) {
 
 FileError CannotOpen(int error) { return FileError{FileError::Problem::kCannotOpen, std::strerror(error)}; }
 
-// Reads `fd` to its end into `bytes`; 0, or the errno of a failed read.
-int ReadAll(int fd, bool regular, std::size_t sizeHint, ByteBuffer& bytes) {
+// Reads `fd` to its end into `bytes`, after the bytes `first` already read from it; 0, or the
+// errno of a failed read.
+int ReadAll(int fd, bool regular, std::size_t sizeHint, std::string_view first, ByteBuffer& bytes) {
   // The size is a hint only: the file may shrink or grow while it is read. One spare byte lets
   // the read that finds the end happen without growing (and copying) a large buffer.
-  bytes = ByteBuffer(sizeHint + 1);
-  std::size_t filled = 0;
+  bytes = ByteBuffer(sizeHint + first.size() + 1);
+  std::memcpy(bytes.data(), first.data(), first.size());
+  std::size_t filled = first.size();
   for (;;) {  // up to wherever the file ends now
     if (filled == bytes.capacity()) {
       bytes.SetSize(filled);
@@ -74,6 +80,48 @@ int ReadAll(int fd, bool regular, std::size_t sizeHint, ByteBuffer& bytes) {
   return 0;
 }
 
+// An anonymous pipe (what `<(command)` names as /dev/fd/N) had its writer from the start: when
+// none is left, the content has ended. A named FIFO may have had none yet.
+bool IsAnonymousPipe(int fd) {
+  struct statfs system {};
+  return ::fstatfs(fd, &system) == 0 && system.f_type == PIPEFS_MAGIC;
+}
+
+// Whether the FIFO open (without blocking) as `fd` has a writer, had one since it was opened, or
+// has bytes to read; a byte read to find out goes to `first`. EINTR is taken as "not yet".
+// 0, or the errno of a failed read.
+int WriterCame(int fd, bool hangUpAtOpen, bool& came, std::string& first) {
+  pollfd watch{fd, POLLIN, 0};
+  const bool hungUp = ::poll(&watch, 1, 0) > 0 && (watch.revents & POLLHUP) != 0;
+  char byte = 0;
+  const ssize_t got = ::read(fd, &byte, 1);
+  if (got == 1) first.push_back(byte);
+  // Nothing to read with a writer there gives EAGAIN; with none, the end (0). A hang-up that was
+  // not there at the open tells of a writer that came and went without writing.
+  came = got == 1 || (got < 0 && errno == EAGAIN) || (got == 0 && hungUp && !hangUpAtOpen);
+  return got < 0 && errno != EAGAIN && errno != EINTR ? errno : 0;
+}
+
+// Waits, a short step at a time, up to kFifoWriterWait for a writer of the named FIFO open
+// (without blocking) as `fd`: open() itself would wait for one without end. Some systems report a
+// hang-up at once on a FIFO that never had a writer, so poll() alone cannot wait for one.
+std::optional<FileError> AwaitWriter(int fd, std::string& first) {
+  constexpr auto kStep = std::chrono::milliseconds(20);
+  pollfd atOpen{fd, POLLIN, 0};
+  const bool hangUpAtOpen = ::poll(&atOpen, 1, 0) > 0 && (atOpen.revents & POLLHUP) != 0;
+  const auto deadline = std::chrono::steady_clock::now() + kFifoWriterWait;
+  for (;;) {
+    bool came = false;
+    if (const int error = WriterCame(fd, hangUpAtOpen, came, first); error != 0) return CannotOpen(error);
+    if (came) return std::nullopt;
+    if (std::chrono::steady_clock::now() >= deadline) return FileError{FileError::Problem::kNoWriter, {}};
+    pollfd watch{fd, POLLIN, 0};
+    if (::poll(&watch, 1, static_cast<int>(kStep.count())) > 0 && (watch.revents & POLLIN) == 0) {
+      ::poll(nullptr, 0, static_cast<int>(kStep.count()));  // a hang-up that stays: wait the step out
+    }
+  }
+}
+
 }  // namespace
 
 std::string DecodeText(std::string bytes) {
@@ -89,20 +137,28 @@ InputFile::~InputFile() {
 }
 
 std::optional<FileError> OpenInputFile(const std::string& path, InputFile& file) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Not blocking: opening a FIFO would wait for a writer without end.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return CannotOpen(errno);
   file.fd_ = fd;
   struct stat info {};
   if (::fstat(fd, &info) != 0) return CannotOpen(errno);
   if (S_ISDIR(info.st_mode)) return CannotOpen(EISDIR);
   if (!S_ISREG(info.st_mode) && !S_ISFIFO(info.st_mode)) return FileError{FileError::Problem::kNotAFile, {}};
+  if (S_ISFIFO(info.st_mode) && !IsAnonymousPipe(fd)) {
+    if (auto problem = AwaitWriter(fd, file.first_)) return problem;
+  }
+  // Reads from here on wait for the writer's bytes.
+  if (const int flags = ::fcntl(fd, F_GETFL); flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    return CannotOpen(errno);
+  }
   file.regular_ = S_ISREG(info.st_mode);
   file.size_ = file.regular_ && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
   return std::nullopt;
 }
 
 std::optional<FileError> ReadToEnd(const InputFile& file, ByteBuffer& bytes) {
-  if (const int error = ReadAll(file.Descriptor(), file.IsRegular(), file.SizeWhenOpened(), bytes); error != 0) {
+  if (const int error = ReadAll(file.Descriptor(), file.IsRegular(), file.SizeWhenOpened(), file.first_, bytes); error != 0) {
     return CannotOpen(error);
   }
   return std::nullopt;

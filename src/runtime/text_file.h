@@ -1,5 +1,6 @@
 #pragma once
 // Reading text files: the bytes are decoded once, and lines are views into the decoded text.
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -13,6 +14,9 @@ namespace routelet {
 // Decodes a file's bytes to UTF-8. Valid UTF-8 stays as it is, less a leading byte-order mark;
 // anything else is taken as Shift_JIS (code page 932), with undecodable bytes becoming U+FFFD.
 std::string DecodeText(std::string bytes);
+
+// How long a named FIFO is waited for a writer when it is opened.
+inline constexpr std::chrono::seconds kFifoWriterWait{5};
 
 // A file open for reading, closed when this goes.
 class InputFile {
@@ -30,13 +34,16 @@ class InputFile {
 
  private:
   friend std::optional<FileError> OpenInputFile(const std::string& path, InputFile& file);
+  friend std::optional<FileError> ReadToEnd(const InputFile& file, ByteBuffer& bytes);
   int fd_ = -1;
+  std::string first_;  // of a FIFO: bytes read while its writer was waited for
   bool regular_ = false;
   std::size_t size_ = 0;
 };
 
 // Opens a file or a FIFO to read; nothing, or why not: kCannotOpen with the system's reason,
-// kNotAFile for a device or socket.
+// kNotAFile for a device or socket, kNoWriter for a named FIFO that no writer opened within
+// kFifoWriterWait. Never waits longer than that.
 std::optional<FileError> OpenInputFile(const std::string& path, InputFile& file);
 
 // Reads an open file, from its start, to its end into `bytes`. A file that shrinks or grows

@@ -35,6 +35,14 @@ SentenceKind KindOfSentence(std::string_view line) {
   return SentenceKind::kOther;
 }
 
+bool MayBeginTrackSentence(std::string_view start) {
+  if (start.size() >= kKindLength) return KindOfSentence(start) != SentenceKind::kOther;
+  const auto fits = [&](std::size_t i, auto&& test) { return i >= start.size() || test(start[i]); };
+  const auto typeFits = [&](std::string_view type) { return start.size() <= 3 || type.starts_with(start.substr(3)); };
+  return fits(0, [](char c) { return c == '$'; }) && fits(1, IsUpperAscii) && fits(2, IsUpperAscii) &&
+         (typeFits("RMC,") || typeFits("GGA,"));
+}
+
 bool CheckSentence(std::string_view line, std::string_view& body) {
   body = line;
   const std::string_view trimmed = WithoutTrailingBlanks(line);

@@ -15,6 +15,10 @@ enum class SentenceKind {
 // is kOther.
 SentenceKind KindOfSentence(std::string_view line);
 
+// Whether `start`, the first bytes of a line (any number of them), may begin a line whose kind is
+// not kOther: false once they rule it out, so that the rest of a long line need not be read.
+bool MayBeginTrackSentence(std::string_view start);
+
 // Whether a sentence may be used. A sentence that ends in a checksum ("*" and two hexadecimal
 // digits, trailing blanks ignored) is usable only when that checksum equals the XOR of the
 // characters between "$" and "*". A sentence without one is usable as it is.

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -58,6 +59,14 @@ class FileWindow {
     }
   }
 
+  // Goes on at `offset`, past Offset(), as if the bytes between were read and consumed. Only
+  // when every byte read is consumed.
+  void JumpTo(std::size_t offset) {
+    offset_ = offset;
+    begin_ = 0;
+    filled_ = 0;
+  }
+
   bool AtEnd() const { return atEnd_; }
   // The errno of the read that failed, or 0.
   int Error() const { return error_; }
@@ -94,23 +103,55 @@ std::size_t SettledLines(std::string_view bytes) {
   return static_cast<std::size_t>(bytes.rend() - before);
 }
 
-// Consumes the rest of the line the window begins in, and its ending. A window that begins one
-// byte before an offset is left at the first line start at or after that offset.
-void SkipToLineStart(FileWindow& window) {
+// Where the first CR or LF of `bytes` is, or its size.
+std::size_t FirstLineEnding(std::string_view bytes) {
+  const void* lf = std::memchr(bytes.data(), '\n', bytes.size());
+  const std::size_t lfAt = lf != nullptr ? static_cast<std::size_t>(static_cast<const char*>(lf) - bytes.data()) : bytes.size();
+  const void* cr = std::memchr(bytes.data(), '\r', lfAt);
+  return cr != nullptr ? static_cast<std::size_t>(static_cast<const char*>(cr) - bytes.data()) : lfAt;
+}
+
+// What the chunks of one reading share.
+struct SharedReading {
+  SharedReading(std::size_t fileSize, std::size_t chunks) : FileSize(fileSize), Lineless(chunks) {}
+
+  std::size_t Chunks() const { return Lineless.size(); }
+  // Where chunk `k` begins; chunk Chunks() begins at the file's size.
+  std::size_t Start(std::size_t k) const { return ChunkStart(FileSize, Chunks(), k); }
+
+  std::size_t FileSize;
+  // Set for a chunk whose bytes, from the one before it to its end, hold no CR or LF: a chunk
+  // passing over a line that runs on through it may jump its bytes instead of reading them.
+  std::vector<std::atomic<bool>> Lineless;
+  std::atomic<bool> Failed = false;  // a chunk failed: the others stop, their work is lost anyway
+};
+
+// Consumes the rest of the line the window begins in, and its ending, scanning the bytes as
+// they come without holding them: a line of hundreds of megabytes costs one window, and the bytes
+// of chunks from `nextChunk` on that are known to hold no line ending are not read at all. A
+// window that begins one byte before an offset is left at the first line start at or after that
+// offset. False, with the window anywhere, when no line ends before the window reaches `limit`, a
+// read failed, or a chunk failed.
+bool SkipLine(FileWindow& window, std::optional<std::size_t> limit, SharedReading& reading, std::size_t nextChunk) {
   for (;;) {
     const std::string_view bytes = window.Bytes();
-    const std::size_t settled = window.AtEnd() ? bytes.size() : SettledLines(bytes);
-    if (settled > 0 || window.AtEnd()) {
-      LogLineSplitter splitter(bytes.substr(0, settled));
-      std::string_view line;
-      splitter.Next(line);
-      window.Consume(settled - splitter.Rest().size());
-      return;
+    const std::size_t ending = FirstLineEnding(bytes);
+    // A CR as the last byte read waits for the next byte: it may be the start of a CR LF.
+    if (ending < bytes.size() && (bytes[ending] == '\n' || ending + 1 < bytes.size() || window.AtEnd())) {
+      const bool crLf = bytes[ending] == '\r' && ending + 1 < bytes.size() && bytes[ending + 1] == '\n';
+      window.Consume(ending + (crLf ? 2 : 1));
+      return true;
     }
-    // No line ends here yet: the bytes go (a CR last waits for the byte after it), so that a
-    // long line is passed over without being held.
-    window.Consume(bytes.size() - (bytes.ends_with('\r') ? 1 : 0));
-    if (!window.ReadMore() && window.Error() != 0) return;
+    window.Consume(ending);
+    if (window.AtEnd()) return true;  // the line ends with the file
+    if ((limit && window.Offset() >= *limit) || reading.Failed.load(std::memory_order_relaxed)) return false;
+    for (; nextChunk < reading.Chunks() && window.Offset() + 1 >= reading.Start(nextChunk); ++nextChunk) {
+      const std::size_t end = reading.Start(nextChunk + 1);
+      if (window.Offset() < end && window.Bytes().empty() && reading.Lineless[nextChunk].load(std::memory_order_acquire)) {
+        window.JumpTo(end);
+      }
+    }
+    if (!window.ReadMore() && window.Error() != 0) return false;
   }
 }
 
@@ -127,25 +168,32 @@ struct FileChunk {
 // A line longer than this in a small chunk makes its window grow.
 constexpr std::size_t kUsualLineBytes = 128;
 
-// The lines that begin in bytes [from, to) of the file, each to its end (past `to` when it runs
-// on), built into a chunk of the track. The last chunk (no `to`) takes every line to the file's
-// end, so a log that grew meanwhile is read whole.
-FileChunk ReadChunk(int fd, std::size_t from, std::optional<std::size_t> to, std::size_t windowBytes) {
+// The lines that begin in chunk `k` of the file, each to its end (past the chunk's end when it
+// runs on), built into a chunk of the track. The last chunk takes every line to the file's end,
+// so a log that grew meanwhile is read whole. A chunk that begins inside a line scans no further
+// than its end for the next line start. A line is held whole only when it may be a sentence the
+// track uses: any other line is passed over as soon as its first bytes rule that out. Gives up,
+// with what it has, once a chunk has failed.
+FileChunk ReadChunk(int fd, std::size_t k, SharedReading& reading, std::size_t windowBytes) {
   FileChunk chunk;
   ChunkBuilder builder;
+  const std::size_t from = reading.Start(k);
+  const std::size_t to = reading.Start(k + 1);
+  const bool last = k + 1 == reading.Chunks();
   // No larger than the chunk and a line: tests cut a log into chunks of a byte.
-  FileWindow window(fd, from == 0 ? 0 : from - 1, to ? std::min(windowBytes, *to - from + kUsualLineBytes) : windowBytes);
+  FileWindow window(fd, from == 0 ? 0 : from - 1, last ? windowBytes : std::min(windowBytes, to - from + kUsualLineBytes));
   std::size_t firstLine = 0;  // the file's first line begins at 0, even after a byte-order mark
+  bool hasLines = true;       // a line begins in the chunk
   if (from == 0) {
     while (window.Bytes().size() < kUtf8ByteOrderMark.size() && window.ReadMore()) {
     }
     if (window.Bytes().starts_with(kUtf8ByteOrderMark)) window.Consume(kUtf8ByteOrderMark.size());
     firstLine = window.Offset();
   } else {
-    window.ReadMore();
-    SkipToLineStart(window);
+    hasLines = SkipLine(window, last ? std::nullopt : std::optional(to), reading, reading.Chunks());
+    if (!hasLines && !last && window.Offset() >= to) reading.Lineless[k].store(true, std::memory_order_release);
   }
-  const auto isNextChunks = [&](std::size_t start) { return to && start >= *to && start != firstLine; };
+  const auto isNextChunks = [&](std::size_t start) { return !last && start >= to && start != firstLine; };
   const auto take = [&](std::string_view line) {
     ++chunk.LineCount;
     const SentenceKind kind = KindOfSentence(line);
@@ -153,7 +201,7 @@ FileChunk ReadChunk(int fd, std::size_t from, std::optional<std::size_t> to, std
     ++chunk.KeptLines;
     builder.Add(line, kind);
   };
-  for (;;) {
+  while (hasLines && !reading.Failed.load(std::memory_order_relaxed)) {
     const std::string_view bytes = window.Bytes();
     const bool atEnd = window.AtEnd();  // no more bytes come: every line is settled
     const std::size_t settled = atEnd ? bytes.size() : SettledLines(bytes);
@@ -165,7 +213,15 @@ FileChunk ReadChunk(int fd, std::size_t from, std::optional<std::size_t> to, std
     }
     if (reachedNextChunk || atEnd) break;
     window.Consume(settled);
-    if (!window.ReadMore() && window.Error() != 0) break;
+    // The window begins at a line start, and the line has not ended in the bytes read.
+    if (isNextChunks(window.Offset())) break;
+    const std::string_view begun = window.Bytes();
+    if (!begun.empty() && !MayBeginTrackSentence(begun)) {
+      ++chunk.LineCount;
+      if (!SkipLine(window, std::nullopt, reading, k + 1)) break;
+    } else if (!window.ReadMore() && window.Error() != 0) {
+      break;
+    }
   }
   chunk.Track = builder.Finish();
   chunk.ReadTo = window.ReadTo();
@@ -197,10 +253,15 @@ Loaded<LogTrack> ReadTrack(const std::string& path, Progress& progress, const Pa
 
   const std::size_t size = file.SizeWhenOpened();
   std::vector<FileChunk> chunks(parallelism.ChunksFor(size, kSmallestChunkBytes));
+  SharedReading reading(size, chunks.size());
   ForEachChunk(chunks.size(), parallelism.Threads, [&](std::size_t k) {
-    const bool last = k + 1 == chunks.size();
-    const std::optional<std::size_t> to = last ? std::nullopt : std::optional(ChunkStart(size, chunks.size(), k + 1));
-    chunks[k] = ReadChunk(file.Descriptor(), ChunkStart(size, chunks.size(), k), to, windowBytes);
+    try {
+      chunks[k] = ReadChunk(file.Descriptor(), k, reading, windowBytes);
+    } catch (...) {
+      reading.Failed = true;
+      throw;
+    }
+    if (chunks[k].Error != 0) reading.Failed = true;
   });
   std::size_t readTo = 0;
   bool shrank = false;  // a read found the file's end before the size it had when opened

@@ -22,9 +22,11 @@ inline constexpr std::size_t kLogWindowBytes = 256 * 1024;
 
 // BuildTrack(ReadGpsLog(path)) and the size of its lines, with the same problems and progress,
 // made without holding the file: a regular file is cut into chunks at line starts, and each
-// chunk is read through a window of `windowBytes` (grown for a longer line) and built as it comes,
-// on the threads `parallelism` allows. A FIFO, and a file that shrank while it was read, are read
-// whole first.
+// chunk is read through a window of `windowBytes` (grown for a longer line that may be a track
+// sentence; any other line is passed over unheld) and built as it comes, on the threads
+// `parallelism` allows. The time is linear in the file's size whatever the thread count, and the
+// first chunk that fails stops the others. A FIFO, and a file that shrank while it was read, are
+// read whole first.
 Loaded<LogTrack> ReadTrack(const std::string& path, Progress& progress, const Parallelism& parallelism,
                            std::size_t windowBytes = kLogWindowBytes);
 

@@ -69,6 +69,10 @@ TEST(ReadTrack, GivesWhatReadingTheWholeLogGivesWhereverItIsCut) {
       "",
       fix + "\r" + std::string(300, ',') + "\r\n\r\n" + fix + "\r",  // a line longer than the windows
       "$GPGGA,1,2,3,4,5,6,7,8,9,12.5\n" + fix + "\n" + fix,            // no ending after the last line
+      // Long lines that are passed over, not held: a tail of NULs, commas, a sentence's start.
+      fix + "\r\n" + std::string(700, '\0'),
+      std::string(500, ',') + "\r\n" + fix + "\n$GPGG" + std::string(400, '\0') + "\r" + fix + "\r\r\n",
+      fix + std::string(300, ',') + "\n" + std::string(300, '\r') + fix,
   };
   for (const std::string& content : lines) logs.push_back(dir.Write("log" + std::to_string(logs.size()) + ".nmea", content));
 
