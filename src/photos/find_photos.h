@@ -33,6 +33,7 @@ struct PhotoFindings {
   std::size_t Found = 0;          // JPEG files read, listed or not
   std::size_t OutsideTrack = 0;   // taken outside the track's time span
   std::size_t NoCaptureTime = 0;  // without a usable capture time
+  std::vector<std::string> Read;  // the path each JPEG file was read by, listed or not
 };
 
 // The "*.jpg" and "*.jpeg" files (letter case ignored) whose capture time lies within `span`.

@@ -126,15 +126,17 @@ TEST(OutputPathFor, ReplacesTheFileNamesExtension) {
   for (const auto& [log, page] : cases) EXPECT_EQ(OutputPathFor(log), page) << log;
 }
 
-// A pipe named as the output is written into, not replaced by a file. (Standard output is an
-// end-to-end case.)
-TEST(WritePageTo, WritesIntoAPipe) {
+// A pipe named as the output is written into, not replaced by a file; one the page would reach
+// unnamed is left alone. (Standard output is an end-to-end case.)
+TEST(WritePageTo, WritesIntoAPipeOnlyWhenNamed) {
   testing::TempDir dir;
   const std::string fifo = dir.File("pipe");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
   ASSERT_GE(reader, 0);
-  EXPECT_FALSE(WritePageTo(fifo, WholePage("page"), dir.File("trip.log")).has_value());
+  const RunInputs inputs{dir.File("trip.log"), {}};
+  EXPECT_EQ(WritePageTo({fifo, false}, WholePage("unnamed"), inputs)->Kind, WriteError::Problem::kNotAFile);
+  EXPECT_FALSE(WritePageTo({fifo, true}, WholePage("page"), inputs).has_value());
   char got[8] = {};
   EXPECT_EQ(::read(reader, got, sizeof got), 4);
   EXPECT_STREQ(got, "page");
