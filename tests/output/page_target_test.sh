@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# Where the real program's page may land: never on an input of the run (the template, a photo it
-# read, even as the page's own default name), never into a device, a socket or a pipe it did not
-# name, never through /dev/stdout's link; a named pipe gets the page once a reader comes, and
-# without one the run ends in a few seconds; a new page is no more open than a private log, under
-# any umask. Devices are made only by root; elsewhere those rows are skipped.
+# Where the page may land: never on an input of the run (the template, a photo read, even as the
+# default page name), never into a device, socket or pipe -o did not name, never over /dev/stdout's
+# link; a named pipe is written once read, or refused within seconds; a private log's page is
+# private under any umask. Devices are made only by root; elsewhere their rows are skipped.
 # Usage: page_target_test.sh PROGRAM
 source "$(dirname "$0")/../support/program_test.sh" "$1" "[numrecord]"
 fixes 3 trip.log && fixes 3 IMG_0001.log && fixes 3 null.log && printf photo > IMG_0001.jpg && mkfifo fifo
@@ -34,11 +33,8 @@ for output in /dev/stdout /proc/self/fd/1 /dev/fd/1; do
 done
 timeout 20 cat fifo > out & ./routelet --console -o fifo trip.log && wait $! && [ "$(cat out)" = "$expected" ] || fail "-o fifo, read"
 [ ! -e null ] || { ./routelet --console -o null trip.log && [ -c null ]; } || fail "-o a terminal-like device"
-for mask in 022 002 077; do
-  for log in 600 640 644; do
-    rm -f trip.html; chmod $log trip.log
-    (umask $mask && ./routelet --console trip.log) && page=$(stat -c %a trip.html) || fail "umask $mask, log $log: run"
-    [ "$page" = "$(printf '%o' $((0666 & ~0$mask & (0700 | 0$log))))" ] || fail "umask $mask, log $log: page $page"
-  done
-done
+for mask in 022 002 077; do for log in 600 640 644; do
+  rm -f trip.html; chmod $log trip.log; (umask $mask && ./routelet --console trip.log) || fail "umask $mask: run"
+  [ "$(stat -c %a trip.html)" = "$(printf '%o' $((0666 & ~0$mask & (0700 | 0$log))))" ] || fail "umask $mask, log $log"
+done; done
 finish
