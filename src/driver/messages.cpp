@@ -52,6 +52,15 @@ std::string WriteFailureMessage(const WriteError& error, std::string_view pagePa
   if (error.Kind == WriteError::Problem::kWouldReplaceLog) {
     return std::string(pagePath) + "はページと同じ名前になるため、ログを上書きしないよう変換をやめました";
   }
+  if (error.Kind == WriteError::Problem::kWouldReplaceInput) {
+    return std::string(pagePath) + "はこの変換で読んだ" + error.Input + "と同じファイルのため、上書きしませんでした";
+  }
+  if (error.Kind == WriteError::Problem::kNotAFile) {
+    return std::string(pagePath) + "は普通のファイルではないため、書きこみませんでした";
+  }
+  if (error.Kind == WriteError::Problem::kNoReader) {
+    return std::string(pagePath) + "を読むプログラムがないため、書きこみませんでした";
+  }
   if (error.Kind == WriteError::Problem::kWriteProtected) {
     return std::string(pagePath) + "は書きこみが許可されていないため、上書きしませんでした";
   }

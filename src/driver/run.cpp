@@ -37,9 +37,10 @@ std::optional<std::string> LogPathFor(const Options& options, FrontEnd& ui) {
 
 // Everything after the progress window is shown: read the log, build the track, find the
 // photos, render and write the page (beside the log under `extension` unless `options` say
-// where), and open it when asked to.
-RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, const Options& options,
-                     std::string_view extension, FrontEnd& ui) {
+// where; never over the log, the template at `templatePath` or a photo read), and open it when
+// asked to.
+RunResult ConvertLog(const SectionStore& sections, const std::string& templatePath, const std::string& logPath,
+                     const Options& options, std::string_view extension, FrontEnd& ui) {
   ProgressTexts progress(ui);
   const Loaded<LogTrack> log = ReadTrack(logPath, progress, options.Work);
   if (!log.ok()) {
@@ -53,20 +54,23 @@ RunResult ConvertLog(const SectionStore& sections, const std::string& logPath, c
   // first, so that the user hears of the steps in their usual order.
   TellRecordProgress(track.Records.size(), progress);
   const std::string pagePath = options.OutputPath.empty() ? OutputPathFor(logPath, extension) : options.OutputPath;
+  // A page sent to a descriptor (standard output) has no folder of its own and no file to open.
+  const bool toDescriptor = DescriptorNamedBy(pagePath).has_value();
   // Photo paths lead from the page's folder, so that its links find them.
-  const std::string pageFolder = pagePath == kStandardOutputPath ? DirectoryOf(logPath) : DirectoryOf(pagePath);
-  const PhotoFindings photos = FindPhotos(options.Photos, DirectoryOf(logPath), pageFolder, track.Span, progress);
+  const std::string pageFolder = toDescriptor ? DirectoryOf(logPath) : DirectoryOf(pagePath);
+  PhotoFindings photos = FindPhotos(options.Photos, DirectoryOf(logPath), pageFolder, track.Span, progress);
   const RenderedPage page(sections, track, photos.Listed, keptLines, logPath, options.Work);
   if (page.empty()) return RunResult::kEmptyPage;
 
-  if (const auto error = WritePageTo(pagePath, page, logPath, options.Work)) {
+  RunInputs inputs{logPath, std::move(photos.Read)};
+  inputs.Others.push_back(templatePath);
+  if (const auto error = WritePageTo({pagePath, !options.OutputPath.empty()}, page, inputs, options.Work)) {
     ui.ShowMessage(WriteFailureMessage(*error, PagePathText(pagePath)), kErrorTitle);
     return RunResult::kFailed;
   }
   ui.ShowSummary(SummaryText(PagePathText(pagePath), track.Records.size(), track.TotalDist, photos));
-  // The page is there whatever becomes of opening it, so the run still counts as a success. A page
-  // sent to standard output has no file to open.
-  if (options.OpenPage && pagePath != kStandardOutputPath) {
+  // The page is there whatever becomes of opening it, so the run still counts as a success.
+  if (options.OpenPage && !toDescriptor) {
     if (const auto problem = ui.OpenPage(pagePath)) ui.ShowMessage(CannotOpenMessage(pagePath, *problem));
   }
   return RunResult::kPageWritten;
@@ -108,7 +112,7 @@ RunResult Convert(const Options& options, FrontEnd& ui) {
 
   const ProgressWindowShown window(ui);
   ui.SetProgress(kAnalysingText);
-  return ConvertLog(sections.Value, *logPath, options, *extension, ui);
+  return ConvertLog(sections.Value, templatePath, *logPath, options, *extension, ui);
 }
 
 }  // namespace

@@ -61,6 +61,9 @@ std::pair<std::string, std::string> StartAndEndTimes(const std::vector<TrackReco
   return {IsoTimeText(*start), IsoTimeText(*end)};
 }
 
+// The file name in `path`: what follows its last "/".
+std::string_view FileNameOf(std::string_view path) { return path.substr(path.rfind('/') + 1); }
+
 // The body placeholders in the order they are filled, with their texts.
 std::vector<std::pair<std::string_view, std::string>> BodyPlaceholderTexts(
     const SectionStore& sections, const Track& track, const std::vector<Photo>& photos, std::size_t keptLines,
@@ -76,6 +79,8 @@ std::vector<std::pair<std::string_view, std::string>> BodyPlaceholderTexts(
       {"[filename:html]", HtmlEscape(logPath)},
       {"[starttime:iso]", std::move(start)},
       {"[endtime:iso]", std::move(end)},
+      {"[logname]", std::string(FileNameOf(logPath))},
+      {"[logname:html]", HtmlEscape(FileNameOf(logPath))},
   };
 }
 

@@ -23,8 +23,10 @@
 namespace routelet {
 namespace {
 
-// The signals that end a run by default: none of them may leave a temporary page behind.
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// The signals whose default action ends the process: none of them may leave a temporary page
+// behind.
+constexpr int kEndingSignals[] = {SIGINT,  SIGTERM, SIGHUP,    SIGQUIT, SIGPIPE, SIGALRM,
+                                  SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF, SIGXCPU, SIGXFSZ};
 
 // The temporary file that exists under a name while it is written, for the signal handler to
 // remove. A handler reaches nothing but static storage; both are changed only while the ending
@@ -62,7 +64,8 @@ class EndingSignalsBlocked {
 };
 
 // For its scope, an ending signal removes the named temporary file (Name) before the process
-// ends. Signals the process ignores (a run under nohup) stay ignored.
+// ends. Only signals left at their default action are taken: those the process ignores (a run
+// under nohup, a file size limit) stay ignored, and one handled elsewhere stays so.
 class TemporaryRemovedOnSignals {
  public:
   TemporaryRemovedOnSignals() {
@@ -72,7 +75,7 @@ class TemporaryRemovedOnSignals {
     action.sa_flags = SA_RESETHAND;
     for (std::size_t i = 0; i < std::size(kEndingSignals); ++i) {
       ::sigaction(kEndingSignals[i], nullptr, &previous_[i]);
-      if (previous_[i].sa_handler != SIG_IGN) ::sigaction(kEndingSignals[i], &action, nullptr);
+      if (previous_[i].sa_handler == SIG_DFL) ::sigaction(kEndingSignals[i], &action, nullptr);
     }
   }
   ~TemporaryRemovedOnSignals() {
@@ -95,11 +98,16 @@ class TemporaryRemovedOnSignals {
   struct sigaction previous_[std::size(kEndingSignals)];
 };
 
-// New files get the usual permissions: read and write for all, less the process's umask.
-mode_t NewFileMode() {
+// New files get the usual permissions: read and write for all, less the process's umask, and
+// less what the log at `logPath` does not grant its group and others: the page shows the same
+// positions as the log. A log that is not a file (a pipe) says nothing about that.
+mode_t NewFileMode(std::string_view logPath) {
   const mode_t mask = ::umask(0);
   ::umask(mask);
-  return 0666 & ~mask;
+  mode_t mode = 0666 & ~mask;
+  struct stat log {};
+  if (::stat(std::string(logPath).c_str(), &log) == 0 && S_ISREG(log.st_mode)) mode &= S_IRWXU | (log.st_mode & 077);
+  return mode;
 }
 
 // What the new page takes over from the page it replaces, if there is one.
@@ -298,7 +306,7 @@ bool IsSameFile(const struct stat& file, const std::string& otherPath) {
   return ::stat(otherPath.c_str(), &other) == 0 && other.st_dev == file.st_dev && other.st_ino == file.st_ino;
 }
 
-WriteError CannotWrite(int error) { return WriteError{WriteError::Problem::kCannotWrite, std::strerror(error)}; }
+WriteError CannotWrite(int error) { return WriteError{WriteError::Problem::kCannotWrite, std::strerror(error), {}}; }
 
 }  // namespace
 
@@ -333,16 +341,16 @@ bool WritePieces(int fd, const PageSource& page, const Parallelism& parallelism,
 
 std::optional<WriteError> WritePage(const std::string& pagePath, const PageSource& page, std::string_view logPath,
                                     const Parallelism& parallelism) {
-  PageAttributes attributes{NewFileMode(), std::nullopt};
+  PageAttributes attributes{NewFileMode(logPath), std::nullopt};
   struct stat existing {};
   if (::stat(pagePath.c_str(), &existing) == 0) {
     // Any path that reaches the log's file (a symlink, a hard link, "./", a bind mount) is the log.
-    if (IsSameFile(existing, std::string(logPath))) return WriteError{WriteError::Problem::kWouldReplaceLog, {}};
+    if (IsSameFile(existing, std::string(logPath))) return WriteError{WriteError::Problem::kWouldReplaceLog, {}, {}};
     if (S_ISDIR(existing.st_mode)) return CannotWrite(EISDIR);
     // Replacing the page must not do what writing into it could not: a page the user may not
     // write (root may write any) stays as it is.
     if (::faccessat(AT_FDCWD, pagePath.c_str(), W_OK, AT_EACCESS) != 0) {
-      if (errno == EACCES || errno == EPERM) return WriteError{WriteError::Problem::kWriteProtected, {}};
+      if (errno == EACCES || errno == EPERM) return WriteError{WriteError::Problem::kWriteProtected, {}, {}};
       return CannotWrite(errno);
     }
     attributes = {existing.st_mode & 0777, existing};

@@ -27,19 +27,25 @@ bool WritePieces(int fd, const PageSource& page, const Parallelism& parallelism,
 // Why a page was not written.
 struct WriteError {
   enum class Problem {
-    kWouldReplaceLog,  // the page's path reaches the log's own file
-    kWriteProtected,   // the page is there and the user may not write it
-    kCannotWrite,      // the file system refused; Reason says why
+    kWouldReplaceLog,    // the page's path reaches the log's own file
+    kWouldReplaceInput,  // the page's path reaches another file the run reads: Input
+    kWriteProtected,     // the page is there and the user may not write it
+    kNotAFile,           // a device, socket or pipe is there, which only -o may name for writing into
+    kNoReader,           // a pipe named with -o found no reader in time
+    kCannotWrite,        // the file system refused; Reason says why
   };
   Problem Kind = Problem::kCannotWrite;
   std::string Reason;
+  std::string Input;  // the path by which the run read the file at the page's path
 };
 
 // Writes the page to `pagePath` as UTF-8 bytes. The bytes go to a file in the same folder that
-// then replaces the page in one step, so a failed or interrupted write (SIGINT, SIGTERM, SIGHUP)
-// leaves an earlier page whole and no partial file behind. A page that replaces another takes
-// its permissions, and its owner and group where the process may give them. Refuses to write
-// over the log at `logPath` (by any path that reaches it) and over a page the user may not write.
+// then replaces the page in one step, so a failed or interrupted write (by any signal that ends
+// a process by default) leaves an earlier page whole and no partial file behind. A page that
+// replaces another takes its permissions, and its owner and group where the process may give
+// them; a new page is no more open to the group and to others than the log (a private log gives
+// a private page). Refuses to write over the log at `logPath` (by any path that reaches it) and
+// over a page the user may not write.
 // The pieces are made and written as WritePieces does.
 std::optional<WriteError> WritePage(const std::string& pagePath, const PageSource& page, std::string_view logPath,
                                     const Parallelism& parallelism = {});

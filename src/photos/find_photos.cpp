@@ -59,6 +59,7 @@ PhotoFindings FindPhotos(const PhotoOptions& options, const std::string& logFold
     progress.ReadingPhoto(file.Name);
     ++findings.Found;
     const CaptureTime capture = ReadCaptureTime(file.Path);
+    findings.Read.push_back(file.Path);
     const std::optional<std::int64_t> day = ToInt64(capture.Camera);
     if (!day || *day < 1) {
       ++findings.NoCaptureTime;

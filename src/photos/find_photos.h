@@ -34,6 +34,7 @@ struct PhotoFindings {
   std::size_t OutsideTrack = 0;   // taken outside the track's time span
   std::size_t NoCaptureTime = 0;  // without a usable capture time
   std::size_t FoldersNotRead = 0; // folders below the named ones that could not be read: their files are not counted
+  std::vector<std::string> Read;  // the path each JPEG file was read by, listed or not
 };
 
 // The "*.jpg" and "*.jpeg" files (letter case ignored) whose capture time lies within `span`.

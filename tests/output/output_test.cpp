@@ -126,22 +126,6 @@ TEST(OutputPathFor, ReplacesTheFileNamesExtension) {
   for (const auto& [log, page] : cases) EXPECT_EQ(OutputPathFor(log), page) << log;
 }
 
-// A pipe named as the output is written into, not replaced by a file. (Standard output is an
-// end-to-end case.)
-TEST(WritePageTo, WritesIntoAPipe) {
-  testing::TempDir dir;
-  const std::string fifo = dir.File("pipe");
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
-  ASSERT_GE(reader, 0);
-  EXPECT_FALSE(WritePageTo(fifo, WholePage("page"), dir.File("trip.log")).has_value());
-  char got[8] = {};
-  EXPECT_EQ(::read(reader, got, sizeof got), 4);
-  EXPECT_STREQ(got, "page");
-  ::close(reader);
-  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
-}
-
 // The page's pieces, numbered: "piece 0;" ... as many as asked for, each made slowly enough
 // that the threads finish them out of order. Counts the pieces made.
 class NumberedPieces final : public PageSource {
