@@ -1,8 +1,7 @@
 #include "driver/console_front_end.h"
 
-#include <unistd.h>
-
 #include "driver/messages.h"
+#include "platform/console.h"
 
 namespace routelet {
 namespace {
@@ -36,7 +35,7 @@ ConsoleFrontEnd::ConsoleFrontEnd(std::FILE* in, std::FILE* err, bool errIsTermin
     : in_(in), err_(err), errIsTerminal_(errIsTerminal), inIsTerminal_(inIsTerminal) {}
 
 ConsoleFrontEnd ConsoleFrontEnd::ForStandardStreams() {
-  return ConsoleFrontEnd(stdin, stderr, ::isatty(STDERR_FILENO) == 1, ::isatty(STDIN_FILENO) == 1);
+  return ConsoleFrontEnd(stdin, stderr, platform::IsTerminal(stderr), platform::IsTerminal(stdin));
 }
 
 void ConsoleFrontEnd::ShowProgressWindow() {}
@@ -53,8 +52,7 @@ void ConsoleFrontEnd::ClearProgressLine() {
 
 void ConsoleFrontEnd::SetProgress(std::string_view text) {
   if (!errIsTerminal_) return;
-  std::fputs("\r\x1b[K", err_);
-  std::fputs(ForTerminal(text).c_str(), err_);
+  platform::WriteText(err_, "\r\x1b[K" + ForTerminal(text));
   std::fflush(err_);
   progressShown_ = true;
 }
@@ -62,20 +60,20 @@ void ConsoleFrontEnd::SetProgress(std::string_view text) {
 void ConsoleFrontEnd::ShowMessage(std::string_view text, std::string_view title) {
   ClearProgressLine();
   const std::string_view shownTitle = title.empty() ? kAppTitle : title;
-  std::fprintf(err_, "%s: %s\n", ForTerminal(shownTitle).c_str(), ForTerminal(text).c_str());
+  platform::WriteText(err_, ForTerminal(shownTitle) + ": " + ForTerminal(text) + "\n");
   std::fflush(err_);
 }
 
 void ConsoleFrontEnd::ShowSummary(std::string_view text) {
   if (!errIsTerminal_) return;
   ClearProgressLine();
-  std::fprintf(err_, "%.*s\n", static_cast<int>(text.size()), text.data());
+  platform::WriteText(err_, std::string(text) + "\n");
   std::fflush(err_);
 }
 
 std::optional<std::string> ConsoleFrontEnd::ChooseLogFile() {
   if (!inIsTerminal_) return std::nullopt;
-  std::fputs("GPSログ: ", err_);
+  platform::WriteText(err_, "GPSログ: ");
   std::fflush(err_);
   std::string answer;
   for (int c = std::fgetc(in_); c != EOF && c != '\n'; c = std::fgetc(in_)) {

@@ -1,6 +1,5 @@
 // routelet: converts a GPS log into a web page through the template beside the program.
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +12,7 @@
 #include "driver/console_front_end.h"
 #include "driver/messages.h"
 #include "driver/run.h"
+#include "platform/process.h"
 
 #if ROUTELET_HAVE_DESKTOP
 #include "driver/desktop_module.h"
@@ -92,7 +92,7 @@ int Run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   // Past a file size limit, a write should fail and be reported, not end the process.
-  std::signal(SIGXFSZ, SIG_IGN);
+  routelet::platform::ReportWritesPastFileSizeLimit();
   try {
     return Run(argc, argv);
   } catch (const std::bad_alloc&) {
