@@ -6,9 +6,11 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 
 #include "platform/files.h"
 #include "platform/local_time.h"
+#include "platform/text_encoding.h"
 #include "platform/utf16.h"
 
 namespace routelet::platform {
@@ -35,6 +37,19 @@ TEST(Utf16, ConvertsBothWaysAndReplacesEachBadByte) {
     EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(c.Utf8)), c.BackToUtf8) << c.Utf8;
   }
   EXPECT_EQ(Utf16ToUtf8(u"x\xD800y"), "x\xEF\xBF\xBDy");  // an unpaired surrogate in a file name
+}
+
+// Both systems give the same text for the same bytes, bad bytes included.
+TEST(CodePage932, DecodesAndReplacesEachBadByteAsBothSystemsDo) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"\x93\x8C\x8B\x9E abc", "東京 abc"},
+      {"\xB1\xB2", "ｱｲ"},                                 // half-width katakana, one byte each
+      {"\x87\x40\xED\x40", "①纊"},                       // NEC and IBM extensions
+      {"\x82", "\xEF\xBF\xBD"},                              // a lead byte cut off
+      {"\x82\x20x", "\xEF\xBF\xBD x"},                      // a lead byte without its trail
+      {"a\x85\x40" "b", "a\xEF\xBF\xBD@b"},                    // an empty row: one U+FFFD, then "@"
+  };
+  for (const auto& [bytes, text] : cases) EXPECT_EQ(DecodeCodePage932(bytes), text) << bytes;
 }
 
 // The offsets a named zone gives either side of its changes, the same on both systems.
