@@ -5,11 +5,13 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <utility>
 
 #include "platform/files.h"
 #include "platform/local_time.h"
+#include "platform/replace_file.h"
 #include "platform/text_encoding.h"
 #include "platform/utf16.h"
 
@@ -107,6 +109,41 @@ TEST(Files, ReadsAFileWithAJapaneseNameAtOffsetsAndKnowsItUnderAnyName) {
   EXPECT_TRUE(IsNotFoundError(error));
   std::filesystem::remove_all(NativePath(folder));
 }
+
+#ifdef _WIN32
+std::string ReadWhole(const std::string& path) {
+  std::ifstream file(NativePath(path), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// A page replaced whole, or, while a reader holds it open past the retries, left as it was; no
+// temporary file stays either way.
+TEST(ReplacementFile, ReplacesWholeOrLeavesTheOldFileAndNoTemporary) {
+  const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+  const std::string folder = Utf8Path(std::filesystem::temp_directory_path()) + "\\頁-" + std::to_string(stamp);
+  std::filesystem::create_directories(NativePath(folder));
+  const std::string page = folder + "\\旅.html";
+  std::ofstream(NativePath(page), std::ios::binary) << "old";
+  SystemError error = 0;
+  {
+    const NativeFile reader = OpenForReading(page, false, error);  // shares no deletion
+    ReplacementFile replacement;
+    ASSERT_FALSE(replacement.Create(page));
+    ASSERT_TRUE(replacement.Write("new", error));
+    EXPECT_TRUE(replacement.Commit());
+    CloseFile(reader);
+  }
+  EXPECT_EQ(ReadWhole(page), "old");
+  ReplacementFile replacement;
+  ASSERT_FALSE(replacement.Create(page));
+  ASSERT_TRUE(replacement.Write("new", error));
+  EXPECT_FALSE(replacement.Commit());
+  EXPECT_EQ(ReadWhole(page), "new");
+  const auto entries = std::distance(std::filesystem::directory_iterator(NativePath(folder)), {});
+  EXPECT_EQ(entries, 1);
+  std::filesystem::remove_all(NativePath(folder));
+}
+#endif
 
 }  // namespace
 }  // namespace routelet::platform
