@@ -5,7 +5,7 @@
 # replaced with a Japanese font that is installed, so that Japanese text renders.
 # Usage: wine-prefix.sh FOLDER   (does nothing when FOLDER already holds a finished prefix)
 set -euo pipefail
-prefix=${1:?usage: wine-prefix.sh FOLDER}
+prefix=$(realpath -m "${1:?usage: wine-prefix.sh FOLDER}")
 [[ -f "$prefix/.routelet-ready" ]] && exit 0
 
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

@@ -4,7 +4,7 @@
 # through it. Usage: wine.sh PREFIX-FOLDER PROGRAM.exe [ARGUMENTS...]
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-prefix=${1:?usage: wine.sh PREFIX-FOLDER PROGRAM [ARGUMENTS...]}
+prefix=$(realpath -m "${1:?usage: wine.sh PREFIX-FOLDER PROGRAM [ARGUMENTS...]}")
 shift
 if [[ ! -f "$prefix/.routelet-ready" ]]; then
   # Tests run side by side: one makes the prefix, the others wait for it.
