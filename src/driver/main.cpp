@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -65,7 +66,9 @@ int PrintToStdout(const std::string& text) {
 }
 
 int Run(int argc, char** argv) {
-  const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  // UTF-8 on every system: Windows reads its UTF-16 command line, never the ANSI argv.
+  const std::vector<std::string> given = routelet::platform::ProgramArguments(argc, argv);
+  const std::vector<std::string_view> arguments(given.begin(), given.end());
   Options options = routelet::ParseCommandLine(arguments);
   if (argc > 0) options.ProgramPath = argv[0];
   if (!options.UnknownOption.empty()) {
@@ -93,6 +96,8 @@ int Run(int argc, char** argv) {
 int main(int argc, char** argv) {
   // Past a file size limit, a write should fail and be reported, not end the process.
   routelet::platform::ReportWritesPastFileSizeLimit();
+  // The Windows program is a desktop one: started from a console, it reports there all the same.
+  routelet::platform::AttachParentConsole();
   try {
     return Run(argc, argv);
   } catch (const std::bad_alloc&) {

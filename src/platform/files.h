@@ -56,6 +56,16 @@ std::ptrdiff_t ReadAt(NativeFile file, std::uint64_t offset, std::span<std::uint
 // Reads up to `out.size()` bytes from the file's position (a FIFO's next bytes), as ReadAt counts.
 std::ptrdiff_t ReadNext(NativeFile file, std::span<std::uint8_t> out, SystemError& error);
 
+// Opens an existing `path` to write, without creating or truncating it (a device or FIFO the
+// page is written to); kNoFile with `error` set.
+NativeFile OpenExistingForWriting(const std::string& path, SystemError& error);
+// Writes all of `bytes`, going on after short and interrupted writes; false with `error` set.
+bool WriteAll(NativeFile file, std::string_view bytes, SystemError& error);
+
+// True when `path` is a regular file this process may run as a program (POSIX: execute
+// permission; Windows: any regular file, its extension deciding).
+bool IsExecutableFile(const std::string& path);
+
 // The path the system is given for a UTF-8 path (UTF-16 on Windows, never the ANSI code page),
 // and back.
 std::filesystem::path NativePath(std::string_view utf8);

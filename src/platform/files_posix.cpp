@@ -83,6 +83,30 @@ std::ptrdiff_t ReadNext(NativeFile file, std::span<std::uint8_t> out, SystemErro
   }
 }
 
+NativeFile OpenExistingForWriting(const std::string& path, SystemError& error) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) error = errno;
+  return fd < 0 ? kNoFile : fd;
+}
+
+bool WriteAll(NativeFile file, std::string_view bytes, SystemError& error) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(static_cast<int>(file), bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written < 0) {
+      error = errno;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+bool IsExecutableFile(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
 // Linux paths are bytes; the program's are UTF-8 already.
 std::filesystem::path NativePath(std::string_view utf8) { return std::filesystem::path(utf8); }
 std::string Utf8Path(const std::filesystem::path& path) { return path.string(); }

@@ -113,6 +113,35 @@ std::ptrdiff_t ReadNext(NativeFile file, std::span<std::uint8_t> out, SystemErro
   return static_cast<std::ptrdiff_t>(got);
 }
 
+NativeFile OpenExistingForWriting(const std::string& path, SystemError& error) {
+  const HANDLE handle = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    error = static_cast<SystemError>(GetLastError());
+    return kNoFile;
+  }
+  return reinterpret_cast<NativeFile>(handle);
+}
+
+bool WriteAll(NativeFile file, std::string_view bytes, SystemError& error) {
+  while (!bytes.empty()) {
+    DWORD written = 0;
+    const DWORD size = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+    if (!WriteFile(AsHandle(file), bytes.data(), size, &written, nullptr)) {
+      error = static_cast<SystemError>(GetLastError());
+      return false;
+    }
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+bool IsExecutableFile(const std::string& path) {
+  FileStatus status;
+  SystemError error = 0;
+  return StatusOfPath(path, status, error) && status.Kind == FileKind::kRegular;
+}
+
 std::filesystem::path NativePath(std::string_view utf8) { return std::filesystem::path(Wide(utf8)); }
 std::string Utf8Path(const std::filesystem::path& path) { return Narrow(path.native()); }
 
