@@ -13,6 +13,7 @@
 #include "driver/console_front_end.h"
 #include "driver/messages.h"
 #include "driver/run.h"
+#include "platform/console.h"
 #include "platform/process.h"
 
 #if ROUTELET_HAVE_DESKTOP

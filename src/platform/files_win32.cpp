@@ -70,9 +70,10 @@ bool StatusOf(NativeFile file, FileStatus& status, SystemError& error) {
 bool StatusOfPath(const std::string& path, FileStatus& status, SystemError& error) {
   const NativeFile file = OpenForReading(path, false, error);
   if (file == kNoFile) {
-    // A file that others hold open without sharing still exists: its attributes tell its kind.
+    // A file that others hold open without sharing, or that may not be read, still exists: its
+    // attributes tell its kind (but not its identity).
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (error != ERROR_SHARING_VIOLATION || !GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) {
+    if (IsNotFoundError(error) || !GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) {
       return false;
     }
     status = {KindOf(data.dwFileAttributes, FILE_TYPE_DISK),
