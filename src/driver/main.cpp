@@ -1,11 +1,11 @@
 // routelet: converts a GPS log into a web page through the template beside the program.
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -13,6 +13,8 @@
 #include "driver/console_front_end.h"
 #include "driver/messages.h"
 #include "driver/run.h"
+#include "platform/console.h"
+#include "platform/process.h"
 #include "runtime/escape.h"
 
 #if ROUTELET_HAVE_DESKTOP
@@ -66,7 +68,9 @@ int PrintToStdout(const std::string& text) {
 }
 
 int Run(int argc, char** argv) {
-  const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  // UTF-8 on every system: Windows reads its UTF-16 command line, never the ANSI argv.
+  const std::vector<std::string> given = routelet::platform::ProgramArguments(argc, argv);
+  const std::vector<std::string_view> arguments(given.begin(), given.end());
   Options options = routelet::ParseCommandLine(arguments);
   if (argc > 0) options.ProgramPath = argv[0];
   if (!options.UnknownOption.empty()) {
@@ -93,7 +97,9 @@ int Run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   // Past a file size limit, a write should fail and be reported, not end the process.
-  std::signal(SIGXFSZ, SIG_IGN);
+  routelet::platform::ReportWritesPastFileSizeLimit();
+  // The Windows program is a desktop one: started from a console, it reports there all the same.
+  routelet::platform::AttachParentConsole();
   try {
     return Run(argc, argv);
   } catch (const std::bad_alloc&) {
