@@ -19,7 +19,8 @@ bool WriteText(std::FILE* stream, std::string_view text);
 void UseBinaryMode(std::FILE* stream);
 
 // A program built for the Windows desktop has no console of its own: when started from one, it
-// takes its parent's, so that messages still reach the terminal. Nothing on POSIX.
-void AttachParentConsole();
+// takes its parent's, so that messages still reach the terminal. True when messages have
+// somewhere to go: a console, or standard error led to a pipe or file; always on POSIX.
+bool AttachParentConsole();
 
 }  // namespace routelet::platform

@@ -12,6 +12,6 @@ bool WriteText(std::FILE* stream, std::string_view text) {
 
 void UseBinaryMode(std::FILE*) {}
 
-void AttachParentConsole() {}
+bool AttachParentConsole() { return true; }
 
 }  // namespace routelet::platform

@@ -30,8 +30,10 @@ bool WriteText(std::FILE* stream, std::string_view text) {
 
 void UseBinaryMode(std::FILE* stream) { _setmode(_fileno(stream), _O_BINARY); }
 
-void AttachParentConsole() {
-  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+bool AttachParentConsole() {
+  const HANDLE given = GetStdHandle(STD_ERROR_HANDLE);
+  const bool redirected = given != nullptr && given != INVALID_HANDLE_VALUE;
+  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return redirected;
   // Streams that already lead somewhere (redirected to a file or pipe) keep their target.
   const auto reopen = [](DWORD which, const char* device, const char* mode, std::FILE* stream) {
     const HANDLE handle = GetStdHandle(which);
@@ -40,6 +42,7 @@ void AttachParentConsole() {
   reopen(STD_INPUT_HANDLE, "CONIN$", "r", stdin);
   reopen(STD_OUTPUT_HANDLE, "CONOUT$", "w", stdout);
   reopen(STD_ERROR_HANDLE, "CONOUT$", "w", stderr);
+  return true;
 }
 
 }  // namespace routelet::platform

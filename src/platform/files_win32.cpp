@@ -4,6 +4,8 @@
 
 #include "platform/win32.h"
 
+#include <io.h>
+
 namespace routelet::platform {
 namespace {
 
@@ -34,6 +36,18 @@ std::string ErrorText(SystemError error) {
 
 bool IsNotFoundError(SystemError error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
+bool IsPermissionError(SystemError error) { return error == ERROR_ACCESS_DENIED; }
+
+// A folder opened as a file is refused as Windows refuses it.
+SystemError ErrorFor(KnownError error) {
+  return error == KnownError::kIsADirectory ? ERROR_ACCESS_DENIED : ERROR_NOT_ENOUGH_MEMORY;
+}
+
+// Windows has no FIFOs in its file system: a pipe opened by name (\\.\pipe\...) has its server.
+WriterWait AwaitFifoWriter(NativeFile, std::chrono::milliseconds, std::string&, SystemError&) { return WriterWait::kCame; }
+
+bool MakeBlocking(NativeFile, SystemError&) { return true; }
+
 NativeFile OpenForReading(const std::string& path, bool, SystemError& error) {
   // Others may go on writing, renaming or deleting the file while it is read, as on POSIX.
   // FILE_FLAG_BACKUP_SEMANTICS lets a folder open too, so that it is told apart as one.
@@ -48,6 +62,12 @@ NativeFile OpenForReading(const std::string& path, bool, SystemError& error) {
 
 void CloseFile(NativeFile file) {
   if (file != kNoFile) CloseHandle(AsHandle(file));
+}
+
+bool CloseFile(NativeFile file, SystemError& error) {
+  if (CloseHandle(AsHandle(file))) return true;
+  error = static_cast<SystemError>(GetLastError());
+  return false;
 }
 
 bool StatusOf(NativeFile file, FileStatus& status, SystemError& error) {
@@ -124,6 +144,28 @@ NativeFile OpenExistingForWriting(const std::string& path, SystemError& error) {
   return reinterpret_cast<NativeFile>(handle);
 }
 
+NativeFile OpenForWritingNow(const std::string& path, SystemError& error) { return OpenExistingForWriting(path, error); }
+
+// A named pipe whose every instance is taken, or with no server.
+bool IsNoReaderError(SystemError error) { return error == ERROR_PIPE_BUSY || error == ERROR_PIPE_NOT_CONNECTED; }
+
+NativeFile StandardStream(int number) {
+  const DWORD which = number == 0 ? STD_INPUT_HANDLE : number == 2 ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE;
+  if (number > 2) return static_cast<NativeFile>(_get_osfhandle(number));
+  return reinterpret_cast<NativeFile>(GetStdHandle(which));
+}
+
+bool MayWrite(const std::string& path, SystemError& error) {
+  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    error = static_cast<SystemError>(GetLastError());
+    return false;
+  }
+  if ((attributes & FILE_ATTRIBUTE_READONLY) == 0) return true;
+  error = ERROR_ACCESS_DENIED;
+  return false;
+}
+
 bool WriteAll(NativeFile file, std::string_view bytes, SystemError& error) {
   while (!bytes.empty()) {
     DWORD written = 0;
@@ -141,6 +183,44 @@ bool IsExecutableFile(const std::string& path) {
   FileStatus status;
   SystemError error = 0;
   return StatusOfPath(path, status, error) && status.Kind == FileKind::kRegular;
+}
+
+bool ReadFolder(const std::string& path, std::vector<FolderEntry>& entries, FileIdentity& identity) {
+  SystemError error = 0;
+  FileStatus status;
+  if (StatusOfPath(path, status, error)) identity = status.Identity;
+  WIN32_FIND_DATAW found{};
+  std::wstring pattern = Wide(path);
+  if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
+  pattern += L'*';
+  const HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
+                                         FIND_FIRST_EX_LARGE_FETCH);
+  if (search == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;  // an empty drive root
+  do {
+    const std::wstring_view name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    const DWORD attributes = found.dwFileAttributes;
+    const EntryType type = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? EntryType::kLink
+                           : (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0   ? EntryType::kDirectory
+                                                                            : EntryType::kRegular;
+    entries.push_back({Narrow(name), type});
+  } while (FindNextFileW(search, &found));
+  const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
+  FindClose(search);
+  return complete;
+}
+
+EntryType EntryTypeOf(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return EntryType::kUnknown;
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return EntryType::kLink;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? EntryType::kDirectory : EntryType::kRegular;
+}
+
+bool IsReadableFolder(const std::string& path) {
+  std::vector<FolderEntry> entries;
+  FileIdentity identity;
+  return EntryTypeOf(path) == EntryType::kDirectory && ReadFolder(path, entries, identity);
 }
 
 std::filesystem::path NativePath(std::string_view utf8) { return std::filesystem::path(Wide(utf8)); }

@@ -1,6 +1,7 @@
 #pragma once
 // The running process: its own program file, its arguments and environment as UTF-8, how many
 // processors it may use, where the user's own files go, and what it does about a file size limit.
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,12 @@ std::string UserConfigHome();
 
 // Processors this process may run on (its affinity), at least 1.
 unsigned ProcessorsAvailable();
+
+// Runs `body` on a thread of its own that nobody joins. On POSIX the thread holds back the
+// signals sent to the whole process, so that they come to threads that may block them for a
+// while; faults, and the signals of its own writes, stay its own. False when the system has no
+// more threads to give.
+bool StartDetachedThread(std::function<void()> body);
 
 // Past a file size limit a write fails and is reported, instead of ending the process (SIGXFSZ
 // ignored; Windows has no such signal).

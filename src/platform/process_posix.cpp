@@ -1,10 +1,12 @@
 #include "platform/process.h"
 
+#include <pthread.h>
 #include <sched.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdlib>
+#include <system_error>
 #include <thread>
 
 namespace routelet::platform {
@@ -45,6 +47,22 @@ unsigned ProcessorsAvailable() {
   if (::sched_getaffinity(0, sizeof set, &set) == 0) count = CPU_COUNT(&set);
   if (count <= 0) count = static_cast<int>(std::thread::hardware_concurrency());
   return count > 0 ? static_cast<unsigned>(count) : 1;
+}
+
+bool StartDetachedThread(std::function<void()> body) {
+  sigset_t held;
+  sigset_t previous;
+  ::sigfillset(&held);
+  for (const int own : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS, SIGABRT, SIGPIPE, SIGXFSZ}) ::sigdelset(&held, own);
+  ::pthread_sigmask(SIG_BLOCK, &held, &previous);
+  bool started = true;
+  try {
+    std::thread(std::move(body)).detach();
+  } catch (const std::system_error&) {
+    started = false;
+  }
+  ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  return started;
 }
 
 void ReportWritesPastFileSizeLimit() { std::signal(SIGXFSZ, SIG_IGN); }

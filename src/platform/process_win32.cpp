@@ -2,6 +2,8 @@
 
 #include <bit>
 #include <cstdlib>
+#include <system_error>
+#include <thread>
 
 #include "platform/win32.h"
 
@@ -49,6 +51,15 @@ unsigned ProcessorsAvailable() {
   SYSTEM_INFO info{};
   GetSystemInfo(&info);
   return info.dwNumberOfProcessors > 0 ? info.dwNumberOfProcessors : 1;
+}
+
+bool StartDetachedThread(std::function<void()> body) {
+  try {
+    std::thread(std::move(body)).detach();
+  } catch (const std::system_error&) {
+    return false;
+  }
+  return true;
 }
 
 void ReportWritesPastFileSizeLimit() {}

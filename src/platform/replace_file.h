@@ -5,12 +5,12 @@
 //
 // POSIX: the new file is made without a name (O_TMPFILE) where the file system allows, else
 // under a temporary name beside the target; it takes the replaced file's permissions and owner,
-// and the ending signals wait while it is named. (Its code still lives in
-// src/output/write_page.cpp, which moves here next; only the Windows side is built from here.)
+// and the ending signals wait while it is named.
 // Windows: a temporary file beside the target, marked to vanish if the process dies with it
 // open, then MoveFileExW(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH), tried again for a
 // while when another program holds the target open (most replaces fail with ACCESS_DENIED
 // while a reader has it open); a console control handler removes it on Ctrl+C or close.
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +19,20 @@
 
 namespace routelet::platform {
 
+// Writes the new file's bytes into `file`; false with `error` set when that fails.
+using WriteContent = std::function<bool(NativeFile file, SystemError& error)>;
+
+// Writes a new file with `writeContent` and puts it in place of `target` (made when there was
+// none) in one step; nothing, or why not. On failure the target is as it was and no temporary
+// file is left. The new file keeps a replaced file's permissions (and, where the process may
+// give them, its owner and group); a new one gets read and write for all less the umask, less
+// what the file at `permissionsFrom` does not grant its group and others (POSIX; nothing on
+// Windows, where a new file takes its folder's rights).
+std::optional<SystemError> ReplaceFile(const std::string& target, const std::string& permissionsFrom,
+                                       const WriteContent& writeContent);
+
+#ifdef _WIN32
+// The Windows side, step by step.
 class ReplacementFile {
  public:
   // How long Commit goes on trying while another program holds the target open.
@@ -39,11 +53,13 @@ class ReplacementFile {
   std::optional<SystemError> Commit();
 
  private:
+  friend std::optional<SystemError> ReplaceFile(const std::string&, const std::string&, const WriteContent&);
   void Discard();
 
   std::string target_;
   std::string temporary_;
   NativeFile file_ = kNoFile;
 };
+#endif
 
 }  // namespace routelet::platform

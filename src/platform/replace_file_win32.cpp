@@ -122,6 +122,14 @@ std::optional<SystemError> ReplacementFile::Commit() {
   return static_cast<SystemError>(error);
 }
 
+std::optional<SystemError> ReplaceFile(const std::string& target, const std::string&, const WriteContent& writeContent) {
+  ReplacementFile replacement;
+  if (auto problem = replacement.Create(target)) return problem;
+  SystemError error = 0;
+  if (!writeContent(replacement.file_, error)) return error;  // the destructor removes the temporary
+  return replacement.Commit();
+}
+
 void ReplacementFile::Discard() {
   const std::lock_guard<std::mutex> lock(gNamedLock);
   if (file_ != kNoFile) {

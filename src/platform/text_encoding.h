@@ -1,5 +1,6 @@
 #pragma once
 // Texts in the encoding Japanese Windows saves them in: Shift_JIS as code page 932 has it.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,7 @@ namespace routelet::platform {
 // and decoding goes on with the next byte, on both systems alike (iconv on POSIX;
 // MultiByteToWideChar on Windows, byte by byte where the whole text does not decode, since its
 // own lenient mode gives other characters for bad bytes).
-std::string DecodeCodePage932(std::string_view bytes);
+// Nothing when the system cannot decode code page 932 at all (POSIX: iconv without CP932).
+std::optional<std::string> DecodeCodePage932(std::string_view bytes);
 
 }  // namespace routelet::platform

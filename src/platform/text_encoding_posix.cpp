@@ -7,10 +7,10 @@
 
 namespace routelet::platform {
 
-std::string DecodeCodePage932(std::string_view bytes) {
+std::optional<std::string> DecodeCodePage932(std::string_view bytes) {
   std::string out;
   iconv_t cd = iconv_open("UTF-8", "CP932");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return {};
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
   out.resize(bytes.size() * 3 + 16);
   char* in = const_cast<char*>(bytes.data());
   std::size_t inLeft = bytes.size();

@@ -20,7 +20,7 @@ bool DecodeStrictly(std::string_view bytes, std::wstring& out) {
 
 }  // namespace
 
-std::string DecodeCodePage932(std::string_view bytes) {
+std::optional<std::string> DecodeCodePage932(std::string_view bytes) {
   std::wstring wide;
   wide.reserve(bytes.size());
   if (DecodeStrictly(bytes, wide)) return Narrow(wide);

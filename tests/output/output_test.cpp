@@ -149,7 +149,8 @@ std::string WrittenBytes(const PageSource& page, const Parallelism& work) {
   const std::string path = dir.File("page");
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT, 0600);
   std::exception_ptr failure;
-  EXPECT_TRUE(fd >= 0 && WritePieces(fd, page, work, failure) && !failure);
+  platform::SystemError error = 0;
+  EXPECT_TRUE(fd >= 0 && WritePieces(fd, page, work, failure, error) && !failure);
   ::close(fd);
   return testing::ReadAll(path);
 }
@@ -179,8 +180,9 @@ TEST(WritePieces, StopsAtAFailedWrite) {
   ASSERT_GE(full, 0);
   const NumberedPieces page(50);
   std::exception_ptr failure;
-  EXPECT_FALSE(WritePieces(full, page, {1, 0}, failure));
-  EXPECT_EQ(errno, ENOSPC);
+  platform::SystemError error = 0;
+  EXPECT_FALSE(WritePieces(full, page, {1, 0}, failure, error));
+  EXPECT_EQ(error, ENOSPC);
   EXPECT_EQ(page.made.load(), 1u);
   ::close(full);
 }
