@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Makes a fresh 64-bit wine prefix in the given folder, without a single question: no download
 # of wine's mono or gecko (their prompts are turned off by leaving mscoree and mshtml out), no
-# debug chatter, and the fonts that Windows programs ask for by name (dialogs, Japanese UI)
+# debug chatter, no menu entries on the host (winemenubuilder is off: installers and wineboot
+# would add .desktop files to ~/.local/share), and the fonts that Windows programs ask for by
+# name (dialogs, Japanese UI)
 # replaced with a Japanese font that is installed, so that Japanese text renders.
 # Usage: wine-prefix.sh FOLDER   (does nothing when FOLDER already holds a finished prefix)
 set -euo pipefail
 prefix=$(realpath -m "${1:?usage: wine-prefix.sh FOLDER}")
 [[ -f "$prefix/.routelet-ready" ]] && exit 0
 
-export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # wine opens files with Japanese names only under a host locale that exists; C.UTF-8 always does.
 export LC_ALL=C.UTF-8
 rm -rf "$prefix"

@@ -14,6 +14,6 @@ if [[ ! -f "$prefix/.routelet-ready" ]]; then
   bash "$here/wine-prefix.sh" "$prefix"
   flock -u 9
 fi
-export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export LC_ALL=C.UTF-8
 exec wine "$@"
