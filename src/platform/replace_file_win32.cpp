@@ -122,11 +122,11 @@ std::optional<SystemError> ReplacementFile::Commit() {
   return static_cast<SystemError>(error);
 }
 
-std::optional<SystemError> ReplaceFile(const std::string& target, const std::string&, const WriteContent& writeContent) {
+std::optional<SystemError> ReplaceFileWith(const std::string& target, const std::string&, const WriteContent& writeContent) {
   ReplacementFile replacement;
   if (auto problem = replacement.Create(target)) return problem;
   SystemError error = 0;
-  if (!writeContent(replacement.file_, error)) return error;  // the destructor removes the temporary
+  if (!writeContent(replacement.File(), error)) return error;  // the destructor removes the temporary
   return replacement.Commit();
 }
 
