@@ -62,7 +62,7 @@ std::pair<std::string, std::string> StartAndEndTimes(const std::vector<TrackReco
   return {IsoTimeText(*start), IsoTimeText(*end)};
 }
 
-// The file name in `path`: what follows its last separator ("/", and "\\" on Windows).
+// The file name in `path`: what follows its last separator (also a backslash on Windows).
 std::string_view FileNameOf(std::string_view path) {
   return path.substr(path.find_last_of(platform::kPathSeparators) + 1);
 }
