@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Windows program's windows under wine on a virtual X display, driven as a person would:
-# a missing log gives the progress window, the box "…が見つかりません" titled "Routelet", then
-# "…が正しく読みこめません" titled "エラー", and a failed run; without a log the chooser "GPSログ"
-# offers the four filters in order, and a name typed in it is converted. Windows are found and
+# a missing log gives the progress window ("GPSデータ解析中"), the box "…が見つかりません" titled
+# "Routelet", then "…が正しく読みこめません" titled "エラー", and a failed run; without a log the
+# chooser "GPSログ" offers the four filters in order, and a name typed in it is converted. Windows are found and
 # read by scripts/windows/window_probe.cpp from inside wine, polled with a deadline; screenshots
 # of each go to SCREENSHOT-FOLDER. wine runs its own desktop (wine's virtual desktop), so that the
 # windows have their title bars.
@@ -77,6 +77,7 @@ wait_for Routelet '#32770'
 [[ "$controls" == *"が見つかりません"* ]] || fail "the first box says: $controls"
 box=$window box_at=$at
 wait_for Routelet RouteletProgress
+[[ "$controls" == "Static 0 GPSデータ解析中" ]] || fail "the progress window says: $controls"
 # The box opens over the progress window: moved below it for the progress window's picture.
 read -r x y _ height <<<"$at"
 probe move "$box" "$x" $((y + height + 20))
