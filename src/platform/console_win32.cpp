@@ -46,6 +46,13 @@ bool AttachParentConsole() {
   reopen(STD_INPUT_HANDLE, "CONIN$", "r", stdin);
   reopen(STD_OUTPUT_HANDLE, "CONOUT$", "w", stdout);
   reopen(STD_ERROR_HANDLE, "CONOUT$", "w", stderr);
+  // The progress line is redrawn with "\r" and ESC [ K, which the console obeys once asked to.
+  for (std::FILE* stream : {stdout, stderr}) {
+    DWORD mode = 0;
+    if (const HANDLE console = ConsoleOf(stream); console != nullptr && GetConsoleMode(console, &mode)) {
+      SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+    }
+  }
   UseBinaryMode(stdout);
   UseBinaryMode(stderr);
   return true;
