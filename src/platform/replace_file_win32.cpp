@@ -119,7 +119,9 @@ std::optional<SystemError> ReplacementFile::Commit() {
     if (!IsHeldByAnother(error)) break;
   }
   Discard();
-  return static_cast<SystemError>(error);
+  // A page still held after the retries is told as in use by another program (the system's
+  // clearest text for it), not as access denied, which sounds like missing rights.
+  return static_cast<SystemError>(IsHeldByAnother(error) ? ERROR_SHARING_VIOLATION : error);
 }
 
 std::optional<SystemError> ReplaceFileWith(const std::string& target, const std::string&, const WriteContent& writeContent) {
