@@ -29,6 +29,14 @@ started=$SECONDS
 step "packages for the tests" bash "$root/scripts/install-deps.sh"
 step "cross-build, unit and end-to-end tests under wine" bash "$root/scripts/windows/test.sh" "$build"
 step "zip and installer (cpack)" packages
-step "desktop test" bash "$root/tests/windows/desktop_test.sh" "$build/routelet.exe" "$build/screenshots" "$build/desktop-test"
-step "installer test" bash "$root/tests/windows/installer_test.sh" "$build"/routelet-*-win64-setup.exe "$build/installer-test" "${linux_program[@]}"
+# The two tests side by side: each has a wine prefix (and the desktop test an X display) of its own.
+desktop_and_installer_tests() {
+  bash "$root/tests/windows/installer_test.sh" "$build"/routelet-*-win64-setup.exe "$build/installer-test" \
+    "${linux_program[@]}" >"$build/installer-test.log" 2>&1 &
+  local installer=$! desktop=0
+  bash "$root/tests/windows/desktop_test.sh" "$build/routelet.exe" "$build/screenshots" "$build/desktop-test" || desktop=$?
+  wait "$installer" && cat "$build/installer-test.log" || { cat "$build/installer-test.log" >&2; return 1; }
+  return "$desktop"
+}
+step "desktop and installer tests" desktop_and_installer_tests
 echo "Windows: all passed in $((SECONDS - started)) s" >&2
