@@ -1,11 +1,9 @@
 #include "driver/command_line.h"
 
-#include <libintl.h>
-
 #include <charconv>
-#include <clocale>
 #include <optional>
 
+#include "platform/translations.h"
 #include "runtime/escape.h"
 #include "runtime/files.h"
 
@@ -62,29 +60,9 @@ bool SetValueOption(std::string_view name, std::string_view value, Options& opti
   return true;
 }
 
-constexpr const char* kTextDomain = "routelet";
-
-// Where the translations are: "locale" beside the program in the build folder, or
-// <prefix>/share/locale for an installed program (<prefix>/bin/locale may be a program).
-std::string LocaleDirectory() {
-  const std::string programDir = ProgramDirectory();
-  const std::string beside = JoinPath(programDir, "locale");
-  return IsDirectory(beside) ? beside : JoinPath(programDir, "../share/locale");
-}
-
 // `text` in the user's language when there is a translation for it. Only the command line's own
-// texts are translated; what the run shows stays as it is. The locale's language is taken for
-// messages only, so that nothing else the program does depends on it.
-const char* Translated(const char* text) {
-  static const bool bound = [] {
-    std::setlocale(LC_MESSAGES, "");
-    bindtextdomain(kTextDomain, LocaleDirectory().c_str());
-    // UTF-8 whatever the locale's character set: the rest of the program's output is UTF-8 too.
-    return bind_textdomain_codeset(kTextDomain, "UTF-8") != nullptr;
-  }();
-  (void)bound;
-  return dgettext(kTextDomain, text);
-}
+// texts are translated; what the run shows stays as it is.
+const char* Translated(const char* text) { return platform::TranslatedText(text); }
 
 bool LooksLikeAnOption(std::string_view argument) { return argument.size() > 1 && argument[0] == '-'; }
 
@@ -136,13 +114,6 @@ Options ParseCommandLine(const std::vector<std::string_view>& arguments) {
     options.LogPath += arguments[i];
   }
   return options;
-}
-
-std::string ConfigHomeFrom(const char* xdgConfigHome, const char* home) {
-  // A relative $XDG_CONFIG_HOME is not to be used, by the convention that defines it.
-  if (xdgConfigHome != nullptr && xdgConfigHome[0] == '/') return xdgConfigHome;
-  if (home != nullptr && home[0] != '\0') return JoinPath(home, ".config");
-  return {};
 }
 
 std::string UsageText() {

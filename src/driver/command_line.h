@@ -29,7 +29,7 @@ struct Options {
   // (TemplatePath() in template/load_template.h).
   std::string TemplatePath;
   // The user's configuration folder, where routelet/template.dat is looked for first: see
-  // ConfigHomeFrom. Empty: none.
+  // platform::UserConfigHome. Empty: none.
   std::string ConfigHome;
   // Where the page goes (-o, --output): a path, or "-" for standard output. Empty: beside the
   // log, under the log's name with the template's extension.
@@ -54,10 +54,6 @@ struct Options {
 // with "-" goes after "--". Parsing stops at an unknown option or at an option whose value is
 // not understood.
 Options ParseCommandLine(const std::vector<std::string_view>& arguments);
-
-// The user's configuration folder from the environment's values (null when unset):
-// $XDG_CONFIG_HOME when it is an absolute path, else $HOME/.config, else none (empty).
-std::string ConfigHomeFrom(const char* xdgConfigHome, const char* home);
 
 // How the program is called, with the general options: printed for an unknown option and when
 // there is no log and no way to ask for one. In Japanese when the locale's language (LC_ALL,

@@ -1,8 +1,7 @@
 #include "driver/console_front_end.h"
 
-#include <unistd.h>
-
 #include "driver/messages.h"
+#include "platform/console.h"
 #include "runtime/escape.h"
 
 namespace routelet {
@@ -10,7 +9,7 @@ ConsoleFrontEnd::ConsoleFrontEnd(std::FILE* in, std::FILE* err, bool errIsTermin
     : in_(in), err_(err), errIsTerminal_(errIsTerminal), inIsTerminal_(inIsTerminal) {}
 
 ConsoleFrontEnd ConsoleFrontEnd::ForStandardStreams() {
-  return ConsoleFrontEnd(stdin, stderr, ::isatty(STDERR_FILENO) == 1, ::isatty(STDIN_FILENO) == 1);
+  return ConsoleFrontEnd(stdin, stderr, platform::IsTerminal(stderr), platform::IsTerminal(stdin));
 }
 
 void ConsoleFrontEnd::ShowProgressWindow() {}
@@ -20,15 +19,14 @@ void ConsoleFrontEnd::CloseProgressWindow() { ClearProgressLine(); }
 void ConsoleFrontEnd::ClearProgressLine() {
   if (!progressShown_) return;
   // Carriage return, then erase to the end of the line.
-  std::fputs("\r\x1b[K", err_);
+  platform::WriteText(err_, "\r\x1b[K");
   std::fflush(err_);
   progressShown_ = false;
 }
 
 void ConsoleFrontEnd::SetProgress(std::string_view text) {
   if (!errIsTerminal_) return;
-  std::fputs("\r\x1b[K", err_);
-  std::fputs(TerminalEscape(text).c_str(), err_);
+  platform::WriteText(err_, "\r\x1b[K" + TerminalEscape(text));
   std::fflush(err_);
   progressShown_ = true;
 }
@@ -36,20 +34,20 @@ void ConsoleFrontEnd::SetProgress(std::string_view text) {
 void ConsoleFrontEnd::ShowMessage(std::string_view text, std::string_view title) {
   ClearProgressLine();
   const std::string_view shownTitle = title.empty() ? kAppTitle : title;
-  std::fprintf(err_, "%s: %s\n", TerminalEscape(shownTitle).c_str(), TerminalEscape(text).c_str());
+  platform::WriteText(err_, TerminalEscape(shownTitle) + ": " + TerminalEscape(text) + "\n");
   std::fflush(err_);
 }
 
 void ConsoleFrontEnd::ShowSummary(std::string_view text) {
   if (!errIsTerminal_) return;
   ClearProgressLine();
-  std::fprintf(err_, "%s\n", TerminalEscape(text).c_str());
+  platform::WriteText(err_, TerminalEscape(text) + "\n");
   std::fflush(err_);
 }
 
 std::optional<std::string> ConsoleFrontEnd::ChooseLogFile() {
   if (!inIsTerminal_) return std::nullopt;
-  std::fputs("GPSログ: ", err_);
+  platform::WriteText(err_, "GPSログ: ");
   std::fflush(err_);
   std::string answer;
   for (int c = std::fgetc(in_); c != EOF && c != '\n'; c = std::fgetc(in_)) {

@@ -1,11 +1,10 @@
 #include "driver/desktop_module.h"
 
-#include <dlfcn.h>
-
 #if ROUTELET_LEAK_CHECKED
 #include <sanitizer/lsan_interface.h>
 #endif
 
+#include "platform/module.h"
 #include "runtime/files.h"
 
 namespace routelet {
@@ -25,30 +24,26 @@ std::string ModulePath(std::string_view programPath) {
 }
 
 // Every symbol bound now, so that a module that does not fit fails here and not mid-run.
-void* OpenModule(const std::string& path) {
+void* OpenModule(const std::string& path, std::string& error) {
 #if ROUTELET_LEAK_CHECKED
   // The libraries that come with the module keep memory from their constructors for the life of
   // the process (GLib gives up its first table of quarks on purpose once it outgrows it). Loaded
   // while the program runs, that memory would be reported as the program's leak.
   __lsan::ScopedDisabler notTheProgramsOwn;
 #endif
-  return ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-}
-
-std::string LastLoadError() {
-  const char* error = ::dlerror();
-  return error != nullptr ? error : "unknown error";
+  return platform::OpenModule(path, error);
 }
 
 }  // namespace
 
 LoadedDesktop LoadDesktopFrontEnd(int& argc, char**& argv, std::string_view programPath) {
   // Never closed: the front end's code lives in it.
-  void* module = OpenModule(ModulePath(programPath));
-  if (module == nullptr) return {nullptr, LastLoadError()};
+  std::string error;
+  void* module = OpenModule(ModulePath(programPath), error);
+  if (module == nullptr) return {nullptr, error};
   auto* make = reinterpret_cast<decltype(&routelet_make_desktop_front_end)>(
-      ::dlsym(module, "routelet_make_desktop_front_end"));
-  if (make == nullptr) return {nullptr, LastLoadError()};
+      platform::FindFunction(module, "routelet_make_desktop_front_end", error));
+  if (make == nullptr) return {nullptr, error};
   return {std::unique_ptr<FrontEnd>(make(&argc, &argv)), {}};
 }
 

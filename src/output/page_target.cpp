@@ -1,17 +1,15 @@
 #include "output/page_target.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <climits>
 #include <cstring>
 #include <exception>
 #include <thread>
+
+#include "platform/console.h"
+#include "platform/files.h"
 
 namespace routelet {
 namespace {
@@ -26,22 +24,28 @@ constexpr auto kReaderRetry = std::chrono::milliseconds(20);
 
 bool IsAsciiLetterOrDigit(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
 
-WriteError CannotWrite(int error) { return WriteError{WriteError::Problem::kCannotWrite, std::strerror(error), {}}; }
-
-// Writes all of the page's bytes to `fd`.
-std::optional<WriteError> WriteToStream(int fd, const PageSource& page, const Parallelism& parallelism) {
-  std::exception_ptr failure;
-  const bool written = WritePieces(fd, page, parallelism, failure);
-  if (failure) std::rethrow_exception(failure);
-  if (written) return std::nullopt;
-  return CannotWrite(errno);
+WriteError CannotWrite(platform::SystemError error) {
+  return WriteError{WriteError::Problem::kCannotWrite, platform::ErrorText(error), {}};
 }
 
-// The refusal to write over one of the run's inputs, when `found` is one of them.
-std::optional<WriteError> ReplacedInput(const struct stat& found, const RunInputs& inputs) {
+// Writes all of the page's bytes to `file`.
+std::optional<WriteError> WriteToStream(platform::NativeFile file, const PageSource& page, const Parallelism& parallelism) {
+  std::exception_ptr failure;
+  platform::SystemError error = 0;
+  const bool written = WritePieces(file, page, parallelism, failure, error);
+  if (failure) std::rethrow_exception(failure);
+  if (written) return std::nullopt;
+  return CannotWrite(error);
+}
+
+// The refusal to write over one of the run's inputs, when `found` is one of them (told by the
+// file's identity, whatever name reached it).
+std::optional<WriteError> ReplacedInput(const platform::FileStatus& found, const RunInputs& inputs) {
   const auto isFound = [&](const std::string& path) {
-    struct stat input {};
-    return ::stat(path.c_str(), &input) == 0 && input.st_dev == found.st_dev && input.st_ino == found.st_ino;
+    platform::FileStatus input;
+    platform::SystemError ignored = 0;
+    return found.Identity != platform::FileIdentity{} && platform::StatusOfPath(path, input, ignored) &&
+           input.Identity == found.Identity;
   };
   if (isFound(inputs.Log)) return WriteError{WriteError::Problem::kWouldReplaceLog, {}, {}};
   const auto other = std::find_if(inputs.Others.begin(), inputs.Others.end(), isFound);
@@ -50,12 +54,15 @@ std::optional<WriteError> ReplacedInput(const struct stat& found, const RunInput
 }
 
 // Opens the pipe or character device at `path` for writing. Opening a pipe waits for no reader:
-// it is tried again until one comes or kReaderWait has passed (failing with ENXIO then).
-int OpenStream(const std::string& path, bool isPipe) {
+// it is tried again until one comes or kReaderWait has passed (failing with no reader then).
+platform::NativeFile OpenStream(const std::string& path, bool isPipe, platform::SystemError& error) {
   const auto deadline = std::chrono::steady_clock::now() + kReaderWait;
   for (;;) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd >= 0 || !isPipe || errno != ENXIO || std::chrono::steady_clock::now() >= deadline) return fd;
+    const platform::NativeFile file = platform::OpenForWritingNow(path, error);
+    if (file != platform::kNoFile || !isPipe || !platform::IsNoReaderError(error) ||
+        std::chrono::steady_clock::now() >= deadline) {
+      return file;
+    }
     std::this_thread::sleep_for(kReaderRetry);
   }
 }
@@ -63,26 +70,30 @@ int OpenStream(const std::string& path, bool isPipe) {
 // Writes the page into the pipe or character device at `path`, which the user named.
 std::optional<WriteError> WriteIntoStream(const std::string& path, bool isPipe, const PageSource& page,
                                           const Parallelism& parallelism) {
-  const int fd = OpenStream(path, isPipe);
-  if (fd < 0 && isPipe && errno == ENXIO) return WriteError{WriteError::Problem::kNoReader, {}, {}};
-  if (fd < 0) return CannotWrite(errno);
+  platform::SystemError failure = 0;
+  const platform::NativeFile file = OpenStream(path, isPipe, failure);
+  if (file == platform::kNoFile && isPipe && platform::IsNoReaderError(failure)) {
+    return WriteError{WriteError::Problem::kNoReader, {}, {}};
+  }
+  if (file == platform::kNoFile) return CannotWrite(failure);
   std::optional<WriteError> error;
-  struct stat opened {};
-  if (::fstat(fd, &opened) != 0) {
-    error = CannotWrite(errno);
-  } else if (!S_ISFIFO(opened.st_mode) && !S_ISCHR(opened.st_mode)) {
+  platform::FileStatus opened;
+  using platform::FileKind;
+  if (!platform::StatusOf(file, opened, failure)) {
+    error = CannotWrite(failure);
+  } else if (opened.Kind != FileKind::kFifo && opened.Kind != FileKind::kDevice) {
     error = WriteError{WriteError::Problem::kNotAFile, {}, {}};  // something else came under the name
-  } else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-    error = CannotWrite(errno);
+  } else if (!platform::MakeBlocking(file, failure)) {
+    error = CannotWrite(failure);
   } else {
     try {
-      error = WriteToStream(fd, page, parallelism);
+      error = WriteToStream(file, page, parallelism);
     } catch (...) {
-      ::close(fd);
+      platform::CloseFile(file);
       throw;
     }
   }
-  if (::close(fd) != 0 && !error) error = CannotWrite(errno);
+  if (!platform::CloseFile(file, failure) && !error) error = CannotWrite(failure);
   return error;
 }
 
@@ -98,9 +109,9 @@ std::optional<std::string> PageExtension(const SectionStore& sections) {
 }
 
 std::optional<int> DescriptorNamedBy(std::string_view path) {
-  if (path == kStandardOutputPath || path == "/dev/stdout") return STDOUT_FILENO;
-  if (path == "/dev/stdin") return STDIN_FILENO;
-  if (path == "/dev/stderr") return STDERR_FILENO;
+  if (path == kStandardOutputPath || path == "/dev/stdout") return 1;
+  if (path == "/dev/stdin") return 0;
+  if (path == "/dev/stderr") return 2;
   for (const std::string_view folder : {"/dev/fd/", "/proc/self/fd/"}) {
     if (!path.starts_with(folder)) continue;
     const std::string_view number = path.substr(folder.size());
@@ -113,16 +124,25 @@ std::optional<int> DescriptorNamedBy(std::string_view path) {
 
 std::optional<WriteError> WritePageTo(const PageTarget& target, const PageSource& page, const RunInputs& inputs,
                                       const Parallelism& parallelism) {
-  if (const std::optional<int> fd = DescriptorNamedBy(target.Path)) return WriteToStream(*fd, page, parallelism);
-  struct stat found {};
+  if (const std::optional<int> fd = DescriptorNamedBy(target.Path)) {
+    if (*fd == 1) platform::UseBinaryMode(stdout);  // the page's bytes as they are, no CR added
+    return WriteToStream(platform::StandardStream(*fd), page, parallelism);
+  }
+  platform::FileStatus found;
+  platform::SystemError ignored = 0;
   // Nothing there (or a link to nothing): a new page, as WritePage makes it.
-  if (::stat(target.Path.c_str(), &found) != 0) return WritePage(target.Path, page, inputs.Log, parallelism);
+  if (!platform::StatusOfPath(target.Path, found, ignored)) return WritePage(target.Path, page, inputs.Log, parallelism);
   if (auto refusal = ReplacedInput(found, inputs)) return refusal;
-  if (S_ISREG(found.st_mode) || S_ISDIR(found.st_mode)) return WritePage(target.Path, page, inputs.Log, parallelism);
+  using platform::FileKind;
+  if (found.Kind == FileKind::kRegular || found.Kind == FileKind::kDirectory) {
+    return WritePage(target.Path, page, inputs.Log, parallelism);
+  }
   // A pipe or a terminal is written into only where the user named it; a device that holds
   // data (a disk), a socket, or a pipe the page would reach by chance, never.
-  const bool isPipe = S_ISFIFO(found.st_mode);
-  if (!target.NamedByUser || !(isPipe || S_ISCHR(found.st_mode))) return WriteError{WriteError::Problem::kNotAFile, {}, {}};
+  const bool isPipe = found.Kind == FileKind::kFifo;
+  if (!target.NamedByUser || !(isPipe || found.Kind == FileKind::kDevice)) {
+    return WriteError{WriteError::Problem::kNotAFile, {}, {}};
+  }
   return WriteIntoStream(target.Path, isPipe, page, parallelism);
 }
 

@@ -1,249 +1,24 @@
 #include "output/write_page.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <atomic>
-#include <cerrno>
-#include <chrono>
-#include <climits>
-#include <csignal>
-#include <functional>
-#include <cstring>
-#include <iterator>
 #include <mutex>
-#include <random>
 #include <utility>
 #include <vector>
 
+#include "platform/files.h"
+#include "platform/replace_file.h"
 #include "runtime/files.h"
 #include "runtime/utf8.h"
 
 namespace routelet {
 namespace {
 
-// The signals whose default action ends the process: none of them may leave a temporary page
-// behind.
-constexpr int kEndingSignals[] = {SIGINT,  SIGTERM, SIGHUP,    SIGQUIT, SIGPIPE, SIGALRM,
-                                  SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF, SIGXCPU, SIGXFSZ};
-
-// The temporary file that exists under a name while it is written, for the signal handler to
-// remove. A handler reaches nothing but static storage; both are changed only while the ending
-// signals are blocked.
-char gNamedTemporary[PATH_MAX];
-volatile std::sig_atomic_t gHasNamedTemporary = 0;
-
-extern "C" void RemoveTemporaryAndEnd(int number) {
-  if (gHasNamedTemporary != 0) ::unlink(gNamedTemporary);
-  // SA_RESETHAND has put back the default action: once this returns, the signal raised again
-  // ends the process as it would have without the handler.
-  ::raise(number);
-}
-
-sigset_t EndingSignals() {
-  sigset_t set;
-  sigemptyset(&set);
-  for (const int number : kEndingSignals) sigaddset(&set, number);
-  return set;
-}
-
-// Holds the ending signals back for its scope; one that came meanwhile acts when it ends.
-class EndingSignalsBlocked {
- public:
-  EndingSignalsBlocked() {
-    const sigset_t set = EndingSignals();
-    ::sigprocmask(SIG_BLOCK, &set, &previous_);
-  }
-  ~EndingSignalsBlocked() { ::sigprocmask(SIG_SETMASK, &previous_, nullptr); }
-  EndingSignalsBlocked(const EndingSignalsBlocked&) = delete;
-  EndingSignalsBlocked& operator=(const EndingSignalsBlocked&) = delete;
-
- private:
-  sigset_t previous_;
-};
-
-// For its scope, an ending signal removes the named temporary file (Name) before the process
-// ends. Only signals left at their default action are taken: those the process ignores (a run
-// under nohup, a file size limit) stay ignored, and one handled elsewhere stays so.
-class TemporaryRemovedOnSignals {
- public:
-  TemporaryRemovedOnSignals() {
-    struct sigaction action {};
-    action.sa_handler = RemoveTemporaryAndEnd;
-    action.sa_mask = EndingSignals();
-    action.sa_flags = SA_RESETHAND;
-    for (std::size_t i = 0; i < std::size(kEndingSignals); ++i) {
-      ::sigaction(kEndingSignals[i], nullptr, &previous_[i]);
-      if (previous_[i].sa_handler == SIG_DFL) ::sigaction(kEndingSignals[i], &action, nullptr);
-    }
-  }
-  ~TemporaryRemovedOnSignals() {
-    const EndingSignalsBlocked blocked;
-    gHasNamedTemporary = 0;
-    for (std::size_t i = 0; i < std::size(kEndingSignals); ++i) ::sigaction(kEndingSignals[i], &previous_[i], nullptr);
-  }
-  TemporaryRemovedOnSignals(const TemporaryRemovedOnSignals&) = delete;
-  TemporaryRemovedOnSignals& operator=(const TemporaryRemovedOnSignals&) = delete;
-
-  // Call with the ending signals blocked, from the file's creation to here.
-  static void Name(const std::string& path) {
-    std::memcpy(gNamedTemporary, path.c_str(), path.size() + 1);
-    gHasNamedTemporary = 1;
-  }
-  // Call with the ending signals blocked, with its removal or renaming.
-  static void Forget() { gHasNamedTemporary = 0; }
-
- private:
-  struct sigaction previous_[std::size(kEndingSignals)];
-};
-
-// New files get the usual permissions: read and write for all, less the process's umask, and
-// less what the log at `logPath` does not grant its group and others: the page shows the same
-// positions as the log. A log that is not a file (a pipe) says nothing about that.
-mode_t NewFileMode(std::string_view logPath) {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  mode_t mode = 0666 & ~mask;
-  struct stat log {};
-  if (::stat(std::string(logPath).c_str(), &log) == 0 && S_ISREG(log.st_mode)) mode &= S_IRWXU | (log.st_mode & 077);
-  return mode;
-}
-
-// What the new page takes over from the page it replaces, if there is one.
-struct PageAttributes {
-  mode_t Mode = 0;
-  std::optional<struct stat> Replaced;
-};
-
-// The new page gets the replaced page's owner and group where the process may give them (root,
-// or a group the user is in) and its permissions; a new page those of any new file.
-bool SetAttributes(int fd, const PageAttributes& attributes) {
-  if (const auto& old = attributes.Replaced; old && (old->st_uid != ::geteuid() || old->st_gid != ::getegid())) {
-    if (::fchown(fd, old->st_uid, old->st_gid) != 0 && ::fchown(fd, static_cast<uid_t>(-1), old->st_gid) != 0) {
-      // Not permitted: the page becomes the user's own, as a page the user writes anew would.
-    }
-  }
-  return ::fchmod(fd, attributes.Mode) == 0;
-}
-
-// Calls `tryName` with "FOLDER/.rl" and six random letters until one is not taken. The name is
-// short, so that it fits wherever the page's own name (up to 255 bytes) does. False with errno
-// when `tryName` fails for another reason.
-template <typename TryName>
-bool WithFreshName(const std::string& folder, std::string& name, TryName tryName) {
-  static constexpr std::string_view kLetters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  // The names need not be unpredictable: a taken name, or a symlink planted under it, fails with
-  // EEXIST and the next name is tried.
-  std::minstd_rand random(static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count() ^ ::getpid()));
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    name = JoinPath(folder, ".rl");
-    for (int i = 0; i < 6; ++i) name += kLetters[random() % kLetters.size()];
-    if (tryName(name)) return true;
-    if (errno != EEXIST) return false;
-  }
-  return false;
-}
-
-// Gives the unnamed file `fd` the name `path`, through /proc, or by the descriptor itself where
-// /proc is not mounted (which needs the right to search any folder).
-bool LinkUnnamed(int fd, const std::string& path) {
-  const std::string procPath = "/proc/self/fd/" + std::to_string(fd);
-  if (::linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
-  return errno == ENOENT && ::linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0;
-}
-
-// Gives the unnamed file `fd` a temporary name in `folder` and renames it over `path`.
-bool LinkAndRename(int fd, const std::string& folder, const std::string& path) {
-  std::string temporary;
-  if (!WithFreshName(folder, temporary, [&](const std::string& name) { return LinkUnnamed(fd, name); })) return false;
-  if (::rename(temporary.c_str(), path.c_str()) == 0) return true;
-  const int error = errno;
-  ::unlink(temporary.c_str());
-  errno = error;
-  return false;
-}
-
-// Writes the page's bytes to a file; false with errno set when it fails.
-using WriteContent = std::function<bool(int fd)>;
-
-// How a write ended: done, failed (errno says why), or the unnamed way is not open to it.
-enum class Outcome { kWritten, kFailed, kNotPossible };
-
-// Writes the page into a file without a name, which an interrupted run cannot leave behind, and
-// names it only when it is whole: straight under the page's name when there is no page yet,
-// else under a temporary name renamed over the page at once. The ending signals wait for those
-// two steps, so the temporary name never outlives the run.
-Outcome WriteUnnamed(const std::string& path, const WriteContent& writeContent, const PageAttributes& attributes) {
-  const std::string folder = DirectoryOf(path);
-  const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-  if (fd < 0) return errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL ? Outcome::kNotPossible : Outcome::kFailed;
-  Outcome outcome = Outcome::kFailed;
-  if (SetAttributes(fd, attributes) && writeContent(fd)) {
-    const EndingSignalsBlocked blocked;
-    if (LinkUnnamed(fd, path)) {
-      outcome = Outcome::kWritten;
-    } else if (errno == EEXIST) {
-      outcome = LinkAndRename(fd, folder, path) ? Outcome::kWritten : Outcome::kFailed;
-    } else if (errno == ENOENT || errno == EPERM) {
-      outcome = Outcome::kNotPossible;  // no /proc and no right to link by the descriptor, or no links
-    }
-  }
-  const int error = errno;
-  if (::close(fd) != 0 && outcome == Outcome::kWritten) return Outcome::kFailed;
-  errno = error;
-  return outcome;
-}
-
-// Where a file cannot be made without a name: writes a temporary file beside the page and renames
-// it over the page. An ending signal meanwhile removes the temporary file.
-bool WriteNamed(const std::string& path, const WriteContent& writeContent, const PageAttributes& attributes) {
-  const TemporaryRemovedOnSignals removedOnSignals;
-  std::string temporary;
-  int fd = -1;
-  {
-    const EndingSignalsBlocked blocked;
-    const auto create = [&](const std::string& name) {
-      fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-      return fd >= 0;
-    };
-    if (!WithFreshName(DirectoryOf(path), temporary, create)) return false;
-    TemporaryRemovedOnSignals::Name(temporary);
-  }
-  // No fsync: the rename already keeps an interrupted run from leaving half a page, and waiting
-  // for the disk would double the time of a large conversion. Errors of delayed writes still
-  // show at close.
-  const bool written = SetAttributes(fd, attributes) && writeContent(fd);
-  const int writeError = errno;
-  const bool closed = ::close(fd) == 0;
-  const int closeError = errno;
-  const EndingSignalsBlocked blocked;
-  const bool renamed = written && closed && ::rename(temporary.c_str(), path.c_str()) == 0;
-  const int error = !written ? writeError : !closed ? closeError : errno;
-  if (!renamed) ::unlink(temporary.c_str());
-  TemporaryRemovedOnSignals::Forget();
-  errno = error;
-  return renamed;
-}
-
-// Writes all of `bytes` to `fd`, going on after short writes and interruptions; false with
-// errno set when it fails.
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written < 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
-}
-
 // Takes the pieces of a page as they are made, on any thread and in any order, and writes them
 // to the file in page order: whichever thread makes the piece that is next writes it, and the
 // ones after it that are ready. The room of a written piece is kept for a piece not yet made.
 class PieceWriter {
  public:
-  PieceWriter(int fd, std::size_t pieces) : fd_(fd), made_(pieces), ready_(pieces, false) {}
+  PieceWriter(platform::NativeFile file, std::size_t pieces) : file_(file), made_(pieces), ready_(pieces, false) {}
 
   bool Failed() const { return failed_.load(); }
 
@@ -265,8 +40,8 @@ class PieceWriter {
     while (next_ < made_.size() && ready_[next_] && error_ == 0) {
       std::string piece = std::move(made_[next_]);
       lock.unlock();
-      const bool written = WriteAll(fd_, piece);
-      const int error = errno;
+      platform::SystemError error = 0;
+      const bool written = platform::WriteAll(file_, piece, error);
       lock.lock();
       if (!written) {
         error_ = error;
@@ -280,16 +55,16 @@ class PieceWriter {
     writing_ = false;
   }
 
-  // True when every piece was written, after all were made; false with errno set when a write
-  // failed.
-  bool Finish() {
-    if (error_ == 0 && written_ == 0 && !WriteAll(fd_, " ")) error_ = errno;  // a page of no bytes
-    errno = error_;
+  // True when every piece was written, after all were made; false with `error` set when a
+  // write failed.
+  bool Finish(platform::SystemError& error) {
+    if (error_ == 0 && written_ == 0) platform::WriteAll(file_, " ", error_);  // a page of no bytes
+    error = error_;
     return error_ == 0;
   }
 
  private:
-  const int fd_;
+  const platform::NativeFile file_;
   std::mutex mutex_;
   std::vector<std::string> made_;  // pieces made and not yet written
   std::vector<bool> ready_;
@@ -297,21 +72,25 @@ class PieceWriter {
   std::size_t next_ = 0;  // the first piece not yet written
   bool writing_ = false;  // a thread is writing
   std::size_t written_ = 0;
-  int error_ = 0;
+  platform::SystemError error_ = 0;
   std::atomic<bool> failed_ = false;
 };
 
-bool IsSameFile(const struct stat& file, const std::string& otherPath) {
-  struct stat other {};
-  return ::stat(otherPath.c_str(), &other) == 0 && other.st_dev == file.st_dev && other.st_ino == file.st_ino;
+bool IsSameFile(const platform::FileIdentity& file, const std::string& otherPath) {
+  platform::FileStatus other;
+  platform::SystemError ignored = 0;
+  return file != platform::FileIdentity{} && platform::StatusOfPath(otherPath, other, ignored) && other.Identity == file;
 }
 
-WriteError CannotWrite(int error) { return WriteError{WriteError::Problem::kCannotWrite, std::strerror(error), {}}; }
+WriteError CannotWrite(platform::SystemError error) {
+  return WriteError{WriteError::Problem::kCannotWrite, platform::ErrorText(error), {}};
+}
 
 }  // namespace
 
 std::string OutputPathFor(std::string_view logPath, std::string_view extension) {
-  const std::size_t nameStart = logPath.rfind('/') == std::string_view::npos ? 0 : logPath.rfind('/') + 1;
+  const std::size_t separator = logPath.find_last_of(platform::kPathSeparators);
+  const std::size_t nameStart = separator == std::string_view::npos ? 0 : separator + 1;
   const std::size_t dot = logPath.rfind('.');
   std::string output(logPath);
   if (dot != std::string_view::npos && dot > nameStart) output.resize(dot);
@@ -321,8 +100,9 @@ std::string OutputPathFor(std::string_view logPath, std::string_view extension) 
   return output;
 }
 
-bool WritePieces(int fd, const PageSource& page, const Parallelism& parallelism, std::exception_ptr& failure) {
-  PieceWriter writer(fd, page.PieceCount());
+bool WritePieces(platform::NativeFile file, const PageSource& page, const Parallelism& parallelism,
+                 std::exception_ptr& failure, platform::SystemError& error) {
+  PieceWriter writer(file, page.PieceCount());
   try {
     ForEachChunk(page.PieceCount(), parallelism.Threads, [&](std::size_t k) {
       if (writer.Failed()) return;
@@ -333,38 +113,38 @@ bool WritePieces(int fd, const PageSource& page, const Parallelism& parallelism,
     });
   } catch (...) {
     failure = std::current_exception();
-    errno = ENOMEM;
+    error = platform::ErrorFor(platform::KnownError::kOutOfMemory);
     return false;
   }
-  return writer.Finish();
+  return writer.Finish(error);
 }
 
 std::optional<WriteError> WritePage(const std::string& pagePath, const PageSource& page, std::string_view logPath,
                                     const Parallelism& parallelism) {
-  PageAttributes attributes{NewFileMode(logPath), std::nullopt};
-  struct stat existing {};
-  if (::stat(pagePath.c_str(), &existing) == 0) {
+  platform::FileStatus existing;
+  platform::SystemError error = 0;
+  if (platform::StatusOfPath(pagePath, existing, error)) {
     // Any path that reaches the log's file (a symlink, a hard link, "./", a bind mount) is the log.
-    if (IsSameFile(existing, std::string(logPath))) return WriteError{WriteError::Problem::kWouldReplaceLog, {}, {}};
-    if (S_ISDIR(existing.st_mode)) return CannotWrite(EISDIR);
+    if (IsSameFile(existing.Identity, std::string(logPath))) return WriteError{WriteError::Problem::kWouldReplaceLog, {}, {}};
+    if (existing.Kind == platform::FileKind::kDirectory) {
+      return CannotWrite(platform::ErrorFor(platform::KnownError::kIsADirectory));
+    }
     // Replacing the page must not do what writing into it could not: a page the user may not
     // write (root may write any) stays as it is.
-    if (::faccessat(AT_FDCWD, pagePath.c_str(), W_OK, AT_EACCESS) != 0) {
-      if (errno == EACCES || errno == EPERM) return WriteError{WriteError::Problem::kWriteProtected, {}, {}};
-      return CannotWrite(errno);
+    if (!platform::MayWrite(pagePath, error)) {
+      if (platform::IsPermissionError(error)) return WriteError{WriteError::Problem::kWriteProtected, {}, {}};
+      return CannotWrite(error);
     }
-    attributes = {existing.st_mode & 0777, existing};
   }
   // A piece that could not be made (no memory left) ends the write like a failed write, so that
   // no file is left behind; then it goes on up as it came.
   std::exception_ptr failure;
-  const WriteContent writeContent = [&](int fd) { return WritePieces(fd, page, parallelism, failure); };
-  const Outcome outcome = WriteUnnamed(pagePath, writeContent, attributes);
-  const bool written = outcome == Outcome::kWritten ||
-                       (outcome == Outcome::kNotPossible && !failure && WriteNamed(pagePath, writeContent, attributes));
-  const int error = errno;
+  const platform::WriteContent writeContent = [&](platform::NativeFile file, platform::SystemError& writeError) {
+    return WritePieces(file, page, parallelism, failure, writeError);
+  };
+  const std::optional<platform::SystemError> problem = platform::ReplaceFileWith(pagePath, std::string(logPath), writeContent);
   if (failure) std::rethrow_exception(failure);
-  return written ? std::nullopt : std::optional(CannotWrite(error));
+  return problem ? std::optional(CannotWrite(*problem)) : std::nullopt;
 }
 
 }  // namespace routelet

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "output/page_source.h"
+#include "platform/files.h"
 #include "runtime/parallel.h"
 
 namespace routelet {
@@ -15,14 +16,15 @@ namespace routelet {
 // first character) starts an extension; dots in folder names do not.
 std::string OutputPathFor(std::string_view logPath, std::string_view extension = "html");
 
-// Writes the page's pieces to `fd` in page order as UTF-8, any ill-formed UTF-8 (a file name
+// Writes the page's pieces to `file` in page order as UTF-8, any ill-formed UTF-8 (a file name
 // that is not UTF-8) replaced by U+FFFD. The pieces are made on the threads `parallelism`
 // allows, and each is written as soon as it and every piece before it are made (going on after
 // short writes and interruptions), so that only pieces waiting for an earlier one are held. A page with no bytes at all is written as one
-// blank. False, with errno set, when a write fails; the pieces after it are not made.
+// blank. False, with `error` set, when a write fails; the pieces after it are not made.
 // An exception from making a piece is kept in `failure` (and false returned), so that the
 // caller can clean up before it goes on.
-bool WritePieces(int fd, const PageSource& page, const Parallelism& parallelism, std::exception_ptr& failure);
+bool WritePieces(platform::NativeFile file, const PageSource& page, const Parallelism& parallelism,
+                 std::exception_ptr& failure, platform::SystemError& error);
 
 // Why a page was not written.
 struct WriteError {

@@ -1,11 +1,9 @@
 #include "photos/byte_source.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#include "platform/files.h"
 
 namespace routelet {
 
@@ -18,23 +16,22 @@ bool MemoryByteSource::Read(std::uint64_t offset, std::span<std::uint8_t> out) {
 
 FileByteSource::FileByteSource(const std::string& path) {
   // O_NONBLOCK keeps a named pipe from stalling the open; such a file is refused below anyway.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return;
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
-    ::close(fd);
+  platform::SystemError error = 0;
+  const platform::NativeFile file = platform::OpenForReading(path, true, error);
+  if (file == platform::kNoFile) return;
+  platform::FileStatus status;
+  if (!platform::StatusOf(file, status, error) || status.Kind != platform::FileKind::kRegular) {
+    platform::CloseFile(file);
     return;
   }
-  fd_ = fd;
-  size_ = static_cast<std::uint64_t>(info.st_size);
+  file_ = file;
+  size_ = status.Size;
 }
 
-FileByteSource::~FileByteSource() {
-  if (fd_ >= 0) ::close(fd_);
-}
+FileByteSource::~FileByteSource() { platform::CloseFile(file_); }
 
 bool FileByteSource::Read(std::uint64_t offset, std::span<std::uint8_t> out) {
-  if (fd_ < 0 || !Fits(offset, out.size(), size_)) return false;
+  if (file_ == platform::kNoFile || !Fits(offset, out.size(), size_)) return false;
   if (out.empty()) return true;
   if (out.size() > kWindowSize) return ReadFromFile(offset, out);
 
@@ -54,9 +51,8 @@ bool FileByteSource::Read(std::uint64_t offset, std::span<std::uint8_t> out) {
 bool FileByteSource::ReadFromFile(std::uint64_t offset, std::span<std::uint8_t> out) const {
   std::size_t done = 0;
   while (done < out.size()) {
-    const ssize_t got = ::pread(fd_, out.data() + done, out.size() - done,
-                                static_cast<off_t>(offset + done));
-    if (got < 0 && errno == EINTR) continue;
+    platform::SystemError error = 0;
+    const std::ptrdiff_t got = platform::ReadAt(file_, offset + done, out.subspan(done), error);
     // An error, or the end of a file that shrank after it was opened.
     if (got <= 0) return false;
     done += static_cast<std::size_t>(got);

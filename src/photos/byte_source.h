@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/files.h"
+
 namespace routelet {
 
 class ByteSource {
@@ -60,7 +62,7 @@ class FileByteSource final : public ByteSource {
   // Reads exactly `out.size()` bytes at `offset` from the file, retrying short reads.
   bool ReadFromFile(std::uint64_t offset, std::span<std::uint8_t> out) const;
 
-  int fd_ = -1;
+  platform::NativeFile file_ = platform::kNoFile;
   std::uint64_t size_ = 0;
   std::array<std::uint8_t, kWindowSize> window_{};
   std::uint64_t windowStart_ = 0;

@@ -1,9 +1,5 @@
 #include "runtime/files.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -12,6 +8,8 @@
 #include <set>
 #include <utility>
 
+#include "platform/files.h"
+#include "platform/process.h"
 #include "runtime/letter_case.h"
 
 namespace routelet {
@@ -40,98 +38,72 @@ std::vector<std::string> ListMatchingFiles(const std::string& directory,
                                            const std::vector<std::string_view>& extensions) {
   std::vector<std::string> found;
   std::error_code error;
-  std::filesystem::directory_iterator it(directory, error);
+  std::filesystem::directory_iterator it(platform::NativePath(directory), error);
   for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
     std::error_code ignored;
-    if (!HasExtension(it->path().filename().string(), extensions) || !it->is_regular_file(ignored)) continue;
-    found.push_back(it->path().filename().string());
+    std::string name = platform::Utf8Path(it->path().filename());
+    if (!HasExtension(name, extensions) || !it->is_regular_file(ignored)) continue;
+    found.push_back(std::move(name));
   }
   std::sort(found.begin(), found.end(), NameOrder);
   return found;
 }
 
-// One entry of a folder: its name and its type as the folder tells it (DT_UNKNOWN when it does not).
-struct FolderEntry {
-  std::string Name;
-  unsigned char Type;
-};
-
-// The entries of the folder at `path` but "." and "..", read whole so that the folder is closed
-// again before any of its subfolders is opened; `identity` is set to the folder's device and
-// inode. False when the folder could not be opened or not read to its end (the entries read
-// before the failure are kept).
-bool ReadFolder(const std::string& path, std::vector<FolderEntry>& entries, std::pair<dev_t, ino_t>& identity) {
-  DIR* folder = ::opendir(path.c_str());
-  if (folder == nullptr) return false;
-  struct stat info {};
-  if (::fstat(::dirfd(folder), &info) == 0) identity = {info.st_dev, info.st_ino};
-  errno = 0;
-  for (const dirent* entry = ::readdir(folder); entry != nullptr; entry = ::readdir(folder)) {
-    const std::string_view name = entry->d_name;
-    if (name != "." && name != "..") entries.push_back({std::string(name), entry->d_type});
-    errno = 0;
-  }
-  const bool complete = errno == 0;
-  ::closedir(folder);
-  return complete;
-}
-
-// The type of the entry at `path` (DT_DIR, DT_REG, DT_LNK, ...) when its folder did not tell it.
-unsigned char EntryType(const std::string& path) {
-  struct stat info {};
-  if (::lstat(path.c_str(), &info) != 0) return DT_UNKNOWN;
-  if (S_ISDIR(info.st_mode)) return DT_DIR;
-  if (S_ISREG(info.st_mode)) return DT_REG;
-  return S_ISLNK(info.st_mode) ? DT_LNK : DT_UNKNOWN;
-}
-
 // True when the link at `path` leads to a regular file.
 bool LeadsToRegularFile(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+  platform::FileStatus status;
+  platform::SystemError error = 0;
+  return platform::StatusOfPath(path, status, error) && status.Kind == platform::FileKind::kRegular;
 }
+
+// True when `c` ends a folder's name in a path.
+bool IsSeparator(char c) { return platform::kPathSeparators.find(c) != std::string_view::npos; }
 
 }  // namespace
 
 bool PathExists(const std::string& path) {
-  struct stat info {};
-  return !path.empty() && ::stat(path.c_str(), &info) == 0;
+  platform::FileStatus status;
+  platform::SystemError error = 0;
+  return !path.empty() && platform::StatusOfPath(path, status, error);
 }
 
 std::optional<FileError> InputFileProblem(const std::string& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return FileError{FileError::Problem::kNotFound, {}};
-    return FileError{FileError::Problem::kCannotOpen, std::strerror(errno)};
+  platform::FileStatus status;
+  platform::SystemError error = 0;
+  if (!platform::StatusOfPath(path, status, error)) {
+    if (platform::IsNotFoundError(error)) return FileError{FileError::Problem::kNotFound, {}};
+    return FileError{FileError::Problem::kCannotOpen, platform::ErrorText(error)};
   }
-  if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) || S_ISSOCK(info.st_mode)) {
+  using platform::FileKind;
+  if (status.Kind == FileKind::kDevice || status.Kind == FileKind::kDisk || status.Kind == FileKind::kSocket) {
     return FileError{FileError::Problem::kNotAFile, {}};
   }
   return std::nullopt;
 }
 
 bool IsDirectory(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  platform::FileStatus status;
+  platform::SystemError error = 0;
+  return platform::StatusOfPath(path, status, error) && status.Kind == platform::FileKind::kDirectory;
 }
 
-bool IsReadableFolder(const std::string& path) {
-  DIR* folder = ::opendir(path.c_str());
-  if (folder == nullptr) return false;
-  ::closedir(folder);
-  return ::access(path.c_str(), X_OK) == 0;
-}
+bool IsReadableFolder(const std::string& path) { return platform::IsReadableFolder(path); }
 
+// A drive's root ("C:\\") keeps its separator on Windows, as "/" does everywhere.
 std::string DirectoryOf(std::string_view path) {
-  const std::size_t slash = path.rfind('/');
+  const std::size_t slash = path.find_last_of(platform::kPathSeparators);
   if (slash == std::string_view::npos) return ".";
-  if (slash == 0) return "/";
+  if (slash == 0) return std::string(path.substr(0, 1));
+  if (platform::kPathSeparators.size() > 1 && slash == 2 && path[1] == ':') return std::string(path.substr(0, 3));
   return std::string(path.substr(0, slash));
 }
 
 std::string JoinPath(std::string_view directory, std::string_view name) {
   std::string joined(directory);
-  if (!joined.empty() && joined.back() != '/') joined.push_back('/');
+  // A Windows path written with "\\" alone goes on with "\\", so that messages show one kind.
+  const bool backslashes = platform::kPathSeparators.size() > 1 && joined.find('/') == std::string::npos &&
+                           joined.find('\\') != std::string::npos;
+  if (!joined.empty() && !IsSeparator(joined.back())) joined.push_back(backslashes ? '\\' : '/');
   joined += name;
   return joined;
 }
@@ -147,22 +119,23 @@ std::vector<std::string> ListFilesWithExtensions(const std::string& directory,
 // so the walk ends.
 FilesBelow ListFilesWithExtensionsBelow(const std::string& directory, const std::vector<std::string_view>& extensions) {
   FilesBelow below;
-  std::set<std::pair<dev_t, ino_t>> walked;
+  std::set<std::pair<std::uint64_t, std::uint64_t>> walked;
   std::vector<std::string> pending = {directory};
   while (!pending.empty()) {
     const std::string folder = std::move(pending.back());
     pending.pop_back();
-    std::vector<FolderEntry> entries;
-    std::pair<dev_t, ino_t> identity{};
-    if (!ReadFolder(folder, entries, identity)) ++below.FoldersNotRead;
-    if (!entries.empty() && !walked.insert(identity).second) continue;
-    for (const FolderEntry& entry : entries) {
+    std::vector<platform::FolderEntry> entries;
+    platform::FileIdentity identity;
+    if (!platform::ReadFolder(folder, entries, identity)) ++below.FoldersNotRead;
+    if (!entries.empty() && !walked.insert({identity.Volume, identity.Index}).second) continue;
+    for (const platform::FolderEntry& entry : entries) {
+      using platform::EntryType;
       std::string path = JoinPath(folder, entry.Name);
-      const unsigned char type = entry.Type == DT_UNKNOWN ? EntryType(path) : entry.Type;
-      if (type == DT_DIR) {
+      const EntryType type = entry.Type == EntryType::kUnknown ? platform::EntryTypeOf(path) : entry.Type;
+      if (type == EntryType::kDirectory) {
         pending.push_back(std::move(path));
       } else if (HasExtension(entry.Name, extensions) &&
-                 (type == DT_REG || (type == DT_LNK && LeadsToRegularFile(path)))) {
+                 (type == EntryType::kRegular || (type == EntryType::kLink && LeadsToRegularFile(path)))) {
         below.Paths.push_back(std::move(path));
       }
     }
@@ -175,18 +148,18 @@ std::string RelativePath(const std::string& path, const std::string& folder) {
   namespace fs = std::filesystem;
   std::error_code ignored;
   // Normal forms without a trailing "/", which would count as one more step.
-  const fs::path from = (fs::absolute(folder, ignored) / "").lexically_normal().parent_path();
-  const fs::path to = fs::absolute(path, ignored).lexically_normal();
+  const fs::path from = (fs::absolute(platform::NativePath(folder), ignored) / "").lexically_normal().parent_path();
+  const fs::path to = fs::absolute(platform::NativePath(path), ignored).lexically_normal();
   const fs::path relative = to.lexically_relative(from);
-  return relative.empty() ? to.string() : relative.string();
+  // A link in the page takes "/" whatever separated the path on the system.
+  std::string link = platform::Utf8Path(relative.empty() ? to : relative);
+  if (platform::kPathSeparators.size() > 1) std::replace(link.begin(), link.end(), '\\', '/');
+  return link;
 }
 
 std::string ProgramDirectory(std::string_view argv0) {
-  std::string path(4096, '\0');
-  const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
-  if (length > 0 && static_cast<std::size_t>(length) < path.size()) {
-    path.resize(static_cast<std::size_t>(length));
-  } else {
+  std::string path = platform::ExecutablePath();
+  if (path.empty()) {
     const char* searchPath = std::getenv("PATH");
     path = ResolveProgramName(argv0, searchPath != nullptr ? searchPath : "");
   }
@@ -200,8 +173,7 @@ std::string ResolveProgramName(std::string_view argv0, std::string_view searchPa
     const std::size_t colon = std::min(searchPath.find(':', from), searchPath.size());
     const std::string_view folder = searchPath.substr(from, colon - from);
     const std::string candidate = JoinPath(folder.empty() ? "." : folder, argv0);
-    struct stat info {};
-    if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(candidate.c_str(), X_OK) == 0) {
+    if (platform::IsExecutableFile(candidate)) {
       return std::filesystem::canonical(candidate, error).string();
     }
     from = colon + 1;

@@ -1,14 +1,13 @@
 #include "runtime/numbers.h"
 
-#include <locale.h>
-#include <stdlib.h>
-
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cmath>
 #include <limits>
 #include <string>
+
+#include "platform/c_numbers.h"
 
 namespace routelet {
 namespace {
@@ -120,8 +119,7 @@ double Val(std::string_view text) {
   if (number.empty()) return 0.0;
   // strtod in the "C" locale gives infinities and zeros for numbers out of a double's range;
   // the process's own locale (a desktop may set one with a decimal comma) must not matter.
-  static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
-  return strtod_l(number.c_str(), nullptr, cLocale);
+  return platform::StrtodInCLocale(number.c_str());
 }
 
 std::optional<std::int32_t> ToInt32(double value) { return RoundToInt<std::int32_t>(value); }

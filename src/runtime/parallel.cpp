@@ -1,12 +1,8 @@
 #include "runtime/parallel.h"
 
-#include <pthread.h>
-#include <sched.h>
-
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
-#include <csignal>
 #include <deque>
 #include <exception>
 #include <memory>
@@ -14,6 +10,8 @@
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#include "platform/process.h"
 
 namespace routelet {
 namespace {
@@ -31,12 +29,7 @@ std::size_t Parallelism::ChunksFor(std::size_t items, std::size_t smallest) cons
 }
 
 unsigned DefaultThreadCount() {
-  cpu_set_t set;
-  CPU_ZERO(&set);
-  int count = 0;
-  if (::sched_getaffinity(0, sizeof set, &set) == 0) count = CPU_COUNT(&set);
-  if (count <= 0) count = static_cast<int>(std::thread::hardware_concurrency());
-  return std::clamp<unsigned>(static_cast<unsigned>(count), 1, kMaxDefaultThreads);
+  return std::clamp<unsigned>(platform::ProcessorsAvailable(), 1, kMaxDefaultThreads);
 }
 
 namespace {
@@ -96,22 +89,10 @@ class HelperThreads {
 
  private:
   // False when the system has no more threads to give: those there are do all the chunks.
+  // The thread holds back the signals sent to the whole process, so that they come to threads
+  // that may block them for a while (see platform::StartDetachedThread).
   bool StartThread() {
-    // The thread holds back the signals sent to the whole process, so that they come to threads
-    // that may block them for a while; faults, and the signals of its own writes, stay its own.
-    sigset_t held;
-    sigset_t previous;
-    ::sigfillset(&held);
-    for (const int own : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS, SIGABRT, SIGPIPE, SIGXFSZ}) ::sigdelset(&held, own);
-    ::pthread_sigmask(SIG_BLOCK, &held, &previous);
-    bool started = true;
-    try {
-      std::thread([this] { Serve(); }).detach();
-    } catch (const std::system_error&) {
-      started = false;
-    }
-    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    return started;
+    return platform::StartDetachedThread([this] { Serve(); });
   }
 
   void Serve() {

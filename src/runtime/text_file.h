@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/files.h"
 #include "runtime/file_error.h"
 #include "runtime/byte_buffer.h"
 
@@ -26,7 +27,7 @@ class InputFile {
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
 
-  int Descriptor() const { return fd_; }
+  platform::NativeFile File() const { return file_; }
   // A regular file can be read at any offset, by several threads at once; a FIFO cannot.
   bool IsRegular() const { return regular_; }
   // The size the file had when it was opened (0 for a FIFO); it may change while it is read.
@@ -35,7 +36,7 @@ class InputFile {
  private:
   friend std::optional<FileError> OpenInputFile(const std::string& path, InputFile& file);
   friend std::optional<FileError> ReadToEnd(const InputFile& file, ByteBuffer& bytes);
-  int fd_ = -1;
+  platform::NativeFile file_ = platform::kNoFile;
   std::string first_;  // of a FIFO: bytes read while its writer was waited for
   bool regular_ = false;
   std::size_t size_ = 0;

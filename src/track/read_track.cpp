@@ -1,8 +1,5 @@
 #include "track/read_track.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -13,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/files.h"
 #include "runtime/text_file.h"
 #include "track/build_track.h"
 #include "track/log_lines.h"
@@ -27,8 +25,8 @@ namespace {
 // not yet consumed move to its front before more are read after them.
 class FileWindow {
  public:
-  FileWindow(int fd, std::size_t offset, std::size_t bytes)
-      : fd_(fd), offset_(offset), capacity_(std::max<std::size_t>(bytes, 1)),
+  FileWindow(platform::NativeFile file, std::size_t offset, std::size_t bytes)
+      : file_(file), offset_(offset), capacity_(std::max<std::size_t>(bytes, 1)),
         data_(std::make_unique_for_overwrite<char[]>(capacity_)) {}
 
   // The bytes read and not yet consumed.
@@ -48,15 +46,12 @@ class FileWindow {
       begin_ = 0;
     }
     if (filled_ == capacity_) Grow();
-    for (;;) {
-      const ssize_t got = ::pread(fd_, data_.get() + filled_, capacity_ - filled_, static_cast<off_t>(offset_ + filled_));
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) error_ = errno;
-      if (got == 0) atEnd_ = true;
-      if (got <= 0) return false;
-      filled_ += static_cast<std::size_t>(got);
-      return true;
-    }
+    const std::ptrdiff_t got = platform::ReadAt(
+        file_, offset_ + filled_, {reinterpret_cast<std::uint8_t*>(data_.get()) + filled_, capacity_ - filled_}, error_);
+    if (got == 0) atEnd_ = true;
+    if (got <= 0) return false;
+    filled_ += static_cast<std::size_t>(got);
+    return true;
   }
 
   // Goes on at `offset`, past Offset(), as if the bytes between were read and consumed. Only
@@ -68,8 +63,8 @@ class FileWindow {
   }
 
   bool AtEnd() const { return atEnd_; }
-  // The errno of the read that failed, or 0.
-  int Error() const { return error_; }
+  // The system's error of the read that failed, or 0.
+  platform::SystemError Error() const { return error_; }
   // How far into the file bytes were read.
   std::size_t ReadTo() const { return offset_ + filled_; }
 
@@ -81,14 +76,14 @@ class FileWindow {
     capacity_ *= 2;
   }
 
-  int fd_;
+  platform::NativeFile file_;
   std::size_t offset_;  // of data_[0] in the file
   std::size_t capacity_;
   std::unique_ptr<char[]> data_;
   std::size_t begin_ = 0;  // data_[begin_, filled_) are read and not consumed
   std::size_t filled_ = 0;
   bool atEnd_ = false;
-  int error_ = 0;
+  platform::SystemError error_ = 0;
 };
 
 // The longest start of `bytes` that ends just after a line ending whose kind is settled: a CR
@@ -162,7 +157,7 @@ struct FileChunk {
   std::size_t KeptLines = 0;
   std::size_t ReadTo = 0;               // how far into the file bytes were read
   std::optional<std::size_t> EndFound;  // where a read found the file's end, if one did
-  int Error = 0;                        // the errno of a read that failed, or 0
+  platform::SystemError Error = 0;      // the system's error of a read that failed, or 0
 };
 
 // A line longer than this in a small chunk makes its window grow.
@@ -174,7 +169,7 @@ constexpr std::size_t kUsualLineBytes = 128;
 // than its end for the next line start. A line is held whole only when it may be a sentence the
 // track uses: any other line is passed over as soon as its first bytes rule that out. Gives up,
 // with what it has, once a chunk has failed.
-FileChunk ReadChunk(int fd, std::size_t k, SharedReading& reading, std::size_t windowBytes) {
+FileChunk ReadChunk(platform::NativeFile fd, std::size_t k, SharedReading& reading, std::size_t windowBytes) {
   FileChunk chunk;
   ChunkBuilder builder;
   const std::size_t from = reading.Start(k);
@@ -239,8 +234,9 @@ Loaded<LogTrack> FromWholeLog(const InputFile& file, Progress& progress, const P
 // True when the file is now shorter than what was read of it: a read racing with the cut may
 // have given zeros for bytes past the new end.
 bool ShrankBelow(const InputFile& file, std::size_t readTo) {
-  struct stat now {};
-  return ::fstat(file.Descriptor(), &now) == 0 && now.st_size >= 0 && static_cast<std::size_t>(now.st_size) < readTo;
+  platform::FileStatus now;
+  platform::SystemError ignored = 0;
+  return platform::StatusOf(file.File(), now, ignored) && now.Size < readTo;
 }
 
 }  // namespace
@@ -256,7 +252,7 @@ Loaded<LogTrack> ReadTrack(const std::string& path, Progress& progress, const Pa
   SharedReading reading(size, chunks.size());
   ForEachChunk(chunks.size(), parallelism.Threads, [&](std::size_t k) {
     try {
-      chunks[k] = ReadChunk(file.Descriptor(), k, reading, windowBytes);
+      chunks[k] = ReadChunk(file.File(), k, reading, windowBytes);
     } catch (...) {
       reading.Failed = true;
       throw;
@@ -266,7 +262,7 @@ Loaded<LogTrack> ReadTrack(const std::string& path, Progress& progress, const Pa
   std::size_t readTo = 0;
   bool shrank = false;  // a read found the file's end before the size it had when opened
   for (const FileChunk& chunk : chunks) {
-    if (chunk.Error != 0) return {{}, FileError{FileError::Problem::kCannotOpen, std::strerror(chunk.Error)}};
+    if (chunk.Error != 0) return {{}, FileError{FileError::Problem::kCannotOpen, platform::ErrorText(chunk.Error)}};
     readTo = std::max(readTo, chunk.ReadTo);
     shrank = shrank || (chunk.EndFound && *chunk.EndFound < size);
   }

@@ -2,10 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
-#include <ctime>
-#include <fstream>
 #include <limits>
+
+#include "platform/local_time.h"
 
 namespace routelet {
 namespace {
@@ -21,14 +20,7 @@ constexpr std::int64_t kDaySeconds = 86400;
 }  // namespace
 
 std::int32_t GetUtcOffsetMinutes(std::int64_t unixTime) {
-  if (unixTime < std::numeric_limits<std::time_t>::min() ||
-      unixTime > std::numeric_limits<std::time_t>::max()) {
-    return 0;
-  }
-  const std::time_t instant = static_cast<std::time_t>(unixTime);
-  std::tm local{};
-  if (localtime_r(&instant, &local) == nullptr) return 0;
-  return static_cast<std::int32_t>(local.tm_gmtoff / 60);
+  return platform::UtcOffsetMinutesAt(unixTime).value_or(0);
 }
 
 std::int32_t UtcOffsetOfLocalTime(std::int64_t localSeconds) {
@@ -45,27 +37,7 @@ bool IsZoneName(std::string_view name) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '/' || c == '_' || c == '-' || c == '+';
   });
   if (name.empty() || name.front() == '/' || !plain) return false;
-  const char* folder = std::getenv("TZDIR");
-  const std::string path = std::string(folder && *folder ? folder : "/usr/share/zoneinfo") + "/" + std::string(name);
-  // A compiled zone file begins with "TZif"; a folder such as "Europe" does not read at all.
-  char magic[4] = {};
-  std::ifstream file(path, std::ios::binary);
-  return file.read(magic, sizeof magic) && std::string_view(magic, sizeof magic) == "TZif";
-}
-
-ScopedTimeZone::ScopedTimeZone(const std::string& name) {
-  if (const char* tz = std::getenv("TZ")) previous_ = tz;
-  ::setenv("TZ", name.c_str(), 1);
-  ::tzset();
-}
-
-ScopedTimeZone::~ScopedTimeZone() {
-  if (previous_) {
-    ::setenv("TZ", previous_->c_str(), 1);
-  } else {
-    ::unsetenv("TZ");
-  }
-  ::tzset();
+  return platform::ZoneExists(name);
 }
 
 std::int32_t UtcOffsetCache::OffsetAt(std::int64_t unixTime) {

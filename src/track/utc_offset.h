@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/local_time.h"
+
 namespace routelet {
 
 // Minutes east of UTC (local time = UTC + offset) in effect at `unixTime`, so that a winter fix
@@ -18,24 +20,15 @@ std::int32_t GetUtcOffsetMinutes(std::int64_t unixTime);
 // offset in effect before the change (as if the clock had not yet been put forward).
 std::int32_t UtcOffsetOfLocalTime(std::int64_t localSeconds);
 
-// True when the system's zone rules (TZDIR, else /usr/share/zoneinfo) hold a zone of this name,
-// such as "Europe/Rome". Names that climb out of that folder are refused.
+// True when the system's zone rules (on POSIX: TZDIR, else /usr/share/zoneinfo) hold a zone of
+// this name, such as "Europe/Rome". Names that climb out of that folder are refused.
 bool IsZoneName(std::string_view name);
 
-// While it lives, the C library's local zone is the named one (TZ set to it); the TZ in effect
+// While it lives, the local zone is the named one (on POSIX: TZ set to it); the zone in effect
 // before comes back when it ends. A zone set for one task and put back at its end changes nothing
 // for the rest of the run: no other thread reads local times meanwhile (the track's threads are
 // all done before the photos are looked at).
-class ScopedTimeZone {
- public:
-  explicit ScopedTimeZone(const std::string& name);
-  ~ScopedTimeZone();
-  ScopedTimeZone(const ScopedTimeZone&) = delete;
-  ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
-
- private:
-  std::optional<std::string> previous_;  // empty: TZ was not set
-};
+using platform::ScopedTimeZone;
 
 // Answers GetUtcOffsetMinutes for many instants in a row while asking the C library only a few
 // times: it remembers the last stretch of time (up to an hour either side of the instant it

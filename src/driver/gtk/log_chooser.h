@@ -3,28 +3,11 @@
 #include <string>
 #include <string_view>
 
+#include "driver/log_filters.h"
+
 typedef struct _GtkWidget GtkWidget;
 
 namespace routelet {
-
-// The dialog's title.
-inline constexpr const char* kLogChooserTitle = "GPSログ";
-
-// One choice of the dialog's file filter: its name, and the extension of the files it shows
-// (letter case ignored); an empty extension shows every file.
-struct LogFilter {
-  const char* Name;
-  std::string_view Extension;
-};
-
-// The filters in the order offered; the first is chosen when the dialog opens. GPS receivers and
-// their programs also save logs as ".nmea" or plain ".txt".
-inline constexpr LogFilter kLogFilters[] = {
-    {"GPSログ(*.log)", ".log"},
-    {"NMEAログ(*.nmea)", ".nmea"},
-    {"テキストファイル(*.txt)", ".txt"},
-    {"すべてのファイル", ""},
-};
 
 // Builds the dialog without showing it: an open-file dialog for one local file, in the current
 // folder, with the filters above (the first chosen) and Open as the default answer. The caller

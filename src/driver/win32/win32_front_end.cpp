@@ -1,0 +1,116 @@
+#include "driver/win32/win32_front_end.h"
+
+#include <string>
+
+#include "driver/log_filters.h"
+#include "driver/win32/progress_window.h"
+#include "platform/win32.h"
+
+// After <windows.h>, which they need.
+#include <commdlg.h>
+#include <shellapi.h>
+
+namespace routelet {
+namespace {
+
+void RunMessageBox(HWND owner, std::string_view text, std::string_view title) {
+  MessageBoxW(owner, platform::Wide(text).c_str(), platform::Wide(title.empty() ? kAppTitle : title).c_str(),
+              MB_OK | MB_SETFOREGROUND);
+}
+
+// "Name\0*.log\0...\0\0", the filters in the order every desktop offers them.
+std::wstring FilterText() {
+  std::wstring filters;
+  for (const LogFilter& filter : kLogFilters) {
+    filters += platform::Wide(filter.Name);
+    filters += L'\0';
+    filters += filter.Extension.empty() ? L"*.*" : L"*" + platform::Wide(filter.Extension);
+    filters += L'\0';
+  }
+  filters += L'\0';
+  return filters;
+}
+
+// The chosen log's full path; empty on cancel. The dialog itself refuses a name that names no
+// file, and adds ".log" to a name typed without extension, as the GTK chooser does.
+std::string RunLogChooser(HWND owner) {
+  const std::wstring filters = FilterText();
+  const std::wstring title = platform::Wide(kLogChooserTitle);
+  std::wstring path(32768, L'\0');
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = owner;
+  dialog.lpstrFilter = filters.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = path.data();
+  dialog.nMaxFile = static_cast<DWORD>(path.size());
+  dialog.lpstrTitle = title.c_str();
+  dialog.lpstrDefExt = L"log";
+  dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  if (!GetOpenFileNameW(&dialog)) return {};
+  path.resize(path.find(L'\0'));
+  return platform::Narrow(path);
+}
+
+class Win32FrontEnd : public FrontEnd {
+ public:
+  void ShowProgressWindow() override {
+    EnsureProgressWindow();
+    progress_->Show();
+  }
+
+  void CloseProgressWindow() override {
+    FlushProgress();
+    progress_.reset();
+  }
+
+  void SetProgress(std::string_view text) override {
+    EnsureProgressWindow();
+    progress_->SetText(text);
+  }
+
+  void ShowMessage(std::string_view text, std::string_view title) override {
+    FlushProgress();
+    RunMessageBox(Owner(), text, title);
+  }
+
+  void ShowSummary(std::string_view) override {}  // silence on success, as a desktop tool keeps
+
+  std::optional<std::string> ChooseLogFile() override {
+    FlushProgress();
+    return RunLogChooser(Owner());
+  }
+
+  std::optional<std::string> OpenPage(const std::string& pagePath) override {
+    // Above 32: started; the shell's own codes below that are told with the system's text.
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(Owner(), L"open", platform::Wide(pagePath).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    if (result > 32) return std::nullopt;
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   GetLastError(), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string reason = text != nullptr ? platform::Narrow(text) : "error " + std::to_string(result);
+    LocalFree(text);
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.')) reason.pop_back();
+    return reason;
+  }
+
+ private:
+  HWND Owner() const { return progress_ != nullptr ? progress_->Window() : nullptr; }
+
+  void EnsureProgressWindow() {
+    if (progress_ == nullptr) progress_ = std::make_unique<Win32ProgressWindow>();
+  }
+
+  void FlushProgress() {
+    if (progress_ != nullptr) progress_->Flush();
+  }
+
+  std::unique_ptr<Win32ProgressWindow> progress_;
+};
+
+}  // namespace
+
+std::unique_ptr<FrontEnd> MakeWin32FrontEnd() { return std::make_unique<Win32FrontEnd>(); }
+
+}  // namespace routelet
