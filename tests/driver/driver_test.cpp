@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -61,8 +62,11 @@ TEST(Help, InTheLocalesLanguage) {
   std::FILE* out = popen(command.c_str(), "r");
   char line[200] = "";
   (void)!std::fgets(line, sizeof line, out);  // nothing read leaves it empty
-  pclose(out);
   EXPECT_STREQ(line, "使い方: routelet [オプション]... [--] [ログのパスの語...]\n");
+  bool logsTold = false;  // the formats read, in their own block
+  while (std::fgets(line, sizeof line, out) != nullptr) logsTold = logsTold || std::strstr(line, "KML（gx:Track）の軌跡") != nullptr;
+  pclose(out);
+  EXPECT_TRUE(logsTold);
 }
 
 // A front end on two streams in memory standing in for the terminal's input and stderr.
