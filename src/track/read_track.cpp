@@ -257,6 +257,12 @@ LogTrack FromXml(ReadBlock read, Progress& progress, const Parallelism& parallel
   return log;
 }
 
+// A file that begins with "<" but breaks as XML before any track point: read as a log after all,
+// so that a log with a stray first line converts as it always did.
+bool IsNoXmlAtAll(const LogTrack& log) {
+  return log.Xml.What == XmlStop::Reason::kBroken && log.Points.Records.empty();
+}
+
 // For a log that gave no track: what it held.
 LogContent ContentOf(const LogTrack& log, std::string_view bytes) {
   if (log.KeptLines > 0) return LogContent::kNmea;
@@ -273,7 +279,8 @@ Loaded<LogTrack> FromWholeLog(const InputFile& file, Progress& progress, const P
   if (LooksLikeXml(bytes.substr(0, kSniffedBytes))) {
     bool given = false;
     const auto read = [&]() -> std::optional<std::string_view> { return std::exchange(given, true) ? "" : bytes; };
-    return {FromXml(read, progress, parallelism), std::nullopt};
+    LogTrack xml = FromXml(read, progress, parallelism);
+    if (!IsNoXmlAtAll(xml)) return {std::move(xml), std::nullopt};
   }
   Loaded<LogTrack> loaded;
   loaded.Value.Points = BuildTrack(log.Value, parallelism);
@@ -336,7 +343,7 @@ Loaded<LogTrack> ReadTrack(const std::string& path, Progress& progress, const Pa
   if (StartsLikeXml(file.File(), error)) {
     Loaded<LogTrack> xml{FromXml(BlockReader(file.File(), error), progress, parallelism), std::nullopt};
     if (error != 0) return {{}, FileError{FileError::Problem::kCannotOpen, platform::ErrorText(error)}};
-    return xml;
+    if (!IsNoXmlAtAll(xml.Value)) return xml;
   }
   if (error != 0) return {{}, FileError{FileError::Problem::kCannotOpen, platform::ErrorText(error)}};
 

@@ -1,10 +1,12 @@
 // XML track files read through expat's stream parser.
 #include <expat.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <optional>
 #include <string>
 
