@@ -18,6 +18,7 @@
 #include "driver/console_front_end.h"
 #include "driver/run.h"
 #include "photos/jpeg_builder.h"
+#include "runtime/text_helpers.h"
 #include "support/recording_front_end.h"
 #include "support/temp_dir.h"
 
@@ -189,6 +190,26 @@ TEST(Run, OpensOnlyAWrittenPage) {
     const std::string page = trip.File("trip.html"), cannotOpen = "message:Routelet:" + page + "を開けません（no browser）";
     EXPECT_EQ(std::ranges::count(trip.ui.events, "open:" + page), result == RunResult::kPageWritten) << text;
     EXPECT_EQ(std::ranges::count(trip.ui.events, cannotOpen), whyNotOpened.has_value());
+  }
+}
+
+// A log of NMEA sentences without a fix gives the page of 0 points, and the summary says why; an
+// empty log's summary is as it was; a file with no track is refused: no page, nothing opened.
+TEST(Run, ALogWithoutATrackIsToldOrRefused) {
+  const std::tuple<std::string, RunResult, std::string> cases[] = {
+      {"$GPGSV,1,1,00*79\r\n", RunResult::kPageWritten, "summary:%を書き出しました：0地点、0.00 km、写真0/0枚。NMEAの文はありますが、位置の取れた文（RMC）がひとつもありません"},
+      {"", RunResult::kPageWritten, "summary:%を書き出しました：0地点、0.00 km、写真0/0枚"},
+      {"PK\x03\x04\n", RunResult::kFailed, "message:エラー:%にはNMEAの文もGPX/TCX/KMLの地点もありません"},
+  };
+  for (const auto& [log, result, event] : cases) {
+    Trip trip("x");
+    trip.options.OpenPage = true;
+    trip.Write("trip.log", log);
+    EXPECT_EQ(trip.Run(), result);
+    const std::string named = result == RunResult::kFailed ? trip.options.LogPath : trip.File("trip.html");
+    EXPECT_THAT(trip.ui.events, Contains(ReplaceAll(event, "%", named)));
+    EXPECT_EQ(std::filesystem::exists(trip.File("trip.html")), result == RunResult::kPageWritten);
+    EXPECT_EQ(std::ranges::count(trip.ui.events, "open:" + trip.File("trip.html")), result == RunResult::kPageWritten);
   }
 }
 
