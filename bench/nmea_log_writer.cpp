@@ -88,7 +88,11 @@ void NmeaCoordinate(double degrees, int degreeDigits, char positive, char negati
 void AppendEpoch(std::string& out, const Vehicle& v, std::int64_t unixTime, Random& random) {
   const std::time_t instant = static_cast<std::time_t>(unixTime);
   std::tm utc{};
+#ifdef _WIN32
+  gmtime_s(&utc, &instant);
+#else
   gmtime_r(&instant, &utc);
+#endif
   char time[40];  // room for any int, so the compiler sees no truncation
   char date[40];
   std::snprintf(time, sizeof time, "%02d%02d%02d.00", utc.tm_hour, utc.tm_min, utc.tm_sec);

@@ -3,8 +3,8 @@
 # of wine's mono or gecko (their prompts are turned off by leaving mscoree and mshtml out), no
 # debug chatter, no menu entries on the host (winemenubuilder is off: installers and wineboot
 # would add .desktop files to ~/.local/share), and the fonts that Windows programs ask for by
-# name (dialogs, Japanese UI)
-# replaced with a Japanese font that is installed, so that Japanese text renders.
+# name (dialogs, Japanese UI) replaced with a Japanese font that is installed, so that Japanese
+# text renders.
 # Usage: wine-prefix.sh FOLDER   (does nothing when FOLDER already holds a finished prefix)
 set -euo pipefail
 prefix=$(realpath -m "${1:?usage: wine-prefix.sh FOLDER}")
@@ -18,13 +18,16 @@ mkdir -p "$prefix"
 wineboot -i >/dev/null 2>&1
 wineserver -w
 
-# The first installed Japanese font wine can use in place of the Windows UI fonts.
+# The first installed Japanese font wine can use in place of the Windows UI fonts. (Asked by
+# name: `fc-list | grep -q` would fail now and then under pipefail, when grep's early exit
+# ends fc-list with SIGPIPE, and leave the prefix without Japanese.)
 font=""
-if fc-list | grep -q 'IPAGothic'; then
-  font="IPAGothic"
-elif fc-list | grep -q 'Noto Sans CJK JP'; then
-  font="Noto Sans CJK JP"
-fi
+for candidate in "IPAGothic" "Noto Sans CJK JP"; do
+  if [[ -n "$(fc-list "$candidate" family)" ]]; then
+    font=$candidate
+    break
+  fi
+done
 if [[ -n "$font" ]]; then
   reg="$prefix/fonts.reg"
   {

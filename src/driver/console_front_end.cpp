@@ -19,7 +19,7 @@ void ConsoleFrontEnd::CloseProgressWindow() { ClearProgressLine(); }
 void ConsoleFrontEnd::ClearProgressLine() {
   if (!progressShown_) return;
   // Carriage return, then erase to the end of the line.
-  std::fputs("\r\x1b[K", err_);
+  platform::WriteText(err_, "\r\x1b[K");
   std::fflush(err_);
   progressShown_ = false;
 }

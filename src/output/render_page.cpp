@@ -5,6 +5,7 @@
 
 #include "output/photo_item.h"
 #include "output/record_item.h"
+#include "platform/files.h"
 #include "runtime/escape.h"
 #include "runtime/parallel.h"
 #include "runtime/text_helpers.h"
@@ -61,8 +62,10 @@ std::pair<std::string, std::string> StartAndEndTimes(const std::vector<TrackReco
   return {IsoTimeText(*start), IsoTimeText(*end)};
 }
 
-// The file name in `path`: what follows its last "/".
-std::string_view FileNameOf(std::string_view path) { return path.substr(path.rfind('/') + 1); }
+// The file name in `path`: what follows its last separator (also a backslash on Windows).
+std::string_view FileNameOf(std::string_view path) {
+  return path.substr(path.find_last_of(platform::kPathSeparators) + 1);
+}
 
 // The body placeholders in the order they are filled, with their texts.
 std::vector<std::pair<std::string_view, std::string>> BodyPlaceholderTexts(

@@ -142,7 +142,7 @@ std::optional<WriteError> WritePage(const std::string& pagePath, const PageSourc
   const platform::WriteContent writeContent = [&](platform::NativeFile file, platform::SystemError& writeError) {
     return WritePieces(file, page, parallelism, failure, writeError);
   };
-  const std::optional<platform::SystemError> problem = platform::ReplaceFile(pagePath, std::string(logPath), writeContent);
+  const std::optional<platform::SystemError> problem = platform::ReplaceFileWith(pagePath, std::string(logPath), writeContent);
   if (failure) std::rethrow_exception(failure);
   return problem ? std::optional(CannotWrite(*problem)) : std::nullopt;
 }

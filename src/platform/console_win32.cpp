@@ -31,6 +31,10 @@ bool WriteText(std::FILE* stream, std::string_view text) {
 void UseBinaryMode(std::FILE* stream) { _setmode(_fileno(stream), _O_BINARY); }
 
 bool AttachParentConsole() {
+  // Pipes and files get the bytes the program writes, as on Linux: no CR added before each LF.
+  // (A console is written through WriteConsoleW, which the streams' mode does not touch.)
+  UseBinaryMode(stdout);
+  UseBinaryMode(stderr);
   const HANDLE given = GetStdHandle(STD_ERROR_HANDLE);
   const bool redirected = given != nullptr && given != INVALID_HANDLE_VALUE;
   if (!AttachConsole(ATTACH_PARENT_PROCESS)) return redirected;
@@ -42,6 +46,15 @@ bool AttachParentConsole() {
   reopen(STD_INPUT_HANDLE, "CONIN$", "r", stdin);
   reopen(STD_OUTPUT_HANDLE, "CONOUT$", "w", stdout);
   reopen(STD_ERROR_HANDLE, "CONOUT$", "w", stderr);
+  // The progress line is redrawn with "\r" and ESC [ K, which the console obeys once asked to.
+  for (std::FILE* stream : {stdout, stderr}) {
+    DWORD mode = 0;
+    if (const HANDLE console = ConsoleOf(stream); console != nullptr && GetConsoleMode(console, &mode)) {
+      SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+    }
+  }
+  UseBinaryMode(stdout);
+  UseBinaryMode(stderr);
   return true;
 }
 

@@ -28,7 +28,7 @@ using WriteContent = std::function<bool(NativeFile file, SystemError& error)>;
 // give them, its owner and group); a new one gets read and write for all less the umask, less
 // what the file at `permissionsFrom` does not grant its group and others (POSIX; nothing on
 // Windows, where a new file takes its folder's rights).
-std::optional<SystemError> ReplaceFile(const std::string& target, const std::string& permissionsFrom,
+std::optional<SystemError> ReplaceFileWith(const std::string& target, const std::string& permissionsFrom,
                                        const WriteContent& writeContent);
 
 #ifdef _WIN32
@@ -48,12 +48,13 @@ class ReplacementFile {
   std::optional<SystemError> Create(const std::string& target);
   // Appends all of `bytes`; false with `error` set.
   bool Write(std::string_view bytes, SystemError& error);
+  // The new file, open for writing, between Create and Commit.
+  NativeFile File() const { return file_; }
   // Puts the written file in place of the target (made when there was none). On failure the
   // target is as it was and no temporary file is left.
   std::optional<SystemError> Commit();
 
  private:
-  friend std::optional<SystemError> ReplaceFile(const std::string&, const std::string&, const WriteContent&);
   void Discard();
 
   std::string target_;

@@ -231,7 +231,7 @@ bool WriteNamed(const std::string& path, const WriteDescriptor& writeContent, co
 
 }  // namespace
 
-std::optional<SystemError> ReplaceFile(const std::string& target, const std::string& permissionsFrom,
+std::optional<SystemError> ReplaceFileWith(const std::string& target, const std::string& permissionsFrom,
                                        const WriteContent& writeContent) {
   PageAttributes attributes{NewFileMode(permissionsFrom), std::nullopt};
   if (struct stat existing {}; ::stat(target.c_str(), &existing) == 0) attributes = {existing.st_mode & 0777, existing};

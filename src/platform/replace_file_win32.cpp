@@ -119,14 +119,16 @@ std::optional<SystemError> ReplacementFile::Commit() {
     if (!IsHeldByAnother(error)) break;
   }
   Discard();
-  return static_cast<SystemError>(error);
+  // A page still held after the retries is told as in use by another program (the system's
+  // clearest text for it), not as access denied, which sounds like missing rights.
+  return static_cast<SystemError>(IsHeldByAnother(error) ? ERROR_SHARING_VIOLATION : error);
 }
 
-std::optional<SystemError> ReplaceFile(const std::string& target, const std::string&, const WriteContent& writeContent) {
+std::optional<SystemError> ReplaceFileWith(const std::string& target, const std::string&, const WriteContent& writeContent) {
   ReplacementFile replacement;
   if (auto problem = replacement.Create(target)) return problem;
   SystemError error = 0;
-  if (!writeContent(replacement.file_, error)) return error;  // the destructor removes the temporary
+  if (!writeContent(replacement.File(), error)) return error;  // the destructor removes the temporary
   return replacement.Commit();
 }
 

@@ -7,7 +7,12 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <utility>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "platform/files.h"
 #include "platform/local_time.h"
@@ -116,8 +121,14 @@ std::string ReadWhole(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-// A page replaced whole, or, while a reader holds it open past the retries, left as it was; no
-// temporary file stays either way.
+// A program reading the page as most do: others may read it too, but neither write nor delete it.
+HANDLE HoldOpen(const std::string& path) {
+  return CreateFileW(std::filesystem::path(NativePath(path)).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                     OPEN_EXISTING, 0, nullptr);
+}
+
+// A page replaced whole once its reader lets go during the retries, or, while a reader holds it
+// open past them, left as it was; no temporary file stays either way.
 TEST(ReplacementFile, ReplacesWholeOrLeavesTheOldFileAndNoTemporary) {
   const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
   const std::string folder = Utf8Path(std::filesystem::temp_directory_path()) + "\\頁-" + std::to_string(stamp);
@@ -126,18 +137,24 @@ TEST(ReplacementFile, ReplacesWholeOrLeavesTheOldFileAndNoTemporary) {
   std::ofstream(NativePath(page), std::ios::binary) << "old";
   SystemError error = 0;
   {
-    const NativeFile reader = OpenForReading(page, false, error);  // shares no deletion
+    const HANDLE reader = HoldOpen(page);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     ReplacementFile replacement;
     ASSERT_FALSE(replacement.Create(page));
     ASSERT_TRUE(replacement.Write("new", error));
-    EXPECT_TRUE(replacement.Commit());
-    CloseFile(reader);
+    EXPECT_EQ(replacement.Commit(), ERROR_SHARING_VIOLATION);  // "in use by another program"
+    CloseHandle(reader);
   }
   EXPECT_EQ(ReadWhole(page), "old");
-  ReplacementFile replacement;
-  ASSERT_FALSE(replacement.Create(page));
-  ASSERT_TRUE(replacement.Write("new", error));
-  EXPECT_FALSE(replacement.Commit());
+  {
+    const HANDLE reader = HoldOpen(page);
+    ReplacementFile replacement;
+    ASSERT_FALSE(replacement.Create(page));
+    ASSERT_TRUE(replacement.Write("new", error));
+    std::thread letGo([reader] { CloseHandle(reader); });  // while Commit tries, or before
+    EXPECT_FALSE(replacement.Commit());
+    letGo.join();
+  }
   EXPECT_EQ(ReadWhole(page), "new");
   const auto entries = std::distance(std::filesystem::directory_iterator(NativePath(folder)), {});
   EXPECT_EQ(entries, 1);

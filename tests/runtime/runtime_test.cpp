@@ -44,7 +44,8 @@ TEST(Dates, PartsCarryTextsRoundToTheSecondAndOnlyRealDatesParse) {
 
 // Without /proc the program is found as the shell found it, by its path or through PATH. Names
 // compare with ASCII letters folded to lower case ("_" lies between "Z" and "a"), bytes from 0x80 after.
-TEST(Files, ProgramNamesFolderNamesAndNameOrder) {
+#ifndef _WIN32  // execute permission and symlinks are POSIX's; Windows takes its own path
+TEST(Files, ProgramNamesThroughPathAndLinks) {
   testing::TempDir dir;
   std::filesystem::create_directories(dir.File("bin/folder"));  // a folder is no program
   dir.Write("run", "");                                          // nor a file that may not run
@@ -54,8 +55,21 @@ TEST(Files, ProgramNamesFolderNamesAndNameOrder) {
   for (const auto& [argv0, found] : {std::pair{dir.File("link"), run}, {"run", run}, {"folder", ""}, {"", ""}}) {
     EXPECT_EQ(ResolveProgramName(argv0, path), found) << argv0;
   }
+}
+#endif
+
+// Windows paths take "\\" and "/" alike, with drive letters and UNC shares; links between
+// files (a page's to its photos) take "/" on every system.
+TEST(Files, FolderNamesAndNameOrder) {
   EXPECT_EQ(DirectoryOf("/home/u/trip.log") + " " + DirectoryOf("trip.log") + " " + DirectoryOf("/trip.log") + " " + JoinPath("/", "x.jpg"),
             "/home/u . / /x.jpg");
+#ifdef _WIN32
+  EXPECT_EQ(DirectoryOf("C:\\旅\\trip.log") + "|" + DirectoryOf("C:\\trip.log") + "|" + DirectoryOf("\\\\pc\\share\\t.log") + "|" +
+                DirectoryOf("a/b\\c.log") + "|" + JoinPath("C:\\旅", "x.jpg") + "|" + JoinPath("C:/a", "x.jpg"),
+            "C:\\旅|C:\\|\\\\pc\\share|a/b|C:\\旅\\x.jpg|C:/a/x.jpg");
+  EXPECT_EQ(RelativePath("C:\\t\\写真\\a.jpg", "C:\\t\\out") + "|" + RelativePath("D:\\p\\a.jpg", "C:\\t"),
+            "../写真/a.jpg|D:/p/a.jpg");
+#endif
   EXPECT_TRUE(EqualsIgnoringCase("Photo.JPG", "photo.jpg") && !EqualsIgnoringCase("É", "é"));
   EXPECT_TRUE(LessIgnoringCase("_", "B") && LessIgnoringCase("z", "é"));
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -13,12 +14,32 @@
 
 namespace routelet::testing {
 
+// A path from UTF-8 text on every system (a std::string would be taken in the ANSI code page on
+// Windows), and back.
+inline std::filesystem::path Utf8Path(std::string_view utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+inline std::string Utf8Text(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 class TempDir {
  public:
   TempDir() {
+#ifdef _WIN32
+    // No mkdtemp: a random name that create_directory finds free.
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const auto candidate = std::filesystem::temp_directory_path() / ("routelet-test-" + std::to_string(random()));
+      if (std::filesystem::create_directory(candidate)) path_ = candidate;
+    }
+    if (path_.empty()) throw std::runtime_error("no temporary folder");
+#else
     std::string pattern = (std::filesystem::temp_directory_path() / "routelet-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
+#endif
   }
   ~TempDir() {
     std::error_code ignored;  // a test may have taken permissions away
@@ -29,11 +50,11 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
-  std::string File(std::string_view name) const { return (path_ / name).string(); }
+  std::string File(std::string_view name) const { return Utf8Text(path_ / Utf8Path(name)); }
 
   // Writes `bytes` to `name` in this folder and returns its full path.
   std::string Write(std::string_view name, std::string_view bytes) const {
-    std::ofstream(File(name), std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(Utf8Path(File(name)), std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return File(name);
   }
 

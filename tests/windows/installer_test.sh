@@ -40,6 +40,11 @@ for file in routelet.exe template.dat templates/gpx.dat README-ja.txt README-en.
 done
 [[ -f "$menu/Routelet.lnk" ]] || fail "no Start-menu entry: $(ls "$menu" 2>&1)"
 run reg query 'HKCR\.log\OpenWithProgids' /v Routelet.GpsLog >/dev/null 2>&1 || fail ".log does not offer Routelet"
+# Both ways into "Open with" start the installed program on the file, and open the page.
+for key in 'Routelet.GpsLog' 'Applications\routelet.exe'; do
+  [[ "$(default_of "$key\shell\open\command")" == '"C:\Program Files\Routelet\routelet.exe" --open "%1"' ]] ||
+    fail "$key opens with: $(default_of "$key\shell\open\command")"
+done
 run reg query 'HKCR\Applications\routelet.exe\SupportedTypes' /v .nmea >/dev/null 2>&1 || fail ".nmea is not a supported type"
 [[ "$(default_of .txt) $(default_of .log) $(default_of .nmea)" == "txtfile txtfile " ]] ||
   fail "a default program changed: .txt '$(default_of .txt)', .log '$(default_of .log)', .nmea '$(default_of .nmea)'"
