@@ -172,6 +172,13 @@ std::string HelpText() {
          "tells how many photos were listed and why the others were left out.\n") +
          Translated(
          "\n"
+         "Logs:\n"
+         "The log's content, not its name, tells what it is: NMEA 0183 sentences, or a GPX 1.0\n"
+         "or 1.1, TCX or KML (gx:Track) track file, whose track points, with their times and\n"
+         "altitudes, become the page's points (on Linux; other systems read NMEA logs only for\n"
+         "now). A file with neither NMEA sentences nor track points is refused: exit status 1.\n") +
+         Translated(
+         "\n"
          "Other options:\n"
          "  --threads=N           convert a large log on N threads (default: one per processor\n"
          "                        the program may use, at most 8); 1 converts on one thread\n");

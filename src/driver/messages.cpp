@@ -87,6 +87,23 @@ std::string SummaryText(std::string_view pagePath, std::size_t points, double to
   return text;
 }
 
+std::string NoTrackMessage(std::string_view logPath) {
+  return std::string(logPath) + "にはNMEAの文もGPX/TCX/KMLの地点もありません";
+}
+
+std::string XmlBrokenMessage(std::string_view logPath, std::uint64_t line, std::size_t points) {
+  return std::string(logPath) + "は" + std::to_string(line) + "行目からXMLとして読めません（途中で切れているか壊れています）。そこまでの" +
+         std::to_string(points) + "地点で変換します";
+}
+
+std::string XmlEntitiesMessage(std::string_view logPath) {
+  return std::string(logPath) + "はXMLの実体（<!ENTITY）を宣言しているため、読むのをやめました";
+}
+
+std::string XmlNotSupportedMessage(std::string_view logPath) {
+  return std::string(logPath) + "はXMLのファイルです。GPX/TCX/KMLはこのシステムではまだ読めません";
+}
+
 std::string UnusableOptionMessage(std::string_view given) {
   return "routelet: オプションの値が正しくありません：" + TerminalEscape(given) + "（routelet --help で使い方を表示します）\n";
 }

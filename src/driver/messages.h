@@ -53,6 +53,19 @@ inline constexpr std::string_view kOpenNeedsDesktop = "--openはデスクトッ�
 // capture time fell within the track, it suggests the camera zone option.
 std::string SummaryText(std::string_view pagePath, std::size_t points, double totalKm, const PhotoFindings& photos);
 
+// A log that is neither an NMEA log nor an XML track file with points: "…にはNMEAの文も
+// GPX/TCX/KMLの地点もありません".
+std::string NoTrackMessage(std::string_view logPath);
+// An XML track file that stops being XML at line `line` (cut off or damaged); the page is made of
+// the `points` read before.
+std::string XmlBrokenMessage(std::string_view logPath, std::uint64_t line, std::size_t points);
+// An XML file that declares entities, refused before any is expanded.
+std::string XmlEntitiesMessage(std::string_view logPath);
+// An XML file on a build that reads no GPX/TCX/KML.
+std::string XmlNotSupportedMessage(std::string_view logPath);
+// Added to the summary of a log of NMEA sentences that made no point.
+inline constexpr std::string_view kNoFixNote = "。NMEAの文はありますが、位置の取れた文（RMC）がひとつもありません";
+
 // The message for a command-line option whose value is not understood, with its line end; the
 // option as the terminal is to show it (TerminalEscape), since main writes it to stderr as it is.
 std::string UnusableOptionMessage(std::string_view given);

@@ -35,6 +35,36 @@ std::optional<std::string> LogPathFor(const Options& options, FrontEnd& ui) {
   return ui.ChooseLogFile();
 }
 
+// Whether a page is to be made of what the log at `logPath` gave; when not, the user is told why
+// (a file with no track is refused before anything is written). A damaged XML file's points are
+// used, with a word on where it broke.
+bool TrackIsUsable(const LogTrack& log, const std::string& logPath, FrontEnd& ui) {
+  if (log.Content == LogContent::kNoTrack) {
+    ui.ShowMessage(NoTrackMessage(logPath), kErrorTitle);
+    return false;
+  }
+  if (log.Content != LogContent::kXml) return true;
+  switch (log.Xml.What) {
+    case XmlStop::Reason::kEntities:
+      ui.ShowMessage(XmlEntitiesMessage(logPath), kErrorTitle);
+      return false;
+    case XmlStop::Reason::kNotSupported:
+      ui.ShowMessage(XmlNotSupportedMessage(logPath), kErrorTitle);
+      return false;
+    case XmlStop::Reason::kBroken:
+    case XmlStop::Reason::kNone:
+      break;
+  }
+  if (log.Points.Records.empty()) {
+    ui.ShowMessage(NoTrackMessage(logPath), kErrorTitle);
+    return false;
+  }
+  if (log.Xml.What == XmlStop::Reason::kBroken) {
+    ui.ShowMessage(XmlBrokenMessage(logPath, log.Xml.Line, log.Points.Records.size()));
+  }
+  return true;
+}
+
 // Everything after the progress window is shown: read the log, build the track, find the
 // photos, render and write the page (beside the log under `extension` unless `options` say
 // where; never over the log, the template at `templatePath` or a photo read), and open it when
@@ -48,6 +78,7 @@ RunResult ConvertLog(const SectionStore& sections, const std::string& templatePa
     ui.ShowMessage(CannotReadMessage(logPath), kErrorTitle);
     return RunResult::kFailed;
   }
+  if (!TrackIsUsable(log.Value, logPath, ui)) return RunResult::kFailed;
   const Track& track = log.Value.Points;
   const std::size_t keptLines = log.Value.KeptLines;
   // The list is made as the page is written, once the photos are known: its progress is told
@@ -68,7 +99,9 @@ RunResult ConvertLog(const SectionStore& sections, const std::string& templatePa
     ui.ShowMessage(WriteFailureMessage(*error, PagePathText(pagePath)), kErrorTitle);
     return RunResult::kFailed;
   }
-  ui.ShowSummary(SummaryText(PagePathText(pagePath), track.Records.size(), track.TotalDist, photos));
+  std::string summary = SummaryText(PagePathText(pagePath), track.Records.size(), track.TotalDist, photos);
+  if (track.Records.empty() && log.Value.Content == LogContent::kNmea) summary += kNoFixNote;
+  ui.ShowSummary(summary);
   // The page is there whatever becomes of opening it, so the run still counts as a success.
   if (options.OpenPage && !toDescriptor) {
     if (const auto problem = ui.OpenPage(pagePath)) ui.ShowMessage(CannotOpenMessage(pagePath, *problem));

@@ -42,15 +42,7 @@ constexpr std::size_t kTimeDigits = 6;  // hhmmss, and ddmmyy
 constexpr int kMaxFractionDigits = 15;  // beyond these a digit cannot change the double
 
 // What a usable position sentence says.
-struct PositionFix {
-  double lat = 0;
-  double lng = 0;
-  bool timed = false;
-  DaySerial instant = 0;  // UTC, whole seconds; only when timed
-  std::int64_t unixTime = 0;
-  double fraction = 0;
-  int fractionDigits = 0;  // the digits that make `fraction`, as many as the log wrote (at most 15)
-};
+using PositionFix = PointFix;
 
 // "ddmm.mmmm" or "dddmm.mmmm" to degrees: the whole degrees are the integer part (rounded
 // half to even) divided by 100; the rest are minutes. False when the number is too large.
@@ -288,7 +280,12 @@ void ChunkBuilder::Add(std::string_view line, SentenceKind kind) {
   }
   PositionFix fix;
   if (!ReadPosition(fields_, fix)) return;
-  TrackRecord record = RecordOf(fix, altitude_);
+  AddPoint(fix, altitude_);
+}
+
+void ChunkBuilder::AddPoint(const PointFix& fix, const CarriedAltitude& altitude) {
+  std::vector<TrackRecord>& records = chunk_.Records;
+  TrackRecord record = RecordOf(fix, altitude);
   if (!records.empty() && RepeatsRecord(records.back(), record, fix.timed)) return;
   if (fix.timed) {
     if (timedSeen_ < 2) chunk_.BeforeTimed[timedSeen_++] = records.size();

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/files.h"
@@ -150,6 +151,15 @@ bool SkipLine(FileWindow& window, std::optional<std::size_t> limit, SharedReadin
   }
 }
 
+// The bytes of a file's start that tell an XML file from a log.
+constexpr std::size_t kSniffedBytes = 512;
+
+bool StartsLikeXml(platform::NativeFile file, platform::SystemError& error) {
+  std::uint8_t start[kSniffedBytes];
+  const std::ptrdiff_t got = platform::ReadAt(file, 0, start, error);
+  return got > 0 && LooksLikeXml({reinterpret_cast<const char*>(start), static_cast<std::size_t>(got)});
+}
+
 // What one chunk of the file gave.
 struct FileChunk {
   ChunkTrack Track;
@@ -225,10 +235,92 @@ FileChunk ReadChunk(platform::NativeFile fd, std::size_t k, SharedReading& readi
   return chunk;
 }
 
+// The track of an XML file whose bytes `read` gives, block after block (an empty block at the end).
+template <typename ReadBlock>
+LogTrack FromXml(ReadBlock read, Progress& progress, const Parallelism& parallelism) {
+  XmlTrackReader reader;
+  std::uint64_t linesTold = 0;
+  for (bool more = true; more;) {
+    const std::optional<std::string_view> block = read();
+    if (!block) break;
+    more = !block->empty();
+    if (!reader.Feed(*block, !more)) break;
+    // The progress every 100 lines, as for an NMEA log.
+    for (; linesTold + 100 <= reader.Line(); linesTold += 100) progress.LogLinesRead(static_cast<std::int64_t>(linesTold + 100));
+  }
+  LogTrack log;
+  log.Content = LogContent::kXml;
+  log.Xml = reader.Stop();
+  log.KeptLines = reader.Points();
+  std::vector<ChunkTrack> chunks{reader.Finish()};
+  log.Points = JoinChunks(chunks, parallelism);
+  return log;
+}
+
+// A file that begins with "<" but breaks as XML before any track point: read as a log after all,
+// so that a log with a stray first line converts as it always did.
+bool IsNoXmlAtAll(const LogTrack& log) {
+  return log.Xml.What == XmlStop::Reason::kBroken && log.Points.Records.empty();
+}
+
+// For a log that gave no track: what it held.
+LogContent ContentOf(const LogTrack& log, std::string_view bytes) {
+  if (log.KeptLines > 0) return LogContent::kNmea;
+  if (bytes.starts_with(kUtf8ByteOrderMark)) bytes.remove_prefix(kUtf8ByteOrderMark.size());
+  SentenceSpotter spotter;
+  spotter.Feed(bytes);
+  return spotter.Content();
+}
+
 Loaded<LogTrack> FromWholeLog(const InputFile& file, Progress& progress, const Parallelism& parallelism) {
   Loaded<GpsLog> log = ReadOpenedLog(file, progress, parallelism);
   if (!log.ok()) return {{}, log.Error};
-  return {{BuildTrack(log.Value, parallelism), log.Value.size()}, std::nullopt};
+  const std::string_view bytes = log.Value.Bytes.view();
+  if (LooksLikeXml(bytes.substr(0, kSniffedBytes))) {
+    bool given = false;
+    const auto read = [&]() -> std::optional<std::string_view> { return std::exchange(given, true) ? "" : bytes; };
+    LogTrack xml = FromXml(read, progress, parallelism);
+    if (!IsNoXmlAtAll(xml)) return {std::move(xml), std::nullopt};
+  }
+  Loaded<LogTrack> loaded;
+  loaded.Value.Points = BuildTrack(log.Value, parallelism);
+  loaded.Value.KeptLines = log.Value.size();
+  loaded.Value.Content = ContentOf(loaded.Value, bytes);
+  return loaded;
+}
+
+// The blocks of a regular file from its start, for FromXml; nothing after a failed read, with
+// `error` set.
+class BlockReader {
+ public:
+  BlockReader(platform::NativeFile file, platform::SystemError& error)
+      : file_(file), error_(error), block_(std::make_unique_for_overwrite<std::uint8_t[]>(kLogWindowBytes)) {}
+
+  std::optional<std::string_view> operator()() {
+    const std::ptrdiff_t got = platform::ReadAt(file_, offset_, {block_.get(), kLogWindowBytes}, error_);
+    if (got < 0) return std::nullopt;
+    offset_ += static_cast<std::size_t>(got);
+    return std::string_view(reinterpret_cast<const char*>(block_.get()), static_cast<std::size_t>(got));
+  }
+
+ private:
+  platform::NativeFile file_;
+  platform::SystemError& error_;
+  std::unique_ptr<std::uint8_t[]> block_;
+  std::size_t offset_ = 0;
+};
+
+// What a regular file that gave no track held, read again in blocks: only such files pay for it.
+std::optional<LogContent> ContentOfFile(platform::NativeFile file, platform::SystemError& error) {
+  BlockReader read(file, error);
+  SentenceSpotter spotter;
+  bool first = true;
+  for (std::optional<std::string_view> block; (block = read()) && !block->empty() && !spotter.Settled();) {
+    if (std::exchange(first, false) && block->starts_with(kUtf8ByteOrderMark)) block->remove_prefix(kUtf8ByteOrderMark.size());
+    spotter.Feed(*block);
+  }
+  if (error != 0) return std::nullopt;
+  return spotter.Content();
 }
 
 // True when the file is now shorter than what was read of it: a read racing with the cut may
@@ -246,6 +338,14 @@ Loaded<LogTrack> ReadTrack(const std::string& path, Progress& progress, const Pa
   InputFile file;
   if (auto problem = OpenLog(path, file)) return {{}, problem};
   if (!file.IsRegular()) return FromWholeLog(file, progress, parallelism);
+
+  platform::SystemError error = 0;
+  if (StartsLikeXml(file.File(), error)) {
+    Loaded<LogTrack> xml{FromXml(BlockReader(file.File(), error), progress, parallelism), std::nullopt};
+    if (error != 0) return {{}, FileError{FileError::Problem::kCannotOpen, platform::ErrorText(error)}};
+    if (!IsNoXmlAtAll(xml.Value)) return xml;
+  }
+  if (error != 0) return {{}, FileError{FileError::Problem::kCannotOpen, platform::ErrorText(error)}};
 
   const std::size_t size = file.SizeWhenOpened();
   std::vector<FileChunk> chunks(parallelism.ChunksFor(size, kSmallestChunkBytes));
@@ -280,6 +380,11 @@ Loaded<LogTrack> ReadTrack(const std::string& path, Progress& progress, const Pa
   }
   TellLinesRead(lines, progress);
   loaded.Value.Points = JoinChunks(tracks, parallelism);
+  if (loaded.Value.KeptLines == 0) {
+    const std::optional<LogContent> content = ContentOfFile(file.File(), error);
+    if (!content) return {{}, FileError{FileError::Problem::kCannotOpen, platform::ErrorText(error)}};
+    loaded.Value.Content = *content;
+  }
   return loaded;
 }
 

@@ -6,14 +6,19 @@
 #include "runtime/file_error.h"
 #include "runtime/parallel.h"
 #include "runtime/progress.h"
+#include "track/log_content.h"
 #include "track/track.h"
+#include "track/xml_track.h"
 
 namespace routelet {
 
-// What a log gives the page: its track, and how many of its lines were position or fix sentences.
+// What a log gives the page: its track, how many of its lines were position or fix sentences
+// (of an XML track file: how many track points it had), and what the log held.
 struct LogTrack {
   Track Points;
   std::size_t KeptLines = 0;
+  LogContent Content = LogContent::kNmea;
+  XmlStop Xml;  // of an XML file: why it was not read to its end, if it was not
 };
 
 // The bytes of a log that one thread reads at a time: small enough to stay in the processor's
@@ -27,6 +32,9 @@ inline constexpr std::size_t kLogWindowBytes = 256 * 1024;
 // `parallelism` allows. The time is linear in the file's size whatever the thread count, and the
 // first chunk that fails stops the others. A FIFO, and a file that shrank while it was read, are
 // read whole first.
+// The content decides how the file is read, never its name: a file that begins with "<" is read
+// as an XML track file (XmlTrackReader), as a stream. For a log that made no track, Content
+// tells whether it held NMEA sentences, nothing, or neither.
 Loaded<LogTrack> ReadTrack(const std::string& path, Progress& progress, const Parallelism& parallelism,
                            std::size_t windowBytes = kLogWindowBytes);
 

@@ -44,6 +44,17 @@ struct ChunkTrack {
   bool FirstIsTimed = false;
 };
 
+// A usable track point, as a position sentence or an XML track point gives it.
+struct PointFix {
+  double lat = 0;
+  double lng = 0;
+  bool timed = false;
+  DaySerial instant = 0;  // UTC, whole seconds; only when timed
+  std::int64_t unixTime = 0;
+  double fraction = 0;
+  int fractionDigits = 0;  // the digits that make `fraction`, as many as the source wrote (at most 15)
+};
+
 // Builds a chunk's records sentence by sentence; lines of other kinds are passed over.
 class ChunkBuilder {
  public:
@@ -52,6 +63,9 @@ class ChunkBuilder {
 
   // Adds a line whose kind (KindOfSentence) the caller has found.
   void Add(std::string_view line, SentenceKind kind);
+  // Adds a usable point with its altitude: a position sentence's, with the altitude the fix
+  // sentences carry, or an XML track point's, with its own.
+  void AddPoint(const PointFix& fix, const CarriedAltitude& altitude);
   // The chunk; the builder is done with.
   ChunkTrack Finish();
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -17,6 +18,7 @@
 #include "driver/console_front_end.h"
 #include "driver/run.h"
 #include "photos/jpeg_builder.h"
+#include "runtime/text_helpers.h"
 #include "support/recording_front_end.h"
 #include "support/temp_dir.h"
 
@@ -63,8 +65,11 @@ TEST(Help, InTheLocalesLanguage) {
   std::FILE* out = popen(command.c_str(), "r");
   char line[200] = "";
   (void)!std::fgets(line, sizeof line, out);  // nothing read leaves it empty
-  pclose(out);
   EXPECT_STREQ(line, "使い方: routelet [オプション]... [--] [ログのパスの語...]\n");
+  bool logsTold = false;  // the formats read, in their own block
+  while (std::fgets(line, sizeof line, out) != nullptr) logsTold = logsTold || std::strstr(line, "KML（gx:Track）の軌跡") != nullptr;
+  pclose(out);
+  EXPECT_TRUE(logsTold);
 }
 #endif
 
@@ -201,6 +206,26 @@ TEST(Run, OpensOnlyAWrittenPage) {
     const std::string page = trip.File("trip.html"), cannotOpen = "message:Routelet:" + page + "を開けません（no browser）";
     EXPECT_EQ(std::ranges::count(trip.ui.events, "open:" + page), result == RunResult::kPageWritten) << text;
     EXPECT_EQ(std::ranges::count(trip.ui.events, cannotOpen), whyNotOpened.has_value());
+  }
+}
+
+// A log of NMEA sentences without a fix gives the page of 0 points, and the summary says why; an
+// empty log's summary is as it was; a file with no track is refused: no page, nothing opened.
+TEST(Run, ALogWithoutATrackIsToldOrRefused) {
+  const std::tuple<std::string, RunResult, std::string> cases[] = {
+      {"$GPGSV,1,1,00*79\r\n", RunResult::kPageWritten, "summary:%を書き出しました：0地点、0.00 km、写真0/0枚。NMEAの文はありますが、位置の取れた文（RMC）がひとつもありません"},
+      {"", RunResult::kPageWritten, "summary:%を書き出しました：0地点、0.00 km、写真0/0枚"},
+      {"PK\x03\x04\n", RunResult::kFailed, "message:エラー:%にはNMEAの文もGPX/TCX/KMLの地点もありません"},
+  };
+  for (const auto& [log, result, event] : cases) {
+    Trip trip("x");
+    trip.options.OpenPage = true;
+    trip.Write("trip.log", log);
+    EXPECT_EQ(trip.Run(), result);
+    const std::string named = result == RunResult::kFailed ? trip.options.LogPath : trip.File("trip.html");
+    EXPECT_THAT(trip.ui.events, Contains(ReplaceAll(event, "%", named)));
+    EXPECT_EQ(std::filesystem::exists(trip.File("trip.html")), result == RunResult::kPageWritten);
+    EXPECT_EQ(std::ranges::count(trip.ui.events, "open:" + trip.File("trip.html")), result == RunResult::kPageWritten);
   }
 }
 

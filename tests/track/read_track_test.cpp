@@ -102,6 +102,41 @@ TEST(ReadTrack, ReadsAFifoWhole) {
 }
 #endif
 
+// The content, not the name, tells what a file is; a regular file and a FIFO of the same bytes
+// tell the same. A file that begins with "<" but is no XML is read as the log it may be.
+TEST(ReadTrack, TellsWhatAFileHoldsByItsContent) {
+  const std::string fix = "$GPRMC,000000,A,3539.1,N,13945.6,E,,,051111,,,A\r\n";
+  const std::tuple<std::string, LogContent, std::size_t> cases[] = {
+      {"<logger v1>\r\n" + fix, LogContent::kNmea, 1},
+      {"$GPGSV,1,1,00*79\r\n", LogContent::kNmea, 0},
+      {"", LogContent::kBlank, 0},
+      {"\xEF\xBB\xBF\r\n \n", LogContent::kBlank, 0},
+      {"<p>a page\n", LogContent::kNoTrack, 0},
+      {"<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"2\"/></trkseg></trk></gpx>", LogContent::kXml, XmlTracksReadable() ? 1 : 0},
+  };
+  testing::TempDir dir;
+  const auto expect = [&](const std::string& path, LogContent kind, std::size_t points) {
+    testing::RecordingProgress progress;
+    const Loaded<LogTrack> log = ReadTrack(path, progress, {2, 1}, 16);
+    ASSERT_TRUE(log.ok()) << path;
+    EXPECT_EQ(std::tuple(log.Value.Content, log.Value.Points.Records.size()), std::tuple(kind, points)) << path;
+  };
+  for (const auto& [content, kind, points] : cases) {
+    SCOPED_TRACE(content);
+    expect(dir.Write("log.txt", content), kind, points);
+#ifndef _WIN32
+    // A writer that writes nothing may come and go unseen; the FIFO then has no writer.
+    if (content.empty()) continue;
+    const std::string fifo = dir.File("log.fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::thread writer([&] { std::ofstream(fifo, std::ios::binary) << content; });
+    expect(fifo, kind, points);
+    writer.join();
+    std::filesystem::remove(fifo);
+#endif
+  }
+}
+
 #ifndef _WIN32  // under wine a log cut while it is read gives no track instead of its first part: not yet looked into
 // A log cut short while it is read (a logger's file being replaced) gives the track of a part of
 // it, whenever the cut comes: never bytes from past the cut, never an error.

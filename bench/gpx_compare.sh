@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# The same points as an NMEA log and as a GPX file (written from that log by the shipped
+# templates/gpx.dat): prints the best time of ROUNDS conversions (default 3) of each, taken in
+# turn so that other work on the machine slows both alike, with each one's peak memory and the
+# ratio of the times. The log is generated with FIXES fixes (default 200000), or LOG=FILE is used.
+# Usage: [ROUNDS=N] [LOG=FILE] bench/gpx_compare.sh [FIXES]   (expects a Release build in build/)
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build="$root/build"
+rounds=${ROUNDS:-3}
+fixes=${1:-200000}
+cmake --build "$build" --target routelet make_nmea_log >/dev/null
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/routelet-gpx-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+if [[ -n "${LOG:-}" ]]; then cp "$LOG" "$work/trip.log"; else "$build/bench/make_nmea_log" "$work/trip.log" "$fixes" >/dev/null; fi
+"$build/routelet" --console --template="$root/templates/gpx.dat" "$work/trip.log"
+cp "$build/routelet" "$work/"
+printf '[numrecord] [totaldist]\n[recordlist]\n*recordlist\n[index]|[time:iso]|[timestr]|[lat:full]|[lng:full]|[alt:known]|[dist]|[speed]\n*extension\ntxt\n' \
+  > "$work/template.dat"
+
+declare -A best=() peak=()
+echo "load before: $(uptime)"
+for ((round = 0; round < rounds; round++)); do
+  for input in trip.log trip.gpx; do
+    read -r seconds peak_kb < <(/usr/bin/time -f '%e %M' "$work/routelet" --console -o /dev/null "$work/$input" 2>&1 | tail -1)
+    if [[ -z "${best[$input]:-}" ]] || (($(echo "$seconds < ${best[$input]}" | bc -l))); then best[$input]=$seconds; fi
+    if ((peak_kb > ${peak[$input]:-0})); then peak[$input]=$peak_kb; fi
+  done
+done
+echo "load after:  $(uptime)"
+for input in trip.log trip.gpx; do
+  printf '%-8s %6d MB: %6.2f s, peak %5d MB\n' "$input" $(($(stat -c %s "$work/$input") / 1000000)) "${best[$input]}" $((peak[$input] / 1024))
+done
+printf 'GPX / NMEA time: %.2f\n' "$(echo "${best[trip.gpx]} / ${best[trip.log]}" | bc -l)"
