@@ -5,24 +5,15 @@
 #include <string>
 #include <string_view>
 
+#include "driver/progress_window_layout.h"
+
 typedef struct _GtkWidget GtkWidget;
 typedef struct _GtkWindow GtkWindow;
 
 namespace routelet {
 
-class ProgressWindow {
+class ProgressWindow : public ProgressWindowLayout {
  public:
-  // The window's inside and its one label, in pixels.
-  static constexpr int kClientWidth = 281;
-  static constexpr int kClientHeight = 40;
-  static constexpr int kLabelX = 8;
-  static constexpr int kLabelY = 8;
-  static constexpr int kLabelWidth = 265;
-  static constexpr int kLabelHeight = 25;
-  // The least time between two drawings of the window: about 30 a second, as often as anyone
-  // can read a changing count, and far less often than a busy run sets its text.
-  static constexpr std::chrono::milliseconds kRedrawInterval{33};
-
   // Creates the window, titled "Routelet", without showing it.
   ProgressWindow();
   // Destroys the window and lets the window system take it off the screen.

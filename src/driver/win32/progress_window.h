@@ -6,21 +6,13 @@
 #include <string>
 #include <string_view>
 
+#include "driver/progress_window_layout.h"
 #include "platform/win32.h"
 
 namespace routelet {
 
-class Win32ProgressWindow {
+class Win32ProgressWindow : public ProgressWindowLayout {
  public:
-  // The window's inside and its one label, in pixels at 96 DPI.
-  static constexpr int kClientWidth = 281;
-  static constexpr int kClientHeight = 40;
-  static constexpr int kLabelX = 8;
-  static constexpr int kLabelY = 8;
-  static constexpr int kLabelWidth = 265;
-  static constexpr int kLabelHeight = 25;
-  static constexpr std::chrono::milliseconds kRedrawInterval{33};
-
   // Creates the window, titled "Routelet", without showing it.
   Win32ProgressWindow();
   ~Win32ProgressWindow();
