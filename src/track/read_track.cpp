@@ -258,9 +258,19 @@ LogTrack FromXml(ReadBlock read, Progress& progress, const Parallelism& parallel
 }
 
 // A file that begins with "<" but breaks as XML before any track point: read as a log after all,
-// so that a log with a stray first line converts as it always did.
+// so that a log with a stray first line converts as it always did. A build that reads no XML
+// reads every such file as a log first, for the same reason.
 bool IsNoXmlAtAll(const LogTrack& log) {
+  if (log.Xml.What == XmlStop::Reason::kNotSupported) return true;
   return log.Xml.What == XmlStop::Reason::kBroken && log.Points.Records.empty();
+}
+
+// In a build that reads no XML, a file that begins like XML and holds no NMEA sentence is told as
+// the XML file it looks like, which this build cannot read.
+void TellUnreadXml(bool startsLikeXml, LogTrack& log) {
+  if (!startsLikeXml || XmlTracksReadable() || log.Content != LogContent::kNoTrack) return;
+  log.Content = LogContent::kXml;
+  log.Xml = {XmlStop::Reason::kNotSupported, 0};
 }
 
 // For a log that gave no track: what it held.
@@ -276,7 +286,8 @@ Loaded<LogTrack> FromWholeLog(const InputFile& file, Progress& progress, const P
   Loaded<GpsLog> log = ReadOpenedLog(file, progress, parallelism);
   if (!log.ok()) return {{}, log.Error};
   const std::string_view bytes = log.Value.Bytes.view();
-  if (LooksLikeXml(bytes.substr(0, kSniffedBytes))) {
+  const bool startsLikeXml = LooksLikeXml(bytes.substr(0, kSniffedBytes));
+  if (startsLikeXml) {
     bool given = false;
     const auto read = [&]() -> std::optional<std::string_view> { return std::exchange(given, true) ? "" : bytes; };
     LogTrack xml = FromXml(read, progress, parallelism);
@@ -286,6 +297,7 @@ Loaded<LogTrack> FromWholeLog(const InputFile& file, Progress& progress, const P
   loaded.Value.Points = BuildTrack(log.Value, parallelism);
   loaded.Value.KeptLines = log.Value.size();
   loaded.Value.Content = ContentOf(loaded.Value, bytes);
+  TellUnreadXml(startsLikeXml, loaded.Value);
   return loaded;
 }
 
@@ -340,7 +352,8 @@ Loaded<LogTrack> ReadTrack(const std::string& path, Progress& progress, const Pa
   if (!file.IsRegular()) return FromWholeLog(file, progress, parallelism);
 
   platform::SystemError error = 0;
-  if (StartsLikeXml(file.File(), error)) {
+  const bool startsLikeXml = StartsLikeXml(file.File(), error);
+  if (startsLikeXml) {
     Loaded<LogTrack> xml{FromXml(BlockReader(file.File(), error), progress, parallelism), std::nullopt};
     if (error != 0) return {{}, FileError{FileError::Problem::kCannotOpen, platform::ErrorText(error)}};
     if (!IsNoXmlAtAll(xml.Value)) return xml;
@@ -385,6 +398,7 @@ Loaded<LogTrack> ReadTrack(const std::string& path, Progress& progress, const Pa
     if (!content) return {{}, FileError{FileError::Problem::kCannotOpen, platform::ErrorText(error)}};
     loaded.Value.Content = *content;
   }
+  TellUnreadXml(startsLikeXml, loaded.Value);
   return loaded;
 }
 
