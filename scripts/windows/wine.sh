@@ -15,5 +15,8 @@ if [[ ! -f "$prefix/.routelet-ready" ]]; then
   flock -u 9
 fi
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export LC_ALL=C.UTF-8
+# The host's locale decides wine's languages; C.UTF-8 is always there and lets wine open Japanese
+# names. ROUTELET_WINE_LOCALE gives one run another (wine takes a locale's language from its name
+# even where the host has no such locale installed): the --help tests.
+export LC_ALL=${ROUTELET_WINE_LOCALE:-C.UTF-8}
 exec wine "$@"

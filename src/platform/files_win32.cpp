@@ -1,6 +1,9 @@
 #include "platform/files.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <mutex>
 
 #include "platform/win32.h"
 
@@ -16,6 +19,15 @@ FileKind KindOf(DWORD attributes, DWORD type) {
   if (type == FILE_TYPE_PIPE) return FileKind::kFifo;
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FileKind::kDirectory;
   return FileKind::kRegular;
+}
+
+// ReadFile at an offset moves a synchronous handle's position, which ReadNext reads from (a log
+// cut short while its chunks were read is read again whole that way). ReadAt puts the position
+// back, holding this lock so that two reads of one handle at once do not put back each other's;
+// Windows runs the reads of one synchronous handle one at a time anyway.
+std::mutex& PositionLockOf(HANDLE file) {
+  static std::mutex locks[16];
+  return locks[(reinterpret_cast<std::uintptr_t>(file) >> 4) % std::size(locks)];
 }
 
 }  // namespace
@@ -106,15 +118,20 @@ bool StatusOfPath(const std::string& path, FileStatus& status, SystemError& erro
 }
 
 std::ptrdiff_t ReadAt(NativeFile file, std::uint64_t offset, std::span<std::uint8_t> out, SystemError& error) {
-  // ReadFile with an OVERLAPPED offset on a synchronous handle reads there (the handle's own
-  // position moves too, but nothing here reads from it).
+  // ReadFile with an OVERLAPPED offset on a synchronous handle reads there, and moves the handle's
+  // position: it is put back afterwards.
   OVERLAPPED at{};
   at.Offset = static_cast<DWORD>(offset);
   at.OffsetHigh = static_cast<DWORD>(offset >> 32);
   const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(out.size(), 1u << 30));
   DWORD got = 0;
-  if (!ReadFile(AsHandle(file), out.data(), wanted, &got, &at)) {
-    const DWORD failure = GetLastError();
+  const std::lock_guard holding(PositionLockOf(AsHandle(file)));
+  LARGE_INTEGER position{};
+  const bool positioned = SetFilePointerEx(AsHandle(file), LARGE_INTEGER{}, &position, FILE_CURRENT);
+  const bool read = ReadFile(AsHandle(file), out.data(), wanted, &got, &at);
+  const DWORD failure = GetLastError();
+  if (positioned) SetFilePointerEx(AsHandle(file), position, nullptr, FILE_BEGIN);
+  if (!read) {
     if (failure == ERROR_HANDLE_EOF) return 0;
     error = static_cast<SystemError>(failure);
     return -1;

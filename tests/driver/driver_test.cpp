@@ -54,7 +54,7 @@ TEST(ParseCommandLine, FrontEndOpenHelpAndVersion) {
 
 // --help speaks the language of the locale's messages. The Japanese locale is made for the
 // test (localedef, from Debian package locales), so the machine needs none installed. (Windows
-// takes the user's UI language, which a test cannot change.)
+// takes the user's UI language: tests help_in_japanese/help_in_english run it under wine.)
 #ifndef _WIN32
 TEST(Help, InTheLocalesLanguage) {
   testing::TempDir locales;
