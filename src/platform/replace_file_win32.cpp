@@ -79,18 +79,7 @@ std::optional<SystemError> ReplacementFile::Create(const std::string& target) {
   return static_cast<SystemError>(ERROR_FILE_EXISTS);
 }
 
-bool ReplacementFile::Write(std::string_view bytes, SystemError& error) {
-  while (!bytes.empty()) {
-    DWORD written = 0;
-    const DWORD size = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
-    if (!WriteFile(AsHandle(file_), bytes.data(), size, &written, nullptr)) {
-      error = static_cast<SystemError>(GetLastError());
-      return false;
-    }
-    bytes.remove_prefix(written);
-  }
-  return true;
-}
+bool ReplacementFile::Write(std::string_view bytes, SystemError& error) { return WriteAll(file_, bytes, error); }
 
 std::optional<SystemError> ReplacementFile::Commit() {
   const std::wstring temporary = Wide(temporary_);
