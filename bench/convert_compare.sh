@@ -4,7 +4,7 @@
 #   gpsbabel -i nmea -f LOG -o gpx -F out.gpx   (a general GPS converter; installed if missing)
 #   grep -c GPRMC LOG                           (just counting the position sentences)
 # each writing its output to a file.
-# The programs take turns, round after round, and each one's best round counts, so that other
+# The programs take turns, round after round, in alternating order, and each one's best round counts, so that other
 # work on the machine slows them alike; the load is printed before and after.
 # LOG is a log file, or a number of fixes for bench/make_nmea_log, which writes logs of the
 # shape receivers write (GGA, GSA, three GSV and RMC each second); default 200000 fixes.
@@ -54,8 +54,13 @@ fi
 echo "load before: $(uptime)"
 declare -a best
 for ((round = 0; round < rounds; round++)); do
-  for i in "${!commands[@]}"; do
+  # Every other round runs the programs in the opposite order, so that none always follows the
+  # same one (the one after gpsbabel would otherwise always pay for its output being written out).
+  order=("${!commands[@]}")
+  if ((round % 2)); then order=($(printf '%s\n' "${order[@]}" | tac)); fi
+  for i in "${order[@]}"; do
     rm -f "$page"  # a page to replace would add the freeing of the old one
+    sync  # the previous program's output goes to the disk now, not during this one's run
     start=$(date +%s.%N)
     # Output to a file, not /dev/null: grep would stop at the first match.
     ${commands[$i]} >"$work/out.txt" 2>&1 || true

@@ -1,5 +1,6 @@
 #pragma once
 // The track: one record per point, its time span and its totals.
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <vector>
@@ -18,6 +19,8 @@ struct TrackRecord {
   double Alt = 0;             // metres, a value a 32-bit float holds exactly
   bool AltKnown = false;      // false before any fix sentence and after one without an altitude
   std::uint8_t FractionDigits = 0;  // how many digits of Fraction the log wrote (at most 15)
+  std::uint32_t Segment = 0;  // 0-based index of the segment (a log, a GPX trkseg, a piece
+                              // between two gaps) the record belongs to; fits the padding above
   double Speed = 0;           // km/h
   double Dist = 0;            // km from the first record
 };
@@ -43,8 +46,22 @@ struct TimeSpan {
   bool Contains(std::int64_t unixTime) const { return unixTime >= MinTime && unixTime <= MaxTime; }
 };
 
+// One piece of the track without a break: a log of several given together, a GPX trkseg, or
+// the part between two gaps longer than --split-gap. Distance and speed never run across a break.
+struct TrackSegment {
+  std::size_t FirstRecord = 0;  // index in Track::Records
+  std::size_t RecordCount = 0;
+  TimeSpan Span;                // of the segment's timed records
+  double Dist = 0;              // km, within the segment
+  std::int64_t ElapsedSeconds = 0;  // from its earliest to its latest timed record
+  std::int64_t MovingSeconds = 0;   // the time between consecutive timed records spent moving
+};
+
 struct Track {
   std::vector<TrackRecord> Records;
+  // The segments in record order, covering every record: one for a track without breaks (one
+  // log, no --split-gap), none for a track without records.
+  std::vector<TrackSegment> Segments;
   TimeSpan Span;
   double TotalDist = 0;  // km
   double AvgSpeed = 0;   // km/h
