@@ -11,7 +11,8 @@ namespace routelet {
 namespace {
 
 constexpr std::string_view kValueOptionNames[] = {"--template", "--output",       "-o",       "--photos",
-                                                  "--camera-zone", "--camera-shift", "--threads"};
+                                                  "--camera-zone", "--camera-shift", "--threads",
+                                                  "--max-gap"};
 
 // The option an argument names when it is one that takes a value ("--photos" or
 // "--photos=..."); empty otherwise.
@@ -35,6 +36,19 @@ bool SetThreads(std::string_view value, Parallelism& work) {
   return true;
 }
 
+// The longest --max-gap: a week.
+constexpr std::int64_t kMaxGapLimit = 7 * 24 * 3600;
+
+// Sets the largest time between two fixes that a photo is placed between, from the value of
+// --max-gap; false when it is not a whole number of seconds from 0 to kMaxGapLimit.
+bool SetMaxGap(std::string_view value, PhotoOptions& photos) {
+  std::int64_t seconds = -1;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seconds);
+  if (error != std::errc() || end != value.data() + value.size() || seconds < 0 || seconds > kMaxGapLimit) return false;
+  photos.MaxGapSeconds = seconds;
+  return true;
+}
+
 // Puts the option's value into `options`; false when the value is not understood. A path is
 // understood when it is not empty; a photo folder, when it is a folder that can be read, so that
 // a mistyped one ends the run before anything is written rather than giving a page without photos.
@@ -48,6 +62,8 @@ bool SetValueOption(std::string_view name, std::string_view value, Options& opti
     photos.Folders.emplace_back(value);
   } else if (name == "--threads") {
     return SetThreads(value, options.Work);
+  } else if (name == "--max-gap") {
+    return SetMaxGap(value, photos);
   } else if (name == "--camera-zone") {
     const std::optional<CameraZone> zone = ParseCameraZone(value);
     if (!zone) return false;
@@ -95,6 +111,18 @@ Options ParseCommandLine(const std::vector<std::string_view>& arguments) {
       }
       if (!value || !SetValueOption(name, *value, options)) {
         options.Unusable = std::move(given);
+        return options;
+      }
+    } else if (argument == "--geotag" || argument.starts_with("--geotag=")) {
+      // Its value, when given, follows "=": a bare --geotag is complete, so the next argument is
+      // never taken for one.
+      const std::string_view value = argument.size() > 8 ? argument.substr(9) : "";
+      if (argument == "--geotag") {
+        options.Geotag = GeotagMode::kMissing;
+      } else if (value == "overwrite" || value == "dry-run") {
+        options.Geotag = value == "overwrite" ? GeotagMode::kOverwrite : GeotagMode::kDryRun;
+      } else {
+        options.Unusable = std::string(argument);
         return options;
       }
     } else if (argument == "--open") {
@@ -170,6 +198,18 @@ std::string HelpText() {
          "Each also takes its value as the next argument. A value that is not understood ends\n"
          "the program with exit status 2. On a terminal, a line after the page is written\n"
          "tells how many photos were listed and why the others were left out.\n") +
+         Translated(
+         "\n"
+         "Photo positions:\n"
+         "  --max-gap=SECONDS     place a photo between the two fixes around its time only when\n"
+         "                        they are at most SECONDS apart (default 300); else at the\n"
+         "                        nearest fix within 60 seconds, else nowhere. A photo's own\n"
+         "                        GPS position wins over the track\n"
+         "  --geotag[=MODE]       write the track's position into each listed JPEG photo that\n"
+         "                        has none of its own (GPS tags; the photo keeps everything else,\n"
+         "                        its permissions and its time); MODE overwrite also replaces\n"
+         "                        positions the photos have, dry-run only tells what it would\n"
+         "                        write. Linux only for now\n") +
          Translated(
          "\n"
          "Logs:\n"

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "photos/find_photos.h"
+#include "photos/geotag.h"
 #include "runtime/parallel.h"
 
 namespace routelet {
@@ -34,9 +35,11 @@ struct Options {
   // Where the page goes (-o, --output): a path, or "-" for standard output. Empty: beside the
   // log, under the log's name with the template's extension.
   std::string OutputPath;
-  // Where the photos are and how the cameras' clocks relate to UTC (--photos, --camera-zone,
-  // --camera-shift).
+  // Where the photos are, how the cameras' clocks relate to UTC and how photos are placed on
+  // the track (--photos, --camera-zone, --camera-shift, --max-gap).
   PhotoOptions Photos;
+  // Which photos get their position written into them (--geotag[=overwrite|dry-run]).
+  GeotagMode Geotag = GeotagMode::kOff;
   // How many threads convert a large log (--threads=N, 1 to 64; by default one per processor the
   // program may use, at most kMaxDefaultThreads), and, for tests, how finely steps cut their work.
   Parallelism Work;
@@ -48,7 +51,7 @@ struct Options {
 };
 
 // Options come first: -h/--help, -V/--version, --console, --gui, --open, the options with a
-// value (--template, -o/--output, --photos, --camera-zone, --camera-shift, --threads; as
+// value (--template, -o/--output, --photos, --camera-zone, --camera-shift, --threads, --max-gap; as
 // "--name=VALUE" or "--name VALUE"), and "--" to end them. The first argument that does not begin with "-" (or is
 // "-" alone) starts the log path, and nothing after it is an option; a log whose name begins
 // with "-" goes after "--". Parsing stops at an unknown option or at an option whose value is

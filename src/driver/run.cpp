@@ -6,6 +6,8 @@
 #include "output/page_target.h"
 #include "output/render_page.h"
 #include "photos/find_photos.h"
+#include "photos/photo_position.h"
+#include "photos/photo_tag_writer.h"
 #include "runtime/files.h"
 #include "template/load_template.h"
 #include "track/read_track.h"
@@ -65,12 +67,36 @@ bool TrackIsUsable(const LogTrack& log, const std::string& logPath, FrontEnd& ui
   return true;
 }
 
+// The most photo lines one --geotag message holds: a desktop shows it in one box.
+constexpr std::size_t kGeotagLinesShown = 50;
+
+// Writes the photos' positions into them as `mode` asks, and tells how it went in one message,
+// the run's last; false when a write failed.
+bool GeotagListedPhotos(const std::vector<Photo>& photos, GeotagMode mode, PhotoTagWriter& writer, FrontEnd& ui) {
+  const bool dryRun = mode == GeotagMode::kDryRun;
+  std::string lines;
+  std::size_t told = 0;
+  const GeotagSummary summary = GeotagPhotos(photos, mode, writer, [&](const Photo& photo, const TagWriteOutcome& outcome) {
+    // Written photos are only counted; a dry run lists each, and every photo left alone is told.
+    if (outcome.Result == TagWriteResult::kWritten && !dryRun) return;
+    if (++told <= kGeotagLinesShown) lines += GeotagLine(photo, outcome, dryRun) + "\n";
+  });
+  if (told > kGeotagLinesShown) lines += "ほか" + std::to_string(told - kGeotagLinesShown) + "枚\n";
+  ui.ShowMessage(lines + GeotagSummaryText(summary, dryRun));
+  return summary.Failed == 0;
+}
+
 // Everything after the progress window is shown: read the log, build the track, find the
 // photos, render and write the page (beside the log under `extension` unless `options` say
 // where; never over the log, the template at `templatePath` or a photo read), and open it when
 // asked to.
 RunResult ConvertLog(const SectionStore& sections, const std::string& templatePath, const std::string& logPath,
                      const Options& options, std::string_view extension, FrontEnd& ui) {
+  std::unique_ptr<PhotoTagWriter> tagWriter;
+  if (options.Geotag != GeotagMode::kOff && !(tagWriter = MakePhotoTagWriter())) {
+    ui.ShowMessage(GeotagNotAvailableMessage(), kErrorTitle);
+    return RunResult::kFailed;
+  }
   ProgressTexts progress(ui);
   const Loaded<LogTrack> log = ReadTrack(logPath, progress, options.Work);
   if (!log.ok()) {
@@ -90,6 +116,7 @@ RunResult ConvertLog(const SectionStore& sections, const std::string& templatePa
   // Photo paths lead from the page's folder, so that its links find them.
   const std::string pageFolder = toDescriptor ? DirectoryOf(logPath) : DirectoryOf(pagePath);
   PhotoFindings photos = FindPhotos(options.Photos, DirectoryOf(logPath), pageFolder, track.Span, progress);
+  PlacePhotos(photos.Listed, track, options.Photos.MaxGapSeconds);
   const RenderedPage page(sections, track, photos.Listed, keptLines, logPath, options.Work);
   if (page.empty()) return RunResult::kEmptyPage;
 
@@ -102,6 +129,7 @@ RunResult ConvertLog(const SectionStore& sections, const std::string& templatePa
   std::string summary = SummaryText(PagePathText(pagePath), track.Records.size(), track.TotalDist, photos);
   if (track.Records.empty() && log.Value.Content == LogContent::kNmea) summary += kNoFixNote;
   ui.ShowSummary(summary);
+  if (tagWriter && !GeotagListedPhotos(photos.Listed, options.Geotag, *tagWriter, ui)) return RunResult::kFailed;
   // The page is there whatever becomes of opening it, so the run still counts as a success.
   if (options.OpenPage && !toDescriptor) {
     if (const auto problem = ui.OpenPage(pagePath)) ui.ShowMessage(CannotOpenMessage(pagePath, *problem));

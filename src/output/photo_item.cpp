@@ -10,10 +10,25 @@
 
 namespace routelet {
 
+namespace {
+
+std::string_view SourceText(PositionSource source) {
+  switch (source) {
+    case PositionSource::kGps: return "gps";
+    case PositionSource::kTrack: return "track";
+    case PositionSource::kNone: break;
+  }
+  return "";
+}
+
+}  // namespace
+
 std::string BuildPhotoItem(std::string_view itemTemplate, std::int64_t id, const Photo& photo) {
+  const std::optional<GeoPosition>& position = PositionOf(photo);
+  const bool heightKnown = position && position->Alt;
   // Filled one after another, so a value that happens to contain a later placeholder is filled
   // too, as a template writer who fills them by hand in this order would expect.
-  const std::array<std::pair<std::string_view, std::string>, 7> fills = {{
+  const std::array<std::pair<std::string_view, std::string>, 11> fills = {{
       {"[id]", std::to_string(id)},
       {"[file]", photo.Name},
       {"[time]", RightAligned10(photo.UnixTime)},
@@ -22,6 +37,11 @@ std::string BuildPhotoItem(std::string_view itemTemplate, std::int64_t id, const
       {"[file:html]", HtmlEscape(photo.Name)},
       {"[file:url]", UrlPathEscape(photo.Name)},
       {"[time:iso]", IsoUtcText(photo.UnixTime)},
+      // Empty without a position (or a height), so that a template can tell.
+      {"[lat:full]", position ? ShortestText(position->Lat) : std::string()},
+      {"[lng:full]", position ? ShortestText(position->Lng) : std::string()},
+      {"[alt:known]", heightKnown ? NumberText(*position->Alt, 2) : std::string()},
+      {"[where]", std::string(SourceText(SourceOf(photo)))},
   }};
   std::string item(itemTemplate);
   for (const auto& [placeholder, value] : fills) ReplaceAllInPlace(item, placeholder, value);

@@ -19,6 +19,7 @@ const std::vector<std::string_view> kPhotoExtensions = {".jpg", ".jpeg"};
 struct PhotoFile {
   std::string Path;
   std::string Name;
+  platform::FileStatus Read;  // as it was read
 };
 
 // The log's own folder gives its files (by bare name beside the page); named folders give every
@@ -31,7 +32,7 @@ std::vector<PhotoFile> PhotoFiles(const PhotoOptions& options, const std::string
     // Opened in the log's folder, wherever the program was started from.
     for (std::string& name : ListFilesWithExtensions(logFolder, kPhotoExtensions)) {
       std::string path = JoinPath(logFolder, name);
-      files.push_back({path, logFolder == pageFolder ? std::move(name) : RelativePath(path, pageFolder)});
+      files.push_back({path, logFolder == pageFolder ? std::move(name) : RelativePath(path, pageFolder), {}});
     }
     return files;
   }
@@ -41,7 +42,7 @@ std::vector<PhotoFile> PhotoFiles(const PhotoOptions& options, const std::string
     foldersNotRead += below.FoldersNotRead;
     for (std::string& path : below.Paths) {
       std::string name = RelativePath(path, pageFolder);
-      if (seen.insert(name).second) files.push_back({std::move(path), std::move(name)});
+      if (seen.insert(name).second) files.push_back({std::move(path), std::move(name), {}});
     }
   }
   return files;
@@ -53,29 +54,32 @@ PhotoFindings FindPhotos(const PhotoOptions& options, const std::string& logFold
                          const TimeSpan& span, Progress& progress) {
   // Every file is read first: a named camera zone changes the C library's local zone while the
   // instants are worked out, and nothing else (progress included) runs in that stretch.
-  std::vector<std::pair<PhotoFile, CaptureTime>> captured;
+  std::vector<std::pair<PhotoFile, PhotoTags>> captured;
   PhotoFindings findings;
   for (PhotoFile& file : PhotoFiles(options, logFolder, pageFolder, findings.FoldersNotRead)) {
     progress.ReadingPhoto(file.Name);
     ++findings.Found;
-    const CaptureTime capture = ReadCaptureTime(file.Path);
+    FileByteSource source(file.Path);
+    PhotoTags tags = ReadPhotoTags(source);
+    file.Read = source.Status();
     findings.Read.push_back(file.Path);
-    const std::optional<std::int64_t> day = ToInt64(capture.Camera);
+    const std::optional<std::int64_t> day = ToInt64(tags.Capture.Camera);
     if (!day || *day < 1) {
       ++findings.NoCaptureTime;
       continue;
     }
-    captured.emplace_back(std::move(file), capture);
+    captured.emplace_back(std::move(file), std::move(tags));
   }
 
   const CameraClock clock(options.Zone, options.ClockShiftSeconds);
-  for (auto& [file, capture] : captured) {
-    const std::optional<std::int64_t> unixTime = clock.InstantOf(capture);
+  for (auto& [file, tags] : captured) {
+    const std::optional<std::int64_t> unixTime = clock.InstantOf(tags.Capture);
     if (!unixTime || !span.Contains(*unixTime)) {
       ++findings.OutsideTrack;
       continue;
     }
-    findings.Listed.push_back({std::move(file.Name), capture.Camera, *unixTime});
+    findings.Listed.push_back({std::move(file.Name), tags.Capture.Camera, *unixTime, std::move(file.Path), file.Read.Size,
+                               file.Read.ModifiedNs, tags.Gps, {}});
   }
   if (!options.Folders.empty()) {
     std::sort(findings.Listed.begin(), findings.Listed.end(), [](const Photo& a, const Photo& b) {

@@ -3,10 +3,12 @@
 // the user names.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "photos/camera_clock.h"
+#include "photos/exif_reader.h"
 #include "runtime/dates.h"
 #include "runtime/progress.h"
 #include "track/track.h"
@@ -19,13 +21,32 @@ struct PhotoOptions {
   std::vector<std::string> Folders;
   CameraZone Zone;                  // for photos that do not state their clock's offset
   std::int64_t ClockShiftSeconds = 0;  // added to every camera time
+  // The longest time between two fixes of one segment that a photo taken between them is
+  // placed between them (--max-gap).
+  std::int64_t MaxGapSeconds = 300;
 };
 
 struct Photo {
   std::string Name;        // the file's path from the page's folder: its bare name beside the page
   DaySerial CameraTime{};  // when it was taken, on the camera's clock
   std::int64_t UnixTime{}; // the same instant in UTC
+  std::string Path;        // where it was read
+  std::uint64_t FileSize = 0;     // the file as it was read, so that a change since is seen
+  std::int64_t ModifiedNs = 0;
+  std::optional<GeoPosition> OwnGps;         // the position the photo's own GPS tags give
+  std::optional<GeoPosition> TrackPosition;  // where the track was at its instant (PlacePhotos)
 };
+
+// Where a photo was taken, and what says so.
+enum class PositionSource { kNone, kGps, kTrack };
+inline PositionSource SourceOf(const Photo& photo) {
+  if (photo.OwnGps) return PositionSource::kGps;
+  return photo.TrackPosition ? PositionSource::kTrack : PositionSource::kNone;
+}
+// The photo's own position wins over the track's.
+inline const std::optional<GeoPosition>& PositionOf(const Photo& photo) {
+  return photo.OwnGps ? photo.OwnGps : photo.TrackPosition;
+}
 
 // The photos listed, and how many of the JPEG files read were left out, by reason.
 struct PhotoFindings {

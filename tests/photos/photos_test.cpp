@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -170,6 +171,51 @@ TEST(FindPhotos, NamedFoldersOverlappingGiveEachFileOnceInTimeOrder) {
   EXPECT_EQ(findings.Found, 3);
 }
 #endif
+
+}  // namespace
+}  // namespace routelet
+
+namespace routelet {
+namespace {
+
+// The GPS position read from a photo's own tags, in both byte orders, as "lat lng alt" ("-" for
+// none): each row spoils one thing a camera or editor may get wrong.
+TEST(ExifGps, PositionOrNothingFromTheGpsDirectory) {
+  using Spoil = void (*)(TiffBlock&);
+  const std::vector<std::tuple<const char*, Spoil, std::string>> rows = {
+      {"whole", [](TiffBlock&) {}, "-33.5 -70.25 -12.5"},
+      {"zero denominator", [](TiffBlock& t) { Rationals(t, 530, {{70, 0}}); }, "-"},
+      {"minutes of 60", [](TiffBlock& t) { Rationals(t, 508, {{60, 1}}); }, "-"},
+      {"latitude past the pole", [](TiffBlock& t) { Rationals(t, 500, {{91, 1}}); }, "-"},
+      {"hemisphere letter X", [](TiffBlock& t) { t.Bytes(kGpsDirectoryAt + 2 + 8, "X"); }, "-"},
+      {"latitude as 2 rationals", [](TiffBlock& t) { t.U32(kGpsDirectoryAt + 2 + 12 + 4, 2); }, "-"},
+      {"latitude far outside the file", [](TiffBlock& t) { t.U32(kGpsDirectoryAt + 2 + 12 + 8, 0x7FFFFF00); }, "-"},
+      {"altitude with a zero denominator", [](TiffBlock& t) { Rationals(t, 560, {{1250, 0}}); }, "-33.5 -70.25 -"},
+      {"altitude reference 7", [](TiffBlock& t) { t.Bytes(kGpsDirectoryAt + 2 + 48 + 8, "\x07"); }, "-33.5 -70.25 -"},
+      {"void fix", [](TiffBlock& t) { GpsDirectory(t, {{1, 2, 2, "S"}, {2, 5, 3, "", 500}, {3, 2, 2, "W"}, {4, 5, 3, "", 530}, {9, 2, 2, "V"}}); }, "-"},
+      {"no altitude, longitude first", [](TiffBlock& t) { GpsDirectory(t, {{3, 2, 2, "W"}, {4, 5, 3, "", 530}, {1, 2, 2, "S"}, {2, 5, 3, "", 500}}); }, "-33.5 -70.25 -"},
+      {"count past the file, entries whole", [](TiffBlock& t) { t.U16(kGpsDirectoryAt, 0x7FFF); }, "-33.5 -70.25 -12.5"},
+  };
+  for (const ByteOrder order : {ByteOrder::kLittle, ByteOrder::kBig}) {
+    for (const auto& [what, spoil, expected] : rows) {
+      SCOPED_TRACE(std::string(what) + (order == ByteOrder::kBig ? " (big-endian)" : ""));
+      TiffBlock tiff = CameraTiff(order, std::nullopt, "2010:04:03 07:08:09", std::nullopt, std::nullopt, true);
+      CameraGps(tiff, -33.5, -70.25, -12.5);
+      spoil(tiff);
+      const std::string photo = Jpeg({ExifSegment(tiff)});
+      MemoryByteSource source(photo);
+      const PhotoTags tags = ReadPhotoTags(source);
+      EXPECT_EQ(DateText(tags.Capture.Camera), "2010/04/03 07:08:09");
+      std::string read = "-";
+      if (tags.Gps) {
+        char text[96];
+        std::snprintf(text, sizeof text, "%g %g ", tags.Gps->Lat, tags.Gps->Lng);
+        read = text + (tags.Gps->Alt ? std::to_string(*tags.Gps->Alt).substr(0, 5) : "-");
+      }
+      EXPECT_EQ(read, expected);
+    }
+  }
+}
 
 }  // namespace
 }  // namespace routelet
