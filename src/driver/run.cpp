@@ -67,22 +67,15 @@ bool TrackIsUsable(const LogTrack& log, const std::string& logPath, FrontEnd& ui
   return true;
 }
 
-// The most photo lines one --geotag message holds: a desktop shows it in one box.
-constexpr std::size_t kGeotagLinesShown = 50;
-
-// Writes the photos' positions into them as `mode` asks, and tells how it went in one message,
-// the run's last; false when a write failed.
+// Writes the photos' positions into them as `mode` asks. Each photo left alone (and, in a dry
+// run, each one to be written) gets a line on the terminal; the counts come in one message, the
+// run's last, which the desktop shows too. False when a write failed.
 bool GeotagListedPhotos(const std::vector<Photo>& photos, GeotagMode mode, PhotoTagWriter& writer, FrontEnd& ui) {
   const bool dryRun = mode == GeotagMode::kDryRun;
-  std::string lines;
-  std::size_t told = 0;
   const GeotagSummary summary = GeotagPhotos(photos, mode, writer, [&](const Photo& photo, const TagWriteOutcome& outcome) {
-    // Written photos are only counted; a dry run lists each, and every photo left alone is told.
-    if (outcome.Result == TagWriteResult::kWritten && !dryRun) return;
-    if (++told <= kGeotagLinesShown) lines += GeotagLine(photo, outcome, dryRun) + "\n";
+    if (outcome.Result != TagWriteResult::kWritten || dryRun) ui.ShowSummary(GeotagLine(photo, outcome, dryRun));
   });
-  if (told > kGeotagLinesShown) lines += "ほか" + std::to_string(told - kGeotagLinesShown) + "枚\n";
-  ui.ShowMessage(lines + GeotagSummaryText(summary, dryRun));
+  ui.ShowMessage(GeotagSummaryText(summary, dryRun));
   return summary.Failed == 0;
 }
 
