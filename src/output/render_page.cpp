@@ -33,12 +33,17 @@ std::vector<std::string_view> SplitAt(std::string_view text, std::string_view se
   return parts;
 }
 
-std::string RenderPhotoList(const SectionStore& sections, const std::vector<Photo>& photos) {
-  const std::string itemTemplate = GetSection(sections, "photolist");
+// The items of section `name` for the photos, or only for those with a position (as data formats
+// whose waypoints need one want them); an item's [id] is the photo's number in the whole list.
+std::string RenderPhotoList(const SectionStore& sections, const std::vector<Photo>& photos, std::string_view name,
+                            bool placedOnly) {
+  const std::string itemTemplate = GetSection(sections, name);
   std::string list;
   std::int64_t id = 0;
   for (const Photo& photo : photos) {
-    list += BuildPhotoItem(itemTemplate, ++id, photo);
+    ++id;
+    if (placedOnly && !PositionOf(photo)) continue;
+    list += BuildPhotoItem(itemTemplate, id, photo);
     list += "\r\n";
   }
   return list;
@@ -73,7 +78,8 @@ std::vector<std::pair<std::string_view, std::string>> BodyPlaceholderTexts(
     std::string_view logPath) {
   auto [start, end] = StartAndEndTimes(track.Records);
   return {
-      {"[photolist]", RenderPhotoList(sections, photos)},
+      {"[photolist]", RenderPhotoList(sections, photos, "photolist", false)},
+      {"[placedphotolist]", RenderPhotoList(sections, photos, "placedphotolist", true)},
       {"[filename]", std::string(logPath)},
       {"[numrecord]", std::to_string(keptLines)},
       {"[numphoto]", std::to_string(photos.size())},

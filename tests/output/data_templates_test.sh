@@ -25,7 +25,7 @@ for log in "$work"/*.log; do
     xmllint --noout "$name.$kind"
   done
   "$program" --console --template="$work/points.dat" -o "$name.points" "$log"
-  gpsbabel -t -i gpx -f "$name.gpx" -o xcsv,style="$work/points.style" -F "$name.read"
+  gpsbabel -t -i gpx -f "$name.gpx" -x nuketypes,waypoints -o xcsv,style="$work/points.style" -F "$name.read"
   # Times compare without the fraction's trailing zeros, which gpsbabel writes its own way.
   awk -v file="${log##*/}" '
     function t(s) { sub(/\r$/, "", s); if (s ~ /\./) { sub(/0*Z$/, "Z", s); sub(/\.Z$/, "Z", s) } return s }
@@ -40,3 +40,12 @@ for log in "$work"/*.log; do
 done
 grep -q '<Placemark><name>sanjo.jpg</name><TimeStamp><when>2026-05-03T01:19:30Z</when>' "$work/kamo-river-ride.kml" ||
   { echo "no placemark for a photo taken during the ride"; exit 1; }
+# The photos with a position are the GPX page's waypoints, as gpsbabel reads them back, and the
+# KML page's points.
+printf '[photolist]\n*photolist\n[lat:full] [lng:full] [file]\n' > "$work/placed.dat"
+"$program" --console --template="$work/placed.dat" -o "$work/placed.txt" "$work/kamo-river-ride.log"
+gpsbabel -w -i gpx -f "$work/kamo-river-ride.gpx" -x nuketypes,tracks,routes -o xcsv,style="$work/points.style" -F "$work/waypoints.read"
+awk 'NF == 3 { printf "%.7f %.7f\n", $1, $2 }' "$work/placed.txt" > "$work/placed.expected"
+awk '{ printf "%.7f %.7f\n", $1, $2 }' "$work/waypoints.read" | diff "$work/placed.expected" - ||
+  { echo "GPX waypoints differ from the photos' positions"; exit 1; }
+[ "$(grep -c '<Point>' "$work/kamo-river-ride.kml")" = "$(wc -l < "$work/placed.expected")" ] || { echo "KML photo points"; exit 1; }
