@@ -28,7 +28,7 @@ std::string BuildPhotoItem(std::string_view itemTemplate, std::int64_t id, const
   const bool heightKnown = position && position->Alt;
   // Filled one after another, so a value that happens to contain a later placeholder is filled
   // too, as a template writer who fills them by hand in this order would expect.
-  const std::array<std::pair<std::string_view, std::string>, 11> fills = {{
+  const std::array<std::pair<std::string_view, std::string>, 12> fills = {{
       {"[id]", std::to_string(id)},
       {"[file]", photo.Name},
       {"[time]", RightAligned10(photo.UnixTime)},
@@ -42,6 +42,8 @@ std::string BuildPhotoItem(std::string_view itemTemplate, std::int64_t id, const
       {"[lng:full]", position ? ShortestText(position->Lng) : std::string()},
       {"[alt:known]", heightKnown ? NumberText(*position->Alt, 2) : std::string()},
       {"[where]", std::string(SourceText(SourceOf(photo)))},
+      // What an <img> shows: the photo itself, or the preview made of one a browser cannot show.
+      {"[preview:url]", photo.Preview.empty() ? UrlPathEscape(photo.Name) : photo.Preview},
   }};
   std::string item(itemTemplate);
   for (const auto& [placeholder, value] : fills) ReplaceAllInPlace(item, placeholder, value);

@@ -268,11 +268,15 @@ std::optional<GeoPosition> ReadGpsPosition(const TiffBlock& tiff, std::int64_t p
 PhotoTags ReadPhotoTags(ByteSource& source) {
   const std::optional<std::uint64_t> tiffStart = FindTiffHeader(source);
   if (!tiffStart) return {};
+  return ReadTiffTags(source, *tiffStart);
+}
+
+PhotoTags ReadTiffTags(ByteSource& source, std::uint64_t tiffStart) {
   std::array<std::uint8_t, kTiffHeaderSize> header{};
-  if (!source.Read(*tiffStart, header)) return {};
+  if (!source.Read(tiffStart, header)) return {};
   // "MM" marks a big-endian block; anything else is taken as little-endian.
   const std::int16_t byteOrderFlag = (header[0] == 0x4D && header[1] == 0x4D) ? -1 : 0;
-  const TiffBlock tiff(source, *tiffStart, byteOrderFlag);
+  const TiffBlock tiff(source, tiffStart, byteOrderFlag);
 
   const std::optional<std::int64_t> ifd0 = tiff.PositionOf(tiff.Int32(header.data() + 4));
   if (!ifd0) return {};

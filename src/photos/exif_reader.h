@@ -47,6 +47,9 @@ struct PhotoTags {
 // treated as untrusted, and anything unreadable reads as absent.
 PhotoTags ReadPhotoTags(ByteSource& source);
 PhotoTags ReadPhotoTags(const std::string& path);
+// The same from the TIFF block at `tiffStart` (an Exif block without the JPEG around it, as
+// HEIF files keep it).
+PhotoTags ReadTiffTags(ByteSource& source, std::uint64_t tiffStart);
 
 // The capture time by the rules of ReadExifDate, with the offset that the photo gives for it.
 CaptureTime ReadCaptureTime(ByteSource& source);

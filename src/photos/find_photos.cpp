@@ -7,13 +7,33 @@
 #include <utility>
 
 #include "photos/exif_reader.h"
+#include "photos/heif_photo.h"
 #include "runtime/files.h"
 #include "runtime/numbers.h"
 
 namespace routelet {
 namespace {
 
-const std::vector<std::string_view> kPhotoExtensions = {".jpg", ".jpeg"};
+// HEIF photos where the build reads them.
+const std::vector<std::string_view> kPhotoExtensions = HeifPhotosSupported()
+    ? std::vector<std::string_view>{".jpg", ".jpeg", ".heic", ".heif", ".hif"}
+    : std::vector<std::string_view>{".jpg", ".jpeg"};
+
+// The longest side of a HEIF photo's preview in the page.
+constexpr int kPreviewLongSide = 800;
+
+// The tags of a JPEG or HEIF file, with the file's status as it was read; a HEIF file that
+// cannot be read gives tags without a date, as a damaged JPEG does.
+PhotoTags ReadTags(const std::string& path, platform::FileStatus& status) {
+  if (IsHeifName(path)) {
+    platform::SystemError error = 0;
+    if (!platform::StatusOfPath(path, status, error)) return {};
+    return ReadHeifTags(path).value_or(PhotoTags{});
+  }
+  FileByteSource source(path);
+  status = source.Status();
+  return ReadPhotoTags(source);
+}
 
 // A JPEG file to read: where it is, and its path as the page names it.
 struct PhotoFile {
@@ -59,9 +79,7 @@ PhotoFindings FindPhotos(const PhotoOptions& options, const std::string& logFold
   for (PhotoFile& file : PhotoFiles(options, logFolder, pageFolder, findings.FoldersNotRead)) {
     progress.ReadingPhoto(file.Name);
     ++findings.Found;
-    FileByteSource source(file.Path);
-    PhotoTags tags = ReadPhotoTags(source);
-    file.Read = source.Status();
+    PhotoTags tags = ReadTags(file.Path, file.Read);
     findings.Read.push_back(file.Path);
     const std::optional<std::int64_t> day = ToInt64(tags.Capture.Camera);
     if (!day || *day < 1) {
@@ -79,7 +97,10 @@ PhotoFindings FindPhotos(const PhotoOptions& options, const std::string& logFold
       continue;
     }
     findings.Listed.push_back({std::move(file.Name), tags.Capture.Camera, *unixTime, std::move(file.Path), file.Read.Size,
-                               file.Read.ModifiedNs, tags.Gps, {}});
+                               file.Read.ModifiedNs, tags.Gps, {}, {}});
+    if (IsHeifName(findings.Listed.back().Path)) {
+      findings.Listed.back().Preview = HeifPreviewUri(findings.Listed.back().Path, kPreviewLongSide);
+    }
   }
   if (!options.Folders.empty()) {
     std::sort(findings.Listed.begin(), findings.Listed.end(), [](const Photo& a, const Photo& b) {

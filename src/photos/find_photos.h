@@ -35,6 +35,9 @@ struct Photo {
   std::int64_t ModifiedNs = 0;
   std::optional<GeoPosition> OwnGps;         // the position the photo's own GPS tags give
   std::optional<GeoPosition> TrackPosition;  // where the track was at its instant (PlacePhotos)
+  // What a browser shows for a photo it cannot show itself (HEIF): a JPEG "data:" URI; empty
+  // for a JPEG photo, which the page links.
+  std::string Preview;
 };
 
 // Where a photo was taken, and what says so.
@@ -58,7 +61,8 @@ struct PhotoFindings {
   std::vector<std::string> Read;  // the path each JPEG file was read by, listed or not
 };
 
-// The "*.jpg" and "*.jpeg" files (letter case ignored) whose capture time lies within `span`.
+// The "*.jpg" and "*.jpeg" files, and HEIF ones ("*.heic", "*.heif", "*.hif") where the build
+// reads them (letter case ignored), whose capture time lies within `span`.
 // Without folders in `options`, those in `logFolder` itself, in name order; with folders, those
 // in them and their subfolders, ordered by capture instant, then by path. Each is named by its
 // path from `pageFolder` (a bare name beside the page) and told to `progress` by that name

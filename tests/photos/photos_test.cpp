@@ -13,6 +13,7 @@
 #include "photos/camera_clock.h"
 #include "photos/exif_reader.h"
 #include "photos/find_photos.h"
+#include "photos/heif_photo.h"
 #include "photos/jpeg_builder.h"
 #include "runtime/dates.h"
 #include "support/recording_front_end.h"
@@ -215,6 +216,33 @@ TEST(ExifGps, PositionOrNothingFromTheGpsDirectory) {
       EXPECT_EQ(read, expected);
     }
   }
+}
+
+}  // namespace
+}  // namespace routelet
+
+namespace routelet {
+namespace {
+
+// A HEIF photo's Exif item gives its time, offset and position; one without the item gives no
+// date; no prefix of a photo (a file cut short) may crash the reader or invent a date, and the
+// whole photo gives a JPEG preview.
+TEST(HeifPhoto, ExifItemPreviewAndCutFiles) {
+  if (!HeifPhotosSupported()) GTEST_SKIP() << "this build reads no HEIF photos";
+  const std::optional<PhotoTags> tags = ReadHeifTags((kSamples / "heif/phone.heic").string());
+  ASSERT_TRUE(tags && tags->Gps && tags->Gps->Alt);
+  EXPECT_EQ(DateText(tags->Capture.Camera), "2011/01/01 00:01:30");
+  EXPECT_EQ(tags->Capture.OffsetMinutes, 9 * 60);
+  EXPECT_EQ(std::make_tuple(tags->Gps->Lat, tags->Gps->Lng, *tags->Gps->Alt), std::make_tuple(35.5, 139.25, 12.5));
+  EXPECT_EQ(ReadHeifTags((kSamples / "heif/no-exif.heic").string())->Capture.Camera, 0);
+  EXPECT_TRUE(HeifPreviewUri((kSamples / "heif/phone.heic").string(), 800).starts_with("data:image/jpeg;base64,/9j/"));
+  const std::string photo = ReadAll(kSamples / "heif/phone.heic");
+  for (std::size_t length = 0; length < photo.size(); ++length) {
+    const std::optional<PhotoTags> cut = ReadHeifTagsFromBytes(std::string_view(photo).substr(0, length));
+    EXPECT_TRUE(!cut || cut->Capture.Camera == 0 || cut->Capture.Camera == tags->Capture.Camera) << length;
+  }
+  for (const char* name : {"x.HEIC", "x.heif", "x.Hif"}) EXPECT_TRUE(IsHeifName(name)) << name;
+  EXPECT_FALSE(IsHeifName("heic.jpg"));
 }
 
 }  // namespace
