@@ -29,7 +29,8 @@ touch -d '2020-01-02 03:04:05.123456789' tag.jpg
 mkdir before && cp -p ./*.jpg before/
 same() { for name in "$@"; do cmp -s "$name" "before/$name" || fail "$name changed"; done; }
 tags() { exiftool -a -G1 -s -n --GPS:all --System:all --File:all --Composite:all -x IFD1:ThumbnailOffset "$1"; }
-scan() { python3 -c 'import sys; b=open(sys.argv[1],"rb").read(); sys.stdout.buffer.write(b[b.index(b"\xff\xda"):])' "$1" | md5sum; }
+# The image data, and the thumbnail image.
+scan() { python3 -c 'import sys; b=open(sys.argv[1],"rb").read(); sys.stdout.buffer.write(b[b.index(b"\xff\xda"):])' "$1" | md5sum; exiftool -b -ThumbnailImage "$1" | md5sum; }
 
 "$program" --console --geotag=dry-run trip.log 2>err || fail "dry run: exit $?"
 same tag.jpg own.jpg readonly.jpg gap.jpg
@@ -43,8 +44,7 @@ awk -v a="$lat" -v b="$lng" -v c="$alt" 'BEGIN { d = a - 35.025; e = b - 139.025
   fail "position read back: $lat $lng $alt"
 [ "$(exiftool -s3 -GPSMapDatum -GPSDateStamp -GPSTimeStamp tag.jpg | tr '\n' ' ')" = "WGS-84 2011:01:01 00:01:30 " ] || fail "datum, date or time"
 diff <(tags before/tag.jpg) <(tags tag.jpg) || fail "tags other than GPS changed"
-[ "$(scan tag.jpg)" = "$(scan before/tag.jpg)" ] || fail "image data changed"
-[ "$(exiftool -b -ThumbnailImage tag.jpg | md5sum)" = "$(exiftool -b -ThumbnailImage before/tag.jpg | md5sum)" ] || fail "thumbnail changed"
+[ "$(scan tag.jpg)" = "$(scan before/tag.jpg)" ] || fail "image data or thumbnail changed"
 [ "$(stat -c '%a %y' tag.jpg)" = "$(stat -c '%a %y' before/tag.jpg)" ] || fail "mode or time: $(stat -c '%a %y' tag.jpg)"
 
 "$program" --console --geotag=overwrite trip.log 2>err || fail "overwrite: exit $?"

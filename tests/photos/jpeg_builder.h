@@ -87,48 +87,38 @@ inline std::string Jpeg(std::initializer_list<std::string> segments) {
 
 inline constexpr std::uint32_t kGpsDirectoryAt = 400;
 
-// A GPS directory entry: tag, type, count and the 4-byte value field as raw bytes (an offset is
-// written by the block's byte order with U32 afterwards).
+// A GPS directory entry: tag, type, count, and up to 4 bytes kept in the entry or else an offset.
 struct GpsEntry {
   std::uint16_t Tag, Type;
   std::uint32_t Count;
-  std::string Inline;  // up to 4 bytes kept in the entry; empty: the offset `At`
+  std::string Inline;
   std::uint32_t At = 0;
 };
-
-// The GPS directory at kGpsDirectoryAt with the given entries; rationals are written with Rationals.
 inline TiffBlock& GpsDirectory(TiffBlock& tiff, const std::vector<GpsEntry>& entries) {
-  std::size_t at = kGpsDirectoryAt;
-  tiff.U16(at, static_cast<std::uint16_t>(entries.size()));
-  for (const GpsEntry& entry : entries) {
-    tiff.U16(at + 2, entry.Tag).U16(at + 4, entry.Type).U32(at + 6, entry.Count);
-    if (entry.Inline.empty()) tiff.U32(at + 10, entry.At); else tiff.Bytes(at + 10, entry.Inline + std::string(4 - entry.Inline.size(), '\0'));
+  std::size_t at = kGpsDirectoryAt + 2;
+  for (const GpsEntry& e : entries) {
+    tiff.U16(at, e.Tag).U16(at + 2, e.Type).U32(at + 4, e.Count).U32(at + 8, e.At).Bytes(at + 8, e.Inline);
     at += 12;
   }
-  return tiff.U32(at + 2, 0);
+  return tiff.U16(kGpsDirectoryAt, static_cast<std::uint16_t>(entries.size())).U32(at, 0);
 }
 inline TiffBlock& Rationals(TiffBlock& tiff, std::size_t at, std::initializer_list<std::pair<std::uint32_t, std::uint32_t>> values) {
-  for (const auto& [numerator, denominator] : values) at += 8, tiff.U32(at - 8, numerator).U32(at - 4, denominator);
+  for (const auto& [numerator, denominator] : values) tiff.U32(at, numerator).U32(at + 4, denominator), at += 8;
   return tiff;
 }
 
-// A camera's GPS position: degrees, minutes and seconds in thousandths at 500 and 530, the
-// altitude in centimetres at 560 when given, each hemisphere by its sign.
+// A camera's GPS position: degrees, minutes and thousandths of seconds at 500 (latitude) and 530,
+// the altitude in centimetres at 560 when given, each hemisphere by its sign.
 inline TiffBlock& CameraGps(TiffBlock& tiff, double lat, double lng, std::optional<double> alt) {
-  const auto dms = [&](std::size_t at, double degrees) {
-    const auto thousandths = static_cast<std::uint64_t>(std::llround((degrees < 0 ? -degrees : degrees) * 3600000));
-    Rationals(tiff, at, {{static_cast<std::uint32_t>(thousandths / 3600000), 1},
-                         {static_cast<std::uint32_t>(thousandths / 60000 % 60), 1},
-                         {static_cast<std::uint32_t>(thousandths % 60000), 1000}});
-  };
-  dms(500, lat);
-  dms(530, lng);
-  std::vector<GpsEntry> entries = {{1, 2, 2, lat < 0 ? "S" : "N"}, {2, 5, 3, "", 500},
-                                   {3, 2, 2, lng < 0 ? "W" : "E"}, {4, 5, 3, "", 530}};
+  for (const auto& [at, angle] : {std::pair{500, lat}, std::pair{530, lng}}) {
+    const auto ms = static_cast<std::uint32_t>(std::llround(std::fabs(angle) * 3600000));
+    Rationals(tiff, at, {{ms / 3600000, 1}, {ms / 60000 % 60, 1}, {ms % 60000, 1000}});
+  }
+  std::vector<GpsEntry> entries = {{1, 2, 2, lat < 0 ? "S" : "N"}, {2, 5, 3, "", 500}, {3, 2, 2, lng < 0 ? "W" : "E"}, {4, 5, 3, "", 530}};
   if (alt) {
     entries.push_back({5, 1, 1, std::string(1, *alt < 0 ? '\1' : '\0')});
     entries.push_back({6, 5, 1, "", 560});
-    Rationals(tiff, 560, {{static_cast<std::uint32_t>(std::llround((*alt < 0 ? -*alt : *alt) * 100)), 100}});
+    Rationals(tiff, 560, {{static_cast<std::uint32_t>(std::llround(std::fabs(*alt) * 100)), 100}});
   }
   return GpsDirectory(tiff, entries);
 }

@@ -20,15 +20,9 @@ struct Fix {
 
 Track TrackOf(const std::vector<Fix>& fixes) {
   Track track;
-  for (const Fix& fix : fixes) {
-    TrackRecord record;
-    record.UnixTime = fix.Time;
-    record.Segment = fix.Segment;
-    record.Lat = fix.Lat;
-    record.Lng = fix.Lng;
-    record.AltKnown = fix.Alt == fix.Alt;
-    record.Alt = record.AltKnown ? fix.Alt : 0;
-    track.Records.push_back(record);
+  for (const Fix& f : fixes) {
+    track.Records.push_back({.UnixTime = f.Time, .Lat = f.Lat, .Lng = f.Lng, .Alt = std::isnan(f.Alt) ? 0 : f.Alt,
+                             .AltKnown = !std::isnan(f.Alt), .Segment = f.Segment});
   }
   return track;
 }

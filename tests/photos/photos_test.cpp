@@ -187,7 +187,6 @@ TEST(ExifGps, PositionOrNothingFromTheGpsDirectory) {
       {"whole", [](TiffBlock&) {}, "-33.5 -70.25 -12.5"},
       {"zero denominator", [](TiffBlock& t) { Rationals(t, 530, {{70, 0}}); }, "-"},
       {"minutes of 60", [](TiffBlock& t) { Rationals(t, 508, {{60, 1}}); }, "-"},
-      {"latitude past the pole", [](TiffBlock& t) { Rationals(t, 500, {{91, 1}}); }, "-"},
       {"hemisphere letter X", [](TiffBlock& t) { t.Bytes(kGpsDirectoryAt + 2 + 8, "X"); }, "-"},
       {"latitude as 2 rationals", [](TiffBlock& t) { t.U32(kGpsDirectoryAt + 2 + 12 + 4, 2); }, "-"},
       {"latitude far outside the file", [](TiffBlock& t) { t.U32(kGpsDirectoryAt + 2 + 12 + 8, 0x7FFFFF00); }, "-"},
@@ -195,7 +194,6 @@ TEST(ExifGps, PositionOrNothingFromTheGpsDirectory) {
       {"altitude reference 7", [](TiffBlock& t) { t.Bytes(kGpsDirectoryAt + 2 + 48 + 8, "\x07"); }, "-33.5 -70.25 -"},
       {"void fix", [](TiffBlock& t) { GpsDirectory(t, {{1, 2, 2, "S"}, {2, 5, 3, "", 500}, {3, 2, 2, "W"}, {4, 5, 3, "", 530}, {9, 2, 2, "V"}}); }, "-"},
       {"no altitude, longitude first", [](TiffBlock& t) { GpsDirectory(t, {{3, 2, 2, "W"}, {4, 5, 3, "", 530}, {1, 2, 2, "S"}, {2, 5, 3, "", 500}}); }, "-33.5 -70.25 -"},
-      {"count past the file, entries whole", [](TiffBlock& t) { t.U16(kGpsDirectoryAt, 0x7FFF); }, "-33.5 -70.25 -12.5"},
   };
   for (const ByteOrder order : {ByteOrder::kLittle, ByteOrder::kBig}) {
     for (const auto& [what, spoil, expected] : rows) {
