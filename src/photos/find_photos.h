@@ -51,14 +51,14 @@ inline const std::optional<GeoPosition>& PositionOf(const Photo& photo) {
   return photo.OwnGps ? photo.OwnGps : photo.TrackPosition;
 }
 
-// The photos listed, and how many of the JPEG files read were left out, by reason.
+// The photos listed, and how many of the photo files read were left out, by reason.
 struct PhotoFindings {
   std::vector<Photo> Listed;
-  std::size_t Found = 0;          // JPEG files read, listed or not
+  std::size_t Found = 0;          // photo files read, listed or not
   std::size_t OutsideTrack = 0;   // taken outside the track's time span
   std::size_t NoCaptureTime = 0;  // without a usable capture time
   std::size_t FoldersNotRead = 0; // folders below the named ones that could not be read: their files are not counted
-  std::vector<std::string> Read;  // the path each JPEG file was read by, listed or not
+  std::vector<std::string> Read;  // the path each photo file was read by, listed or not
 };
 
 // The "*.jpg" and "*.jpeg" files, and HEIF ones ("*.heic", "*.heif", "*.hif") where the build
