@@ -1,6 +1,5 @@
 #include "output/render_page.h"
 
-#include <tuple>
 #include <utility>
 
 #include "output/photo_item.h"

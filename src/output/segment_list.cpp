@@ -1,5 +1,6 @@
 #include "output/segment_list.h"
 
+#include <algorithm>
 #include <tuple>
 #include <utility>
 
@@ -39,13 +40,15 @@ std::string UtcTimeText(const TrackRecord* record) { return record ? IsoTimeText
 // (1 for the first).
 std::vector<std::pair<std::string_view, std::string>> SegmentPlaceholderTexts(const Track& track, const TrackSegment& segment,
                                                                               std::size_t number) {
-  const std::span<const TrackRecord> records(track.Records.data() + segment.FirstRecord, segment.RecordCount);
-  const TimedEnds ends = EarliestAndLatest(records);
-  const std::size_t last = segment.FirstRecord + segment.RecordCount - (segment.RecordCount > 0 ? 1 : 0);
+  // Within the records, whatever the segment says.
+  const std::size_t first = std::min(segment.FirstRecord, track.Records.size());
+  const std::size_t count = std::min(segment.RecordCount, track.Records.size() - first);
+  const TimedEnds ends = EarliestAndLatest(std::span(track.Records).subspan(first, count));
+  const std::size_t last = first + count - (count > 0 ? 1 : 0);
   return {
       {"[segment]", std::to_string(number)},
-      {"[segnumrecord]", std::to_string(segment.RecordCount)},
-      {"[segfirst]", std::to_string(segment.FirstRecord)},
+      {"[segnumrecord]", std::to_string(count)},
+      {"[segfirst]", std::to_string(first)},
       {"[seglast]", std::to_string(last)},
       {"[segstart]", LocalTimeText(ends.Start)},
       {"[segend]", LocalTimeText(ends.End)},
