@@ -1,6 +1,8 @@
 #include "driver/command_line.h"
 
+#include <algorithm>
 #include <charconv>
+#include <span>
 #include <optional>
 
 #include "platform/translations.h"
@@ -11,7 +13,8 @@ namespace routelet {
 namespace {
 
 constexpr std::string_view kValueOptionNames[] = {"--template", "--output",       "-o",       "--photos",
-                                                  "--camera-zone", "--camera-shift", "--threads"};
+                                                  "--camera-zone", "--camera-shift", "--threads",
+                                                  "--log",      "--split-gap"};
 
 // The option an argument names when it is one that takes a value ("--photos" or
 // "--photos=..."); empty otherwise.
@@ -35,6 +38,21 @@ bool SetThreads(std::string_view value, Parallelism& work) {
   return true;
 }
 
+// The longest --split-gap, in minutes: a year.
+constexpr std::int64_t kMaxSplitGapMinutes = 366 * 24 * 60;
+
+// Sets the split gap from the value of --split-gap, whole minutes; false when it is not a number
+// from 1 to kMaxSplitGapMinutes.
+bool SetSplitGap(std::string_view value, SegmentRules& rules) {
+  std::int64_t minutes = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), minutes);
+  if (error != std::errc() || end != value.data() + value.size() || minutes < 1 || minutes > kMaxSplitGapMinutes) {
+    return false;
+  }
+  rules.SplitGapSeconds = minutes * 60;
+  return true;
+}
+
 // Puts the option's value into `options`; false when the value is not understood. A path is
 // understood when it is not empty; a photo folder, when it is a folder that can be read, so that
 // a mistyped one ends the run before anything is written rather than giving a page without photos.
@@ -48,6 +66,11 @@ bool SetValueOption(std::string_view name, std::string_view value, Options& opti
     photos.Folders.emplace_back(value);
   } else if (name == "--threads") {
     return SetThreads(value, options.Work);
+  } else if (name == "--split-gap") {
+    return SetSplitGap(value, options.Segments);
+  } else if (name == "--log") {
+    if (value.empty()) return false;
+    options.LogPaths.emplace_back(value);
   } else if (name == "--camera-zone") {
     const std::optional<CameraZone> zone = ParseCameraZone(value);
     if (!zone) return false;
@@ -65,6 +88,19 @@ bool SetValueOption(std::string_view name, std::string_view value, Options& opti
 const char* Translated(const char* text) { return platform::TranslatedText(text); }
 
 bool LooksLikeAnOption(std::string_view argument) { return argument.size() > 1 && argument[0] == '-'; }
+
+// The words after the options: one path, joined by blanks, when that names an existing entry
+// (a name with blanks typed without quotes) or when not every word names one; else one log each.
+void SetLogWords(std::span<const std::string_view> words, Options& options) {
+  for (std::size_t k = 0; k < words.size(); ++k) {
+    if (k > 0) options.LogPath += ' ';
+    options.LogPath += words[k];
+  }
+  const auto exists = [](std::string_view word) { return PathExists(std::string(word)); };
+  if (words.size() < 2 || PathExists(options.LogPath) || !std::all_of(words.begin(), words.end(), exists)) return;
+  options.LogPath.clear();
+  options.LogPaths.insert(options.LogPaths.end(), words.begin(), words.end());
+}
 
 }  // namespace
 
@@ -109,10 +145,7 @@ Options ParseCommandLine(const std::vector<std::string_view>& arguments) {
       break;
     }
   }
-  for (std::size_t first = i; i < arguments.size(); ++i) {
-    if (i > first) options.LogPath += ' ';
-    options.LogPath += arguments[i];
-  }
+  SetLogWords({arguments.begin() + static_cast<std::ptrdiff_t>(i), arguments.end()}, options);
   return options;
 }
 

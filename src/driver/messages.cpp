@@ -17,6 +17,10 @@ std::string RenderingRecordText(std::size_t index, std::size_t total) {
 
 std::string ReadingPhotoText(std::string_view name) { return "画像データExif情報解析中：" + std::string(name); }
 
+std::string ReadingLogText(std::size_t index, std::size_t count, std::string_view logPath) {
+  return "GPSログ解析中：" + std::to_string(index) + "/" + std::to_string(count) + " " + std::string(logPath);
+}
+
 std::string NotFoundMessage(std::string_view name) { return std::string(name) + "が見つかりません"; }
 
 std::string LoadFailureMessage(const FileError& error, std::string_view shownName, std::string_view path) {
@@ -85,6 +89,16 @@ std::string SummaryText(std::string_view pagePath, std::size_t points, double to
             "--camera-zone でその時間帯を指定してください（例：--camera-zone=+02:00）";
   }
   return text;
+}
+
+std::string OverlappingLogsNote(const std::vector<std::string>& logPaths) {
+  std::string text = "。記録の時間が重なるログがあります（それぞれ別の区間にしました）：";
+  for (std::size_t k = 0; k < logPaths.size(); ++k) text += (k > 0 ? "、" : "") + logPaths[k];
+  return text;
+}
+
+std::string FilesNotLogsNote(std::size_t count) {
+  return "。フォルダの中のGPSログでないファイル" + std::to_string(count) + "個は使っていません";
 }
 
 std::string NoTrackMessage(std::string_view logPath) {

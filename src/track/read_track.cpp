@@ -345,6 +345,22 @@ bool ShrankBelow(const InputFile& file, std::size_t readTo) {
 
 }  // namespace
 
+bool MayHoldTrack(const std::string& path) {
+  platform::SystemError error = 0;
+  const platform::NativeFile file = platform::OpenForReading(path, false, error);
+  if (file == platform::kNoFile) return false;
+  const auto start = std::make_unique_for_overwrite<std::uint8_t[]>(kSniffedLogBytes);
+  const std::ptrdiff_t got = platform::ReadAt(file, 0, {start.get(), kSniffedLogBytes}, error);
+  platform::CloseFile(file);
+  if (got <= 0) return false;
+  std::string_view bytes(reinterpret_cast<const char*>(start.get()), static_cast<std::size_t>(got));
+  if (LooksLikeXml(bytes.substr(0, kSniffedBytes))) return true;
+  if (bytes.starts_with(kUtf8ByteOrderMark)) bytes.remove_prefix(kUtf8ByteOrderMark.size());
+  SentenceSpotter spotter;
+  spotter.Feed(bytes);
+  return spotter.Settled();
+}
+
 Loaded<LogTrack> ReadTrack(const std::string& path, Progress& progress, const Parallelism& parallelism,
                            std::size_t windowBytes) {
   InputFile file;

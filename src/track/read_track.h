@@ -38,4 +38,10 @@ inline constexpr std::size_t kLogWindowBytes = 256 * 1024;
 Loaded<LogTrack> ReadTrack(const std::string& path, Progress& progress, const Parallelism& parallelism,
                            std::size_t windowBytes = kLogWindowBytes);
 
+// Whether the file at `path` may hold a track, told from its first bytes (kSniffedLogBytes) alone:
+// it begins like an XML file, or an NMEA sentence begins a line there. A folder's files are
+// sorted so, without reading its photos and other files through.
+inline constexpr std::size_t kSniffedLogBytes = 64 * 1024;
+bool MayHoldTrack(const std::string& path);
+
 }  // namespace routelet
