@@ -84,7 +84,7 @@ std::vector<std::pair<std::string_view, std::string>> BodyPlaceholderTexts(
   return {
       // First, so that no text another placeholder puts in (a log's or a photo's name) is changed.
       {"[segmentlist]", RenderSegmentList(sections, track)},
-      {"[numsegment]", std::to_string(SegmentCount(track))},
+      {"[numsegment]", std::to_string(SegmentsOf(track).size())},
       {"[photolist]", RenderPhotoList(sections, photos)},
       {"[filename]", std::string(logPath)},
       {"[numrecord]", std::to_string(keptLines)},

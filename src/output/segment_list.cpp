@@ -8,30 +8,10 @@
 #include "runtime/dates.h"
 #include "runtime/text_helpers.h"
 #include "runtime/value_texts.h"
+#include "track/segments.h"
 
 namespace routelet {
 namespace {
-
-// The least speed, in km/h, at which the time between two timed records of a track without
-// segments counts as moving: slower is the wander of a receiver standing still.
-constexpr double kMovingKmh = 1.0;
-
-// The one segment of a track whose records were never cut: all of them, with the track's span
-// and distance.
-TrackSegment WholeTrack(const Track& track) {
-  TrackSegment whole{.FirstRecord = 0, .RecordCount = track.Records.size(), .Span = track.Span, .Dist = track.TotalDist};
-  if (whole.Span.MaxTime >= whole.Span.MinTime) whole.ElapsedSeconds = whole.Span.MaxTime - whole.Span.MinTime;
-  const TrackRecord* before = nullptr;
-  for (const TrackRecord& record : track.Records) {
-    if (!IsTimed(record)) continue;
-    if (before != nullptr && record.UnixTime > before->UnixTime) {
-      const std::int64_t seconds = record.UnixTime - before->UnixTime;
-      if ((record.Dist - before->Dist) / static_cast<double>(seconds) * 3600 >= kMovingKmh) whole.MovingSeconds += seconds;
-    }
-    before = &record;
-  }
-  return whole;
-}
 
 std::string LocalTimeText(const TrackRecord* record) { return record ? DateText(record->LocalTime) : std::string(); }
 std::string UtcTimeText(const TrackRecord* record) { return record ? IsoTimeText(*record) : std::string(); }
@@ -77,7 +57,9 @@ TimedEnds EarliestAndLatest(std::span<const TrackRecord> records) {
 
 std::vector<TrackSegment> SegmentsOf(const Track& track) {
   if (!track.Segments.empty() || track.Records.empty()) return track.Segments;
-  return {WholeTrack(track)};
+  Track described = track;
+  DescribeSegments(described);
+  return described.Segments;
 }
 
 std::string DurationText(std::int64_t seconds) {

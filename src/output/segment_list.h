@@ -1,7 +1,6 @@
 #pragma once
 // The track's segments on the page: one "segmentlist" item per segment, with the segment's own
 // times and totals.
-#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -21,14 +20,9 @@ struct TimedEnds {
 };
 TimedEnds EarliestAndLatest(std::span<const TrackRecord> records);
 
-// The track's segments: Track::Segments, or for a track whose records were never cut into
-// segments one segment of all of them, with the track's span and distance.
+// The track's segments: Track::Segments, or for a track made without them (by hand) the
+// segments its records' Segment indices give, described as a log's track is.
 std::vector<TrackSegment> SegmentsOf(const Track& track);
-
-// How many segments SegmentsOf gives.
-inline std::size_t SegmentCount(const Track& track) {
-  return track.Segments.empty() && !track.Records.empty() ? 1 : track.Segments.size();
-}
 
 // Seconds as hours, minutes and seconds: "0:05:09", "27:00:00".
 std::string DurationText(std::int64_t seconds);
