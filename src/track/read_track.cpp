@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -14,8 +15,10 @@
 #include "platform/files.h"
 #include "runtime/text_file.h"
 #include "track/build_track.h"
+#include "track/gzip_stream.h"
 #include "track/log_lines.h"
 #include "track/nmea_sentence.h"
+#include "track/nmea_stream.h"
 #include "track/read_gps_log.h"
 #include "track/track_chunks.h"
 
@@ -160,6 +163,12 @@ bool StartsLikeXml(platform::NativeFile file, platform::SystemError& error) {
   return got > 0 && LooksLikeXml({reinterpret_cast<const char*>(start), static_cast<std::size_t>(got)});
 }
 
+bool StartsGzipped(platform::NativeFile file, platform::SystemError& error) {
+  std::uint8_t start[2];
+  const std::ptrdiff_t got = platform::ReadAt(file, 0, start, error);
+  return got > 0 && LooksGzipped({reinterpret_cast<const char*>(start), static_cast<std::size_t>(got)});
+}
+
 // What one chunk of the file gave.
 struct FileChunk {
   ChunkTrack Track;
@@ -282,10 +291,54 @@ LogContent ContentOf(const LogTrack& log, std::string_view bytes) {
   return spotter.Content();
 }
 
+// The track of the bytes that gzip data inflates to, read as they inflate: an XML track file or a
+// log, as for a plain file. `compressed` gives a reading of the compressed bytes from their
+// start, each time it is called; nothing, with the reading's own error set, after a failed read.
+std::optional<LogTrack> FromGzip(const std::function<ByteBlocks()>& compressed, Progress& progress,
+                                 const Parallelism& parallelism) {
+  {
+    GzipStream inflated(compressed());
+    std::optional<std::string_view> first = inflated();
+    if (!first) return std::nullopt;
+    if (LooksLikeXml(first->substr(0, kSniffedBytes))) {
+      bool failed = false;
+      const auto read = [&]() -> std::optional<std::string_view> {
+        std::optional<std::string_view> block = first ? std::exchange(first, std::nullopt) : inflated();
+        failed = !block;
+        return block;
+      };
+      LogTrack xml = FromXml(read, progress, parallelism);
+      if (failed) return std::nullopt;
+      xml.CompressionBroken = inflated.Broken() && xml.Xml.What != XmlStop::Reason::kEntities;
+      if (!IsNoXmlAtAll(xml)) return xml;
+    }
+  }
+  GzipStream inflated(compressed());
+  NmeaStream nmea;
+  for (std::optional<std::string_view> block; (block = inflated()) && !block->empty();) nmea.Feed(*block);
+  if (!inflated()) return std::nullopt;
+  LogTrack log;
+  TellLinesRead(nmea.Lines(), progress);
+  log.KeptLines = nmea.KeptLines();
+  log.Content = nmea.Content();
+  log.CompressionBroken = inflated.Broken();
+  std::vector<ChunkTrack> chunks{nmea.Finish()};
+  log.Points = JoinChunks(chunks, parallelism);
+  return log;
+}
+
 Loaded<LogTrack> FromWholeLog(const InputFile& file, Progress& progress, const Parallelism& parallelism) {
   Loaded<GpsLog> log = ReadOpenedLog(file, progress, parallelism);
   if (!log.ok()) return {{}, log.Error};
   const std::string_view bytes = log.Value.Bytes.view();
+  if (LooksGzipped(bytes)) {
+    const auto whole = [&] {
+      return [bytes, given = false]() mutable -> std::optional<std::string_view> {
+        return std::exchange(given, true) ? "" : bytes;
+      };
+    };
+    return {std::move(*FromGzip(whole, progress, parallelism)), std::nullopt};
+  }
   const bool startsLikeXml = LooksLikeXml(bytes.substr(0, kSniffedBytes));
   if (startsLikeXml) {
     bool given = false;
@@ -352,6 +405,14 @@ Loaded<LogTrack> ReadTrack(const std::string& path, Progress& progress, const Pa
   if (!file.IsRegular()) return FromWholeLog(file, progress, parallelism);
 
   platform::SystemError error = 0;
+  if (StartsGzipped(file.File(), error)) {
+    std::optional<LogTrack> inflated =
+        FromGzip([&]() -> ByteBlocks {
+          return [read = std::make_shared<BlockReader>(file.File(), error)] { return (*read)(); };
+        }, progress, parallelism);
+    if (!inflated) return {{}, FileError{FileError::Problem::kCannotOpen, platform::ErrorText(error)}};
+    return {std::move(*inflated), std::nullopt};
+  }
   const bool startsLikeXml = StartsLikeXml(file.File(), error);
   if (startsLikeXml) {
     Loaded<LogTrack> xml{FromXml(BlockReader(file.File(), error), progress, parallelism), std::nullopt};
