@@ -1,5 +1,6 @@
 #include "track/nmea_stream.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "track/log_lines.h"
@@ -28,8 +29,20 @@ bool NmeaStream::SkipLineEnd(std::string_view& bytes) {
 }
 
 void NmeaStream::Feed(std::string_view bytes) {
+  if (begun_) return FeedLines(bytes);
+  // The first bytes wait until they tell whether they are a byte-order mark, however few come
+  // at a time.
+  const std::size_t taken = std::min(bytes.size(), kUtf8ByteOrderMark.size() - start_.size());
+  start_.append(bytes.substr(0, taken));
+  bytes.remove_prefix(taken);
+  if (start_.size() < kUtf8ByteOrderMark.size() && kUtf8ByteOrderMark.starts_with(start_)) return;
+  begun_ = true;
+  if (start_ != kUtf8ByteOrderMark) FeedLines(start_);
+  FeedLines(bytes);
+}
+
+void NmeaStream::FeedLines(std::string_view bytes) {
   if (bytes.empty()) return;
-  if (!std::exchange(begun_, true) && bytes.starts_with(kUtf8ByteOrderMark)) bytes.remove_prefix(kUtf8ByteOrderMark.size());
   if (!spotter_.Settled()) spotter_.Feed(bytes);
   if (std::exchange(lfMayFollowCr_, false) && bytes.starts_with('\n')) bytes.remove_prefix(1);
   if (skipping_ && !SkipLineEnd(bytes)) return;
@@ -51,6 +64,8 @@ void NmeaStream::Feed(std::string_view bytes) {
 }
 
 ChunkTrack NmeaStream::Finish() {
+  if (!begun_) FeedLines(std::exchange(start_, {}));
+  begun_ = true;
   if (!held_.empty()) Take(held_);
   held_.clear();
   return builder_.Finish();

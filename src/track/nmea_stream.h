@@ -18,7 +18,8 @@ namespace routelet {
 class NmeaStream {
  public:
   void Feed(std::string_view bytes);
-  // After the last bytes: the track of every line. The stream is done with.
+  // After the last bytes: the track of every line. The stream is done with; Lines() and
+  // KeptLines() count every line now.
   ChunkTrack Finish();
 
   std::int64_t Lines() const { return lines_; }
@@ -27,14 +28,16 @@ class NmeaStream {
   LogContent Content() const { return kept_ > 0 ? LogContent::kNmea : spotter_.Content(); }
 
  private:
+  void FeedLines(std::string_view bytes);
   void Take(std::string_view line);
   // Passes over the rest of a line that can be no track sentence; false while it goes on.
   bool SkipLineEnd(std::string_view& bytes);
 
   ChunkBuilder builder_;
   SentenceSpotter spotter_;
+  std::string start_;           // the first bytes, until they tell whether they are a byte-order mark
+  bool begun_ = false;          // past the first bytes: the lines are cut
   std::string held_;            // the line begun and not ended, while it may be a track sentence
-  bool begun_ = false;          // bytes were fed: a byte-order mark is looked for in the first
   bool skipping_ = false;       // passing over a line that can be no track sentence
   bool lfMayFollowCr_ = false;  // the last bytes fed ended a line with a CR: an LF next is its
   std::int64_t lines_ = 0;

@@ -317,20 +317,37 @@ std::optional<LogTrack> FromGzip(const std::function<ByteBlocks()>& compressed, 
   NmeaStream nmea;
   for (std::optional<std::string_view> block; (block = inflated()) && !block->empty();) nmea.Feed(*block);
   if (!inflated()) return std::nullopt;
+  std::vector<ChunkTrack> chunks{nmea.Finish()};
   LogTrack log;
   TellLinesRead(nmea.Lines(), progress);
   log.KeptLines = nmea.KeptLines();
   log.Content = nmea.Content();
   log.CompressionBroken = inflated.Broken();
-  std::vector<ChunkTrack> chunks{nmea.Finish()};
   log.Points = JoinChunks(chunks, parallelism);
   return log;
 }
 
+// The line counts told while a log is read whole, held until it is known not to be compressed:
+// the lines of compressed bytes are none of the user's business.
+class HeldLineCounts final : public Progress {
+ public:
+  void LogLinesRead(std::int64_t lines) override { counts_.push_back(lines); }
+  void RenderingRecord(std::size_t, std::size_t) override {}
+  void ReadingPhoto(std::string_view) override {}
+  void TellTo(Progress& progress) const {
+    for (const std::int64_t lines : counts_) progress.LogLinesRead(lines);
+  }
+
+ private:
+  std::vector<std::int64_t> counts_;
+};
+
 Loaded<LogTrack> FromWholeLog(const InputFile& file, Progress& progress, const Parallelism& parallelism) {
-  Loaded<GpsLog> log = ReadOpenedLog(file, progress, parallelism);
+  HeldLineCounts counts;
+  Loaded<GpsLog> log = ReadOpenedLog(file, counts, parallelism);
   if (!log.ok()) return {{}, log.Error};
   const std::string_view bytes = log.Value.Bytes.view();
+  if (!LooksGzipped(bytes)) counts.TellTo(progress);
   if (LooksGzipped(bytes)) {
     const auto whole = [&] {
       return [bytes, given = false]() mutable -> std::optional<std::string_view> {
