@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -298,12 +299,18 @@ std::optional<LogTrack> FromGzip(const std::function<ByteBlocks()>& compressed, 
                                  const Parallelism& parallelism) {
   {
     GzipStream inflated(compressed());
-    std::optional<std::string_view> first = inflated();
-    if (!first) return std::nullopt;
-    if (LooksLikeXml(first->substr(0, kSniffedBytes))) {
-      bool failed = false;
+    // The first bytes, however small the pieces they inflate in, tell an XML file from a log.
+    std::string start;
+    for (std::optional<std::string_view> block; start.size() < kSniffedBytes;) {
+      if (!(block = inflated())) return std::nullopt;
+      if (block->empty()) break;
+      start += *block;
+    }
+    if (LooksLikeXml(std::string_view(start).substr(0, kSniffedBytes))) {
+      bool failed = false, started = false;
       const auto read = [&]() -> std::optional<std::string_view> {
-        std::optional<std::string_view> block = first ? std::exchange(first, std::nullopt) : inflated();
+        if (!std::exchange(started, true)) return start;
+        std::optional<std::string_view> block = inflated();
         failed = !block;
         return block;
       };
@@ -347,7 +354,6 @@ Loaded<LogTrack> FromWholeLog(const InputFile& file, Progress& progress, const P
   Loaded<GpsLog> log = ReadOpenedLog(file, counts, parallelism);
   if (!log.ok()) return {{}, log.Error};
   const std::string_view bytes = log.Value.Bytes.view();
-  if (!LooksGzipped(bytes)) counts.TellTo(progress);
   if (LooksGzipped(bytes)) {
     const auto whole = [&] {
       return [bytes, given = false]() mutable -> std::optional<std::string_view> {
@@ -356,6 +362,7 @@ Loaded<LogTrack> FromWholeLog(const InputFile& file, Progress& progress, const P
     };
     return {std::move(*FromGzip(whole, progress, parallelism)), std::nullopt};
   }
+  counts.TellTo(progress);
   const bool startsLikeXml = LooksLikeXml(bytes.substr(0, kSniffedBytes));
   if (startsLikeXml) {
     bool given = false;
