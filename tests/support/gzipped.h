@@ -17,7 +17,7 @@ inline std::string Gzipped(std::string_view text, std::size_t memberBytes = 0) {
     const std::string_view member = text.substr(0, memberBytes);
     text.remove_prefix(member.size());
     z_stream zlib{};
-    deflateInit2(&zlib, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+    deflateInit2(&zlib, Z_BEST_COMPRESSION, Z_DEFLATED, 9 + 16, 1, Z_DEFAULT_STRATEGY);  // small: many members are made
     std::string out(deflateBound(&zlib, member.size()) + 32, '\0');
     zlib.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(member.data()));
     zlib.avail_in = static_cast<uInt>(member.size());
