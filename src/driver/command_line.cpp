@@ -208,8 +208,8 @@ std::string HelpText() {
          "Logs:\n"
          "The log's content, not its name, tells what it is: NMEA 0183 sentences, or a GPX 1.0\n"
          "or 1.1, TCX or KML (gx:Track) track file, whose track points, with their times and\n"
-         "altitudes, become the page's points (on Linux; other systems read NMEA logs only for\n"
-         "now). A file with neither NMEA sentences nor track points is refused: exit status 1.\n") +
+         "altitudes, become the page's points. Either may be compressed with gzip (.gz). A\n"
+         "file with neither NMEA sentences nor track points is refused: exit status 1.\n") +
          Translated(
          "\n"
          "Several logs:\n"

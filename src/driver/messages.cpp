@@ -110,6 +110,12 @@ std::string XmlBrokenMessage(std::string_view logPath, std::uint64_t line, std::
          std::to_string(points) + "地点で変換します";
 }
 
+std::string CompressionBrokenMessage(std::string_view logPath, std::size_t points) {
+  std::string text = std::string(logPath) + "は圧縮されたデータが途中で切れているか壊れています";
+  if (points > 0) text += "。そこまでの" + std::to_string(points) + "地点で変換します";
+  return text;
+}
+
 std::string XmlEntitiesMessage(std::string_view logPath) {
   return std::string(logPath) + "はXMLの実体（<!ENTITY）を宣言しているため、読むのをやめました";
 }

@@ -62,6 +62,9 @@ std::string NoTrackMessage(std::string_view logPath);
 // An XML track file that stops being XML at line `line` (cut off or damaged); the page is made of
 // the `points` read before.
 std::string XmlBrokenMessage(std::string_view logPath, std::uint64_t line, std::size_t points);
+// A compressed log cut short or damaged; the page is made of the `points` its bytes gave, when
+// there are any (else nothing is written).
+std::string CompressionBrokenMessage(std::string_view logPath, std::size_t points);
 // An XML file that declares entities, refused before any is expanded.
 std::string XmlEntitiesMessage(std::string_view logPath);
 // An XML file on a build that reads no GPX/TCX/KML.

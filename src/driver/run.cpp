@@ -46,11 +46,16 @@ std::optional<std::vector<std::string>> LogPathsFor(const Options& options, Fron
 
 // Whether a page is to be made of what the log at `logPath` gave; when not, the user is told why
 // (a file with no track is refused before anything is written). A damaged XML file's points are
-// used, with a word on where it broke.
+// used, with a word on where it broke, and so are those of a damaged compressed log.
 bool TrackIsUsable(const LogTrack& log, const std::string& logPath, FrontEnd& ui) {
   if (log.Content == LogContent::kNoTrack) {
     ui.ShowMessage(NoTrackMessage(logPath), kErrorTitle);
     return false;
+  }
+  if (log.CompressionBroken) {
+    const std::size_t points = log.Points.Records.size();
+    ui.ShowMessage(CompressionBrokenMessage(logPath, points), points == 0 ? kErrorTitle : std::string_view());
+    return points > 0;
   }
   if (log.Content != LogContent::kXml) return true;
   switch (log.Xml.What) {

@@ -86,14 +86,16 @@ TEST(Help, InTheLocalesLanguage) {
   char line[200] = "";
   (void)!std::fgets(line, sizeof line, out);  // nothing read leaves it empty
   EXPECT_STREQ(line, "使い方: routelet [オプション]... [--] [ログのパスの語...]\n");
-  bool logsTold = false, severalTold = false;  // the formats read, and several logs, in their own blocks
+  bool logsTold = false, severalTold = false, compressedTold = false;  // each in its own block
   while (std::fgets(line, sizeof line, out) != nullptr) {
     logsTold = logsTold || std::strstr(line, "KML（gx:Track）の軌跡") != nullptr;
     severalTold = severalTold || std::strstr(line, "--split-gap=分") != nullptr;
+    compressedTold = compressedTold || std::strstr(line, "gzipで圧縮したもの（.gz）") != nullptr;
   }
   pclose(out);
   EXPECT_TRUE(logsTold);
   EXPECT_TRUE(severalTold);
+  EXPECT_TRUE(compressedTold);
 }
 #endif
 
@@ -234,12 +236,14 @@ TEST(Run, OpensOnlyAWrittenPage) {
 }
 
 // A log of NMEA sentences without a fix gives the page of 0 points, and the summary says why; an
-// empty log's summary is as it was; a file with no track is refused: no page, nothing opened.
+// empty log's summary is as it was; a file with no track, or a damaged compressed one that gave
+// none, is refused: no page, nothing opened.
 TEST(Run, ALogWithoutATrackIsToldOrRefused) {
   const std::tuple<std::string, RunResult, std::string> cases[] = {
       {"$GPGSV,1,1,00*79\r\n", RunResult::kPageWritten, "summary:%を書き出しました：0地点、0.00 km、写真0/0枚。NMEAの文はありますが、位置の取れた文（RMC）がひとつもありません"},
       {"", RunResult::kPageWritten, "summary:%を書き出しました：0地点、0.00 km、写真0/0枚"},
       {"PK\x03\x04\n", RunResult::kFailed, "message:エラー:%にはNMEAの文もGPX/TCX/KMLの地点もありません"},
+      {"\x1F\x8B\x08 not deflated", RunResult::kFailed, "message:エラー:%は圧縮されたデータが途中で切れているか壊れています"},
   };
   for (const auto& [log, result, event] : cases) {
     Trip trip("x");

@@ -63,6 +63,8 @@ printf '$GPRMC,\n' >"$work/trip.nmea"
 [[ "$(gio info -a standard::content-type "$work/trip.nmea")" == *"content-type: application/x-nmea"* ]] || fail "trip.nmea is not of the NMEA log type"
 if [[ -f "$build/routelet-desktop.so" ]]; then
   gio mime application/x-nmea | grep -q routelet.desktop || fail "the menu entry is not offered for NMEA logs"
+  gio mime application/gpx+xml | grep -q routelet.desktop || fail "the menu entry is not offered for GPX tracks"
+  ! gio mime application/xml | grep -q routelet.desktop || fail "the menu entry is offered for all XML"
   ! gio mime text/plain | grep -q routelet.desktop || fail "the menu entry is offered for plain text"
 fi
 MANWIDTH=200 man -P cat routelet 2>/dev/null | grep -q "routelet - turn a GPS log into a web page" || fail "man routelet shows no page"

@@ -12,9 +12,12 @@ namespace routelet {
 
 namespace {
 
-gboolean ShowsInFilter(const GtkFileFilterInfo* info, gpointer filter) {
-  return info->display_name != nullptr &&
-         HasExtension(info->display_name, static_cast<const LogFilter*>(filter)->Extension);
+gboolean ShowsInFilter(const GtkFileFilterInfo* info, gpointer data) {
+  const auto& filter = *static_cast<const LogFilter*>(data);
+  if (info->display_name == nullptr) return FALSE;
+  bool shown = filter.Extensions.empty();
+  ForEachExtension(filter, [&](std::string_view extension) { shown = shown || HasExtension(info->display_name, extension); });
+  return shown;
 }
 
 // The paths the dialog confirmed, as the file system spells them.

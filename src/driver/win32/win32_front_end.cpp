@@ -19,13 +19,17 @@ void RunMessageBox(HWND owner, std::string_view text, std::string_view title) {
               MB_OK | MB_SETFOREGROUND);
 }
 
-// "Name\0*.log\0...\0\0", the filters in the order every desktop offers them.
+// "Name\0*.log\0...Name\0*.gpx;*.tcx\0...\0\0", the filters in the order every desktop offers them.
 std::wstring FilterText() {
   std::wstring filters;
   for (const LogFilter& filter : kLogFilters) {
     filters += platform::Wide(filter.Name);
     filters += L'\0';
-    filters += filter.Extension.empty() ? L"*.*" : L"*" + platform::Wide(filter.Extension);
+    std::wstring patterns;
+    ForEachExtension(filter, [&](std::string_view extension) {
+      patterns += (patterns.empty() ? L"*" : L";*") + platform::Wide(extension);
+    });
+    filters += patterns.empty() ? L"*.*" : patterns;
     filters += L'\0';
   }
   filters += L'\0';
