@@ -212,6 +212,20 @@ std::string HelpText() {
          "now). A file with neither NMEA sentences nor track points is refused: exit status 1.\n") +
          Translated(
          "\n"
+         "Several logs:\n"
+         "  --log=FILE            convert FILE; may be given more than once, and besides the\n"
+         "                        words after the options, to make one page of several logs\n"
+         "  --split-gap=MINUTES   also start a new segment where two fixes lie more than\n"
+         "                        MINUTES apart (whole minutes; by default each log, and each\n"
+         "                        GPX trkseg, TCX Track or KML gx:Track, is one segment)\n"
+         "When the words after the options do not name one file together but each names a\n"
+         "file, each is a log. A folder given as the log makes one page of the logs in it (not\n"
+         "in its subfolders), placed inside it and named after it. The logs are taken in the\n"
+         "order of their first fix; the page goes beside the first one unless -o says where,\n"
+         "and the photos come from that log's folder. Distance and speed never run from one\n"
+         "segment to the next.\n") +
+         Translated(
+         "\n"
          "Other options:\n"
          "  --threads=N           convert a large log on N threads (default: one per processor\n"
          "                        the program may use, at most 8); 1 converts on one thread\n");

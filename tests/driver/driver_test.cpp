@@ -86,10 +86,14 @@ TEST(Help, InTheLocalesLanguage) {
   char line[200] = "";
   (void)!std::fgets(line, sizeof line, out);  // nothing read leaves it empty
   EXPECT_STREQ(line, "使い方: routelet [オプション]... [--] [ログのパスの語...]\n");
-  bool logsTold = false;  // the formats read, in their own block
-  while (std::fgets(line, sizeof line, out) != nullptr) logsTold = logsTold || std::strstr(line, "KML（gx:Track）の軌跡") != nullptr;
+  bool logsTold = false, severalTold = false;  // the formats read, and several logs, in their own blocks
+  while (std::fgets(line, sizeof line, out) != nullptr) {
+    logsTold = logsTold || std::strstr(line, "KML（gx:Track）の軌跡") != nullptr;
+    severalTold = severalTold || std::strstr(line, "--split-gap=分") != nullptr;
+  }
   pclose(out);
   EXPECT_TRUE(logsTold);
+  EXPECT_TRUE(severalTold);
 }
 #endif
 

@@ -67,6 +67,7 @@ if [[ -f "$build/routelet-desktop.so" ]]; then
 fi
 MANWIDTH=200 man -P cat routelet 2>/dev/null | grep -q "routelet - turn a GPS log into a web page" || fail "man routelet shows no page"
 MANWIDTH=200 man -P cat routelet 2>/dev/null | grep -q "GPX 1.0 or 1.1, TCX or KML" || fail "man routelet does not tell of GPX, TCX and KML"
+MANWIDTH=200 man -P cat routelet 2>/dev/null | grep -q -- "--split-gap=MINUTES" || fail "man routelet does not tell of --split-gap"
 
 apt_get purge routelet || fail "apt-get purge routelet failed"
 [[ ! -e /usr/bin/routelet ]] || fail "/usr/bin/routelet is still there after removing the package"
