@@ -22,17 +22,21 @@ namespace routelet {
 void TellRecordProgress(std::size_t records, Progress& progress);
 
 // The "body" section with its "[recordlist]" filled: one "recordlist" item per track record,
-// each followed by CR LF. Tells `progress` as TellRecordProgress does.
+// each followed by CR LF, and before the first record of each segment after the first the
+// "segmentbreak" section followed by CR LF (a template closes one segment and opens the next
+// there). Tells `progress` as TellRecordProgress does.
 std::string RenderRecords(const SectionStore& sections, const Track& track, Progress& progress);
 
 // Fills the rest of the placeholders, in this order and each over the whole page so far:
+// "[segmentlist]" (one "segmentlist" item per segment, see RenderSegmentList), "[numsegment]",
 // "[photolist]" (one "photolist" item per photo, numbered from 1, each followed by CR LF),
-// "[filename]" (the log's path), "[numrecord]" (the kept log lines), "[numphoto]",
+// "[placedphotolist]" (as "[photolist]", from the "placedphotolist" item and only for the photos
+// with a position, each keeping its number in the whole list), "[filename]" (the log's path), "[numrecord]" (the kept log lines), "[numphoto]",
 // "[totaldist]", "[avgspeed]", "[filename:html]", "[starttime:iso]" and "[endtime:iso]"
 // (the earliest and the latest timed fix in UTC, as "[time:iso]" writes them; empty when no
 // fix is timed), then "[logname]" and "[logname:html]" (the log's file name without its folder,
-// for a page that should not tell where the log lies). The page is changed in place, so a large page is never copied whole for a
-// placeholder.
+// for a page that should not tell where the log lies). The page is changed in place, so a large
+// page is never copied whole for a placeholder.
 void FillPlaceholders(std::string& page, const SectionStore& sections, const Track& track,
                       const std::vector<Photo>& photos, std::size_t keptLines, std::string_view logPath);
 
@@ -57,6 +61,7 @@ class RenderedPage final : public PageSource {
 
   const std::vector<TrackRecord>& records_;
   const RecordItemTemplate item_;
+  const std::string segmentBreak_;  // with its CR LF; empty when the template has none
   const std::string body_;
   std::vector<std::string_view> parts_;  // the body cut at each "[recordlist]"
   std::vector<std::pair<std::string_view, std::string>> placeholders_;

@@ -49,3 +49,12 @@ awk 'NF == 3 { printf "%.7f %.7f\n", $1, $2 }' "$work/placed.txt" > "$work/place
 awk '{ printf "%.7f %.7f\n", $1, $2 }' "$work/waypoints.read" | diff "$work/placed.expected" - ||
   { echo "GPX waypoints differ from the photos' positions"; exit 1; }
 [ "$(grep -c '<Point>' "$work/kamo-river-ride.kml")" = "$(wc -l < "$work/placed.expected")" ] || { echo "KML photo points"; exit 1; }
+# Three day logs converted together: a <trkseg> and a <LineString> per day, and every point read back.
+days="$source/tests/data/e2e/several-logs-as-words/files"
+for kind in gpx kml; do
+  "$program" --console --template="$source/templates/$kind.dat" -o "$work/days.$kind" "$days"/day{1,2,3}.log
+  xmllint --noout "$work/days.$kind"
+done
+gpsbabel -t -i gpx -f "$work/days.gpx" -o xcsv,style="$work/points.style" -F "$work/days.read"
+[[ "$(grep -c '<trkseg>' "$work/days.gpx") $(grep -c '<LineString>' "$work/days.kml") $(wc -l < "$work/days.read")" == "3 3 15" ]] ||
+  { echo "the days are not one <trkseg> and one <LineString> each, with all their points"; exit 1; }
