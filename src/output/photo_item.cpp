@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "output/placeholders.h"
+#include "output/value_groups.h"
 #include "runtime/dates.h"
 #include "runtime/escape.h"
 #include "runtime/text_helpers.h"
@@ -33,9 +34,10 @@ std::string BuildPhotoItem(std::string_view itemTemplate, std::int64_t id, const
   for (const Placeholder& placeholder : kPlaceholders) {
     if (placeholder.Scope == PlaceholderScope::kPhotoItem) fills.emplace_back(placeholder.Text, PhotoValue(placeholder.What, id, photo));
   }
+  const auto comesOutEmpty = [&](Fill what) { return PhotoValue(what, id, photo).empty(); };
   // Filled one after another, so a value that happens to contain a later placeholder is filled
   // too, as a template writer who fills them by hand in this order would expect.
-  std::string item(itemTemplate);
+  std::string item = KeepGroupsWithValues(itemTemplate, PlaceholderScope::kPhotoItem, comesOutEmpty);
   for (const auto& [placeholder, value] : fills) ReplaceAllInPlace(item, placeholder, value);
   return item;
 }

@@ -8,9 +8,9 @@
 
 namespace routelet {
 
-// The section with "[id]", "[file]", "[time]", "[timestr]", "[file:html]", "[file:url]" and
-// "[time:iso]" (UTC, "2011-11-05T03:34:56Z") filled in, in that order, each in the result of the
-// one before.
+// The section with its groups kept or left out (value_groups.h) and "[id]", "[file]", "[time]",
+// "[timestr]", "[file:html]", "[file:url]" and "[time:iso]" (UTC, "2011-11-05T03:34:56Z") filled
+// in, in that order, each in the result of the one before.
 std::string BuildPhotoItem(std::string_view itemTemplate, std::int64_t id, const Photo& photo);
 
 }  // namespace routelet

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <utility>
 
+#include "output/value_groups.h"
 #include "runtime/dates.h"
 #include "runtime/value_texts.h"
 
@@ -47,7 +48,8 @@ RecordItemTemplate::RecordItemTemplate(std::string_view section) {
     const auto comesOutEmpty = [&](Fill field) {
       return (field == Fill::kTimeIso && untimed) || (field == Fill::kAltKnown && altitudeUnknown);
     };
-    if (!section.empty()) parts.push_back(Literal(std::string(section)));
+    const std::string kept = KeepGroupsWithValues(section, PlaceholderScope::kRecordItem, comesOutEmpty);
+    if (!kept.empty()) parts.push_back(Literal(kept));
     for (const Placeholder& placeholder : kPlaceholders) {
       if (placeholder.Scope != PlaceholderScope::kRecordItem) continue;
       parts = FillPlaceholder(parts, placeholder.Text, placeholder.What, comesOutEmpty(placeholder.What));

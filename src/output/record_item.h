@@ -20,8 +20,9 @@ namespace routelet {
 // the text around it; only an empty value can, by joining its two neighbours
 // ("[alt[time:iso]:known]"). The section is therefore cut once for each combination of the
 // placeholders that can come out empty ("[time:iso]" for an untimed record, "[alt:known]" for an
-// unknown altitude), each cut made by filling the placeholders in order with those left empty,
-// and a record is appended through the cut that fits it.
+// unknown altitude), each cut made by keeping or leaving out the section's groups (value_groups.h)
+// and then filling the placeholders in order with those left empty, and a record is appended
+// through the cut that fits it.
 class RecordItemTemplate {
  public:
   explicit RecordItemTemplate(std::string_view section);

@@ -40,3 +40,18 @@ for log in "$work"/*.log; do
 done
 grep -q '<Placemark><name>sanjo.jpg</name><TimeStamp><when>2026-05-03T01:19:30Z</when>' "$work/kamo-river-ride.kml" ||
   { echo "no placemark for a photo taken during the ride"; exit 1; }
+
+printf '%s\r\n' '$GPRMC,000000.00,A,3500.0000,N,13900.0000,E,3.0,90.0,010111,,' \
+  '$GPRMC,000001.00,A,3500.0000,N,13900.0010,E,3.0,90.0,010111,,' \
+  '$GPGGA,000002.00,3500.0000,N,13900.0020,E,1,08,1.0,50.5,M,0.0,M,,' \
+  '$GPRMC,000002.00,A,3500.0000,N,13900.0020,E,3.0,90.0,010111,,' \
+  '$GPGGA,000003.25,3500.0000,N,13900.0030,E,1,08,1.0,51.0,M,0.0,M,,' \
+  '$GPRMC,000003.25,A,3500.0000,N,13900.0030,E,3.0,90.0,010111,,' > "$work/climb.log"
+for kind in gpx kml csv; do "$program" --console --template="$source/templates/$kind.dat" "$work/climb.log"; done
+xmllint --noout "$work/climb.gpx" "$work/climb.kml"
+heights=$(gpsbabel -t -i gpx -f "$work/climb.gpx" -o unicsv -F - | tr -d '\r' | awk -F, 'NR > 1 { printf "%s %s|", $4, $6 }')
+[ "$heights" = " 00:00:00| 00:00:01|50.5 00:00:02|51.0 00:00:03.250|" ] || { echo "GPX heights and times read back: $heights"; exit 1; }
+[ "$(tr -d '\r' < "$work/climb.kml" | grep -c '^139[.0-9]*,35\(,5[01]\.[05]0\)\?$')" = 4 ] && grep -q '^139.00005000000002,35,51.00' "$work/climb.kml" ||
+  { echo "KML coordinates: $(grep -A5 '<coordinates>' "$work/climb.kml")"; exit 1; }
+awk -F, 'NR > 2 && $4 "," $5 "," $6 == last { print "CSV rows " NR - 1 " and " NR " alike: " $0; bad = 1 } { last = $4 "," $5 "," $6 }
+  END { exit bad }' "$work/climb.csv"

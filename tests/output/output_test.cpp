@@ -16,6 +16,7 @@
 #include "output/page_target.h"
 #include "output/record_item.h"
 #include "output/render_page.h"
+#include "output/value_groups.h"
 #include "output/write_page.h"
 #include "runtime/dates.h"
 #include "runtime/text_helpers.h"
@@ -63,6 +64,30 @@ TEST(RecordItem, AgreesWithFillingOnePlaceholderAfterAnother) {
       EXPECT_EQ(t.empty(), section.empty());
     }
   }
+}
+
+// A group is written without its marks when its placeholders all have values, and left out when
+// one of them is empty (here the altitude); marks that make no group stay as they are.
+TEST(ValueGroups, AreKeptOrLeftOutWhole) {
+  const auto altitudeUnknown = [](Fill what) { return what == Fill::kAltKnown; };
+  const std::pair<const char*, const char*> cases[] = {
+      {"a[?<e>[alt:known]</e>?]b", "ab"},
+      {"a[?<t>[time:iso]</t>?]b", "a<t>[time:iso]</t>b"},
+      {"[?[time:iso] [alt:known]?]|[?[time]?]", "|[time]"},
+      {"[?no placeholder?][?[file]?]", "[?no placeholder?][?[file]?]"},  // [file] is a photo's
+      {"[?[alt:known]\r\n?] [?[time]\n?]", "[?[alt:known]\r\n?] [?[time]\n?]"},  // not closed on the line
+      {"[?[?[alt:known]?]?]", "?]"},
+      {"[?[time]?]?]", "[time]?]"},
+      {"[?", "[?"},
+  };
+  for (const auto& [text, kept] : cases) {
+    EXPECT_EQ(KeepGroupsWithValues(text, PlaceholderScope::kRecordItem, altitudeUnknown), kept) << text;
+  }
+  // A record item keeps each group where its values are known.
+  const RecordItemTemplate item("<p>[?<e>[alt:known]</e>?][?<t>[time:iso]</t>?]</p>");
+  const TrackRecord timed{.UnixTime = 60, .Alt = 5, .AltKnown = true}, untimed{.Alt = 5};
+  EXPECT_EQ(BuildRecordItem(item, 0, timed), "<p><e>5.00</e><t>1970-01-01T00:01:00Z</t></p>");
+  EXPECT_EQ(BuildRecordItem(item, 0, untimed), "<p></p>");
 }
 
 // A track of `points` records, `step` seconds apart from 0, and the body rendered and filled from
