@@ -127,6 +127,7 @@ TEST(RenderPage, FillsTheBodyByItsRules) {
       {"the earliest and latest timed fix", "[starttime:iso] [endtime:iso]", 3, "1970-01-01T00:01:00Z 1970-01-01T00:02:00Z"},
       {"also when time runs backwards", "[starttime:iso] [endtime:iso]", 3, "1969-12-31T23:58:00Z 1969-12-31T23:59:00Z", -60},
       {"no timed fix", "<[starttime:iso]|[endtime:iso]>", 1, "<|>"},
+      {"points, not the log's sentences", "[numpoint] [numrecord]", 3, "3 1003"},
   };
   for (const auto& c : cases) EXPECT_EQ(PageMaker().Make(c.text, c.points, c.step), c.page) << c.what;
 }
