@@ -67,10 +67,21 @@ std::optional<std::string_view> Nearest(std::string_view name, const std::vector
   return best;
 }
 
+bool IsList(std::string_view name) {
+  return std::ranges::any_of(kItemLists, [name](const ItemList& list) { return list.Placeholder == name; });
+}
+
+// Whether `placeholder` is filled in a section of `scope`. The page's placeholders are filled over
+// the whole page once its lists are in, so within the items too, but for the lists themselves.
+bool FilledIn(const Placeholder& placeholder, PlaceholderScope scope) {
+  if (placeholder.Scope == scope) return true;
+  return placeholder.Scope == PlaceholderScope::kBody && !IsList(placeholder.Text);
+}
+
 std::vector<std::string_view> PlaceholdersOf(PlaceholderScope scope) {
   std::vector<std::string_view> names;
   for (const Placeholder& placeholder : kPlaceholders) {
-    if (placeholder.Scope == scope) names.push_back(placeholder.Text);
+    if (FilledIn(placeholder, scope)) names.push_back(placeholder.Text);
   }
   return names;
 }
@@ -181,7 +192,7 @@ class Checker {
     std::optional<PlaceholderScope> elsewhere;
     for (const Placeholder& placeholder : kPlaceholders) {
       if (placeholder.Text != name) continue;
-      if (placeholder.Scope == scope) return;
+      if (FilledIn(placeholder, scope)) return;
       elsewhere = placeholder.Scope;
     }
     if (elsewhere) {
