@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstddef>
 #include <initializer_list>
+#include <iterator>
 #include <optional>
 #include <map>
 #include <set>
@@ -71,11 +73,25 @@ bool IsList(std::string_view name) {
   return std::ranges::any_of(kItemLists, [name](const ItemList& list) { return list.Placeholder == name; });
 }
 
-// Whether `placeholder` is filled in a section of `scope`. The page's placeholders are filled over
-// the whole page once its lists are in, so within the items too, but for the lists themselves.
+// The row of kPlaceholders that puts the text of sections of `scope` into the page.
+std::ptrdiff_t RowPuttingIn(PlaceholderScope scope) {
+  for (const ItemList& list : kItemLists) {
+    if (list.Scope != scope && list.AlsoScope != scope) continue;
+    const auto row = std::ranges::find_if(kPlaceholders, [&](const Placeholder& placeholder) {
+      return placeholder.Scope == PlaceholderScope::kBody && placeholder.Text == list.Placeholder;
+    });
+    return row - std::begin(kPlaceholders);
+  }
+  return 0;
+}
+
+// Whether `placeholder` (a row of kPlaceholders) is filled in a section of `scope`. The page's
+// placeholders are filled one after another over the whole page, so within the items too when
+// they come after the items' list, but for the lists themselves.
 bool FilledIn(const Placeholder& placeholder, PlaceholderScope scope) {
   if (placeholder.Scope == scope) return true;
-  return placeholder.Scope == PlaceholderScope::kBody && !IsList(placeholder.Text);
+  return placeholder.Scope == PlaceholderScope::kBody && !IsList(placeholder.Text) &&
+         &placeholder - std::begin(kPlaceholders) > RowPuttingIn(scope);
 }
 
 std::vector<std::string_view> PlaceholdersOf(PlaceholderScope scope) {
@@ -98,6 +114,8 @@ std::string ScopeText(PlaceholderScope scope) {
     case PlaceholderScope::kBody: return Said("the page body");
     case PlaceholderScope::kRecordItem: return "*recordlist";
     case PlaceholderScope::kPhotoItem: return "*photolist";
+    case PlaceholderScope::kSegmentItem: return "*segmentlist";
+    case PlaceholderScope::kSegmentBreak: return "*segmentbreak";
   }
   return {};
 }

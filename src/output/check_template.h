@@ -20,7 +20,8 @@ struct TemplateProblem {
 // - a section header that names no section the program reads (with the nearest known name);
 // - in the page body and the item sections, a bracketed name of letters, digits and ":" that no
 //   placeholder fills there (with the nearest known one; the page's placeholders, its lists
-//   aside, are filled in the items too), and such a name whose "["
+//   aside, are filled in the items too when the page fills them after putting the items in),
+//   and such a name whose "["
 //   is not closed before the line ends. A script's own subscript (`track.lat[i]`, `m[i][j]`,
 //   `f(x)[key]`: a name without ":" right after a letter, digit, "_", "$", ")" or a "]" that
 //   closes no placeholder) is the script's and not looked at;

@@ -6,18 +6,22 @@
 
 namespace routelet {
 
-// The section a placeholder is filled in.
-enum class PlaceholderScope { kBody, kRecordItem, kPhotoItem };
+// The section a placeholder is filled in. The "segmentbreak" section has none of its own: only
+// the page's, which are filled over the whole page.
+enum class PlaceholderScope { kBody, kRecordItem, kPhotoItem, kSegmentItem, kSegmentBreak };
 
 // What fills a placeholder; each renderer makes the values of its own scope.
 enum class Fill {
   // body
-  kRecordList, kPhotoList, kFileName, kNumRecord, kNumPhoto, kTotalDist, kAvgSpeed, kFileNameHtml,
-  kStartTimeIso, kEndTimeIso, kLogName, kLogNameHtml, kNumPoint,
+  kRecordList, kSegmentList, kNumSegment, kPhotoList, kFileName, kNumRecord, kNumPhoto, kTotalDist, kAvgSpeed,
+  kFileNameHtml, kStartTimeIso, kEndTimeIso, kLogName, kLogNameHtml, kNumPoint,
   // each record item
-  kIndex, kTime, kTimeStr, kTimeIso, kLatFull, kLngFull, kLat, kLng, kAlt, kDist, kSpeed, kAltKnown,
+  kIndex, kTime, kTimeStr, kTimeIso, kLatFull, kLngFull, kLat, kLng, kAlt, kDist, kSpeed, kAltKnown, kSegment,
   // each photo item
   kPhotoId, kPhotoFile, kPhotoTime, kPhotoTimeStr, kPhotoFileHtml, kPhotoFileUrl, kPhotoTimeIso,
+  // each segment item
+  kSegNumber, kSegNumRecord, kSegFirst, kSegLast, kSegStart, kSegEnd, kSegStartIso, kSegEndIso, kSegDist,
+  kSegElapsed, kSegMoving,
 };
 
 struct Placeholder {
@@ -31,6 +35,10 @@ struct Placeholder {
 inline constexpr Placeholder kPlaceholders[] = {
     // "[recordlist]" is put in first, before the others, by the page's renderer.
     {"[recordlist]", PlaceholderScope::kBody, Fill::kRecordList},
+    // The segment list next, so that no text another placeholder puts in (a log's or a photo's
+    // name) is changed.
+    {"[segmentlist]", PlaceholderScope::kBody, Fill::kSegmentList},
+    {"[numsegment]", PlaceholderScope::kBody, Fill::kNumSegment},
     {"[photolist]", PlaceholderScope::kBody, Fill::kPhotoList},
     {"[filename]", PlaceholderScope::kBody, Fill::kFileName},
     {"[numrecord]", PlaceholderScope::kBody, Fill::kNumRecord},
@@ -56,6 +64,7 @@ inline constexpr Placeholder kPlaceholders[] = {
     {"[dist]", PlaceholderScope::kRecordItem, Fill::kDist},
     {"[speed]", PlaceholderScope::kRecordItem, Fill::kSpeed},
     {"[alt:known]", PlaceholderScope::kRecordItem, Fill::kAltKnown},
+    {"[segment]", PlaceholderScope::kRecordItem, Fill::kSegment},
 
     {"[id]", PlaceholderScope::kPhotoItem, Fill::kPhotoId},
     {"[file]", PlaceholderScope::kPhotoItem, Fill::kPhotoFile},
@@ -64,6 +73,18 @@ inline constexpr Placeholder kPlaceholders[] = {
     {"[file:html]", PlaceholderScope::kPhotoItem, Fill::kPhotoFileHtml},
     {"[file:url]", PlaceholderScope::kPhotoItem, Fill::kPhotoFileUrl},
     {"[time:iso]", PlaceholderScope::kPhotoItem, Fill::kPhotoTimeIso},
+
+    {"[segment]", PlaceholderScope::kSegmentItem, Fill::kSegNumber},
+    {"[segnumrecord]", PlaceholderScope::kSegmentItem, Fill::kSegNumRecord},
+    {"[segfirst]", PlaceholderScope::kSegmentItem, Fill::kSegFirst},
+    {"[seglast]", PlaceholderScope::kSegmentItem, Fill::kSegLast},
+    {"[segstart]", PlaceholderScope::kSegmentItem, Fill::kSegStart},
+    {"[segend]", PlaceholderScope::kSegmentItem, Fill::kSegEnd},
+    {"[segstart:iso]", PlaceholderScope::kSegmentItem, Fill::kSegStartIso},
+    {"[segend:iso]", PlaceholderScope::kSegmentItem, Fill::kSegEndIso},
+    {"[segdist]", PlaceholderScope::kSegmentItem, Fill::kSegDist},
+    {"[segelapsed]", PlaceholderScope::kSegmentItem, Fill::kSegElapsed},
+    {"[segmoving]", PlaceholderScope::kSegmentItem, Fill::kSegMoving},
 };
 
 // The sections a rule reads, with the scope of the placeholders filled in them; "notes" and
@@ -77,18 +98,25 @@ inline constexpr KnownSection kKnownSections[] = {
     {"body", true, PlaceholderScope::kBody},
     {"recordlist", true, PlaceholderScope::kRecordItem},
     {"photolist", true, PlaceholderScope::kPhotoItem},
+    {"segmentlist", true, PlaceholderScope::kSegmentItem},
+    {"segmentbreak", true, PlaceholderScope::kSegmentBreak},
     {"extension", false, PlaceholderScope::kBody},
     {"notes", false, PlaceholderScope::kBody},
 };
 
-// The body placeholder that lists the items of an item section, and that section's name.
+// The body placeholder that lists the items of an item section, that section's name, and the
+// scope of the sections whose text goes into the page with it (the segment break goes into the
+// record list).
 struct ItemList {
   std::string_view Placeholder;
   std::string_view Section;
+  PlaceholderScope Scope;
+  PlaceholderScope AlsoScope;
 };
 inline constexpr ItemList kItemLists[] = {
-    {"[recordlist]", "recordlist"},
-    {"[photolist]", "photolist"},
+    {"[recordlist]", "recordlist", PlaceholderScope::kRecordItem, PlaceholderScope::kSegmentBreak},
+    {"[photolist]", "photolist", PlaceholderScope::kPhotoItem, PlaceholderScope::kPhotoItem},
+    {"[segmentlist]", "segmentlist", PlaceholderScope::kSegmentItem, PlaceholderScope::kSegmentItem},
 };
 
 }  // namespace routelet

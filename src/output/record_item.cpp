@@ -77,6 +77,7 @@ char* RecordItemTemplate::WritePart(char* out, const Part& part, std::int64_t in
     case Fill::kDist: return WriteNumberText(out, record.Dist, 2);
     case Fill::kSpeed: return WriteNumberText(out, record.Speed, 2);
     case Fill::kAltKnown: return WriteNumberText(out, record.Alt, 2);
+    case Fill::kSegment: return std::to_chars(out, out + kLongestValueText, record.Segment + std::uint64_t{1}).ptr;
     default: return out;  // a placeholder of another scope, never in a record item's parts
   }
 }

@@ -55,3 +55,13 @@ heights=$(gpsbabel -t -i gpx -f "$work/climb.gpx" -o unicsv -F - | tr -d '\r' | 
   { echo "KML coordinates: $(grep -A5 '<coordinates>' "$work/climb.kml")"; exit 1; }
 awk -F, 'NR > 2 && $4 "," $5 "," $6 == last { print "CSV rows " NR - 1 " and " NR " alike: " $0; bad = 1 } { last = $4 "," $5 "," $6 }
   END { exit bad }' "$work/climb.csv"
+# Three day logs converted together: a <trkseg> and a <LineString> (at the log's heights) per day,
+# and every point read back.
+days="$source/tests/data/e2e/several-logs-as-words/files"
+for kind in gpx kml; do
+  "$program" --console --template="$source/templates/$kind.dat" -o "$work/days.$kind" "$days"/day{1,2,3}.log
+  xmllint --noout "$work/days.$kind"
+done
+gpsbabel -t -i gpx -f "$work/days.gpx" -o xcsv,style="$work/points.style" -F "$work/days.read"
+[[ "$(grep -c '<trkseg>' "$work/days.gpx") $(grep -c '<LineString>' "$work/days.kml") $(grep -c '<altitudeMode>absolute' "$work/days.kml") $(wc -l < "$work/days.read")" == "3 3 3 15" ]] ||
+  { echo "the days are not one <trkseg> and one <LineString> at the log's heights each, with all their points"; exit 1; }
