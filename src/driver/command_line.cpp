@@ -25,6 +25,8 @@ std::string_view ValueOptionName(std::string_view argument) {
   return {};
 }
 
+constexpr std::string_view kCheckTemplate = "--check-template";
+
 // The most threads --threads may ask for.
 constexpr unsigned kMaxThreads = 64;
 
@@ -162,6 +164,16 @@ Options ParseCommandLine(const std::vector<std::string_view>& arguments) {
       }
     } else if (argument == "--open") {
       options.OpenPage = true;
+    } else if (argument == kCheckTemplate || argument.starts_with(std::string(kCheckTemplate) + "=")) {
+      // The file is optional, so it is never taken from the next argument, which may be a log.
+      options.CheckTemplate = true;
+      if (argument.size() > kCheckTemplate.size()) {
+        if (argument.size() == kCheckTemplate.size() + 1) {
+          options.Unusable = argument;
+          return options;
+        }
+        options.TemplatePath = argument.substr(kCheckTemplate.size() + 1);
+      }
     } else if (argument == "--") {
       ++i;
       break;
@@ -217,6 +229,13 @@ std::string HelpText() {
          "                        to standard output\n"
          "Beside the log, the page takes the log's name with the extension html, or the word\n"
          "in the template's *extension section (letters and digits only, such as gpx).\n") +
+         Translated(
+         "  --check-template[=FILE]  check FILE (or the template found as above) and list on\n"
+         "                        standard output, as PATH:LINE:COLUMN: text, each unknown\n"
+         "                        placeholder or section, a page without [recordlist], an\n"
+         "                        unclosed [name, bytes not valid in the file's encoding and an\n"
+         "                        empty template; exit status 1 when there is one, else 0.\n"
+         "                        A run tells the same on a terminal, and writes its page.\n") +
          Translated(
          "\n"
          "Photo options:\n"

@@ -21,6 +21,9 @@ struct Options {
   bool Version = false;
   // Open the written page in the desktop's web browser (--open).
   bool OpenPage = false;
+  // Check the template instead of converting a log (--check-template[=FILE], FILE going into
+  // TemplatePath).
+  bool CheckTemplate = false;
   // An argument in the options' place that looks like an option ("-" and a letter or more) but
   // is none; the program then says so and does not run. Empty when there is none.
   std::string UnknownOption;
@@ -58,7 +61,8 @@ struct Options {
   std::string ProgramPath;
 };
 
-// Options come first: -h/--help, -V/--version, --console, --gui, --open, the options with a
+// Options come first: -h/--help, -V/--version, --console, --gui, --open,
+// --check-template[=FILE] (its value only after "="), the options with a
 // value (--template, -o/--output, --photos, --camera-zone, --camera-shift, --threads, --max-gap,
 // --log, --split-gap; as
 // "--name=VALUE" or "--name VALUE"), and "--" to end them. The first argument that does not begin with "-" (or is

@@ -9,12 +9,15 @@
 #include <vector>
 
 #include "driver/messages.h"
+#include "output/check_template.h"
 #include "output/page_target.h"
 #include "output/render_page.h"
 #include "photos/find_photos.h"
 #include "photos/photo_position.h"
 #include "photos/photo_tag_writer.h"
+#include "platform/console.h"
 #include "platform/files.h"
+#include "runtime/escape.h"
 #include "runtime/files.h"
 #include "template/load_template.h"
 #include "track/read_track.h"
@@ -316,17 +319,31 @@ class ProgressWindowShown {
   FrontEnd& ui_;
 };
 
+// Each problem of the template as a line that names its place (ProblemLine).
+std::vector<std::string> TemplateProblemLines(std::string_view templatePath, std::string_view bytes) {
+  std::vector<std::string> lines;
+  for (const TemplateProblem& problem : CheckTemplate(bytes)) lines.push_back(ProblemLine(templatePath, problem));
+  return lines;
+}
+
+std::string TemplatePathFor(const Options& options) {
+  return options.TemplatePath.empty() ? TemplatePath(options.ConfigHome, options.ProgramPath) : options.TemplatePath;
+}
+
 RunResult Convert(const Options& options, FrontEnd& ui) {
   const bool named = !options.TemplatePath.empty();
-  const std::string templatePath = named ? options.TemplatePath : TemplatePath(options.ConfigHome, options.ProgramPath);
+  const std::string templatePath = TemplatePathFor(options);
   // A template the user named is told by its path; the usual one by its file name.
   const std::string shownName = named ? templatePath : kTemplateFileName;
-  const Loaded<SectionStore> sections = LoadTemplate(templatePath);
-  if (!sections.ok()) {
-    ui.ShowMessage(LoadFailureMessage(*sections.Error, shownName, templatePath));
+  Loaded<std::string> bytes = ReadTemplateFile(templatePath);
+  if (!bytes.ok()) {
+    ui.ShowMessage(LoadFailureMessage(*bytes.Error, shownName, templatePath));
     ui.ShowMessage(CannotReadMessage(kTemplateFileName), kErrorTitle);
     return RunResult::kFailed;
   }
+  // Told, not refused: the page is still made as the template says.
+  ui.ShowTemplateProblems(TemplateProblemLines(templatePath, bytes.Value));
+  const Loaded<SectionStore> sections{TemplateSections(std::move(bytes.Value)), std::nullopt};
   const std::optional<std::string> extension = PageExtension(sections.Value);
   if (!extension) {
     ui.ShowMessage(ExtensionNotAWordMessage(shownName, GetSection(sections.Value, "extension")));
@@ -344,6 +361,21 @@ RunResult Convert(const Options& options, FrontEnd& ui) {
 }
 
 }  // namespace
+
+int CheckTemplateFile(const Options& options, std::FILE* out, std::FILE* err) {
+  const std::string templatePath = TemplatePathFor(options);
+  const Loaded<std::string> bytes = ReadTemplateFile(templatePath);
+  if (!bytes.ok()) {
+    platform::WriteText(err, "routelet: " + TerminalEscape(LoadFailureMessage(*bytes.Error, templatePath, templatePath)) + "\n");
+    return 1;
+  }
+  const std::vector<std::string> lines = TemplateProblemLines(templatePath, bytes.Value);
+  std::string text;
+  for (const std::string& line : lines) text += TerminalEscape(line) + "\n";
+  platform::WriteText(out, text);
+  std::fflush(out);
+  return lines.empty() ? 0 : 1;
+}
 
 int ExitStatusFor(RunResult result) {
   return result == RunResult::kFailed || result == RunResult::kNoOneToAsk ? 1 : 0;

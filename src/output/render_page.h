@@ -35,8 +35,8 @@ std::string RenderRecords(const SectionStore& sections, const Track& track, Prog
 // "[totaldist]", "[avgspeed]", "[filename:html]", "[starttime:iso]" and "[endtime:iso]"
 // (the earliest and the latest timed fix in UTC, as "[time:iso]" writes them; empty when no
 // fix is timed), then "[logname]" and "[logname:html]" (the log's file name without its folder,
-// for a page that should not tell where the log lies). The page is changed in place, so a large
-// page is never copied whole for a placeholder.
+// for a page that should not tell where the log lies), and "[numpoint]" (the track's points).
+// The page is changed in place, so a large page is never copied whole for a placeholder.
 void FillPlaceholders(std::string& page, const SectionStore& sections, const Track& track,
                       const std::vector<Photo>& photos, std::size_t keptLines, std::string_view logPath);
 

@@ -86,16 +86,19 @@ TEST(Help, InTheLocalesLanguage) {
   char line[200] = "";
   (void)!std::fgets(line, sizeof line, out);  // nothing read leaves it empty
   EXPECT_STREQ(line, "使い方: routelet [オプション]... [--] [ログのパスの語...]\n");
-  bool logsTold = false, severalTold = false, compressedTold = false;  // each in its own block
+  // Each in its own block: the formats read, several logs, compressed logs, the template check.
+  bool logsTold = false, severalTold = false, compressedTold = false, checkTold = false;
   while (std::fgets(line, sizeof line, out) != nullptr) {
     logsTold = logsTold || std::strstr(line, "KML（gx:Track）の軌跡") != nullptr;
     severalTold = severalTold || std::strstr(line, "--split-gap=分") != nullptr;
     compressedTold = compressedTold || std::strstr(line, "gzipで圧縮したもの（.gz）") != nullptr;
+    checkTold = checkTold || std::strstr(line, "--check-template[=FILE]  FILE（") != nullptr;
   }
   pclose(out);
   EXPECT_TRUE(logsTold);
   EXPECT_TRUE(severalTold);
   EXPECT_TRUE(compressedTold);
+  EXPECT_TRUE(checkTold);
 }
 #endif
 
@@ -216,6 +219,22 @@ TEST(Run, SummarisesThePhotos) {
   }
 }
 
+// On a terminal a run tells the template's problems, at most ten and then how many more, and
+// writes the page as the template says all the same.
+TEST(Run, TellsTheTemplatesProblemsAndWritesThePage) {
+  for (const std::size_t typos : {1u, 12u}) {
+    std::string text = "[recordlist]";
+    for (std::size_t i = 0; i < typos; ++i) text += "[totaldst]";
+    Trip trip(text + "\r\n*recordlist\r\n.");
+    Terminal t("");
+    EXPECT_EQ(RunConversion(trip.options, t.ui), RunResult::kPageWritten);
+    const std::string told = t.Written();
+    EXPECT_EQ(SplitFields(told, trip.options.TemplatePath + ":1:").size() - 1, std::min<std::size_t>(typos, 10)) << told;
+    EXPECT_EQ(told.find("--check-template") != std::string::npos, typos == 12) << told;
+    EXPECT_EQ(SplitFields(testing::ReadAll(trip.File("trip.html")), "[totaldst]").size() - 1, typos);
+  }
+}
+
 // --open: the page is opened once it is written, and only then; a page that cannot be opened is
 // said so, and the run still succeeded.
 TEST(Run, OpensOnlyAWrittenPage) {
@@ -282,7 +301,12 @@ TEST(Run, SeveralLogsAndFoldersOfLogs) {
   trip.Write("logs/old.html", "<html><body>an earlier page</body></html>");
   EXPECT_EQ(trip.Run(), RunResult::kPageWritten);
   EXPECT_EQ(testing::ReadAll(trip.File("logs/logs.html")), "150");
-  EXPECT_THAT(trip.ui.events, Contains("summary:" + trip.File("logs/logs.html") + "を書き出しました：150地点、0.00 km、写真0/0枚"
+#ifdef _WIN32
+  const std::string folderPage = trip.File("logs") + "\\logs.html";  // joined with the system's separator
+#else
+  const std::string folderPage = trip.File("logs") + "/logs.html";
+#endif
+  EXPECT_THAT(trip.ui.events, Contains("summary:" + folderPage + "を書き出しました：150地点、0.00 km、写真0/0枚"
                                        "。フォルダの中のGPSログでないファイル2個は使っていません"));
 }
 
