@@ -234,6 +234,9 @@ TEST(HeifPhoto, ExifItemPreviewAndCutFiles) {
   EXPECT_EQ(std::make_tuple(tags->Gps->Lat, tags->Gps->Lng, *tags->Gps->Alt), std::make_tuple(35.5, 139.25, 12.5));
   EXPECT_EQ(ReadHeifTags((kSamples / "heif/no-exif.heic").string())->Capture.Camera, 0);
   EXPECT_TRUE(HeifPreviewUri((kSamples / "heif/phone.heic").string(), 800).starts_with("data:image/jpeg;base64,/9j/"));
+  // A damaged file whose overlay claims a canvas of gigabytes: no preview, and nothing of that size
+  // allocated (the fuzzer found it; it takes the seeds from this folder).
+  EXPECT_EQ(HeifPreviewUri((kSamples / "heif/huge-overlay-canvas.heif").string(), 800), "");
   const std::string photo = ReadAll(kSamples / "heif/phone.heic");
   for (std::size_t length = 0; length < photo.size(); ++length) {
     const std::optional<PhotoTags> cut = ReadHeifTagsFromBytes(std::string_view(photo).substr(0, length));
