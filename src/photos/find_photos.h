@@ -59,6 +59,7 @@ struct PhotoFindings {
   std::size_t NoCaptureTime = 0;  // without a usable capture time
   std::size_t FoldersNotRead = 0; // folders below the named ones that could not be read: their files are not counted
   std::vector<std::string> Read;  // the path each photo file was read by, listed or not
+  std::string HeifNotRead;        // why the HEIF files found (counted without a capture time) could not be read
 };
 
 // The "*.jpg" and "*.jpeg" files, and HEIF ones ("*.heic", "*.heif", "*.hif") where the build
