@@ -262,8 +262,8 @@ RunResult MakePage(const SectionStore& sections, const std::string& templatePath
   if (page.empty()) return RunResult::kEmptyPage;
 
   RunInputs inputs{firstLog, std::move(photos.Read)};
-  inputs.Others.push_back(templatePath);
-  inputs.Others.insert(inputs.Others.end(), logs.Paths.begin() + 1, logs.Paths.end());
+  inputs.Others.push_back({templatePath, {}});
+  for (auto log = logs.Paths.begin() + 1; log != logs.Paths.end(); ++log) inputs.Others.push_back({*log, {}});
   if (const auto error = WritePageTo({pagePath, !options.OutputPath.empty()}, page, inputs, options.Work)) {
     ui.ShowMessage(WriteFailureMessage(*error, PagePathText(pagePath)), kErrorTitle);
     return RunResult::kFailed;
