@@ -1,14 +1,14 @@
-// HEIF photos through libheif (the container, the decoder) and libjpeg-turbo (the preview).
+// Inside routelet-photo-formats.so: HEIF photos through libheif (the container, the decoder)
+// and libjpeg-turbo (the preview).
 #include <libheif/heif.h>
 #include <turbojpeg.h>
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <memory>
 #include <vector>
 
-#include "photos/heif_photo.h"
+#include "photos/photo_formats_linked.h"
 
 namespace routelet {
 namespace {
@@ -93,19 +93,9 @@ std::string JpegOf(const std::uint8_t* pixels, int width, int stride, int height
 }
 
 }  // namespace
+}  // namespace routelet
 
-bool HeifPhotosSupported() { return true; }
-
-bool IsHeifName(std::string_view name) {
-  for (const std::string_view extension : {".heic", ".heif", ".hif"}) {
-    if (name.size() > extension.size() &&
-        std::equal(extension.begin(), extension.end(), name.end() - static_cast<std::ptrdiff_t>(extension.size()),
-                   [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); })) {
-      return true;
-    }
-  }
-  return false;
-}
+namespace routelet::linked {
 
 std::optional<PhotoTags> ReadHeifTags(const std::string& path) {
   const Context context = NewContext();
@@ -151,4 +141,4 @@ std::string HeifPreviewUri(const std::string& path, int longSide) {
                 heif_image_get_height(image.get(), heif_channel_interleaved));
 }
 
-}  // namespace routelet
+}  // namespace routelet::linked

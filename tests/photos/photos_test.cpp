@@ -15,6 +15,7 @@
 #include "photos/find_photos.h"
 #include "photos/heif_photo.h"
 #include "photos/jpeg_builder.h"
+#include "photos/photo_formats.h"
 #include "runtime/dates.h"
 #include "support/recording_front_end.h"
 #include "support/temp_dir.h"
@@ -26,6 +27,12 @@ using namespace routelet::testing;
 namespace fs = std::filesystem;
 
 const fs::path kSamples = fs::path(ROUTELET_TEST_DATA_DIR) / "photos";
+
+#if ROUTELET_PHOTO_FORMATS_MODULE
+// The HEIF reader and the tag writer (geotag_test.cpp too) come from the module the build put
+// beside the program, not beside this test program.
+const bool kModuleFromBuildFolder = (SetPhotoFormatsFolder(ROUTELET_BUILD_DIR), true);
+#endif
 
 // A date as text, "-" for none.
 std::string Text(DaySerial date) { return date == 0 ? "-" : DateText(date); }
