@@ -112,6 +112,7 @@ void SetLogWords(std::span<const std::string_view> words, Options& options) {
   for (std::size_t k = 0; k < words.size(); ++k) {
     if (k > 0) options.LogPath += ' ';
     options.LogPath += words[k];
+    options.OptionAfterLog = options.OptionAfterLog || (k > 0 && !ValueOptionName(words[k]).empty());
   }
   const auto exists = [](std::string_view word) { return PathExists(std::string(word)); };
   if (words.size() < 2 || PathExists(options.LogPath) || !std::all_of(words.begin(), words.end(), exists)) return;

@@ -31,6 +31,9 @@ struct Options {
   // blanks typed without quotes still names one file. Empty: the user is asked, unless LogPaths
   // names logs.
   std::string LogPath;
+  // A word after the first of LogPath names an option that takes a value ("--photos=card"):
+  // when LogPath names no file, the user is told that options go before the log.
+  bool OptionAfterLog = false;
   // Logs converted together into one page besides LogPath: those of --log, in order, and the
   // words after the options when they do not join into the name of an existing entry but each
   // names one (LogPath is empty then).

@@ -15,6 +15,7 @@
 #include "driver/run.h"
 #include "platform/console.h"
 #include "platform/process.h"
+#include "platform/translations.h"
 #include "runtime/escape.h"
 
 #if ROUTELET_HAVE_DESKTOP
@@ -57,10 +58,11 @@ std::unique_ptr<routelet::FrontEnd> ChooseFrontEnd(const Options& options, bool 
     if (loaded.Desktop) return std::move(loaded.Desktop);
     if (choice == Options::FrontEndChoice::kDesktop) {
       if (loaded.LoadError.empty()) {
-        Tell(stderr, "routelet: no display could be opened; reporting on the terminal\n");
+        Tell(stderr, routelet::platform::TranslatedText("routelet: no display could be opened; reporting on the terminal\n"));
       } else {
-        Tell(stderr, "routelet: the desktop front end could not be loaded (" + routelet::TerminalEscape(loaded.LoadError) +
-                         "); reporting on the terminal\n");
+        Tell(stderr, routelet::platform::FormattedText(
+                         "routelet: the desktop front end could not be loaded (%s); reporting on the terminal\n",
+                         {routelet::TerminalEscape(loaded.LoadError)}));
       }
     }
   }
@@ -69,7 +71,7 @@ std::unique_ptr<routelet::FrontEnd> ChooseFrontEnd(const Options& options, bool 
   (void)argc;
   (void)argv;
   if (choice == Options::FrontEndChoice::kDesktop) {
-    Tell(stderr, "routelet: built without the desktop front end; reporting on the terminal\n");
+    Tell(stderr, routelet::platform::TranslatedText("routelet: built without the desktop front end; reporting on the terminal\n"));
   }
 #endif
   return std::make_unique<routelet::ConsoleFrontEnd>(routelet::ConsoleFrontEnd::ForStandardStreams());

@@ -147,7 +147,8 @@ std::optional<LogsRead> ReadLogs(const std::vector<std::string>& paths, const Op
     if (paths.size() > 1) ui.SetProgress(ReadingLogText(k + 1, paths.size(), path));
     Loaded<LogTrack> log = ReadTrack(path, progress, options.Work);
     if (!log.ok()) {
-      ui.ShowMessage(LoadFailureMessage(*log.Error, path, path));
+      const bool hint = options.OptionAfterLog && path == options.LogPath && log.Error->Kind == FileError::Problem::kNotFound;
+      ui.ShowMessage(hint ? LogNotFoundAfterOptionsMessage(path) : LoadFailureMessage(*log.Error, path, path));
       ui.ShowMessage(CannotReadMessage(path), kErrorTitle);
       return std::nullopt;
     }
