@@ -46,6 +46,9 @@ struct Options {
   // The user's configuration folder, where routelet/template.dat is looked for first: see
   // platform::UserConfigHome. Empty: none.
   std::string ConfigHome;
+  // The user's language is neither Japanese nor that of the C locale: the shipped template is
+  // looked for in English first (template.en.dat).
+  bool EnglishPage = false;
   // Where the page goes (-o, --output): a path, or "-" for standard output. Empty: beside the
   // log, under the log's name with the template's extension.
   std::string OutputPath;

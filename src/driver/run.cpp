@@ -329,7 +329,7 @@ std::vector<std::string> TemplateProblemLines(std::string_view templatePath, std
 }
 
 std::string TemplatePathFor(const Options& options) {
-  return options.TemplatePath.empty() ? TemplatePath(options.ConfigHome, options.ProgramPath) : options.TemplatePath;
+  return options.TemplatePath.empty() ? TemplatePath(options.ConfigHome, options.ProgramPath, options.EnglishPage) : options.TemplatePath;
 }
 
 RunResult Convert(const Options& options, FrontEnd& ui) {
