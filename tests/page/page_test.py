@@ -59,12 +59,14 @@ def setUpModule():
     root = pathlib.Path(tempfile.mkdtemp(prefix="routelet-page-"))
     shutil.copy2(os.environ["ROUTELET_PROGRAM"], root / "routelet")
     shutil.copy2(os.environ["ROUTELET_TEMPLATE"], root / "template.dat")
+    if os.environ.get("ROUTELET_ENGLISH_TEMPLATE"):
+        shutil.copy2(os.environ["ROUTELET_ENGLISH_TEMPLATE"], root / "template.en.dat")
     unittest.addModuleCleanup(shutil.rmtree, root, ignore_errors=True)
     browser = Browser(find_chromium(), 1280, 900, server)
     unittest.addModuleCleanup(browser.close)
 
 
-def make_page(log_name, positions, step=5, photos=(), folder="trip", copy=(), options=(), next_days=()):
+def make_page(log_name, positions, step=5, photos=(), folder="trip", copy=(), options=(), next_days=(), lang="C.UTF-8"):
     """Converts a log of `positions` (see trip_maker.write_log) in a fresh trip folder, with the program and the template
     under test, with a log of each of `next_days` (positions) a day after the one before; returns the page. `photos`: (path from the trip folder, picture, seconds after START or None: no Exif)."""
     trip = pathlib.Path(tempfile.mkdtemp(dir=root)) / folder
@@ -82,7 +84,7 @@ def make_page(log_name, positions, step=5, photos=(), folder="trip", copy=(), op
         # The program takes the camera to be set to Japan time.
         (trip / name).write_bytes(jpeg if seconds is None else trip_maker.jpeg_with_date(jpeg, START + datetime.timedelta(hours=9, seconds=seconds)))
     run = subprocess.run([str(root / "routelet"), "--console", *options, *map(str, logs)], cwd=trip, capture_output=True,
-                         env=dict(os.environ, TZ="Asia/Tokyo", LANG="C.UTF-8"), stdin=subprocess.DEVNULL, timeout=120)
+                         env=dict(os.environ, TZ="Asia/Tokyo", LANG=lang), stdin=subprocess.DEVNULL, timeout=120)
     assert run.returncode == 0, f"routelet failed ({run.returncode}): {run.stderr.decode(errors='replace')}"
     return (trip / log_name).with_suffix(".html")
 
@@ -398,6 +400,24 @@ class OtherPages(PageCase):
             self.open(page, tiles=True)
             js("document.getElementById('map-box').scrollIntoView({block: 'end'}); scrollBy(0, 60)")
             (folder / f"sample-map-{name}.png").write_bytes(browser.screenshot())
+
+
+class EnglishPage(PageCase):
+    """An English-speaking user without a template of their own gets the English shipped template: two days, a photo."""
+
+    def test_texts_dates_and_units_are_english(self):
+        if not (root / "template.en.dat").exists():
+            self.skipTest("no English template given (ROUTELET_ENGLISH_TEMPLATE)")
+        positions = trip_maker.hill_walk(ORIGIN, 720)
+        page = make_page("walk.nmea", positions, photos=[("walk.jpg", "torii", 1002)], next_days=[positions], lang="en_US.UTF-8")
+        self.open(page)
+        self.assertEqual(js("[document.documentElement.lang, ...%s, ...%s]" % (shown("#when", "#duration", "#end-time"),
+                                                                            every(".days-table tbody tr td:first-child"))),
+                         ["en", "Sat 18 May 2024, 09:30 \u2013 19 May 10:29", "25 h 0 min", "19 May 10:29", "Sat 18 May", "Sun 19 May"])
+        self.assertRegex(js(shown(".photo-grid .where"))[0], r"^\d+\.\d\d km along the track$")
+        self.assertEqual(re.findall("[\u3040-\u30ff\u4e00-\u9fff]+", js("document.body.innerText")), [], "no Japanese left")
+        folder = pathlib.Path(os.environ.get("ROUTELET_SCREENSHOTS", tempfile.gettempdir()))
+        (folder / "english-page.png").write_bytes(browser.screenshot())
 
 
 class HeifPhotoPage(PageCase):
