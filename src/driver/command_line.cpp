@@ -100,8 +100,7 @@ bool SetValueOption(std::string_view name, std::string_view value, Options& opti
   return true;
 }
 
-// `text` in the user's language when there is a translation for it. Only the command line's own
-// texts are translated; what the run shows stays as it is.
+// `text` in the user's language when there is a translation for it.
 const char* Translated(const char* text) { return platform::TranslatedText(text); }
 
 bool LooksLikeAnOption(std::string_view argument) { return argument.size() > 1 && argument[0] == '-'; }

@@ -91,6 +91,7 @@ for language in en ja; do
   LANG=$locale /usr/bin/routelet --help | grep -oE -- '(^|[ ,[])-(-[a-z][a-z-]*|[a-zA-Z])\b' | grep -oE -- '-.*' | sort -u >"$work/options"
   MANWIDTH=250 man -L $language -P cat routelet >"$work/man.$language" 2>/dev/null || fail "man -L $language routelet failed"
   (($(wc -l <"$work/options") >= 15)) || fail "too few options read off --help ($language)"
+  [[ $language == en ]] || grep -q "GPSログを" "$work/man.ja" || fail "man -L ja routelet shows no Japanese page"
   while read -r option; do
     grep -qE -- "(^|[^a-z-])$option([^a-z-]|$)" "$work/man.$language" || fail "man routelet ($language) does not tell of $option"
   done <"$work/options"
