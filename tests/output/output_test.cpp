@@ -7,12 +7,14 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cmath>
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <new>
 #include <thread>
 
+#include "output/packed_track.h"
 #include "output/page_target.h"
 #include "output/photo_item.h"
 #include "output/record_item.h"
@@ -69,6 +71,32 @@ TEST(RecordItem, AgreesWithFillingOnePlaceholderAfterAnother) {
 
 // A group is written without its marks when its placeholders all have values, and left out when
 // one of them is empty (here the altitude); marks that make no group stay as they are.
+// Each number is the change from the last value it had: a number that has none (not finite, too
+// large for a script's doubles, an unknown altitude) is "n" and leaves that value, and the totals
+// are rounded as the page's texts round them (".005" is ".01", 2.675 is 2.68).
+TEST(PackedTrack, WritesChangesAndNForNumbersWithoutAValue) {
+  TrackRecord first;
+  first.UnixTime = 100;
+  first.LocalTime = kUnixEpochSerial + (100 + 9 * 3600) / 86400.0;
+  first.Lat = 35.5;
+  first.Lng = -0.25;
+  first.AltKnown = true;
+  first.Alt = 12.5;
+  first.Dist = 0.005;
+  first.Speed = 2.675;
+  TrackRecord second = first, third = first;
+  second.UnixTime = 101;
+  second.LocalTime += 1 / 86400.0;
+  second.Lat = std::nan("");
+  second.AltKnown = false;
+  second.Dist = 1e300;
+  second.Speed = INFINITY;
+  third.UnixTime = 102;
+  third.LocalTime = std::nan("");
+  EXPECT_EQ(PackedTrackText({first, second, third}),
+            "100,32400,355000000,-2500000,1250,1,268;1,,n,,n,n,n;1,n,,,,,;");
+}
+
 TEST(ValueGroups, AreKeptOrLeftOutWhole) {
   const auto altitudeUnknown = [](Fill what) { return what == Fill::kAltKnown; };
   const std::pair<const char*, const char*> cases[] = {
