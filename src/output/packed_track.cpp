@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 #include "runtime/dates.h"
 #include "runtime/value_texts.h"
@@ -45,15 +46,29 @@ std::optional<std::int64_t> Hundredths(double value) {
   return negative ? -hundredths : hundredths;
 }
 
-// Writes the change of one number, nothing for none, and keeps its value as the last; "n" for
-// no value.
+// The digits 0 to 63: digits 32 and above carry five bits of a number and are followed by more.
+constexpr std::string_view kDigits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
+
+// Writes the change of one number and keeps its value as the last; "." for no value. The change
+// is folded to a count (0, -1, 1, -2, 2... as 0, 1, 2, 3, 4...) written five bits a digit, the
+// highest first.
 char* WriteChange(char* out, std::optional<std::int64_t> value, std::int64_t& last) {
   if (!value) {
-    *out = 'n';
+    *out = '.';
     return out + 1;
   }
-  if (*value != last) out = std::to_chars(out, out + 24, *value - last).ptr;
+  const std::int64_t change = *value - last;
   last = *value;
+  std::uint64_t folded = change < 0 ? (static_cast<std::uint64_t>(-(change + 1)) << 1) | 1
+                                    : static_cast<std::uint64_t>(change) << 1;
+  std::uint64_t groups[13];  // five bits each, the lowest first
+  int count = 0;
+  do {
+    groups[count++] = folded & 31;
+    folded >>= 5;
+  } while (folded != 0);
+  while (--count > 0) *out++ = kDigits[32 + groups[count]];
+  *out++ = kDigits[groups[0]];
   return out;
 }
 
@@ -69,22 +84,16 @@ std::optional<std::int64_t> LocalLessUtc(DaySerial local, std::int64_t utc) {
 
 std::string PackedTrackText(const std::vector<TrackRecord>& records) {
   std::string text;
-  text.reserve(records.size() * 24);
+  text.reserve(records.size() * 16);
   std::int64_t time = 0, local = 0, lat = 0, lng = 0, alt = 0, dist = 0, speed = 0;
   for (const TrackRecord& record : records) {
     char item[8 * 24];
     char* end = WriteChange(item, Bounded(record.UnixTime), time);
-    *end++ = ',';
     end = WriteChange(end, LocalLessUtc(record.LocalTime, time), local);
-    *end++ = ',';
     end = WriteChange(end, TenMillionthDegrees(record.Lat), lat);
-    *end++ = ',';
     end = WriteChange(end, TenMillionthDegrees(record.Lng), lng);
-    *end++ = ',';
     end = WriteChange(end, record.AltKnown ? Hundredths(record.Alt) : std::nullopt, alt);
-    *end++ = ',';
     end = WriteChange(end, Hundredths(record.Dist), dist);
-    *end++ = ',';
     end = WriteChange(end, Hundredths(record.Speed), speed);
     *end++ = ';';
     text.append(item, end);

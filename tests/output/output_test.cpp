@@ -71,10 +71,11 @@ TEST(RecordItem, AgreesWithFillingOnePlaceholderAfterAnother) {
 
 // A group is written without its marks when its placeholders all have values, and left out when
 // one of them is empty (here the altitude); marks that make no group stay as they are.
-// Each number is the change from the last value it had: a number that has none (not finite, too
-// large for a script's doubles, an unknown altitude) is "n" and leaves that value, and the totals
-// are rounded as the page's texts round them (".005" is ".01", 2.675 is 2.68).
-TEST(PackedTrack, WritesChangesAndNForNumbersWithoutAValue) {
+// Each number is the change from the last value it had, folded (-1 is 1, 1 is 2) in base-32
+// digits ("mI" is 6 * 32 + 8 = 200 for 100); a number that has none (not finite, too large for a
+// script's doubles, an unknown altitude) is "." and leaves that value, and the totals are rounded
+// as the page's texts round them (".005" is ".01", 2.675 is 2.68).
+TEST(PackedTrack, WritesFoldedChangesAndDotsForNumbersWithoutAValue) {
   TrackRecord first;
   first.UnixTime = 100;
   first.LocalTime = kUnixEpochSerial + (100 + 9 * 3600) / 86400.0;
@@ -94,7 +95,7 @@ TEST(PackedTrack, WritesChangesAndNForNumbersWithoutAValue) {
   third.UnixTime = 102;
   third.LocalTime = std::nan("");
   EXPECT_EQ(PackedTrackText({first, second, third}),
-            "100,32400,355000000,-2500000,1250,1,268;1,,n,,n,n,n;1,n,,,,,;");
+            "mIh_pA1ljvsAk4y5fiuECwY;CA.A...;C.AAAAA;");
 }
 
 TEST(ValueGroups, AreKeptOrLeftOutWhole) {

@@ -172,7 +172,7 @@ class TripPage(PageCase):
     def setUp(self):
         self.open(self.page)
         # Each point's distance (km): the sixth number of its item, a change in hundredths.
-        steps = [int(item.split(",")[5] or 0) for item in js("document.getElementById('track-data').textContent").split(";")[:-1]]
+        steps = [changes[5] or 0 for changes in packed_changes(js("document.getElementById('track-data').textContent"))]
         self.dists = [total / 100 for total in itertools.accumulate(steps)]
 
     def test_header_sums_up_names_read_back_and_photos_load_and_open_at_their_fix(self):
@@ -322,6 +322,25 @@ def circle_with_gaps():
     ring = [(*trip_maker.offset(ORIGIN, 1.5 * math.sin(a), 1.5 * math.cos(a)), 20.0)
             for a in (2 * math.pi * k / 400 for k in range(400))]
     return ring[:100] + [(0.0, 0.0, 0.0)] * 2 + ring[100:200] + [ring[199]] * 300 + ring[200:]
+
+
+def packed_changes(text):
+    """Each point of the page's compact track as its seven changes (None for "."): base-32 digits, 32 and
+    above followed by more, folded (0, -1, 1, -2 ... as 0, 1, 2, 3 ...)."""
+    digits, points = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_", []
+    for item in text.split(";")[:-1]:
+        changes, folded = [], 0
+        for character in item:
+            if character == ".":
+                changes.append(None)
+                continue
+            digit = digits.index(character)
+            folded = folded * 32 + digit % 32
+            if digit < 32:
+                changes.append(-(folded + 1) // 2 if folded % 2 else folded // 2)
+                folded = 0
+        points.append(changes)
+    return points
 
 
 def known_trip():
