@@ -14,7 +14,7 @@ enum class PlaceholderScope { kBody, kRecordItem, kPhotoItem, kSegmentItem, kSeg
 enum class Fill {
   // body
   kRecordList, kSegmentList, kNumSegment, kPhotoList, kPlacedPhotoList, kFileName, kNumRecord, kNumPhoto, kTotalDist, kAvgSpeed,
-  kFileNameHtml, kStartTimeIso, kEndTimeIso, kLogName, kLogNameHtml, kNumPoint,
+  kFileNameHtml, kStartTimeIso, kEndTimeIso, kLogName, kLogNameHtml, kNumPoint, kPackedTrack,
   // each record item
   kIndex, kTime, kTimeStr, kTimeIso, kLatFull, kLngFull, kLat, kLng, kAlt, kDist, kSpeed, kAltKnown, kSegment,
   // each photo item
@@ -54,6 +54,9 @@ inline constexpr Placeholder kPlaceholders[] = {
     {"[logname]", PlaceholderScope::kBody, Fill::kLogName},
     {"[logname:html]", PlaceholderScope::kBody, Fill::kLogNameHtml},
     {"[numpoint]", PlaceholderScope::kBody, Fill::kNumPoint},
+    // Every point in one compact text for a page's script (packed_track.h): a page that has it
+    // needs no "[recordlist]".
+    {"[track:packed]", PlaceholderScope::kBody, Fill::kPackedTrack},
 
     {"[index]", PlaceholderScope::kRecordItem, Fill::kIndex},
     {"[time]", PlaceholderScope::kRecordItem, Fill::kTime},
@@ -122,6 +125,9 @@ struct ItemList {
   PlaceholderScope Scope;
   PlaceholderScope AlsoScope;
 };
+// The placeholder that gives a page every point without a list of items.
+inline constexpr std::string_view kPackedTrackPlaceholder = "[track:packed]";
+
 inline constexpr ItemList kItemLists[] = {
     {"[recordlist]", "recordlist", PlaceholderScope::kRecordItem, PlaceholderScope::kSegmentBreak},
     {"[photolist]", "photolist", PlaceholderScope::kPhotoItem, PlaceholderScope::kPhotoItem},

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "output/packed_track.h"
 #include "output/photo_item.h"
 #include "output/placeholders.h"
 #include "output/record_item.h"
@@ -82,6 +83,15 @@ std::string_view FileNameOf(std::string_view path) {
   return path.substr(path.find_last_of(platform::kPathSeparators) + 1);
 }
 
+// Whether any section of the template holds `placeholder`: the compact track is made only for
+// a template that shows it, as it is as long as a list of all points.
+bool TemplateHolds(const SectionStore& sections, std::string_view placeholder) {
+  for (const std::string& name : sections.Names()) {
+    if (sections.Find(name)->find(placeholder) != std::string::npos) return true;
+  }
+  return false;
+}
+
 // The body placeholders in the order they are filled, with their texts; "[recordlist]" is put
 // in before them.
 std::vector<std::pair<std::string_view, std::string>> BodyPlaceholderTexts(
@@ -108,6 +118,9 @@ std::vector<std::pair<std::string_view, std::string>> BodyPlaceholderTexts(
       case Fill::kLogName: value = FileNameOf(logPath); break;
       case Fill::kLogNameHtml: value = HtmlEscape(FileNameOf(logPath)); break;
       case Fill::kNumPoint: value = std::to_string(track.Records.size()); break;
+      case Fill::kPackedTrack:
+        if (TemplateHolds(sections, placeholder.Text)) value = PackedTrackText(track.Records);
+        break;
       default: continue;  // "[recordlist]", put in before
     }
     texts.emplace_back(placeholder.Text, std::move(value));

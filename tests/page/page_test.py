@@ -4,6 +4,7 @@ fails them. Exits 77 (skipped) where Chromium is missing. Environment: ROUTELET_
 ROUTELET_PAGE_DATA (tests/data/page), ROUTELET_EXAMPLES (examples/), ROUTELET_SCREENSHOTS (the sample's)."""
 
 import datetime
+import itertools
 import math
 import os
 import pathlib
@@ -22,7 +23,9 @@ from chromium_session import Browser, find_chromium  # noqa: E402
 START = datetime.datetime(2024, 5, 18, 0, 30, 0)  # UTC; 09:30 on a Saturday in Japan
 ORIGIN = (35.3190, 139.5470)
 DATA = "document.body.dataset."
-ROUTE = "document.getElementById('route-line').getAttribute('d')"
+# The route's path data, its pieces joined (a piece that continues the one before repeats its last vertex).
+ROUTE = ("[...document.querySelectorAll('#route-line path')].map(p => p.hasAttribute('data-continues') ?"
+         " p.getAttribute('d').replace(/^M[^ML]*/, '') : p.getAttribute('d')).join('')")
 VIEWER_SHOWN = "(v => !v.classList.contains('hidden') && v.querySelector('img').naturalWidth)(document.getElementById('viewer'))"
 TILE = re.compile(r"https://(cyberjapandata\.gsi\.go\.jp/xyz/std|tile\.openstreetmap\.org)/(\d+)/(\d+)/(\d+)\.png")
 SITE = "http://trip.test/"
@@ -170,18 +173,20 @@ class TripPage(PageCase):
 
     def setUp(self):
         self.open(self.page)
-        self.lines = [line.split(",") for line in js("document.getElementById('track-data').textContent").split("\n") if line]
+        # Each point's distance (km): the sixth number of its item, a change in hundredths.
+        steps = [changes[5] or 0 for changes in packed_changes(js("document.getElementById('track-data').textContent"))]
+        self.dists = [total / 100 for total in itertools.accumulate(steps)]
 
     def test_header_sums_up_names_read_back_and_photos_load_and_open_at_their_fix(self):
         self.assertEqual([js(DATA + "points"), *js(shown("#log-name", "#when", ".totals .num", "#duration", "#photo-count"))],
                          [str(self.FIXES), self.LOG, "2024/05/18 (土) 09:30 \u301c 11:29",
-                          f"{float(self.lines[-1][4]):.2f}", "2時間0分", "3"])
+                          f"{self.dists[-1]:.2f}", "2時間0分", "3"])
         self.assertNotIn(str(self.page.parent), self.page.read_text(encoding="utf-8"))  # the log named by its absolute path
         self.assertEqual(js("[document.scripts.length, document.querySelectorAll('[onload], [onerror], svg svg').length]"), [4, 0])
         js("Promise.all([...document.querySelectorAll('#photo-grid img')].map(i => { i.loading = 'eager'; return i.decode().catch(() => 0); }))")
         self.assertEqual(js(every("#photo-grid li", "[e.querySelector('img').alt, e.querySelector('.name').textContent,"
                                   " e.querySelector('img').naturalWidth, e.querySelector('.where').textContent]")),
-                         [[p[0], p[0], 320, f"{float(self.lines[p[3]][4]):.2f} km 地点"] for p in self.PHOTOS])
+                         [[p[0], p[0], 320, f"{self.dists[p[3]]:.2f} km 地点"] for p in self.PHOTOS])
         self.assertEqual(sorted(js(every(".photo-marker", "[e.querySelector('text').textContent, Number(e.dataset.point)]"))),
                          [[str(k + 1), p[3]] for k, p in enumerate(self.PHOTOS)])
         browser.click(*centre("#photo-grid li:nth-child(2) button"))
@@ -215,7 +220,7 @@ class TripPage(PageCase):
         browser.wait_for("!document.getElementById('tip').classList.contains('hidden')")
         (tip,) = js(shown("#tip"))
         self.assertRegex(tip, r"^2024/05/18 \d\d:\d\d:\d\d標高 [\d.]+ m速度 [\d.]+ km/h")
-        self.assertAlmostEqual(float(re.search(r"距離 ([\d.]+) km", tip).group(1)) / float(self.lines[-1][4]), 0.5, delta=0.02)
+        self.assertAlmostEqual(float(re.search(r"距離 ([\d.]+) km", tip).group(1)) / self.dists[-1], 0.5, delta=0.02)
         self.assertEqual(js("['#map-cursor', '#speed-chart .cursor'].map(s => document.querySelector(s).classList.contains('hidden'))"),
                          [False, False])
         # The wheel zooms the map, a drag pans it.
@@ -319,6 +324,25 @@ def circle_with_gaps():
     ring = [(*trip_maker.offset(ORIGIN, 1.5 * math.sin(a), 1.5 * math.cos(a)), 20.0)
             for a in (2 * math.pi * k / 400 for k in range(400))]
     return ring[:100] + [(0.0, 0.0, 0.0)] * 2 + ring[100:200] + [ring[199]] * 300 + ring[200:]
+
+
+def packed_changes(text):
+    """Each point of the page's compact track as its seven changes (None for "."): base-32 digits, 32 and
+    above followed by more, folded (0, -1, 1, -2 ... as 0, 1, 2, 3 ...)."""
+    digits, points = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_", []
+    for item in text.split(";")[:-1]:
+        changes, folded = [], 0
+        for character in item:
+            if character == ".":
+                changes.append(None)
+                continue
+            digit = digits.index(character)
+            folded = folded * 32 + digit % 32
+            if digit < 32:
+                changes.append(-(folded + 1) // 2 if folded % 2 else folded // 2)
+                folded = 0
+        points.append(changes)
+    return points
 
 
 def known_trip():
