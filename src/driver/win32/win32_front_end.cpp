@@ -6,6 +6,7 @@
 #include "driver/log_filters.h"
 #include "driver/win32/progress_window.h"
 #include "platform/win32.h"
+#include "platform/translations.h"
 
 // After <windows.h>, which they need.
 #include <commdlg.h>
@@ -23,7 +24,7 @@ void RunMessageBox(HWND owner, std::string_view text, std::string_view title) {
 std::wstring FilterText() {
   std::wstring filters;
   for (const LogFilter& filter : kLogFilters) {
-    filters += platform::Wide(filter.Name);
+    filters += platform::Wide(platform::TranslatedText(filter.Name));
     filters += L'\0';
     std::wstring patterns;
     ForEachExtension(filter, [&](std::string_view extension) {
