@@ -48,6 +48,7 @@ struct PathList {
   GtkWidget* Box = nullptr;
   GtkWidget* Add = nullptr;
   GtkWidget* Remove = nullptr;
+  GtkWidget* Buttons = nullptr;
 };
 
 void AddPath(PathList& list, const std::string& path) {
@@ -103,12 +104,12 @@ PathList MakePathList(const char* accessibleName, const std::vector<std::string>
   gtk_container_add(GTK_CONTAINER(scrolled), list.View);
   list.Add = gtk_button_new_with_mnemonic("");
   list.Remove = gtk_button_new_with_label(T("Remove"));
-  GtkWidget* buttons = gtk_box_new(GTK_ORIENTATION_VERTICAL, 4);
-  gtk_box_pack_start(GTK_BOX(buttons), list.Add, FALSE, FALSE, 0);
-  gtk_box_pack_start(GTK_BOX(buttons), list.Remove, FALSE, FALSE, 0);
+  list.Buttons = gtk_box_new(GTK_ORIENTATION_VERTICAL, 4);
+  gtk_box_pack_start(GTK_BOX(list.Buttons), list.Add, FALSE, FALSE, 0);
+  gtk_box_pack_start(GTK_BOX(list.Buttons), list.Remove, FALSE, FALSE, 0);
   list.Box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
   gtk_box_pack_start(GTK_BOX(list.Box), scrolled, TRUE, TRUE, 0);
-  gtk_box_pack_start(GTK_BOX(list.Box), buttons, FALSE, FALSE, 0);
+  gtk_box_pack_start(GTK_BOX(list.Box), list.Buttons, FALSE, FALSE, 0);
   return list;
 }
 
@@ -257,6 +258,12 @@ void BuildFields(StartWindow& window, const StartRequest& request) {
   AddRow(rows, 1, T("_Photo folders:"),
          Column(window.Folders.Box, T("None: the photos in the first log's folder and its subfolders.")),
          window.Folders.View);
+
+  // Both lists the same width, their buttons in one column.
+  GtkSizeGroup* buttonColumn = gtk_size_group_new(GTK_SIZE_GROUP_HORIZONTAL);
+  gtk_size_group_add_widget(buttonColumn, window.Logs.Buttons);
+  gtk_size_group_add_widget(buttonColumn, window.Folders.Buttons);
+  g_object_unref(buttonColumn);
 
   window.Zone = MakeZoneField(choices.CameraZone);
   AddRow(rows, 2, T("Camera _zone:"),

@@ -75,6 +75,12 @@ fits() {
   ((height <= limit && bottom <= $(screen_height))) || fail "$2 is $height px high ending at $bottom, the limit is $limit"
 }
 
+gone() { ! xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1"; }
+none_titled() { [[ -z "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null)" ]]; }
+# The last box: titled as the program, neither the progress window (281 x 40) nor the start window
+# (which has gone by then); sets `window`.
+last_box() { find_window Routelet box; }
+
 # Makes a Japanese locale for the program (Debian package locales) in $XVFB_HOME/locales; 1 when it cannot.
 japanese_locale() {
   mkdir -p "$XVFB_HOME/locales"
@@ -192,9 +198,11 @@ case "$case_name" in
     ;;
 
   start)
-    # The start window filled by the keyboard alone: a log through the chooser, a card's folder of
-    # photos through the folder chooser, a camera on +01:00, no page opened. The page lists the
-    # card's photos, and the last box tells it; the choices are there at the next start.
+    # The start window filled by the keyboard alone, in Japanese: a log through the chooser, a
+    # card's folder through the folder chooser, a camera on +01:00, no page opened. The page lists
+    # the card's photos (taken at 07:08:09 camera time), the last box tells it, Return closes it.
+    japanese_locale || { echo "SKIPPED: no Japanese locale could be made (Debian package locales)"; exit 77; }
+    export LOCPATH="$XVFB_HOME/locales" LANG=ja_JP.UTF-8 LANGUAGE=
     write_april_log >"$logs/trip.log"
     mkdir -p "$XVFB_HOME/card/DCIM/100TEST"
     cp "$photos/exif/original-only-be.jpg" "$XVFB_HOME/card/DCIM/100TEST/a.jpg"
@@ -202,14 +210,61 @@ case "$case_name" in
     run_start
     wait_for_window Routelet
     start_window=$window
-    press "$start_window" Return  # the focus starts on "Add logs…"
+    fits "$start_window" "the start window"
+    press "$start_window" alt+a
     wait_for_window GPSログ
     press "$window" ctrl+l
     type_in "$window" "$logs/trip.log"
+    press "$window" Delete  # what the location box may have filled in after the name
     press "$window" Return
+    wait_until 10 "the chooser did not close" none_titled GPSログ
+    press "$start_window" alt+f
+    wait_for_window 写真のフォルダ
+    press "$window" ctrl+l
+    type_in "$window" "$XVFB_HOME/card/DCIM"
+    press "$window" Delete
+    press "$window" Return
+    wait_until 10 "the folder chooser did not close" none_titled 写真のフォルダ
+    press "$start_window" alt+z
+    press "$start_window" ctrl+a
+    type_in "$start_window" +01:00
+    press "$start_window" alt+d
+    screenshot "$start_window" start-filled.png
+    press "$start_window" alt+v
+    wait_until 10 "the start window did not close" gone "$start_window"
+    wait_until 20 "no last box" last_box
+    screenshot "$window" last-box.png
+    press "$window" Return
+    finish 0 trip.html trip.log
+    for photo in a.jpg b.jpg; do grep -q "DCIM/100TEST/$photo" "$logs/trip.html" || fail "the page does not list $photo"; done
+    # The next start has the choices: Convert at once, with the log named on the command line,
+    # gives the same page.
+    grep -qx 'camera-zone=+01:00' "$XDG_CONFIG_HOME/routelet/start.conf" || fail "the zone was not kept: $(cat "$XDG_CONFIG_HOME/routelet/start.conf")"
+    rm "$logs/trip.html"
+    run_start "$logs/trip.log"
     wait_for_window Routelet
-    press "$start_window" alt+f  # Add folder…
-    wait_until 10 "no folder chooser" find_window "$(xdotool getwindowname "$start_window" | sed 's/.*/写真のフォルダ/;s/写真のフォルダ/Photo folders/')" || true
+    start_window=$window
+    press "$start_window" alt+v
+    wait_until 10 "the start window did not close" gone "$start_window"
+    wait_until 20 "no last box" last_box
+    press "$window" Return
+    finish 0 trip.html trip.log
+    grep -q "DCIM/100TEST/a.jpg" "$logs/trip.html" || fail "the next start did not keep the photo folder and the zone"
+    ;;
+
+  start-shots)
+    # The start window in both languages, for the eye: start-ja-<screen>.png and start-en-<screen>.png.
+    japanese_locale || { echo "SKIPPED: no Japanese locale could be made (Debian package locales)"; exit 77; }
+    export LOCPATH="$XVFB_HOME/locales" LANGUAGE=
+    for LANG in ja_JP.UTF-8 en_US.UTF-8; do
+      export LANG
+      run_start
+      wait_for_window Routelet
+      fits "$window" "the start window ($LANG)"
+      screenshot "$window" "start-${LANG%%_*}-$XVFB_SCREEN.png"
+      press "$window" Escape
+      finish 0
+    done
     ;;
 
   *) echo "unknown case: $case_name" >&2 && exit 2 ;;

@@ -126,10 +126,14 @@ TEST_F(WindowTest, LastBoxTellsTheSummaryAndAtMostTenProblems) {
   LastWord word{"/tmp/trip.html", "/tmp/trip.htmlを書き出しました：21地点", {}};
   for (int line = 1; line <= 12; ++line) word.TemplateProblems.push_back("t.dat:" + std::to_string(line) + ":1: x");
   GtkWidget* box = CreateLastBox(word);
-  g_autoptr(GList) labels = gtk_container_get_children(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(box))));
-  ASSERT_EQ(g_list_length(labels), 2u);
-  EXPECT_EQ(gtk_label_get_text(GTK_LABEL(labels->data)), word.Summary);
-  const std::string problems = gtk_label_get_text(GTK_LABEL(labels->next->data));
+  g_autoptr(GList) children = gtk_container_get_children(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(box))));
+  std::vector<std::string> texts;
+  for (GList* child = children; child != nullptr; child = child->next) {
+    if (GTK_IS_LABEL(child->data)) texts.emplace_back(gtk_label_get_text(GTK_LABEL(child->data)));
+  }
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[0], word.Summary);
+  const std::string& problems = texts[1];
   EXPECT_NE(problems.find("\nt.dat:10:1: x\n"), std::string::npos);
   EXPECT_EQ(problems.find("t.dat:11:1"), std::string::npos);
   std::string more = platform::TranslatedText("%s more (routelet --check-template lists them all)");
