@@ -6,6 +6,7 @@
 
 #include "platform/files.h"
 #include "platform/replace_file.h"
+#include "platform/translations.h"
 #include "runtime/files.h"
 #include "runtime/text_file.h"
 
@@ -119,6 +120,19 @@ std::string SaveStartSettings(std::string_view configHome, const StartChoices& c
         return platform::WriteAll(file, text, failure);
       });
   return error ? platform::ErrorText(*error) : std::string();
+}
+
+std::string TemplateProblemsText(const std::vector<std::string>& problems, std::size_t shown) {
+  std::string text = platform::TranslatedText("The template has problems; the page was written as it says:");
+  for (std::size_t k = 0; k < problems.size() && k < shown; ++k) text += "\n" + problems[k];
+  if (problems.size() > shown) {
+    std::string more = platform::TranslatedText("%s more (routelet --check-template lists them all)");
+    if (const std::size_t at = more.find("%s"); at != std::string::npos) {
+      more.replace(at, 2, std::to_string(problems.size() - shown));
+    }
+    text += "\n" + more;
+  }
+  return text;
 }
 
 std::vector<ShippedTemplate> ShippedTemplates(std::string_view programDir) {

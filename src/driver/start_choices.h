@@ -1,6 +1,7 @@
 #pragma once
 // What the start window asks for (routelet --start), how it becomes the command line's options,
 // and the small settings file that keeps the choices for the next start.
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,10 @@ StartChoices LoadStartSettings(std::string_view configHome);
 // Writes the choices in place of the settings file in one step, making its folder when needed;
 // empty text, or why not (the run goes on either way).
 std::string SaveStartSettings(std::string_view configHome, const StartChoices& choices);
+
+// The template's problems as the box after a start-window run tells them: a line that says the
+// page was written all the same, the first `shown` problems, then how many more there are.
+std::string TemplateProblemsText(const std::vector<std::string>& problems, std::size_t shown);
 
 // A template that comes with the program: its name as offered ("gpx") and its path.
 struct ShippedTemplate {

@@ -18,20 +18,6 @@ enum Answer { kOpenPage = 1, kShowInFolder = 2 };
 
 const char* T(const char* english) { return platform::TranslatedText(english); }
 
-// The problems as the terminal shows them, the first few, then how many more.
-std::string ProblemsText(const std::vector<std::string>& problems) {
-  std::string text = T("The template has problems; the page was written as it says:");
-  for (std::size_t k = 0; k < problems.size() && k < kTemplateProblemsShown; ++k) text += "\n" + problems[k];
-  if (problems.size() > kTemplateProblemsShown) {
-    std::string more = T("%s more (routelet --check-template lists them all)");
-    if (const std::size_t at = more.find("%s"); at != std::string::npos) {
-      more.replace(at, 2, std::to_string(problems.size() - kTemplateProblemsShown));
-    }
-    text += "\n" + more;
-  }
-  return text;
-}
-
 GtkWidget* WrappedLabel(const std::string& text) {
   GtkWidget* label = gtk_label_new(DisplayableText(text).c_str());
   gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
@@ -56,7 +42,7 @@ GtkWidget* CreateLastBox(const LastWord& word) {
   gtk_container_set_border_width(GTK_CONTAINER(content), 12);
   gtk_box_pack_start(GTK_BOX(content), WrappedLabel(word.Summary), FALSE, FALSE, 0);
   if (!word.TemplateProblems.empty()) {
-    gtk_box_pack_start(GTK_BOX(content), WrappedLabel(ProblemsText(word.TemplateProblems)), FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(content), WrappedLabel(TemplateProblemsText(word.TemplateProblems, kTemplateProblemsShown)), FALSE, FALSE, 0);
   }
   gtk_widget_show_all(content);
   // A selectable label would take the focus with its text selected; Close is where Return goes.
