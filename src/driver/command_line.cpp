@@ -164,6 +164,8 @@ Options ParseCommandLine(const std::vector<std::string_view>& arguments) {
       }
     } else if (argument == "--open") {
       options.OpenPage = true;
+    } else if (argument == "--start") {
+      options.StartWindow = true;
     } else if (argument == kCheckTemplate || argument.starts_with(std::string(kCheckTemplate) + "=")) {
       // The file is optional, so it is never taken from the next argument, which may be a log.
       options.CheckTemplate = true;
@@ -286,7 +288,17 @@ std::string HelpText() {
          "\n"
          "Other options:\n"
          "  --threads=N           convert a large log on N threads (default: one per processor\n"
-         "                        the program may use, at most 8); 1 converts on one thread\n");
+         "                        the program may use, at most 8); 1 converts on one thread\n") +
+         Translated(
+         "\n"
+         "Desktop:\n"
+         "  --start               open the start window (the menu entry's command): log files,\n"
+         "                        photo folders, camera zone and shift, template, and whether\n"
+         "                        to open the page; logs named after the options are filled\n"
+         "                        in. The choices but the logs are kept for the next start in\n"
+         "                        $XDG_CONFIG_HOME/routelet/start.conf. After the page is\n"
+         "                        written a box tells what it holds, with buttons to open the\n"
+         "                        page and to show it in its folder\n");
 }
 
 }  // namespace routelet

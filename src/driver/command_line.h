@@ -21,6 +21,9 @@ struct Options {
   bool Version = false;
   // Open the written page in the desktop's web browser (--open).
   bool OpenPage = false;
+  // Ask for the logs and the choices in the start window (--start); logs named after the
+  // options are filled in.
+  bool StartWindow = false;
   // Check the template instead of converting a log (--check-template[=FILE], FILE going into
   // TemplatePath).
   bool CheckTemplate = false;
@@ -67,7 +70,7 @@ struct Options {
   std::string ProgramPath;
 };
 
-// Options come first: -h/--help, -V/--version, --console, --gui, --open,
+// Options come first: -h/--help, -V/--version, --console, --gui, --open, --start,
 // --check-template[=FILE] (its value only after "="), the options with a
 // value (--template, -o/--output, --photos, --camera-zone, --camera-shift, --threads, --max-gap,
 // --log, --split-gap; as

@@ -13,6 +13,7 @@
 #include "driver/console_front_end.h"
 #include "driver/messages.h"
 #include "driver/run.h"
+#include "driver/start_run.h"
 #include "platform/console.h"
 #include "platform/process.h"
 #include "platform/translations.h"
@@ -107,8 +108,13 @@ int Run(int argc, char** argv, bool hasConsole) {
   if (options.Version) return PrintToStdout("routelet " ROUTELET_VERSION "\n");
   if (options.CheckTemplate) return routelet::CheckTemplateFile(options, stdout, stderr);
 
+  // The start window is a desktop's: asked for, it makes the desktop front end wanted.
+  if (options.StartWindow && options.FrontEnd == Options::FrontEndChoice::kDefault) {
+    options.FrontEnd = Options::FrontEndChoice::kDesktop;
+  }
   std::unique_ptr<routelet::FrontEnd> ui = ChooseFrontEnd(options, hasConsole, argc, argv);
-  const routelet::RunResult result = routelet::RunConversion(options, *ui);
+  const routelet::RunResult result =
+      options.StartWindow ? routelet::RunFromStartWindow(options, *ui) : routelet::RunConversion(options, *ui);
   // Without a log and without a terminal to ask on, say how the program is meant to be called.
   if (result == routelet::RunResult::kNoOneToAsk) Tell(stderr, routelet::UsageText());
   return routelet::ExitStatusFor(result);

@@ -274,6 +274,7 @@ RunResult MakePage(const SectionStore& sections, const std::string& templatePath
   if (!logs.Overlapping.empty()) summary += OverlappingLogsNote(logs.Overlapping);
   if (logs.FilesNotLogs > 0) summary += FilesNotLogsNote(logs.FilesNotLogs);
   ui.ShowSummary(summary);
+  if (!toDescriptor) ui.PageWritten(pagePath);
   if (tagWriter && !GeotagListedPhotos(photos.Listed, options.Geotag, *tagWriter, ui)) return RunResult::kFailed;
   // The page is there whatever becomes of opening it, so the run still counts as a success.
   if (options.OpenPage && !toDescriptor) {

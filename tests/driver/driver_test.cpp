@@ -34,7 +34,7 @@ std::string Parsed(const std::vector<std::string_view>& args) {
   const Options o = ParseCommandLine(args);
   std::string text = "path=" + o.LogPath;
   if (o.FrontEnd != Choice::kDefault) text += o.FrontEnd == Choice::kTerminal ? " terminal" : " desktop";
-  for (const auto& [set, name] : {std::pair{o.OpenPage, " open"}, {o.Help, " help"}, {o.Version, " version"}}) {
+  for (const auto& [set, name] : {std::pair{o.OpenPage, " open"}, {o.StartWindow, " start"}, {o.Help, " help"}, {o.Version, " version"}}) {
     if (set) text += name;
   }
   return text;
@@ -48,6 +48,7 @@ TEST(ParseCommandLine, FrontEndOpenHelpAndVersion) {
       {{"--console", "--gui", "x"}, "path=x desktop"},
       {{"-h", "--version"}, "path= help version"},
       {{"--help", "-V", "x"}, "path=x help version"},
+      {{"--start", "x y"}, "path=x y start"},
   };
   for (const auto& [args, parsed] : cases) EXPECT_EQ(Parsed(args), parsed);
 }
@@ -87,18 +88,20 @@ TEST(Help, InTheLocalesLanguage) {
   (void)!std::fgets(line, sizeof line, out);  // nothing read leaves it empty
   EXPECT_STREQ(line, "使い方: routelet [オプション]... [--] [ログのパスの語...]\n");
   // Each in its own block: the formats read, several logs, compressed logs, the template check.
-  bool logsTold = false, severalTold = false, compressedTold = false, checkTold = false;
+  bool logsTold = false, severalTold = false, compressedTold = false, checkTold = false, startTold = false;
   while (std::fgets(line, sizeof line, out) != nullptr) {
     logsTold = logsTold || std::strstr(line, "KML（gx:Track）の軌跡") != nullptr;
     severalTold = severalTold || std::strstr(line, "--split-gap=分") != nullptr;
     compressedTold = compressedTold || std::strstr(line, "gzipで圧縮したもの（.gz）") != nullptr;
     checkTold = checkTold || std::strstr(line, "--check-template[=FILE]  FILE（") != nullptr;
+    startTold = startTold || std::strstr(line, "--start               開始ウィンドウを開く") != nullptr;
   }
   pclose(out);
   EXPECT_TRUE(logsTold);
   EXPECT_TRUE(severalTold);
   EXPECT_TRUE(compressedTold);
   EXPECT_TRUE(checkTold);
+  EXPECT_TRUE(startTold);
 }
 #endif
 
