@@ -70,8 +70,9 @@ class XmlTrackReader {
   std::uint64_t Line() const;
   std::size_t Points() const;
   XmlStop Stop() const;
-  // Records where the first GPX track point stands, for FirstPoint.
-  void WatchFirstPoint();
+  // Records where the first GPX track point stands, for FirstPoint, if it begins within the
+  // first `withinBytes` bytes.
+  void WatchFirstPoint(std::uint64_t withinBytes);
   const std::optional<XmlPointContext>& FirstPoint() const;
   // Makes the reading end before a track point that begins at a cut (a file offset) and stands as
   // the first point of the file (or the piece's context) does. `passed(cut)` is told each cut that

@@ -151,6 +151,7 @@ struct XmlTrackReader::State {
 
   // Reading a file in pieces.
   bool WatchFirst = false;                    // First is to be recorded
+  std::uint64_t WatchedBytes = 0;             // if it begins within these first bytes
   std::optional<XmlPointContext> First;       // the file's first GPX track point, or the piece's context
   std::size_t TrackedDepth = 0;               // the names of the open elements are held up to this depth
   std::vector<std::string> Enclosing;         // those names, outermost first
@@ -191,6 +192,13 @@ struct XmlTrackReader::State {
     Enclosing.pop_back();  // the point's own
     First = XmlPointContext{Offset(), XML_GetCurrentLineNumber(Parser), qualified, Enclosing};
     TrackedDepth = Depth - 1;
+  }
+
+  // No first point so far: the names of the open elements are no longer worth holding.
+  void StopWatching() {
+    WatchFirst = false;
+    TrackedDepth = 0;
+    Enclosing = {};
   }
 
   // Forgets what the bytes read so far gave, keeping the parser's place in the file.
@@ -248,6 +256,7 @@ struct XmlTrackReader::State {
 
   void StartElement(const XML_Char* qualified, const XML_Char** attributes) {
     if (Cut && EndsAtCut(qualified)) return;
+    if (WatchFirst && !First && Offset() > WatchedBytes) StopWatching();
     ++Depth;
     if (Depth <= TrackedDepth) {
       Enclosing.resize(Depth - 1);
@@ -407,8 +416,9 @@ ChunkTrack XmlTrackReader::Finish() {
   return track;
 }
 
-void XmlTrackReader::WatchFirstPoint() {
+void XmlTrackReader::WatchFirstPoint(std::uint64_t withinBytes) {
   state_->WatchFirst = true;
+  state_->WatchedBytes = withinBytes;
   state_->TrackedDepth = std::numeric_limits<std::size_t>::max();
 }
 const std::optional<XmlPointContext>& XmlTrackReader::FirstPoint() const { return state_->First; }

@@ -10,7 +10,7 @@ bool XmlTracksReadable() { return false; }
 XmlTrackReader::XmlTrackReader() = default;
 XmlTrackReader::XmlTrackReader(const XmlPointContext&, std::string_view, std::uint64_t) {}
 XmlTrackReader::~XmlTrackReader() = default;
-void XmlTrackReader::WatchFirstPoint() {}
+void XmlTrackReader::WatchFirstPoint(std::uint64_t) {}
 const std::optional<XmlPointContext>& XmlTrackReader::FirstPoint() const {
   static const std::optional<XmlPointContext> none;
   return none;

@@ -95,7 +95,8 @@ class Cuts {
 
 // Feeds `reader` the file from `offset` on, each block up to the next multiple of `blockBytes`,
 // until the reading ends (at a cut, a stop or the file's end) or, with `untilFirstPoint`, once a
-// block held the first track point's start tag. Returns where the next block would begin.
+// block held the first track point's start tag or the head is too long to hold. Returns where
+// the next block would begin.
 std::uint64_t ReadOn(XmlTrackReader& reader, platform::NativeFile file, std::uint64_t offset, std::size_t blockBytes,
                      PieceRead& piece, const Cuts* cuts, std::size_t k, bool untilFirstPoint) {
   const auto block = std::make_unique_for_overwrite<std::uint8_t[]>(blockBytes);
@@ -114,7 +115,7 @@ std::uint64_t ReadOn(XmlTrackReader& reader, platform::NativeFile file, std::uin
     if (!reader.Feed({reinterpret_cast<const char*>(block.get()), static_cast<std::size_t>(got)}, false)) break;
     offset += static_cast<std::uint64_t>(got);
     piece.Told = reader.Line();
-    if (untilFirstPoint && reader.FirstPoint()) return offset;
+    if (untilFirstPoint && (reader.FirstPoint() || offset > kLongestHead)) return offset;
   }
   piece.Ended = true;
   return offset;
@@ -196,7 +197,7 @@ void EndAtCuts(XmlTrackReader& reader, Cuts& cuts, std::uint64_t offset) {
 std::optional<XmlPiecesRead> ReadXmlTrackFile(platform::NativeFile file, std::size_t size, std::size_t blockBytes,
                                               const Parallelism& parallelism, platform::SystemError& error) {
   XmlTrackReader headReader;
-  headReader.WatchFirstPoint();
+  headReader.WatchFirstPoint(kLongestHead);
   std::vector<PieceRead> pieces(1);
   pieces[0].Start = 0;
   const std::uint64_t readTo = ReadOn(headReader, file, 0, blockBytes, pieces[0], nullptr, 0, true);
