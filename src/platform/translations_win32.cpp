@@ -3,11 +3,10 @@
 
 namespace routelet::platform {
 
-// Japanese under a Japanese UI language. Any other keeps the texts as written (the command line's
-// in English, the run's messages in Japanese) until the Windows program takes the English
-// catalog too.
+// Japanese under a Japanese UI language, English under any other: Windows has no C locale, so a
+// user always gets one of the two catalogs.
 TextLanguage UserLanguage() {
-  return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE ? TextLanguage::kJapanese : TextLanguage::kAsWritten;
+  return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE ? TextLanguage::kJapanese : TextLanguage::kEnglish;
 }
 
 }  // namespace routelet::platform

@@ -35,7 +35,7 @@ registry >"$work/before.txt" || fail "the registry could not be exported"
 run "$setup" /S || fail "the installer ended with status $?"
 folder="$prefix/drive_c/Program Files/Routelet"
 menu="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Routelet"
-for file in routelet.exe template.dat templates/gpx.dat README-ja.txt README-en.txt Uninstall.exe; do
+for file in routelet.exe template.dat template.en.dat templates/gpx.dat README-ja.txt README-en.txt Uninstall.exe; do
   [[ -f "$folder/$file" ]] || fail "not installed: $file"
 done
 [[ -f "$menu/Routelet.lnk" ]] || fail "no Start-menu entry: $(ls "$menu" 2>&1)"
