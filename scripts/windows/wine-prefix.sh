@@ -4,31 +4,11 @@
 # debug chatter, no menu entries on the host (winemenubuilder is off: installers and wineboot
 # would add .desktop files to ~/.local/share), and the fonts that Windows programs ask for by
 # name (dialogs, Japanese UI) replaced with a Japanese font that is installed, so that Japanese
-# text renders; and the Japanese and US English locales compiled into FOLDER/locales (from the
-# `locales` package's sources, so that the machine's own set of locales stays as it is), which
-# wine.sh gives wine for its UI language.
+# text renders.
 # Usage: wine-prefix.sh FOLDER   (does nothing when FOLDER already holds a finished prefix)
 set -euo pipefail
 prefix=$(realpath -m "${1:?usage: wine-prefix.sh FOLDER}")
-
-# wine takes its UI language from LC_MESSAGES only when the host has that locale. (Made on their
-# own in a prefix made before they were part of it.)
-make_locales() {
-  [[ -f "$prefix/locales/.made" ]] && return 0
-  mkdir -p "$prefix/locales"
-  local locale
-  for locale in ja_JP en_US; do
-    # localedef ends with status 1 over mere warnings of the locale's source.
-    localedef -i "$locale" -f UTF-8 "$prefix/locales/$locale.UTF-8" >/dev/null 2>&1 ||
-      [[ -f "$prefix/locales/$locale.UTF-8/LC_MESSAGES/SYS_LC_MESSAGES" ]] ||
-      { echo "wine-prefix.sh: the locale $locale.UTF-8 could not be made" >&2; return 1; }
-  done
-  touch "$prefix/locales/.made"
-}
-if [[ -f "$prefix/.routelet-ready" ]]; then
-  make_locales
-  exit
-fi
+[[ -f "$prefix/.routelet-ready" ]] && exit 0
 
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # wine opens files with Japanese names only under a host locale that exists; C.UTF-8 always does.
@@ -61,5 +41,4 @@ if [[ -n "$font" ]]; then
   wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1
   wineserver -w
 fi
-make_locales
 touch "$prefix/.routelet-ready"

@@ -202,15 +202,6 @@ TEST_P(EndToEnd, MatchesTheExpectedOutcome) {
     env.push_back(ReplaceAll(line, "$ROOT", temp.path().string()));
   }
 #ifdef _WIN32
-  // Windows has no C locale, under which each text is as written (the run's messages Japanese,
-  // the command line's help and errors English): wine's UI language is Japanese (wine.sh), and a
-  // case that expects only plain ASCII texts runs under an English UI (its LC_MESSAGES, which
-  // wine takes from the program's environment).
-  const std::string texts = ReadAll(caseDir / (has("expected-stderr.windows") ? "expected-stderr.windows" : "expected-stderr")) +
-                            ReadAll(caseDir / "expected-stdout");
-  if (!texts.empty() && std::ranges::all_of(texts, [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-    env.push_back("LC_MESSAGES=en_US.UTF-8");
-  }
   // Under wine the system's zone is the host's TZ, which a Windows program cannot set for a
   // program it starts: a case with a zone of its own runs in a ctest test started with that TZ.
   const char* ownZone = std::getenv("TZ");
