@@ -3,8 +3,8 @@
 # program, its templates and READMEs into Program Files with a Start-menu entry and offers it in
 # "Open with" for .log, .nmea and .gpx files without changing any type's default program; the installed
 # program converts the sample log (to the same page as the Linux program, when one is given), into
-# the English page for an English UI; the
-# silent uninstaller leaves the files and the registry as they were before.
+# the English page for an English UI; the silent uninstaller leaves the files and the registry as
+# they were before.
 #   installer_test.sh SETUP.EXE WORK-FOLDER [LINUX-PROGRAM]
 set -u
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
