@@ -1,5 +1,6 @@
 # The Windows packages, made by `cpack` in the cross-build folder (scripts/windows/package.sh):
-#   routelet-VERSION-win64.zip        portable: routelet.exe, template.dat, templates\, the READMEs
+#   routelet-VERSION-win64.zip        portable: routelet.exe, template.dat, template.en.dat (the
+#                                     English page, made at build time), templates\, the READMEs
 #   routelet-VERSION-win64-setup.exe  NSIS installer into Program Files, with a Start-menu entry,
 #                                     an uninstaller and "Open with" for .log, .nmea and .gpx files
 # Both hold the same flat folder: the program finds template.dat beside itself. The files come
@@ -11,7 +12,8 @@ if(NOT TARGET routelet)
   return()
 endif()
 install(TARGETS routelet RUNTIME DESTINATION . COMPONENT ${package_component})
-install(FILES ${PROJECT_SOURCE_DIR}/template.dat DESTINATION . COMPONENT ${package_component})
+install(FILES ${PROJECT_SOURCE_DIR}/template.dat ${PROJECT_BINARY_DIR}/template.en.dat DESTINATION .
+        COMPONENT ${package_component})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/templates/ DESTINATION templates COMPONENT ${package_component}
         FILES_MATCHING PATTERN "*.dat" PATTERN "*.md")
 # The READMEs with the version filled in and Windows' line ends, so that every Notepad shows

@@ -19,7 +19,7 @@ packages() {
   (cd "$build" && cpack -G "ZIP;NSIS" >/dev/null)
   # The zip holds the program, the templates and the READMEs in one folder.
   unzip -Z1 "$build"/routelet-*-win64.zip | sed 's|^[^/]*/||; /^$/d' | LC_ALL=C sort | paste -sd ' ' |
-    grep -qx 'README-en.txt README-ja.txt routelet.exe template.dat templates/ templates/README.md templates/csv.dat templates/gpx.dat templates/kml.dat templates/plain-table.dat' ||
+    grep -qx 'README-en.txt README-ja.txt routelet.exe template.dat template.en.dat templates/ templates/README.md templates/csv.dat templates/gpx.dat templates/kml.dat templates/plain-table.dat' ||
     { echo "the zip holds: $(unzip -Z1 "$build"/routelet-*-win64.zip | paste -sd ' ')" >&2; return 1; }
 }
 linux_program=()

@@ -17,6 +17,6 @@ fi
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # The host's locale decides wine's languages; C.UTF-8 is always there and lets wine open Japanese
 # names. ROUTELET_WINE_LOCALE gives one run another (wine takes a locale's language from its name
-# even where the host has no such locale installed): the --help tests.
+# even where the host has no such locale installed): the UI-language tests.
 export LC_ALL=${ROUTELET_WINE_LOCALE:-C.UTF-8}
 exec wine "$@"

@@ -22,7 +22,8 @@ enum class TextLanguage {
 TextLanguage LanguageOfLocale(std::string_view language, std::string_view lcAll, std::string_view lcMessages,
                               std::string_view lang);
 
-// The user's language: from the locale variables on POSIX, from the UI language on Windows.
+// The user's language: from the locale variables on POSIX; on Windows from the UI language, or
+// from the locale variables where the environment sets LC_ALL, LC_MESSAGES or LANG.
 TextLanguage UserLanguage();
 
 // `text` in `language` when the catalog has it, else `text`.

@@ -2,8 +2,9 @@
 # The Windows installer under wine, in a fresh prefix of its own: a silent install puts the
 # program, its templates and READMEs into Program Files with a Start-menu entry and offers it in
 # "Open with" for .log, .nmea and .gpx files without changing any type's default program; the installed
-# program converts the sample log (to the same page as the Linux program, when one is given); the
-# silent uninstaller leaves the files and the registry as they were before.
+# program converts the sample log (to the same page as the Linux program, when one is given), into
+# the English page for an English UI; the silent uninstaller leaves the files and the registry as
+# they were before.
 #   installer_test.sh SETUP.EXE WORK-FOLDER [LINUX-PROGRAM]
 set -u
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -35,7 +36,7 @@ registry >"$work/before.txt" || fail "the registry could not be exported"
 run "$setup" /S || fail "the installer ended with status $?"
 folder="$prefix/drive_c/Program Files/Routelet"
 menu="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Routelet"
-for file in routelet.exe template.dat templates/gpx.dat README-ja.txt README-en.txt Uninstall.exe; do
+for file in routelet.exe template.dat template.en.dat templates/gpx.dat README-ja.txt README-en.txt Uninstall.exe; do
   [[ -f "$folder/$file" ]] || fail "not installed: $file"
 done
 [[ -f "$menu/Routelet.lnk" ]] || fail "no Start-menu entry: $(ls "$menu" 2>&1)"
@@ -58,6 +59,12 @@ mkdir "$work/sample" && cp "$root"/examples/kamo-river-ride.log "$root"/examples
 TZ=Asia/Tokyo run 'C:\Program Files\Routelet\routelet.exe' --console "$(winepath -w "$work/sample/kamo-river-ride.log")" \
   || fail "the installed program could not convert the sample"
 grep -q 'kamo-bridge.jpg' "$work/sample/kamo-river-ride.html" || fail "the page lists no photo"
+# A user of an English UI (and no locale variables: cmd starts the program without them) gets the
+# English page, template.en.dat from beside the installed program.
+ROUTELET_WINE_LOCALE=en_US.UTF-8 run cmd /c set 'LANG=&&' set 'LC_ALL=&&' set 'LC_MESSAGES=&&' \
+  'C:\Program Files\Routelet\routelet.exe' --console -o - "$(winepath -w "$work/sample/kamo-river-ride.log")" \
+  >"$work/english.html" 2>"$work/english.err"
+grep -q '<html lang="en">' "$work/english.html" || fail "an English user's page is not English: $(head -c 300 "$work/english.html") $(cat "$work/english.err")"
 if [[ -n "$linux_program" ]]; then
   mkdir "$work/linux" && cp "$root"/examples/kamo-river-ride.log "$root"/examples/*.jpg "$work/linux/"
   TZ=Asia/Tokyo "$linux_program" --console "$work/linux/kamo-river-ride.log" || fail "the Linux program failed"
