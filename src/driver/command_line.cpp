@@ -10,8 +10,8 @@
 namespace routelet {
 namespace {
 
-constexpr std::string_view kValueOptionNames[] = {"--template", "--output",       "-o",       "--photos",
-                                                  "--camera-zone", "--camera-shift", "--threads"};
+constexpr std::string_view kValueOptionNames[] = {"--template",     "--output",  "-o",           "--photos",
+                                                  "--camera-zone", "--camera-shift", "--threads", "--tile-source"};
 
 // The option an argument names when it is one that takes a value ("--photos" or
 // "--photos=..."); empty otherwise.
@@ -35,6 +35,13 @@ bool SetThreads(std::string_view value, Parallelism& work) {
   return true;
 }
 
+// A tile server's address: http:// or https://, with {z}, {x} and {y} for the tile's numbers.
+bool IsTileUrlTemplate(std::string_view value) {
+  const bool web = value.starts_with("http://") || value.starts_with("https://");
+  return web && value.find("{z}") != std::string_view::npos && value.find("{x}") != std::string_view::npos &&
+         value.find("{y}") != std::string_view::npos && value.find_first_of(" \t\r\n") == std::string_view::npos;
+}
+
 // Puts the option's value into `options`; false when the value is not understood. A path is
 // understood when it is not empty; a photo folder, when it is a folder that can be read, so that
 // a mistyped one ends the run before anything is written rather than giving a page without photos.
@@ -48,6 +55,9 @@ bool SetValueOption(std::string_view name, std::string_view value, Options& opti
     photos.Folders.emplace_back(value);
   } else if (name == "--threads") {
     return SetThreads(value, options.Work);
+  } else if (name == "--tile-source") {
+    if (!IsTileUrlTemplate(value)) return false;
+    options.TileSource = value;
   } else if (name == "--camera-zone") {
     const std::optional<CameraZone> zone = ParseCameraZone(value);
     if (!zone) return false;
@@ -99,6 +109,8 @@ Options ParseCommandLine(const std::vector<std::string_view>& arguments) {
       }
     } else if (argument == "--open") {
       options.OpenPage = true;
+    } else if (argument == "--single-file") {
+      options.SingleFile = true;
     } else if (argument == "--") {
       ++i;
       break;

@@ -37,6 +37,12 @@ struct Options {
   // Where the photos are and how the cameras' clocks relate to UTC (--photos, --camera-zone,
   // --camera-shift).
   PhotoOptions Photos;
+  // Make a page that carries everything it shows (--single-file): previews of its photos and
+  // the background map's tiles around the track, fetched now (--tile-source names the server).
+  bool SingleFile = false;
+  std::string TileSource;
+  // The user's cache folder (platform::UserCacheHome), under which fetched tiles are kept.
+  std::string CacheHome;
   // How many threads convert a large log (--threads=N, 1 to 64; by default one per processor the
   // program may use, at most kMaxDefaultThreads), and, for tests, how finely steps cut their work.
   Parallelism Work;
@@ -47,8 +53,9 @@ struct Options {
   std::string ProgramPath;
 };
 
-// Options come first: -h/--help, -V/--version, --console, --gui, --open, the options with a
-// value (--template, -o/--output, --photos, --camera-zone, --camera-shift, --threads; as
+// Options come first: -h/--help, -V/--version, --console, --gui, --open, --single-file, the
+// options with a value (--template, -o/--output, --photos, --camera-zone, --camera-shift,
+// --threads, --tile-source; as
 // "--name=VALUE" or "--name VALUE"), and "--" to end them. The first argument that does not begin with "-" (or is
 // "-" alone) starts the log path, and nothing after it is an option; a log whose name begins
 // with "-" goes after "--". Parsing stops at an unknown option or at an option whose value is

@@ -96,6 +96,7 @@ int Run(int argc, char** argv, bool hasConsole) {
     return 2;
   }
   options.ConfigHome = routelet::platform::UserConfigHome();
+  options.CacheHome = routelet::platform::UserCacheHome();
   if (!options.Unusable.empty()) {
     Tell(stderr, routelet::UnusableOptionMessage(options.Unusable));
     return 2;

@@ -1,8 +1,10 @@
 #include "driver/run.h"
 
+#include <chrono>
 #include <new>
 
 #include "driver/messages.h"
+#include "driver/single_file.h"
 #include "output/page_target.h"
 #include "output/render_page.h"
 #include "photos/find_photos.h"
@@ -90,7 +92,12 @@ RunResult ConvertLog(const SectionStore& sections, const std::string& templatePa
   // Photo paths lead from the page's folder, so that its links find them.
   const std::string pageFolder = toDescriptor ? DirectoryOf(logPath) : DirectoryOf(pagePath);
   PhotoFindings photos = FindPhotos(options.Photos, DirectoryOf(logPath), pageFolder, track.Span, progress);
-  const RenderedPage page(sections, track, photos.Listed, keptLines, logPath, options.Work);
+  SingleFileParts carried;
+  if (options.SingleFile) {
+    const auto now = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch());
+    carried = MakeSingleFileParts(track, photos.Listed, options, now.count());
+  }
+  const RenderedPage page(sections, track, photos.Listed, keptLines, logPath, options.Work, carried.Content);
   if (page.empty()) return RunResult::kEmptyPage;
 
   RunInputs inputs{logPath, std::move(photos.Read)};
@@ -101,6 +108,7 @@ RunResult ConvertLog(const SectionStore& sections, const std::string& templatePa
   }
   std::string summary = SummaryText(PagePathText(pagePath), track.Records.size(), track.TotalDist, photos);
   if (track.Records.empty() && log.Value.Content == LogContent::kNmea) summary += kNoFixNote;
+  if (options.SingleFile) summary += SingleFileNote(carried);
   ui.ShowSummary(summary);
   // The page is there whatever becomes of opening it, so the run still counts as a success.
   if (options.OpenPage && !toDescriptor) {

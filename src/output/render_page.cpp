@@ -33,12 +33,13 @@ std::vector<std::string_view> SplitAt(std::string_view text, std::string_view se
   return parts;
 }
 
-std::string RenderPhotoList(const SectionStore& sections, const std::vector<Photo>& photos) {
+std::string RenderPhotoList(const SectionStore& sections, const std::vector<Photo>& photos,
+                            const std::vector<std::string>& thumbnails) {
   const std::string itemTemplate = GetSection(sections, "photolist");
   std::string list;
-  std::int64_t id = 0;
-  for (const Photo& photo : photos) {
-    list += BuildPhotoItem(itemTemplate, ++id, photo);
+  for (std::size_t i = 0; i < photos.size(); ++i) {
+    list += BuildPhotoItem(itemTemplate, static_cast<std::int64_t>(i + 1), photos[i],
+                           i < thumbnails.size() ? thumbnails[i] : std::string_view());
     list += "\r\n";
   }
   return list;
@@ -70,10 +71,10 @@ std::string_view FileNameOf(std::string_view path) {
 // The body placeholders in the order they are filled, with their texts.
 std::vector<std::pair<std::string_view, std::string>> BodyPlaceholderTexts(
     const SectionStore& sections, const Track& track, const std::vector<Photo>& photos, std::size_t keptLines,
-    std::string_view logPath) {
+    std::string_view logPath, const EmbeddedContent& embedded) {
   auto [start, end] = StartAndEndTimes(track.Records);
   return {
-      {"[photolist]", RenderPhotoList(sections, photos)},
+      {"[photolist]", RenderPhotoList(sections, photos, embedded.Thumbnails)},
       {"[filename]", std::string(logPath)},
       {"[numrecord]", std::to_string(keptLines)},
       {"[numphoto]", std::to_string(photos.size())},
@@ -84,6 +85,8 @@ std::vector<std::pair<std::string_view, std::string>> BodyPlaceholderTexts(
       {"[endtime:iso]", std::move(end)},
       {"[logname]", std::string(FileNameOf(logPath))},
       {"[logname:html]", HtmlEscape(FileNameOf(logPath))},
+      {"[previewlist]", embedded.PreviewList},
+      {"[embeddedtiles]", embedded.TileTable},
   };
 }
 
@@ -119,8 +122,9 @@ std::string RenderRecords(const SectionStore& sections, const Track& track, Prog
 }
 
 void FillPlaceholders(std::string& page, const SectionStore& sections, const Track& track,
-                      const std::vector<Photo>& photos, std::size_t keptLines, std::string_view logPath) {
-  FillText(page, BodyPlaceholderTexts(sections, track, photos, keptLines, logPath));
+                      const std::vector<Photo>& photos, std::size_t keptLines, std::string_view logPath,
+                      const EmbeddedContent& embedded) {
+  FillText(page, BodyPlaceholderTexts(sections, track, photos, keptLines, logPath, embedded));
 }
 
 // A page with a list is, for each "[recordlist]", a piece of the body text before it with the
@@ -131,12 +135,13 @@ void FillPlaceholders(std::string& page, const SectionStore& sections, const Tra
 // placeholder holds a line end: so no placeholder, and no UTF-8 sequence, spans two pieces, and
 // each piece can be filled and checked by itself.
 RenderedPage::RenderedPage(const SectionStore& sections, const Track& track, const std::vector<Photo>& photos,
-                           std::size_t keptLines, std::string_view logPath, const Parallelism& parallelism)
+                           std::size_t keptLines, std::string_view logPath, const Parallelism& parallelism,
+                           const EmbeddedContent& embedded)
     : records_(track.Records),
       item_(GetSection(sections, "recordlist")),
       body_(GetSection(sections, "body")),
       parts_(SplitAt(body_, kRecordListPlaceholder)),
-      placeholders_(BodyPlaceholderTexts(sections, track, photos, keptLines, logPath)) {
+      placeholders_(BodyPlaceholderTexts(sections, track, photos, keptLines, logPath, embedded)) {
   if (parts_.size() == 1 || records_.empty() || item_.empty()) {
     // No list, or an empty one (an empty item adds nothing, not even its line end).
     for (const std::string_view part : parts_) whole_ += part;

@@ -75,7 +75,7 @@ PhotoFindings FindPhotos(const PhotoOptions& options, const std::string& logFold
       ++findings.OutsideTrack;
       continue;
     }
-    findings.Listed.push_back({std::move(file.Name), capture.Camera, *unixTime});
+    findings.Listed.push_back({std::move(file.Name), capture.Camera, *unixTime, std::move(file.Path)});
   }
   if (!options.Folders.empty()) {
     std::sort(findings.Listed.begin(), findings.Listed.end(), [](const Photo& a, const Photo& b) {

@@ -25,6 +25,7 @@ struct Photo {
   std::string Name;        // the file's path from the page's folder: its bare name beside the page
   DaySerial CameraTime{};  // when it was taken, on the camera's clock
   std::int64_t UnixTime{}; // the same instant in UTC
+  std::string Path;        // where the file was read
 };
 
 // The photos listed, and how many of the JPEG files read were left out, by reason.

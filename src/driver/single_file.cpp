@@ -1,0 +1,89 @@
+#include "driver/single_file.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "preview/jpeg_codec.h"
+#include "preview/photo_previews.h"
+#include "runtime/base64.h"
+#include "tiles/page_tiles.h"
+#include "tiles/tile_cache.h"
+
+namespace routelet {
+namespace {
+
+// The box of the track's positions, as the page draws them (0, 0 is a receiver without a fix);
+// empty when it has none.
+std::optional<GeoBox> TrackBox(const Track& track) {
+  std::optional<GeoBox> box;
+  for (const TrackRecord& record : track.Records) {
+    if (!std::isfinite(record.Lat) || !std::isfinite(record.Lng) || std::abs(record.Lat) > 90 ||
+        std::abs(record.Lng) > 180 || (record.Lat == 0 && record.Lng == 0)) {
+      continue;
+    }
+    if (!box) box = GeoBox{record.Lat, record.Lng, record.Lat, record.Lng};
+    box->South = std::min(box->South, record.Lat);
+    box->North = std::max(box->North, record.Lat);
+    box->West = std::min(box->West, record.Lng);
+    box->East = std::max(box->East, record.Lng);
+  }
+  return box;
+}
+
+void AddPreviews(const std::vector<Photo>& photos, const Options& options, SingleFileParts& parts) {
+  std::vector<std::string> paths;
+  for (const Photo& photo : photos) paths.push_back(photo.Path);
+  const std::vector<PhotoPreview> previews = MakePhotoPreviews(paths, PreviewSizes{}, options.Work);
+  for (const PhotoPreview& preview : previews) {
+    if (preview.Large.empty()) ++parts.PhotosWithoutPreview;
+    parts.Content.Thumbnails.push_back(preview.Thumbnail.empty() ? std::string() : DataUri("image/jpeg", preview.Thumbnail));
+    if (!preview.Large.empty()) parts.Content.PreviewList += DataUri("image/jpeg", preview.Large);
+    parts.Content.PreviewList += '\n';
+  }
+}
+
+void AddTiles(const Track& track, const Options& options, std::int64_t now, SingleFileParts& parts) {
+  const std::optional<GeoBox> box = TrackBox(track);
+  if (!box) return;
+  TileGathering gathering;
+  gathering.OwnSource = options.TileSource;
+  gathering.CacheFolder = TileCacheFolder(options.CacheHome);
+  gathering.UserAgent = "Routelet/" ROUTELET_VERSION " (GPS log to web page; single-file page)";
+  PageTiles tiles = GatherPageTiles(*box, gathering, now);
+  parts.Content.TileTable = std::move(tiles.Table);
+  parts.TilesWanted = tiles.Wanted;
+  parts.TilesEmbedded = tiles.Embedded;
+  parts.TilesFetched = tiles.Fetched;
+  parts.TileProblem = std::move(tiles.Problem);
+}
+
+}  // namespace
+
+SingleFileParts MakeSingleFileParts(const Track& track, const std::vector<Photo>& photos, const Options& options,
+                                    std::int64_t now) {
+  SingleFileParts parts;
+  parts.CanPreview = JpegCodecAvailable() && TileFetchingAvailable();
+  if (!parts.CanPreview) return parts;
+  AddPreviews(photos, options, parts);
+  AddTiles(track, options, now, parts);
+  return parts;
+}
+
+std::string SingleFileNote(const SingleFileParts& parts) {
+  if (!parts.CanPreview) return "。このシステムでは写真と地図をページに埋め込めません（Linux版のみ）";
+  std::string note;
+  if (parts.PhotosWithoutPreview > 0) {
+    note += "。写真" + std::to_string(parts.PhotosWithoutPreview) + "枚は縮小版を作れず、ファイルへのリンクのままです";
+  }
+  if (parts.TilesWanted == 0) return note;
+  if (parts.TilesEmbedded == 0) {
+    note += "。背景地図のタイルを取得できなかったため、地図の背景なしで書き出しました";
+  } else {
+    note += "。背景地図のタイル" + std::to_string(parts.TilesEmbedded) + "/" + std::to_string(parts.TilesWanted) +
+            "枚を埋め込みました（新たに取得" + std::to_string(parts.TilesFetched) + "枚）";
+  }
+  if (!parts.TileProblem.empty()) note += "（" + parts.TileProblem + "）";
+  return note;
+}
+
+}  // namespace routelet
