@@ -17,11 +17,14 @@ constexpr double kPadLeft = 24, kPadRight = 60, kPadTop = 40, kPadBottom = 24;
 constexpr double kLeastSpanKm = 0.2;
 constexpr double kKmPerDegree = 20000.0 / 180;
 
-// Map sizes in pixels, from a phone's to the widest the page lays out (1160 by 520).
+// The smallest and the largest map the page lays out, in pixels: a phone's, and the widest page
+// (1200 wide) at its tallest (520 high; 58% of the window's height below that). Any width may come
+// with any height, so every zoom level that some size opens with is covered as wide as the largest.
 struct MapSize {
   double Width, Height;
 };
-constexpr MapSize kMapSizes[] = {{320, 300}, {480, 360}, {768, 450}, {1024, 520}, {1160, 520}};
+constexpr MapSize kSmallestMap = {320, 300};
+constexpr MapSize kLargestMap = {1200, 520};
 
 struct WorldBox {
   double MinX, MinY, MaxX, MaxY;
@@ -69,15 +72,14 @@ std::vector<TileKey> TilesForTrack(const GeoBox& box, ZoomRange zooms, int close
   const double middleX = (world.MinX + world.MaxX) / 2, middleY = (world.MinY + world.MaxY) / 2;
   std::vector<TileKey> tiles;
   std::set<std::tuple<int, std::int64_t, std::int64_t>> seen;
-  int closest = -1;
-  for (const MapSize size : kMapSizes) {
-    const int z = std::clamp(OpeningZoom(world, size), zooms.Min, zooms.Max);
-    closest = std::max(closest, z);
+  const int farthest = std::clamp(std::min(OpeningZoom(world, kSmallestMap), OpeningZoom(world, {kLargestMap.Width, kSmallestMap.Height})), zooms.Min, zooms.Max);
+  const int closest = std::clamp(std::max(OpeningZoom(world, kLargestMap), OpeningZoom(world, {kSmallestMap.Width, kLargestMap.Height})), zooms.Min, zooms.Max);
+  for (int z = farthest; z <= closest; ++z) {
     // The view the page opens with: centred on the track, shifted by the uneven room around it.
     const double scale = kTilePixels * std::ldexp(1.0, z);
     const double centreX = middleX + (kPadRight - kPadLeft) / 2 / scale;
     const double centreY = middleY + (kPadBottom - kPadTop) / 2 / scale;
-    const double halfWidth = size.Width / 2 / scale, halfHeight = size.Height / 2 / scale;
+    const double halfWidth = kLargestMap.Width / 2 / scale, halfHeight = kLargestMap.Height / 2 / scale;
     AddTiles(z, centreX - halfWidth, centreY - halfHeight, centreX + halfWidth, centreY + halfHeight, tiles, seen);
   }
   const double marginX = (world.MaxX - world.MinX) / 16, marginY = (world.MaxY - world.MinY) / 16;

@@ -13,7 +13,7 @@ trap 'for pid in "${servers[@]}"; do kill "$pid" 2>/dev/null; done; chmod -R u+r
 
 # Starts a server in MODE logging to MODE.requests; sets $port. Waits at most 10 s for it.
 start_server() {
-  python3 "$server" "$1" "$work/$1.requests" "$work/$1.port" & servers+=($!)
+  python3 "$server" "$1" "$work/$1.requests" "$work/$1.port" >/dev/null & servers+=($!)
   for _ in $(seq 200); do [ -s "$work/$1.port" ] && break; sleep 0.05; done
   port=$(cat "$work/$1.port")
 }

@@ -2,7 +2,8 @@
 request (path and User-Agent) to a file, and can refuse (403) or stall (answer nothing).
 
 Usage: tile_server.py MODE LOG PORT_FILE   (MODE: serve, refuse or stall)
-It writes the port it listens on to PORT_FILE and serves until it is killed."""
+It writes the port it listens on to PORT_FILE and as a line to standard output, then serves until
+it is killed."""
 import http.server
 import os
 import socketserver
@@ -57,6 +58,7 @@ def main():
     with open(port_file + ".part", "w", encoding="utf-8") as out:
         out.write(str(server.server_address[1]))
     os.replace(port_file + ".part", port_file)
+    print(server.server_address[1], flush=True)
     server.serve_forever()
 
 
