@@ -193,7 +193,18 @@ std::string HelpText() {
          "\n"
          "Other options:\n"
          "  --threads=N           convert a large log on N threads (default: one per processor\n"
-         "                        the program may use, at most 8); 1 converts on one thread\n");
+         "                        the program may use, at most 8); 1 converts on one thread\n") +
+         Translated(
+         "\n"
+         "A page to send:\n"
+         "  --single-file         make a page that carries everything it shows, so that it can\n"
+         "                        be mailed or copied alone: previews of its photos (1600 px)\n"
+         "                        and the background map's tiles around the track, fetched now\n"
+         "                        (at most 400 tiles, kept in $XDG_CACHE_HOME/routelet/tiles);\n"
+         "                        without network the page is written without the map\n"
+         "  --tile-source=URL     fetch the tiles from URL, with {z}, {x} and {y} for the tile\n"
+         "                        (http:// or https://) instead of the page's usual sources\n"
+         "On Linux only for now.\n");
 }
 
 }  // namespace routelet

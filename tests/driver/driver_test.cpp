@@ -34,9 +34,12 @@ std::string Parsed(const std::vector<std::string_view>& args) {
   const Options o = ParseCommandLine(args);
   std::string text = "path=" + o.LogPath;
   if (o.FrontEnd != Choice::kDefault) text += o.FrontEnd == Choice::kTerminal ? " terminal" : " desktop";
-  for (const auto& [set, name] : {std::pair{o.OpenPage, " open"}, {o.Help, " help"}, {o.Version, " version"}}) {
+  for (const auto& [set, name] : {std::pair{o.OpenPage, " open"}, {o.Help, " help"}, {o.Version, " version"},
+                                  {o.SingleFile, " single-file"}}) {
     if (set) text += name;
   }
+  if (!o.TileSource.empty()) text += " tiles=" + o.TileSource;
+  if (!o.Unusable.empty()) text += " unusable=" + o.Unusable;
   return text;
 }
 
@@ -48,6 +51,11 @@ TEST(ParseCommandLine, FrontEndOpenHelpAndVersion) {
       {{"--console", "--gui", "x"}, "path=x desktop"},
       {{"-h", "--version"}, "path= help version"},
       {{"--help", "-V", "x"}, "path=x help version"},
+      {{"--single-file", "--tile-source", "http://127.0.0.1:8/t/{z}/{x}/{y}.png", "x"},
+       "path=x single-file tiles=http://127.0.0.1:8/t/{z}/{x}/{y}.png"},
+      // A tile source must be a web address that numbers the tile.
+      {{"--tile-source=https://a/{z}/{y}.png", "x"}, "path= unusable=--tile-source=https://a/{z}/{y}.png"},
+      {{"--tile-source=file:///t/{z}/{x}/{y}.png", "x"}, "path= unusable=--tile-source=file:///t/{z}/{x}/{y}.png"},
   };
   for (const auto& [args, parsed] : cases) EXPECT_EQ(Parsed(args), parsed);
 }
@@ -67,9 +75,14 @@ TEST(Help, InTheLocalesLanguage) {
   (void)!std::fgets(line, sizeof line, out);  // nothing read leaves it empty
   EXPECT_STREQ(line, "使い方: routelet [オプション]... [--] [ログのパスの語...]\n");
   bool logsTold = false;  // the formats read, in their own block
-  while (std::fgets(line, sizeof line, out) != nullptr) logsTold = logsTold || std::strstr(line, "KML（gx:Track）の軌跡") != nullptr;
+  bool singleFileTold = false;
+  while (std::fgets(line, sizeof line, out) != nullptr) {
+    logsTold = logsTold || std::strstr(line, "KML（gx:Track）の軌跡") != nullptr;
+    singleFileTold = singleFileTold || std::strstr(line, "--single-file         表示するもの") != nullptr;
+  }
   pclose(out);
   EXPECT_TRUE(logsTold);
+  EXPECT_TRUE(singleFileTold);
 }
 #endif
 
