@@ -7,7 +7,7 @@
 #include "preview/photo_previews.h"
 #include "runtime/base64.h"
 #include "tiles/page_tiles.h"
-#include "tiles/tile_cache.h"
+#include "runtime/disk_cache.h"
 
 namespace routelet {
 namespace {
@@ -33,7 +33,8 @@ std::optional<GeoBox> TrackBox(const Track& track) {
 void AddPreviews(const std::vector<Photo>& photos, const Options& options, SingleFileParts& parts) {
   std::vector<std::string> paths;
   for (const Photo& photo : photos) paths.push_back(photo.Path);
-  const std::vector<PhotoPreview> previews = MakePhotoPreviews(paths, PreviewSizes{}, options.Work);
+  const std::vector<PhotoPreview> previews =
+      MakePhotoPreviews(paths, PreviewSizes{}, options.Work, CacheFolder(options.CacheHome, "previews"));
   for (const PhotoPreview& preview : previews) {
     if (preview.Large.empty()) ++parts.PhotosWithoutPreview;
     parts.Content.Thumbnails.push_back(preview.Thumbnail.empty() ? std::string() : DataUri("image/jpeg", preview.Thumbnail));
@@ -47,7 +48,7 @@ void AddTiles(const Track& track, const Options& options, std::int64_t now, Sing
   if (!box) return;
   TileGathering gathering;
   gathering.OwnSource = options.TileSource;
-  gathering.CacheFolder = TileCacheFolder(options.CacheHome);
+  gathering.CacheFolder = CacheFolder(options.CacheHome, "tiles");
   gathering.UserAgent = "Routelet/" ROUTELET_VERSION " (GPS log to web page; single-file page)";
   PageTiles tiles = GatherPageTiles(*box, gathering, now);
   parts.Content.TileTable = std::move(tiles.Table);

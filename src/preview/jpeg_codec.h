@@ -13,7 +13,8 @@ namespace routelet {
 bool JpegCodecAvailable();
 
 // The JPEG in `bytes` decoded at the smallest of the decoder's scales (8/8 down to 1/8) whose
-// longer side is still at least `longSide` pixels; at full size when the photo is no larger.
+// longer side is still at least nine tenths of `longSide` pixels (a preview "about" that size is
+// then made without shrinking again); at full size when the photo is no larger.
 // Empty when the bytes are not a JPEG the decoder understands.
 std::optional<RgbImage> DecodeJpegForSize(std::string_view bytes, int longSide);
 

@@ -1,6 +1,8 @@
 #include <turbojpeg.h>
 
+#include <algorithm>
 #include <memory>
+#include <tuple>
 
 #include "preview/jpeg_codec.h"
 
@@ -11,9 +13,10 @@ namespace {
 // code at once without sharing anything.
 using Handle = std::unique_ptr<void, int (*)(tjhandle)>;
 
-// The scaled size of `width` x `height` that keeps the longer side at least `longSide`, among
-// the scales the decoder offers (they come largest first).
+// The scaled size of `width` x `height` that keeps the longer side at least nine tenths of
+// `longSide`, among the scales the decoder offers.
 std::pair<int, int> DecodedSize(int width, int height, int longSide) {
+  longSide = longSide - longSide / 10;
   int count = 0;
   const tjscalingfactor* factors = tjGetScalingFactors(&count);
   std::pair<int, int> best{width, height};

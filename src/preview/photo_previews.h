@@ -10,7 +10,7 @@
 namespace routelet {
 
 struct PreviewSizes {
-  int LargeSide = 1600;  // the preview's longer side, in pixels
+  int LargeSide = 1600;  // the preview's longer side, in pixels (at most; at least 90% of it)
   int LargeQuality = 80;
   int ThumbnailSide = 320;
   int ThumbnailQuality = 70;
@@ -25,8 +25,10 @@ struct PhotoPreview {
 // The preview of the JPEG file at `path`. The file is only read.
 PhotoPreview MakePhotoPreview(const std::string& path, const PreviewSizes& sizes);
 
-// The previews of the files at `paths`, in their order, made on `work.Threads` threads.
+// The previews of the files at `paths`, in their order, made on `work.Threads` threads. With a
+// `cacheFolder`, a preview is kept there and used again for as long as its photo keeps its size
+// and modification time, so a second page of the same photos decodes none of them.
 std::vector<PhotoPreview> MakePhotoPreviews(const std::vector<std::string>& paths, const PreviewSizes& sizes,
-                                            const Parallelism& work);
+                                            const Parallelism& work, const std::string& cacheFolder = {});
 
 }  // namespace routelet

@@ -6,7 +6,7 @@
 #include "runtime/base64.h"
 #include "runtime/escape.h"
 #include "tiles/http_freshness.h"
-#include "tiles/tile_cache.h"
+#include "runtime/disk_cache.h"
 
 namespace routelet {
 namespace {
@@ -88,9 +88,9 @@ PageTiles GatherPageTiles(const GeoBox& box, const TileGathering& gathering, std
 
   PageTiles tiles;
   tiles.Wanted = keys.size();
-  const TileCache cache(gathering.CacheFolder);
+  const DiskCache cache(gathering.CacheFolder);
   std::vector<std::string> urls(keys.size());
-  std::vector<std::optional<CachedTile>> kept(keys.size());
+  std::vector<std::optional<CachedItem>> kept(keys.size());
   std::vector<std::string> toFetch;
   std::vector<std::size_t> fetchedFor;
   for (std::size_t i = 0; i < keys.size(); ++i) {
@@ -110,7 +110,7 @@ PageTiles GatherPageTiles(const GeoBox& box, const TileGathering& gathering, std
       std::vector<std::string_view> lines(answer.HeaderLines.begin(), answer.HeaderLines.end());
       const Freshness freshness = FreshnessOf(lines);
       if (freshness.Storable) cache.Store(urls[i], answer.Bytes, now + freshness.Seconds);
-      kept[i] = CachedTile{std::move(answer.Bytes), true};
+      kept[i] = CachedItem{std::move(answer.Bytes), true};
     } else if (tiles.Problem.empty() && !answer.Problem.empty()) {
       // A tile the server could not give: a stale copy still serves, better than none.
       tiles.Problem = answer.Problem;

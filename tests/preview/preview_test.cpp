@@ -82,6 +82,14 @@ TEST(PhotoPreview, ScaledInTheDecoderTurnedUprightAndTheFileLeftAlone) {
   std::ifstream kept(path, std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), file);
   EXPECT_TRUE(MakePhotoPreview(folder.File("missing.jpg"), {}).Large.empty());
+
+  // A kept preview serves the same photo again, and never a photo changed since.
+  const PreviewSizes sizes{320, 80, 40, 70};
+  const auto previews = [&] { return MakePhotoPreviews({path}, sizes, {2, 0}, folder.File("cache"))[0]; };
+  EXPECT_EQ(previews().Large, preview.Large);
+  EXPECT_EQ(previews().Large, preview.Large);
+  std::ofstream(path, std::ios::binary) << EncodeJpeg(RgbImage{64, 48, std::vector<std::uint8_t>(64 * 48 * 3, 9)}, 90);
+  EXPECT_EQ(DecodeJpegForSize(previews().Large, 1000)->Width, 64);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include "runtime/base64.h"
 #include "support/temp_dir.h"
 #include "tiles/http_freshness.h"
-#include "tiles/tile_cache.h"
+#include "runtime/disk_cache.h"
 #include "tiles/tile_plan.h"
 
 namespace routelet {
@@ -58,15 +58,15 @@ TEST(FreshnessOf, TheCachingHeaders) {
   EXPECT_EQ(HttpDateSeconds("Sun, 06 Nov 1994 08:49:37 GMT"), 784111777);
 }
 
-TEST(TileCache, KeepsATileWhileFreshThenStaleAndNothingWithoutAFolder) {
+TEST(DiskCache, KeepsATileWhileFreshThenStaleAndNothingWithoutAFolder) {
   testing::TempDir home;
-  const TileCache cache(TileCacheFolder(home.path().string()));
+  const DiskCache cache(CacheFolder(home.path().string(), "tiles"));
   cache.Store("http://h/1/2/3.png", std::string("\x89PNG\0\n", 6), 1000);
   const auto fresh = cache.Find("http://h/1/2/3.png", 999), stale = cache.Find("http://h/1/2/3.png", 1000);
   ASSERT_TRUE(fresh && stale);
   EXPECT_EQ(std::tuple(fresh->Bytes, fresh->Fresh, stale->Fresh), std::tuple(std::string("\x89PNG\0\n", 6), true, false));
   EXPECT_FALSE(cache.Find("http://h/1/2/4.png", 0));
-  EXPECT_FALSE(TileCache("").Find("http://h/1/2/3.png", 0));
+  EXPECT_FALSE(DiskCache("").Find("http://h/1/2/3.png", 0));
 }
 
 TEST(Base64, TheStandardsVectors) {
