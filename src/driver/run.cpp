@@ -97,7 +97,7 @@ RunResult ConvertLog(const SectionStore& sections, const std::string& templatePa
     const auto now = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch());
     carried = MakeSingleFileParts(track, photos.Listed, options, now.count());
   }
-  const RenderedPage page(sections, track, photos.Listed, keptLines, logPath, options.Work, carried.Content);
+  const RenderedPage page(sections, track, photos.Listed, keptLines, logPath, options.Work, std::move(carried.Content));
   if (page.empty()) return RunResult::kEmptyPage;
 
   RunInputs inputs{logPath, std::move(photos.Read)};

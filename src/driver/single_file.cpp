@@ -35,6 +35,9 @@ void AddPreviews(const std::vector<Photo>& photos, const Options& options, Singl
   for (const Photo& photo : photos) paths.push_back(photo.Path);
   const std::vector<PhotoPreview> previews =
       MakePhotoPreviews(paths, PreviewSizes{}, options.Work, CacheFolder(options.CacheHome, "previews"));
+  std::size_t room = 0;
+  for (const PhotoPreview& preview : previews) room += preview.Large.size() / 3 * 4 + 32;
+  parts.Content.PreviewList.reserve(room);
   for (const PhotoPreview& preview : previews) {
     if (preview.Large.empty()) ++parts.PhotosWithoutPreview;
     parts.Content.Thumbnails.push_back(preview.Thumbnail.empty() ? std::string() : DataUri("image/jpeg", preview.Thumbnail));

@@ -71,7 +71,7 @@ std::string_view FileNameOf(std::string_view path) {
 // The body placeholders in the order they are filled, with their texts.
 std::vector<std::pair<std::string_view, std::string>> BodyPlaceholderTexts(
     const SectionStore& sections, const Track& track, const std::vector<Photo>& photos, std::size_t keptLines,
-    std::string_view logPath, const EmbeddedContent& embedded) {
+    std::string_view logPath, EmbeddedContent embedded) {
   auto [start, end] = StartAndEndTimes(track.Records);
   return {
       {"[photolist]", RenderPhotoList(sections, photos, embedded.Thumbnails)},
@@ -85,8 +85,8 @@ std::vector<std::pair<std::string_view, std::string>> BodyPlaceholderTexts(
       {"[endtime:iso]", std::move(end)},
       {"[logname]", std::string(FileNameOf(logPath))},
       {"[logname:html]", HtmlEscape(FileNameOf(logPath))},
-      {"[previewlist]", embedded.PreviewList},
-      {"[embeddedtiles]", embedded.TileTable},
+      {"[previewlist]", std::move(embedded.PreviewList)},
+      {"[embeddedtiles]", std::move(embedded.TileTable)},
   };
 }
 
@@ -136,12 +136,12 @@ void FillPlaceholders(std::string& page, const SectionStore& sections, const Tra
 // each piece can be filled and checked by itself.
 RenderedPage::RenderedPage(const SectionStore& sections, const Track& track, const std::vector<Photo>& photos,
                            std::size_t keptLines, std::string_view logPath, const Parallelism& parallelism,
-                           const EmbeddedContent& embedded)
+                           EmbeddedContent embedded)
     : records_(track.Records),
       item_(GetSection(sections, "recordlist")),
       body_(GetSection(sections, "body")),
       parts_(SplitAt(body_, kRecordListPlaceholder)),
-      placeholders_(BodyPlaceholderTexts(sections, track, photos, keptLines, logPath, embedded)) {
+      placeholders_(BodyPlaceholderTexts(sections, track, photos, keptLines, logPath, std::move(embedded))) {
   if (parts_.size() == 1 || records_.empty() || item_.empty()) {
     // No list, or an empty one (an empty item adds nothing, not even its line end).
     for (const std::string_view part : parts_) whole_ += part;

@@ -46,7 +46,7 @@ class RenderedPage final : public PageSource {
  public:
   RenderedPage(const SectionStore& sections, const Track& track, const std::vector<Photo>& photos,
                std::size_t keptLines, std::string_view logPath, const Parallelism& parallelism,
-               const EmbeddedContent& embedded = {});
+               EmbeddedContent embedded = {});
   RenderedPage(const RenderedPage&) = delete;
   RenderedPage& operator=(const RenderedPage&) = delete;
 

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <system_error>
 
@@ -36,12 +35,18 @@ std::string DiskCache::PathFor(const std::string& key) const {
 // A kept item is: the magic line, the time it is fresh until, its key, then its bytes.
 std::optional<CachedItem> DiskCache::Find(const std::string& key, std::int64_t now) const {
   if (folder_.empty()) return std::nullopt;
-  std::ifstream in(PathFor(key), std::ios::binary);
+  std::ifstream in(PathFor(key), std::ios::binary | std::ios::ate);
   if (!in) return std::nullopt;
+  const std::streamoff size = in.tellg();
   std::string magic(kMagic.size(), '\0'), until, keptKey;
+  in.seekg(0);
   if (!in.read(magic.data(), static_cast<std::streamsize>(magic.size())) || magic != kMagic) return std::nullopt;
   if (!std::getline(in, until) || !std::getline(in, keptKey) || keptKey != key) return std::nullopt;
-  CachedItem item{std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), false};
+  // The bytes in one read: previews run to hundreds of kilobytes.
+  const std::streamoff start = in.tellg();
+  if (start < 0 || start > size) return std::nullopt;
+  CachedItem item{std::string(static_cast<std::size_t>(size - start), '\0'), false};
+  if (!in.read(item.Bytes.data(), size - start)) return std::nullopt;
   try {
     item.Fresh = std::stoll(until) > now;
   } catch (const std::exception&) {

@@ -13,6 +13,7 @@ struct FetchLimits {
   long ConnectTimeoutMs = 5000;    // to reach the server
   long RequestTimeoutMs = 15000;   // for a whole request
   long StallSeconds = 5;           // a response that sends nothing for this long is given up
+  long AllMs = 60000;              // for all the tiles of a run: then what is under way is given up
   std::size_t MostBytesPerTile = 1 << 20;
 };
 
@@ -35,7 +36,8 @@ bool TileFetchingAvailable();
 
 // Fetches `urls` in order with `userAgent`, at most limits.Connections at once. After the first
 // request that is refused or fails, no new request is started, so a run without network ends
-// after one connection timeout rather than one per tile.
+// after one connection timeout rather than one per tile; and a server that answers, but slowly,
+// is given up after limits.AllMs.
 std::vector<FetchedTile> FetchTiles(const std::vector<std::string>& urls, const std::string& userAgent,
                                     const FetchLimits& limits);
 

@@ -1,5 +1,7 @@
 #include <curl/curl.h>
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
 #include <string_view>
 
@@ -85,9 +87,11 @@ std::vector<FetchedTile> FetchTiles(const std::vector<std::string>& urls, const 
   curl_multi_setopt(multi.get(), CURLMOPT_MAX_TOTAL_CONNECTIONS, limits.Connections);
   curl_multi_setopt(multi.get(), CURLMOPT_MAX_HOST_CONNECTIONS, limits.Connections);
   std::vector<Transfer> transfers(urls.size());
+  std::vector<CURL*> underWay;
   std::size_t next = 0;
   int running = 0;
   bool stopped = false;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limits.AllMs);
   // Keeps `Connections` requests under way while there are more and nothing has gone wrong.
   const auto startMore = [&] {
     while (!stopped && next < urls.size() && running < limits.Connections) {
@@ -101,6 +105,7 @@ std::vector<FetchedTile> FetchTiles(const std::vector<std::string>& urls, const 
         stopped = true;
         return;
       }
+      underWay.push_back(easy);
       ++running;
     }
   };
@@ -126,11 +131,24 @@ std::vector<FetchedTile> FetchTiles(const std::vector<std::string>& urls, const 
       if (tile.Result != FetchedTile::Outcome::kFetched) tile.Bytes.clear();
       curl_multi_remove_handle(multi.get(), easy);
       curl_easy_cleanup(easy);
+      std::erase(underWay, easy);
       --running;
     }
+    if (std::chrono::steady_clock::now() >= deadline) break;
     startMore();
-    // Waits for the sockets, at most a second at a time; each request's own timeouts bound the whole.
+    // Waits for the sockets, at most a second at a time.
     if (running > 0 && curl_multi_poll(multi.get(), nullptr, 0, 1000, nullptr) != CURLM_OK) break;
+  }
+  // Whatever is still under way (past the deadline, or after the transfer library failed) is
+  // given up.
+  for (CURL* easy : underWay) {
+    Transfer* transfer = nullptr;
+    curl_easy_getinfo(easy, CURLINFO_PRIVATE, reinterpret_cast<char**>(&transfer));
+    transfer->Into->Result = FetchedTile::Outcome::kFailed;
+    transfer->Into->Bytes.clear();
+    transfer->Into->Problem = "took too long";
+    curl_multi_remove_handle(multi.get(), easy);
+    curl_easy_cleanup(easy);
   }
   return results;
 }
