@@ -172,7 +172,8 @@ class TripPage(PageCase):
                          [str(self.FIXES), self.LOG, "2024/05/18 (土) 09:30 \u301c 11:29",
                           f"{float(self.lines[-1][4]):.2f}", "2時間0分", "3"])
         self.assertNotIn(str(self.page.parent), self.page.read_text(encoding="utf-8"))  # the log named by its absolute path
-        self.assertEqual(js("[document.scripts.length, document.querySelectorAll('[onload], [onerror], svg svg').length]"), [3, 0])
+        # The track, the photos' previews and the map's tiles (both empty here), and the script: no more.
+        self.assertEqual(js("[document.scripts.length, document.querySelectorAll('[onload], [onerror], svg svg').length]"), [5, 0])
         js("Promise.all([...document.querySelectorAll('#photo-grid img')].map(i => { i.loading = 'eager'; return i.decode().catch(() => 0); }))")
         self.assertEqual(js(every("#photo-grid li", "[e.querySelector('img').alt, e.querySelector('.name').textContent,"
                                   " e.querySelector('img').naturalWidth, e.querySelector('.where').textContent]")),
