@@ -1,7 +1,7 @@
 # The Windows packages, made by `cpack` in the cross-build folder (scripts/windows/package.sh):
 #   routelet-VERSION-win64.zip        portable: routelet.exe, template.dat, templates\, the READMEs
 #   routelet-VERSION-win64-setup.exe  NSIS installer into Program Files, with a Start-menu entry,
-#                                     an uninstaller and "Open with" for .log and .nmea files
+#                                     an uninstaller and "Open with" for .log, .nmea and .gpx files
 # Both hold the same flat folder: the program finds template.dat beside itself. The files come
 # from the install component `windows_package` alone, so that the POSIX layout of the other
 # install rules (bin/, share/routelet/) stays out of them.
@@ -54,7 +54,7 @@ set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
 set(CPACK_NSIS_MODIFY_PATH OFF)
 
 # "Open with" for GPS logs, offered and never imposed: the program is listed among the programs
-# for .log and .nmea files (its ProgID under OpenWithProgids, and its SupportedTypes), while each
+# for .log, .nmea and .gpx files (its ProgID under OpenWithProgids, and its SupportedTypes), while each
 # type's default program (the default value of HKCR\.log, HKCR\.txt ...) stays untouched. Opening
 # a log converts it and shows the page in the browser, as the Linux menu entry does.
 set(progid Routelet.GpsLog)
@@ -68,10 +68,12 @@ set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "
   WriteRegStr SHCTX \"${classes}\\Applications\\routelet.exe\\shell\\open\\command\" \"\" \"${command}\"
   WriteRegStr SHCTX \"${classes}\\Applications\\routelet.exe\\SupportedTypes\" \".log\" \"\"
   WriteRegStr SHCTX \"${classes}\\Applications\\routelet.exe\\SupportedTypes\" \".nmea\" \"\"
+  WriteRegStr SHCTX \"${classes}\\Applications\\routelet.exe\\SupportedTypes\" \".gpx\" \"\"
   WriteRegStr SHCTX \"${classes}\\.log\\OpenWithProgids\" \"${progid}\" \"\"
   WriteRegStr SHCTX \"${classes}\\.nmea\\OpenWithProgids\" \"${progid}\" \"\"
+  WriteRegStr SHCTX \"${classes}\\.gpx\\OpenWithProgids\" \"${progid}\" \"\"
 ")
-# Uninstalling takes back exactly those entries: the keys of .log and .nmea only when nothing
+# Uninstalling takes back exactly those entries: the keys of .log, .nmea and .gpx only when nothing
 # else is left in them, so that other programs' entries stay. The installer's own key
 # (Software\Routelet\Routelet, which the uninstaller no longer needs by then: the Start-menu
 # folder is read from the Uninstall key) goes here too, so that its empty parent goes with it.
@@ -83,6 +85,9 @@ set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "
   DeleteRegValue SHCTX \"${classes}\\.nmea\\OpenWithProgids\" \"${progid}\"
   DeleteRegKey /ifempty SHCTX \"${classes}\\.nmea\\OpenWithProgids\"
   DeleteRegKey /ifempty SHCTX \"${classes}\\.nmea\"
+  DeleteRegValue SHCTX \"${classes}\\.gpx\\OpenWithProgids\" \"${progid}\"
+  DeleteRegKey /ifempty SHCTX \"${classes}\\.gpx\\OpenWithProgids\"
+  DeleteRegKey /ifempty SHCTX \"${classes}\\.gpx\"
   DeleteRegKey SHCTX \"Software\\${CPACK_PACKAGE_VENDOR}\\${CPACK_PACKAGE_INSTALL_REGISTRY_KEY}\"
   DeleteRegKey /ifempty SHCTX \"Software\\${CPACK_PACKAGE_VENDOR}\"
 ")

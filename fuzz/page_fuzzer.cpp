@@ -1,5 +1,5 @@
-// Arbitrary bytes as template.dat, filled with a small fixed track and one photo: the whole page,
-// and the page made in pieces, which must be the same.
+// Arbitrary bytes as template.dat, filled with a small fixed track of two segments and one
+// photo: the whole page, and the page made in pieces, which must be the same.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -27,7 +27,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const fuzz::MemoryFile logFile(reinterpret_cast<const std::uint8_t*>(kLog.data()), kLog.size());
   NoProgress progress;
   static const Loaded<GpsLog> log = ReadGpsLog(logFile.Path(), progress);
-  static const Track track = BuildTrack(log.Value);
+  // Two segments, so that the segment break and the segment list are made too.
+  static const Track track = [] {
+    Track built = BuildTrack(log.Value);
+    const std::size_t last = built.Records.size() - 1;
+    built.Records[last].Segment = 1;
+    built.Segments = {{0, last, {}}, {last, 1, {}}};
+    return built;
+  }();
   static const std::vector<Photo> photos = {{"IMG <&>[file].jpg", 40544.0, 1300000000}};
 
   SectionStore sections;

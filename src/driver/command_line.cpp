@@ -1,6 +1,8 @@
 #include "driver/command_line.h"
 
+#include <algorithm>
 #include <charconv>
+#include <span>
 #include <optional>
 
 #include "platform/translations.h"
@@ -10,8 +12,9 @@
 namespace routelet {
 namespace {
 
-constexpr std::string_view kValueOptionNames[] = {"--template",     "--output",  "-o",           "--photos",
-                                                  "--camera-zone", "--camera-shift", "--threads", "--tile-source"};
+constexpr std::string_view kValueOptionNames[] = {"--template",     "--output",       "-o",        "--photos",
+                                                  "--camera-zone", "--camera-shift", "--threads", "--log",
+                                                  "--split-gap",   "--tile-source"};
 
 // The option an argument names when it is one that takes a value ("--photos" or
 // "--photos=..."); empty otherwise.
@@ -42,6 +45,21 @@ bool IsTileUrlTemplate(std::string_view value) {
          value.find("{y}") != std::string_view::npos && value.find_first_of(" \t\r\n") == std::string_view::npos;
 }
 
+// The longest --split-gap, in minutes: a year.
+constexpr std::int64_t kMaxSplitGapMinutes = 366 * 24 * 60;
+
+// Sets the split gap from the value of --split-gap, whole minutes; false when it is not a number
+// from 1 to kMaxSplitGapMinutes.
+bool SetSplitGap(std::string_view value, SegmentRules& rules) {
+  std::int64_t minutes = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), minutes);
+  if (error != std::errc() || end != value.data() + value.size() || minutes < 1 || minutes > kMaxSplitGapMinutes) {
+    return false;
+  }
+  rules.SplitGapSeconds = minutes * 60;
+  return true;
+}
+
 // Puts the option's value into `options`; false when the value is not understood. A path is
 // understood when it is not empty; a photo folder, when it is a folder that can be read, so that
 // a mistyped one ends the run before anything is written rather than giving a page without photos.
@@ -55,6 +73,11 @@ bool SetValueOption(std::string_view name, std::string_view value, Options& opti
     photos.Folders.emplace_back(value);
   } else if (name == "--threads") {
     return SetThreads(value, options.Work);
+  } else if (name == "--split-gap") {
+    return SetSplitGap(value, options.Segments);
+  } else if (name == "--log") {
+    if (value.empty()) return false;
+    options.LogPaths.emplace_back(value);
   } else if (name == "--tile-source") {
     if (!IsTileUrlTemplate(value)) return false;
     options.TileSource = value;
@@ -75,6 +98,19 @@ bool SetValueOption(std::string_view name, std::string_view value, Options& opti
 const char* Translated(const char* text) { return platform::TranslatedText(text); }
 
 bool LooksLikeAnOption(std::string_view argument) { return argument.size() > 1 && argument[0] == '-'; }
+
+// The words after the options: one path, joined by blanks, when that names an existing entry
+// (a name with blanks typed without quotes) or when not every word names one; else one log each.
+void SetLogWords(std::span<const std::string_view> words, Options& options) {
+  for (std::size_t k = 0; k < words.size(); ++k) {
+    if (k > 0) options.LogPath += ' ';
+    options.LogPath += words[k];
+  }
+  const auto exists = [](std::string_view word) { return PathExists(std::string(word)); };
+  if (words.size() < 2 || PathExists(options.LogPath) || !std::all_of(words.begin(), words.end(), exists)) return;
+  options.LogPath.clear();
+  options.LogPaths.insert(options.LogPaths.end(), words.begin(), words.end());
+}
 
 }  // namespace
 
@@ -121,10 +157,7 @@ Options ParseCommandLine(const std::vector<std::string_view>& arguments) {
       break;
     }
   }
-  for (std::size_t first = i; i < arguments.size(); ++i) {
-    if (i > first) options.LogPath += ' ';
-    options.LogPath += arguments[i];
-  }
+  SetLogWords({arguments.begin() + static_cast<std::ptrdiff_t>(i), arguments.end()}, options);
   return options;
 }
 
@@ -187,8 +220,22 @@ std::string HelpText() {
          "Logs:\n"
          "The log's content, not its name, tells what it is: NMEA 0183 sentences, or a GPX 1.0\n"
          "or 1.1, TCX or KML (gx:Track) track file, whose track points, with their times and\n"
-         "altitudes, become the page's points (on Linux; other systems read NMEA logs only for\n"
-         "now). A file with neither NMEA sentences nor track points is refused: exit status 1.\n") +
+         "altitudes, become the page's points. Either may be compressed with gzip (.gz). A\n"
+         "file with neither NMEA sentences nor track points is refused: exit status 1.\n") +
+         Translated(
+         "\n"
+         "Several logs:\n"
+         "  --log=FILE            convert FILE; may be given more than once, and besides the\n"
+         "                        words after the options, to make one page of several logs\n"
+         "  --split-gap=MINUTES   also start a new segment where two fixes lie more than\n"
+         "                        MINUTES apart (whole minutes; by default each log, and each\n"
+         "                        GPX trkseg, TCX Track or KML gx:Track, is one segment)\n"
+         "When the words after the options do not name one file together but each names a\n"
+         "file, each is a log. A folder given as the log makes one page of the logs in it (not\n"
+         "in its subfolders), placed inside it and named after it. The logs are taken in the\n"
+         "order of their first fix; the page goes beside the first one unless -o says where,\n"
+         "and the photos come from that log's folder. Distance and speed never run from one\n"
+         "segment to the next.\n") +
          Translated(
          "\n"
          "Other options:\n"

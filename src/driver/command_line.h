@@ -6,6 +6,7 @@
 
 #include "photos/find_photos.h"
 #include "runtime/parallel.h"
+#include "track/segments.h"
 
 namespace routelet {
 
@@ -23,8 +24,15 @@ struct Options {
   // is none; the program then says so and does not run. Empty when there is none.
   std::string UnknownOption;
   // The arguments after the options joined by single blanks: one path, so that a name with
-  // blanks typed without quotes still names one file. Empty: the user is asked.
+  // blanks typed without quotes still names one file. Empty: the user is asked, unless LogPaths
+  // names logs.
   std::string LogPath;
+  // Logs converted together into one page besides LogPath: those of --log, in order, and the
+  // words after the options when they do not join into the name of an existing entry but each
+  // names one (LogPath is empty then).
+  std::vector<std::string> LogPaths;
+  // Where a log's track is cut into segments besides its own pieces (--split-gap).
+  SegmentRules Segments;
   // The template to fill (--template). Empty: the first template.dat found in the usual places
   // (TemplatePath() in template/load_template.h).
   std::string TemplatePath;
@@ -55,7 +63,7 @@ struct Options {
 
 // Options come first: -h/--help, -V/--version, --console, --gui, --open, --single-file, the
 // options with a value (--template, -o/--output, --photos, --camera-zone, --camera-shift,
-// --threads, --tile-source; as
+// --threads, --log, --split-gap, --tile-source; as
 // "--name=VALUE" or "--name VALUE"), and "--" to end them. The first argument that does not begin with "-" (or is
 // "-" alone) starts the log path, and nothing after it is an option; a log whose name begins
 // with "-" goes after "--". Parsing stops at an unknown option or at an option whose value is

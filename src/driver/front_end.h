@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace routelet {
 
@@ -30,6 +31,14 @@ class FrontEnd {
   // Asks the user for a log file: its full path, or empty text when the user cancelled. Nothing
   // when there is no way to ask (a terminal front end without a terminal).
   virtual std::optional<std::string> ChooseLogFile() = 0;
+  // Asks the user for one log file or several: their full paths, none when the user cancelled,
+  // nothing when there is no way to ask. A front end whose chooser takes one file asks for it.
+  virtual std::optional<std::vector<std::string>> ChooseLogFiles() {
+    const std::optional<std::string> chosen = ChooseLogFile();
+    if (!chosen) return std::nullopt;
+    if (chosen->empty()) return std::vector<std::string>();
+    return std::vector<std::string>{*chosen};
+  }
   // Opens the written page at `pagePath` in the desktop's web browser. Nothing when it was
   // opened; else the reason why not, for the run to tell the user.
   virtual std::optional<std::string> OpenPage(const std::string& pagePath) = 0;

@@ -17,6 +17,10 @@ std::string RenderingRecordText(std::size_t index, std::size_t total) {
 
 std::string ReadingPhotoText(std::string_view name) { return "画像データExif情報解析中：" + std::string(name); }
 
+std::string ReadingLogText(std::size_t index, std::size_t count, std::string_view logPath) {
+  return "GPSログ解析中：" + std::to_string(index) + "/" + std::to_string(count) + " " + std::string(logPath);
+}
+
 std::string NotFoundMessage(std::string_view name) { return std::string(name) + "が見つかりません"; }
 
 std::string LoadFailureMessage(const FileError& error, std::string_view shownName, std::string_view path) {
@@ -87,6 +91,16 @@ std::string SummaryText(std::string_view pagePath, std::size_t points, double to
   return text;
 }
 
+std::string OverlappingLogsNote(const std::vector<std::string>& logPaths) {
+  std::string text = "。記録の時間が重なるログがあります（それぞれ別の区間にしました）：";
+  for (std::size_t k = 0; k < logPaths.size(); ++k) text += (k > 0 ? "、" : "") + logPaths[k];
+  return text;
+}
+
+std::string FilesNotLogsNote(std::size_t count) {
+  return "。フォルダの中のGPSログでないファイル" + std::to_string(count) + "個は使っていません";
+}
+
 std::string NoTrackMessage(std::string_view logPath) {
   return std::string(logPath) + "にはNMEAの文もGPX/TCX/KMLの地点もありません";
 }
@@ -94,6 +108,12 @@ std::string NoTrackMessage(std::string_view logPath) {
 std::string XmlBrokenMessage(std::string_view logPath, std::uint64_t line, std::size_t points) {
   return std::string(logPath) + "は" + std::to_string(line) + "行目からXMLとして読めません（途中で切れているか壊れています）。そこまでの" +
          std::to_string(points) + "地点で変換します";
+}
+
+std::string CompressionBrokenMessage(std::string_view logPath, std::size_t points) {
+  std::string text = std::string(logPath) + "は圧縮されたデータが途中で切れているか壊れています";
+  if (points > 0) text += "。そこまでの" + std::to_string(points) + "地点で変換します";
+  return text;
 }
 
 std::string XmlEntitiesMessage(std::string_view logPath) {

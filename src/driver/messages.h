@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "output/page_target.h"
 #include "output/write_page.h"
@@ -21,6 +22,8 @@ inline constexpr std::string_view kAnalysingText = "GPSデータ解析中";
 std::string LinesReadText(std::int64_t lines);
 std::string RenderingRecordText(std::size_t index, std::size_t total);
 std::string ReadingPhotoText(std::string_view name);
+// Before each of several logs is read: "GPSログ解析中：2/3 day2.log".
+std::string ReadingLogText(std::size_t index, std::size_t count, std::string_view logPath);
 
 // A file that is not there: its name or path followed by "が見つかりません".
 std::string NotFoundMessage(std::string_view name);
@@ -59,10 +62,18 @@ std::string NoTrackMessage(std::string_view logPath);
 // An XML track file that stops being XML at line `line` (cut off or damaged); the page is made of
 // the `points` read before.
 std::string XmlBrokenMessage(std::string_view logPath, std::uint64_t line, std::size_t points);
+// A compressed log cut short or damaged; the page is made of the `points` its bytes gave, when
+// there are any (else nothing is written).
+std::string CompressionBrokenMessage(std::string_view logPath, std::size_t points);
 // An XML file that declares entities, refused before any is expanded.
 std::string XmlEntitiesMessage(std::string_view logPath);
 // An XML file on a build that reads no GPX/TCX/KML.
 std::string XmlNotSupportedMessage(std::string_view logPath);
+// Added to the summary of several logs whose time spans overlap: each is drawn as its own
+// segment all the same.
+std::string OverlappingLogsNote(const std::vector<std::string>& logPaths);
+// Added to the summary of a folder's page: `count` files of the folder held no track.
+std::string FilesNotLogsNote(std::size_t count);
 // Added to the summary of a log of NMEA sentences that made no point.
 inline constexpr std::string_view kNoFixNote = "。NMEAの文はありますが、位置の取れた文（RMC）がひとつもありません";
 

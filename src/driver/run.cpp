@@ -1,16 +1,23 @@
 #include "driver/run.h"
 
 #include <chrono>
+#include <filesystem>
 #include <new>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "driver/messages.h"
 #include "driver/single_file.h"
 #include "output/page_target.h"
 #include "output/render_page.h"
 #include "photos/find_photos.h"
+#include "platform/files.h"
 #include "runtime/files.h"
 #include "template/load_template.h"
 #include "track/read_track.h"
+#include "track/segments.h"
 
 namespace routelet {
 namespace {
@@ -30,20 +37,27 @@ class ProgressTexts final : public Progress {
   FrontEnd& ui_;
 };
 
-// The log path the user gave or chose; empty when none was chosen, nothing when nobody could
-// be asked.
-std::optional<std::string> LogPathFor(const Options& options, FrontEnd& ui) {
-  if (!options.LogPath.empty()) return options.LogPath;
-  return ui.ChooseLogFile();
+// The logs the user gave or chose: one path (a log or a folder of logs) or several; empty when
+// none was chosen, nothing when nobody could be asked.
+std::optional<std::vector<std::string>> LogPathsFor(const Options& options, FrontEnd& ui) {
+  std::vector<std::string> logs = options.LogPaths;
+  if (!options.LogPath.empty()) logs.push_back(options.LogPath);
+  if (!logs.empty()) return logs;
+  return ui.ChooseLogFiles();
 }
 
 // Whether a page is to be made of what the log at `logPath` gave; when not, the user is told why
 // (a file with no track is refused before anything is written). A damaged XML file's points are
-// used, with a word on where it broke.
+// used, with a word on where it broke, and so are those of a damaged compressed log.
 bool TrackIsUsable(const LogTrack& log, const std::string& logPath, FrontEnd& ui) {
   if (log.Content == LogContent::kNoTrack) {
     ui.ShowMessage(NoTrackMessage(logPath), kErrorTitle);
     return false;
+  }
+  if (log.CompressionBroken) {
+    const std::size_t points = log.Points.Records.size();
+    ui.ShowMessage(CompressionBrokenMessage(logPath, points), points == 0 ? kErrorTitle : std::string_view());
+    return points > 0;
   }
   if (log.Content != LogContent::kXml) return true;
   switch (log.Xml.What) {
@@ -67,47 +81,184 @@ bool TrackIsUsable(const LogTrack& log, const std::string& logPath, FrontEnd& ui
   return true;
 }
 
-// Everything after the progress window is shown: read the log, build the track, find the
-// photos, render and write the page (beside the log under `extension` unless `options` say
-// where; never over the log, the template at `templatePath` or a photo read), and open it when
-// asked to.
-RunResult ConvertLog(const SectionStore& sections, const std::string& templatePath, const std::string& logPath,
-                     const Options& options, std::string_view extension, FrontEnd& ui) {
-  ProgressTexts progress(ui);
-  const Loaded<LogTrack> log = ReadTrack(logPath, progress, options.Work);
-  if (!log.ok()) {
-    ui.ShowMessage(LoadFailureMessage(*log.Error, logPath, logPath));
-    ui.ShowMessage(CannotReadMessage(logPath), kErrorTitle);
-    return RunResult::kFailed;
+// What the logs of a run gave the page.
+struct LogsRead {
+  Track Points;
+  std::size_t KeptLines = 0;
+  bool NmeaWithoutFix = false;  // the logs held NMEA sentences but no fix: the summary says so
+  // In track order: the first names the page and is the log whose folder holds the photos.
+  std::vector<std::string> Paths;
+  std::vector<std::string> Overlapping;  // logs whose time spans overlap another's
+  std::size_t FilesNotLogs = 0;          // files of a folder that held no track
+};
+
+// Several logs' tracks as one, in the order of their first timed fix; one log's track as it is.
+void JoinLogs(std::vector<Track>& tracks, const std::vector<std::string>& paths, LogsRead& read) {
+  const std::vector<std::size_t> order = TrackOrder(tracks);
+  for (const std::size_t k : order) read.Paths.push_back(paths[k]);
+  for (const std::size_t k : OverlappingTracks(tracks, order)) read.Overlapping.push_back(paths[k]);
+  read.Points = tracks.size() == 1 ? std::move(tracks.front()) : JoinTracks(tracks, order);
+}
+
+// Gathers the logs' tracks as they are read, cut at the split gap.
+struct LogGatherer {
+  void Take(LogTrack& log, const std::string& path, const SegmentRules& rules) {
+    SplitAtGaps(log.Points, rules);
+    read.KeptLines += log.KeptLines;
+    nmea = nmea || log.Content == LogContent::kNmea;
+    tracks.push_back(std::move(log.Points));
+    paths.push_back(path);
   }
-  if (!TrackIsUsable(log.Value, logPath, ui)) return RunResult::kFailed;
-  const Track& track = log.Value.Points;
-  const std::size_t keptLines = log.Value.KeptLines;
+  LogsRead Finish() {
+    JoinLogs(tracks, paths, read);
+    read.NmeaWithoutFix = nmea && read.Points.Records.empty();
+    return std::move(read);
+  }
+
+  std::vector<Track> tracks;
+  std::vector<std::string> paths;
+  bool nmea = false;
+  LogsRead read;
+};
+
+// Reads the logs at `paths`, each of which must give a track; nothing, once the user has been
+// told why, when one does not. Several logs are told one by one before their lines.
+std::optional<LogsRead> ReadLogs(const std::vector<std::string>& paths, const Options& options, ProgressTexts& progress,
+                                 FrontEnd& ui) {
+  LogGatherer gathered;
+  for (std::size_t k = 0; k < paths.size(); ++k) {
+    const std::string& path = paths[k];
+    if (paths.size() > 1) ui.SetProgress(ReadingLogText(k + 1, paths.size(), path));
+    Loaded<LogTrack> log = ReadTrack(path, progress, options.Work);
+    if (!log.ok()) {
+      ui.ShowMessage(LoadFailureMessage(*log.Error, path, path));
+      ui.ShowMessage(CannotReadMessage(path), kErrorTitle);
+      return std::nullopt;
+    }
+    if (!TrackIsUsable(log.Value, path, ui)) return std::nullopt;
+    gathered.Take(log.Value, path, options.Segments);
+  }
+  return gathered.Finish();
+}
+
+// The same file by whatever path.
+bool SameFile(const std::string& one, const std::string& other) {
+  platform::FileStatus a, b;
+  platform::SystemError ignored = 0;
+  return platform::StatusOfPath(one, a, ignored) && platform::StatusOfPath(other, b, ignored) &&
+         a.Identity != platform::FileIdentity{} && a.Identity == b.Identity;
+}
+
+// The files of a folder (not of its subfolders) that may hold a track, and how many others there
+// are; hidden files and the page itself (a GPX page of an earlier run) are neither.
+struct FolderFiles {
+  std::vector<std::string> Logs;
+  std::size_t Others = 0;
+};
+
+FolderFiles FilesOfFolder(const std::string& folder, const std::string& pagePath) {
+  FolderFiles files;
+  for (const std::string& name : ListFilesWithExtensions(folder, {""})) {
+    const std::string path = JoinPath(folder, name);
+    if (name.starts_with('.') || SameFile(path, pagePath)) continue;
+    if (MayHoldTrack(path)) {
+      files.Logs.push_back(path);
+    } else {
+      ++files.Others;
+    }
+  }
+  return files;
+}
+
+// Reads every log in `folder`; files that turn out to hold no track are passed over and counted.
+// Nothing, once the user has been told, when none holds one.
+std::optional<LogsRead> ReadFolder(const std::string& folder, const std::string& pagePath, const Options& options,
+                                   ProgressTexts& progress, FrontEnd& ui) {
+  const FolderFiles files = FilesOfFolder(folder, pagePath);
+  const std::vector<std::string>& paths = files.Logs;
+  std::size_t notLogs = files.Others;
+  LogGatherer gathered;
+  for (std::size_t k = 0; k < paths.size(); ++k) {
+    const std::string& path = paths[k];
+    if (paths.size() > 1) ui.SetProgress(ReadingLogText(k + 1, paths.size(), path));
+    Loaded<LogTrack> log = ReadTrack(path, progress, options.Work);
+    const bool xml = log.ok() && log.Value.Content == LogContent::kXml;
+    const bool usable = log.ok() && (log.Value.Content == LogContent::kNmea ||
+                                     (xml && !log.Value.Points.Records.empty() &&
+                                      (log.Value.Xml.What == XmlStop::Reason::kNone || log.Value.Xml.What == XmlStop::Reason::kBroken)));
+    if (!usable) {
+      ++notLogs;
+      continue;
+    }
+    if (log.Value.Xml.What == XmlStop::Reason::kBroken) {
+      ui.ShowMessage(XmlBrokenMessage(path, log.Value.Xml.Line, log.Value.Points.Records.size()));
+    }
+    gathered.Take(log.Value, path, options.Segments);
+  }
+  if (gathered.tracks.empty()) {
+    ui.ShowMessage(NoTrackMessage(folder), kErrorTitle);
+    return std::nullopt;
+  }
+  LogsRead read = gathered.Finish();
+  read.FilesNotLogs = notLogs;
+  return read;
+}
+
+// A folder's path without the separators after its name ("trip/" is "trip").
+std::string WithoutTrailingSeparators(std::string path) {
+  while (path.size() > 1 && platform::kPathSeparators.find(path.back()) != std::string_view::npos) path.pop_back();
+  return path;
+}
+
+// The page of a folder's logs: inside it, named after it ("trip/trip.html"); a folder that has no
+// name in its path ("." or "..") is named by its absolute path's last part.
+std::string FolderPagePath(const std::string& folder, std::string_view extension) {
+  const auto lastPart = [](std::string_view path) { return path.substr(path.find_last_of(platform::kPathSeparators) + 1); };
+  std::string name(lastPart(folder));
+  if (name.empty() || name == "." || name == "..") {
+    const std::filesystem::path absolute = std::filesystem::absolute(platform::NativePath(folder)).lexically_normal();
+    name = lastPart(WithoutTrailingSeparators(platform::Utf8Path(absolute)));
+  }
+  if (name.empty()) name = "routelet";  // the root of the file system
+  return JoinPath(folder, name) + "." + std::string(extension);
+}
+
+// Everything after the logs are read: find the photos, render and write the page (at
+// `pagePath`; never over a log, the template at `templatePath` or a photo read), and open it
+// when asked to. `named` is what the page tells as its log: the log, or the folder.
+RunResult MakePage(const SectionStore& sections, const std::string& templatePath, const LogsRead& logs,
+                   const std::string& named, const std::string& pagePath, const Options& options, FrontEnd& ui,
+                   ProgressTexts& progress) {
+  const Track& track = logs.Points;
+  const std::string& firstLog = logs.Paths.front();
   // The list is made as the page is written, once the photos are known: its progress is told
   // first, so that the user hears of the steps in their usual order.
   TellRecordProgress(track.Records.size(), progress);
-  const std::string pagePath = options.OutputPath.empty() ? OutputPathFor(logPath, extension) : options.OutputPath;
   // A page sent to a descriptor (standard output) has no folder of its own and no file to open.
   const bool toDescriptor = DescriptorNamedBy(pagePath).has_value();
   // Photo paths lead from the page's folder, so that its links find them.
-  const std::string pageFolder = toDescriptor ? DirectoryOf(logPath) : DirectoryOf(pagePath);
-  PhotoFindings photos = FindPhotos(options.Photos, DirectoryOf(logPath), pageFolder, track.Span, progress);
+  const std::string pageFolder = toDescriptor ? DirectoryOf(firstLog) : DirectoryOf(pagePath);
+  PhotoFindings photos = FindPhotos(options.Photos, DirectoryOf(firstLog), pageFolder, track.Span, progress);
   SingleFileParts carried;
   if (options.SingleFile) {
     const auto now = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch());
     carried = MakeSingleFileParts(track, photos.Listed, options, now.count());
   }
-  const RenderedPage page(sections, track, photos.Listed, keptLines, logPath, options.Work, std::move(carried.Content));
+  const RenderedPage page(sections, track, photos.Listed, logs.KeptLines, named, options.Work,
+                          std::move(carried.Content));
   if (page.empty()) return RunResult::kEmptyPage;
 
-  RunInputs inputs{logPath, std::move(photos.Read)};
+  RunInputs inputs{firstLog, std::move(photos.Read)};
   inputs.Others.push_back(templatePath);
+  inputs.Others.insert(inputs.Others.end(), logs.Paths.begin() + 1, logs.Paths.end());
   if (const auto error = WritePageTo({pagePath, !options.OutputPath.empty()}, page, inputs, options.Work)) {
     ui.ShowMessage(WriteFailureMessage(*error, PagePathText(pagePath)), kErrorTitle);
     return RunResult::kFailed;
   }
   std::string summary = SummaryText(PagePathText(pagePath), track.Records.size(), track.TotalDist, photos);
-  if (track.Records.empty() && log.Value.Content == LogContent::kNmea) summary += kNoFixNote;
+  if (logs.NmeaWithoutFix) summary += kNoFixNote;
+  if (!logs.Overlapping.empty()) summary += OverlappingLogsNote(logs.Overlapping);
+  if (logs.FilesNotLogs > 0) summary += FilesNotLogsNote(logs.FilesNotLogs);
   if (options.SingleFile) summary += SingleFileNote(carried);
   ui.ShowSummary(summary);
   // The page is there whatever becomes of opening it, so the run still counts as a success.
@@ -115,6 +266,28 @@ RunResult ConvertLog(const SectionStore& sections, const std::string& templatePa
     if (const auto problem = ui.OpenPage(pagePath)) ui.ShowMessage(CannotOpenMessage(pagePath, *problem));
   }
   return RunResult::kPageWritten;
+}
+
+// Everything after the progress window is shown: read the logs (or the folder's), then make the
+// page, beside the first log under `extension` (inside a folder, after its name) unless
+// `options` say where.
+RunResult ConvertLogs(const SectionStore& sections, const std::string& templatePath,
+                      const std::vector<std::string>& logPaths, const Options& options, std::string_view extension,
+                      FrontEnd& ui) {
+  ProgressTexts progress(ui);
+  const bool folder = logPaths.size() == 1 && IsDirectory(logPaths.front());
+  if (folder) {
+    const std::string path = WithoutTrailingSeparators(logPaths.front());
+    const std::string pagePath = options.OutputPath.empty() ? FolderPagePath(path, extension) : options.OutputPath;
+    const std::optional<LogsRead> logs = ReadFolder(path, pagePath, options, progress, ui);
+    if (!logs) return RunResult::kFailed;
+    return MakePage(sections, templatePath, *logs, path, pagePath, options, ui, progress);
+  }
+  const std::optional<LogsRead> logs = ReadLogs(logPaths, options, progress, ui);
+  if (!logs) return RunResult::kFailed;
+  const std::string& firstLog = logs->Paths.front();
+  const std::string pagePath = options.OutputPath.empty() ? OutputPathFor(firstLog, extension) : options.OutputPath;
+  return MakePage(sections, templatePath, *logs, firstLog, pagePath, options, ui, progress);
 }
 
 // Keeps the progress window shown for its scope, however the scope is left.
@@ -147,13 +320,13 @@ RunResult Convert(const Options& options, FrontEnd& ui) {
     return RunResult::kFailed;
   }
 
-  const std::optional<std::string> logPath = LogPathFor(options, ui);
-  if (!logPath) return RunResult::kNoOneToAsk;
-  if (logPath->empty()) return RunResult::kCancelled;
+  const std::optional<std::vector<std::string>> logPaths = LogPathsFor(options, ui);
+  if (!logPaths) return RunResult::kNoOneToAsk;
+  if (logPaths->empty()) return RunResult::kCancelled;
 
   const ProgressWindowShown window(ui);
   ui.SetProgress(kAnalysingText);
-  return ConvertLog(sections.Value, templatePath, *logPath, options, *extension, ui);
+  return ConvertLogs(sections.Value, templatePath, *logPaths, options, *extension, ui);
 }
 
 }  // namespace

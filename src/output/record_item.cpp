@@ -59,6 +59,7 @@ RecordItemTemplate::RecordItemTemplate(std::string_view section) {
       {"[dist]"sv, Field::kDist},
       {"[speed]"sv, Field::kSpeed},
       {"[alt:known]"sv, Field::kAltKnown},
+      {"[segment]"sv, Field::kSegment},
   };
   for (std::size_t cut = 0; cut < cuts_.size(); ++cut) {
     const bool untimed = (cut & 1) != 0, altitudeUnknown = (cut & 2) != 0;
@@ -92,6 +93,7 @@ char* RecordItemTemplate::WritePart(char* out, const Part& part, std::int64_t in
     case Field::kDist: return WriteNumberText(out, record.Dist, 2);
     case Field::kSpeed: return WriteNumberText(out, record.Speed, 2);
     case Field::kAltKnown: return WriteNumberText(out, record.Alt, 2);
+    case Field::kSegment: return std::to_chars(out, out + kLongestValueText, record.Segment + std::uint64_t{1}).ptr;
   }
   return out;
 }

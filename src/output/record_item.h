@@ -32,7 +32,8 @@ class RecordItemTemplate {
 
  private:
   enum class Field {
-    kLiteral, kIndex, kTime, kTimeStr, kTimeIso, kLatFull, kLngFull, kLat, kLng, kAlt, kDist, kSpeed, kAltKnown
+    kLiteral, kIndex, kTime, kTimeStr, kTimeIso, kLatFull, kLngFull, kLat, kLng, kAlt, kDist, kSpeed, kAltKnown,
+    kSegment
   };
   struct Part {
     Field field;

@@ -1,10 +1,10 @@
 #include "output/render_page.h"
 
-#include <tuple>
 #include <utility>
 
 #include "output/photo_item.h"
 #include "output/record_item.h"
+#include "output/segment_list.h"
 #include "platform/files.h"
 #include "runtime/escape.h"
 #include "runtime/parallel.h"
@@ -16,6 +16,7 @@ namespace {
 
 constexpr std::size_t kProgressEvery = 100;
 constexpr std::string_view kRecordListPlaceholder = "[recordlist]";
+constexpr std::string_view kItemEnd = "\r\n";
 
 // The items of a long record list go into pieces of this many records (some hundreds of
 // kilobytes), so that the few pieces made at once stay small and their room is used again.
@@ -45,22 +46,30 @@ std::string RenderPhotoList(const SectionStore& sections, const std::vector<Phot
   return list;
 }
 
-// The UTC times of the earliest and the latest timed record, with their fractions as the log
-// wrote them: the instants the track spans, also when a log's time goes backwards. Empty texts
-// when no record is timed.
+// The UTC times of the earliest and the latest timed record; empty texts when no record is timed.
 std::pair<std::string, std::string> StartAndEndTimes(const std::vector<TrackRecord>& records) {
-  const auto earlier = [](const TrackRecord& a, const TrackRecord& b) {
-    return std::tie(a.UnixTime, a.Fraction) < std::tie(b.UnixTime, b.Fraction);
-  };
-  const TrackRecord* start = nullptr;
-  const TrackRecord* end = nullptr;
-  for (const TrackRecord& record : records) {
-    if (!IsTimed(record)) continue;
-    if (start == nullptr || earlier(record, *start)) start = &record;
-    if (end == nullptr || earlier(*end, record)) end = &record;
+  const TimedEnds ends = EarliestAndLatest(records);
+  if (ends.Start == nullptr) return {};
+  return {IsoTimeText(*ends.Start), IsoTimeText(*ends.End)};
+}
+
+// The "segmentbreak" section followed by CR LF, as it goes into the record list between two
+// segments; empty when there is no such section.
+std::string SegmentBreakText(const SectionStore& sections) {
+  std::string text = GetSection(sections, "segmentbreak");
+  if (!text.empty()) text += kItemEnd;
+  return text;
+}
+
+// Appends the items of records `from` to `to` (not included), each followed by CR LF, and
+// `segmentBreak` before each record that begins a segment other than the first.
+void AppendItems(const RecordItemTemplate& item, std::string_view segmentBreak, const std::vector<TrackRecord>& records,
+                 std::size_t from, std::size_t to, std::string& out) {
+  for (std::size_t i = from; i < to; ++i) {
+    if (!segmentBreak.empty() && i > 0 && records[i].Segment != records[i - 1].Segment) out += segmentBreak;
+    item.AppendItem(out, static_cast<std::int64_t>(i), records[i]);
+    out += kItemEnd;
   }
-  if (start == nullptr) return {};
-  return {IsoTimeText(*start), IsoTimeText(*end)};
 }
 
 // The file name in `path`: what follows its last separator (also a backslash on Windows).
@@ -74,6 +83,9 @@ std::vector<std::pair<std::string_view, std::string>> BodyPlaceholderTexts(
     std::string_view logPath, EmbeddedContent embedded) {
   auto [start, end] = StartAndEndTimes(track.Records);
   return {
+      // First, so that no text another placeholder puts in (a log's or a photo's name) is changed.
+      {"[segmentlist]", RenderSegmentList(sections, track)},
+      {"[numsegment]", std::to_string(SegmentsOf(track).size())},
       {"[photolist]", RenderPhotoList(sections, photos, embedded.Thumbnails)},
       {"[filename]", std::string(logPath)},
       {"[numrecord]", std::to_string(keptLines)},
@@ -107,12 +119,7 @@ void TellRecordProgress(std::size_t records, Progress& progress) {
 std::string RenderRecords(const SectionStore& sections, const Track& track, Progress& progress) {
   const RecordItemTemplate item(GetSection(sections, "recordlist"));
   std::string list;
-  if (!item.empty()) {
-    for (std::size_t i = 0; i < track.Records.size(); ++i) {
-      item.AppendItem(list, static_cast<std::int64_t>(i), track.Records[i]);
-      list += "\r\n";
-    }
-  }
+  if (!item.empty()) AppendItems(item, SegmentBreakText(sections), track.Records, 0, track.Records.size(), list);
   const std::string body = GetSection(sections, "body");
   const std::vector<std::string_view> parts = SplitAt(body, kRecordListPlaceholder);
   std::string page(parts.front());
@@ -139,6 +146,7 @@ RenderedPage::RenderedPage(const SectionStore& sections, const Track& track, con
                            EmbeddedContent embedded)
     : records_(track.Records),
       item_(GetSection(sections, "recordlist")),
+      segmentBreak_(SegmentBreakText(sections)),
       body_(GetSection(sections, "body")),
       parts_(SplitAt(body_, kRecordListPlaceholder)),
       placeholders_(BodyPlaceholderTexts(sections, track, photos, keptLines, logPath, std::move(embedded))) {
@@ -186,10 +194,7 @@ void RenderedPage::MakeItems(std::size_t chunk, std::string& into) const {
   // Room from a guess by the first item, so that a new piece does not grow step by step.
   const std::size_t guess = (firstItem_.size() + firstItem_.size() / 4) * (to - from);
   if (into.capacity() < guess) into.reserve(guess);
-  for (std::size_t i = from; i < to; ++i) {
-    item_.AppendItem(into, static_cast<std::int64_t>(i), records_[i]);
-    into += "\r\n";
-  }
+  AppendItems(item_, segmentBreak_, records_, from, to, into);
 }
 
 }  // namespace routelet

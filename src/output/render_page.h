@@ -23,10 +23,13 @@ namespace routelet {
 void TellRecordProgress(std::size_t records, Progress& progress);
 
 // The "body" section with its "[recordlist]" filled: one "recordlist" item per track record,
-// each followed by CR LF. Tells `progress` as TellRecordProgress does.
+// each followed by CR LF, and before the first record of each segment after the first the
+// "segmentbreak" section followed by CR LF (a template closes one segment and opens the next
+// there). Tells `progress` as TellRecordProgress does.
 std::string RenderRecords(const SectionStore& sections, const Track& track, Progress& progress);
 
 // Fills the rest of the placeholders, in this order and each over the whole page so far:
+// "[segmentlist]" (one "segmentlist" item per segment, see RenderSegmentList), "[numsegment]",
 // "[photolist]" (one "photolist" item per photo, numbered from 1, each followed by CR LF),
 // "[filename]" (the log's path), "[numrecord]" (the kept log lines), "[numphoto]",
 // "[totaldist]", "[avgspeed]", "[filename:html]", "[starttime:iso]" and "[endtime:iso]"
@@ -61,6 +64,7 @@ class RenderedPage final : public PageSource {
 
   const std::vector<TrackRecord>& records_;
   const RecordItemTemplate item_;
+  const std::string segmentBreak_;  // with its CR LF; empty when the template has none
   const std::string body_;
   std::vector<std::string_view> parts_;  // the body cut at each "[recordlist]"
   std::vector<std::pair<std::string_view, std::string>> placeholders_;

@@ -16,6 +16,7 @@
 #include "runtime/utf8.h"
 #include "track/great_circle.h"
 #include "track/nmea_sentence.h"
+#include "track/segments.h"
 #include "track/track_chunks.h"
 #include "track/utc_offset.h"
 
@@ -229,23 +230,6 @@ void JoinRecords(std::vector<ChunkTrack>& chunks, Track& track, const Parallelis
   for (TrackRecord& record : records) record.Dist = dist += record.Dist;
 }
 
-// km/h for `km` covered from `from` to `to`; 0 unless both are timed and time moved forward.
-double SpeedKmh(double km, const TrackRecord& from, const TrackRecord& to) {
-  if (!IsTimed(from) || !IsTimed(to)) return 0;
-  const double seconds =
-      static_cast<double>(to.UnixTime - from.UnixTime) + (to.Fraction - from.Fraction);
-  if (!(seconds > 0)) return 0;
-  return km * 3600 / seconds;
-}
-
-// Each inner point's speed is taken across its two neighbours; the ends use their one neighbour.
-double SpeedAt(const std::vector<TrackRecord>& r, std::size_t i) {
-  const std::size_t n = r.size();
-  if (i == 0) return SpeedKmh(r[1].Dist, r[0], r[1]);
-  if (i == n - 1) return SpeedKmh(r[n - 1].Dist - r[n - 2].Dist, r[n - 2], r[n - 1]);
-  return SpeedKmh(r[i + 1].Dist - r[i - 1].Dist, r[i - 1], r[i + 1]);
-}
-
 void AddSpeeds(std::vector<TrackRecord>& r, const Parallelism& parallelism) {
   const std::size_t n = r.size();
   if (n < 2) return;
@@ -253,14 +237,6 @@ void AddSpeeds(std::vector<TrackRecord>& r, const Parallelism& parallelism) {
   ForEachChunk(chunks, parallelism.Threads, [&](std::size_t k) {
     for (std::size_t i = ChunkStart(n, chunks, k); i < ChunkStart(n, chunks, k + 1); ++i) r[i].Speed = SpeedAt(r, i);
   });
-}
-
-// The whole distance over the time from the first timed record to the last.
-double AverageSpeed(const std::vector<TrackRecord>& r, double totalKm) {
-  const auto first = std::find_if(r.begin(), r.end(), IsTimed);
-  if (first == r.end()) return 0;
-  const auto last = std::find_if(r.rbegin(), r.rend(), IsTimed);
-  return SpeedKmh(totalKm, *first, *last);
 }
 
 }  // namespace
@@ -286,7 +262,10 @@ void ChunkBuilder::Add(std::string_view line, SentenceKind kind) {
 void ChunkBuilder::AddPoint(const PointFix& fix, const CarriedAltitude& altitude) {
   std::vector<TrackRecord>& records = chunk_.Records;
   TrackRecord record = RecordOf(fix, altitude);
-  if (!records.empty() && RepeatsRecord(records.back(), record, fix.timed)) return;
+  // The first record of a segment neither repeats the record before it nor is any distance from it.
+  const bool continues = !records.empty() && records.back().Segment == segment_;
+  if (continues && RepeatsRecord(records.back(), record, fix.timed)) return;
+  record.Segment = segment_;
   if (fix.timed) {
     if (timedSeen_ < 2) chunk_.BeforeTimed[timedSeen_++] = records.size();
     chunk_.Fix = {fix.instant, fix.unixTime};
@@ -297,8 +276,12 @@ void ChunkBuilder::AddPoint(const PointFix& fix, const CarriedAltitude& altitude
     }
   }
   record.LocalTime = LocalTimeAt(chunk_.Fix.Instant, chunk_.Fix.UnixTime, offsets_);
-  if (!records.empty()) record.Dist = GreatCircleKm(records.back().Lat, records.back().Lng, record.Lat, record.Lng);
+  if (continues) record.Dist = GreatCircleKm(records.back().Lat, records.back().Lng, record.Lat, record.Lng);
   records.push_back(record);
+}
+
+void ChunkBuilder::StartSegment() {
+  if (!chunk_.Records.empty() && chunk_.Records.back().Segment == segment_) ++segment_;
 }
 
 ChunkTrack ChunkBuilder::Finish() {
@@ -313,8 +296,7 @@ Track JoinChunks(std::vector<ChunkTrack>& chunks, const Parallelism& parallelism
   JoinRecords(chunks, track, parallelism);
   std::vector<TrackRecord>& records = track.Records;
   AddSpeeds(records, parallelism);
-  track.TotalDist = records.empty() ? 0 : records.back().Dist;
-  track.AvgSpeed = AverageSpeed(records, track.TotalDist);
+  DescribeSegments(track);
   return track;
 }
 

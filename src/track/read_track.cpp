@@ -5,8 +5,10 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -14,8 +16,10 @@
 #include "platform/files.h"
 #include "runtime/text_file.h"
 #include "track/build_track.h"
+#include "track/gzip_stream.h"
 #include "track/log_lines.h"
 #include "track/nmea_sentence.h"
+#include "track/nmea_stream.h"
 #include "track/read_gps_log.h"
 #include "track/track_chunks.h"
 
@@ -160,6 +164,12 @@ bool StartsLikeXml(platform::NativeFile file, platform::SystemError& error) {
   return got > 0 && LooksLikeXml({reinterpret_cast<const char*>(start), static_cast<std::size_t>(got)});
 }
 
+bool StartsGzipped(platform::NativeFile file, platform::SystemError& error) {
+  std::uint8_t start[2];
+  const std::ptrdiff_t got = platform::ReadAt(file, 0, start, error);
+  return got > 0 && LooksGzipped({reinterpret_cast<const char*>(start), static_cast<std::size_t>(got)});
+}
+
 // What one chunk of the file gave.
 struct FileChunk {
   ChunkTrack Track;
@@ -282,10 +292,77 @@ LogContent ContentOf(const LogTrack& log, std::string_view bytes) {
   return spotter.Content();
 }
 
+// The track of the bytes that gzip data inflates to, read as they inflate: an XML track file or a
+// log, as for a plain file. `compressed` gives a reading of the compressed bytes from their
+// start, each time it is called; nothing, with the reading's own error set, after a failed read.
+std::optional<LogTrack> FromGzip(const std::function<ByteBlocks()>& compressed, Progress& progress,
+                                 const Parallelism& parallelism) {
+  {
+    GzipStream inflated(compressed());
+    // The first bytes, however small the pieces they inflate in, tell an XML file from a log.
+    std::string start;
+    for (std::optional<std::string_view> block; start.size() < kSniffedBytes;) {
+      if (!(block = inflated())) return std::nullopt;
+      if (block->empty()) break;
+      start += *block;
+    }
+    if (LooksLikeXml(std::string_view(start).substr(0, kSniffedBytes))) {
+      bool failed = false, started = false;
+      const auto read = [&]() -> std::optional<std::string_view> {
+        if (!std::exchange(started, true)) return start;
+        std::optional<std::string_view> block = inflated();
+        failed = !block;
+        return block;
+      };
+      LogTrack xml = FromXml(read, progress, parallelism);
+      if (failed) return std::nullopt;
+      xml.CompressionBroken = inflated.Broken() && xml.Xml.What != XmlStop::Reason::kEntities;
+      if (!IsNoXmlAtAll(xml)) return xml;
+    }
+  }
+  GzipStream inflated(compressed());
+  NmeaStream nmea;
+  for (std::optional<std::string_view> block; (block = inflated()) && !block->empty();) nmea.Feed(*block);
+  if (!inflated()) return std::nullopt;
+  std::vector<ChunkTrack> chunks{nmea.Finish()};
+  LogTrack log;
+  TellLinesRead(nmea.Lines(), progress);
+  log.KeptLines = nmea.KeptLines();
+  log.Content = nmea.Content();
+  log.CompressionBroken = inflated.Broken();
+  log.Points = JoinChunks(chunks, parallelism);
+  return log;
+}
+
+// The line counts told while a log is read whole, held until it is known not to be compressed:
+// the lines of compressed bytes are none of the user's business.
+class HeldLineCounts final : public Progress {
+ public:
+  void LogLinesRead(std::int64_t lines) override { counts_.push_back(lines); }
+  void RenderingRecord(std::size_t, std::size_t) override {}
+  void ReadingPhoto(std::string_view) override {}
+  void TellTo(Progress& progress) const {
+    for (const std::int64_t lines : counts_) progress.LogLinesRead(lines);
+  }
+
+ private:
+  std::vector<std::int64_t> counts_;
+};
+
 Loaded<LogTrack> FromWholeLog(const InputFile& file, Progress& progress, const Parallelism& parallelism) {
-  Loaded<GpsLog> log = ReadOpenedLog(file, progress, parallelism);
+  HeldLineCounts counts;
+  Loaded<GpsLog> log = ReadOpenedLog(file, counts, parallelism);
   if (!log.ok()) return {{}, log.Error};
   const std::string_view bytes = log.Value.Bytes.view();
+  if (LooksGzipped(bytes)) {
+    const auto whole = [&] {
+      return [bytes, given = false]() mutable -> std::optional<std::string_view> {
+        return std::exchange(given, true) ? "" : bytes;
+      };
+    };
+    return {std::move(*FromGzip(whole, progress, parallelism)), std::nullopt};
+  }
+  counts.TellTo(progress);
   const bool startsLikeXml = LooksLikeXml(bytes.substr(0, kSniffedBytes));
   if (startsLikeXml) {
     bool given = false;
@@ -345,6 +422,22 @@ bool ShrankBelow(const InputFile& file, std::size_t readTo) {
 
 }  // namespace
 
+bool MayHoldTrack(const std::string& path) {
+  platform::SystemError error = 0;
+  const platform::NativeFile file = platform::OpenForReading(path, false, error);
+  if (file == platform::kNoFile) return false;
+  const auto start = std::make_unique_for_overwrite<std::uint8_t[]>(kSniffedLogBytes);
+  const std::ptrdiff_t got = platform::ReadAt(file, 0, {start.get(), kSniffedLogBytes}, error);
+  platform::CloseFile(file);
+  if (got <= 0) return false;
+  std::string_view bytes(reinterpret_cast<const char*>(start.get()), static_cast<std::size_t>(got));
+  if (LooksLikeXml(bytes.substr(0, kSniffedBytes))) return true;
+  if (bytes.starts_with(kUtf8ByteOrderMark)) bytes.remove_prefix(kUtf8ByteOrderMark.size());
+  SentenceSpotter spotter;
+  spotter.Feed(bytes);
+  return spotter.Settled();
+}
+
 Loaded<LogTrack> ReadTrack(const std::string& path, Progress& progress, const Parallelism& parallelism,
                            std::size_t windowBytes) {
   InputFile file;
@@ -352,6 +445,14 @@ Loaded<LogTrack> ReadTrack(const std::string& path, Progress& progress, const Pa
   if (!file.IsRegular()) return FromWholeLog(file, progress, parallelism);
 
   platform::SystemError error = 0;
+  if (StartsGzipped(file.File(), error)) {
+    std::optional<LogTrack> inflated =
+        FromGzip([&]() -> ByteBlocks {
+          return [read = std::make_shared<BlockReader>(file.File(), error)] { return (*read)(); };
+        }, progress, parallelism);
+    if (!inflated) return {{}, FileError{FileError::Problem::kCannotOpen, platform::ErrorText(error)}};
+    return {std::move(*inflated), std::nullopt};
+  }
   const bool startsLikeXml = StartsLikeXml(file.File(), error);
   if (startsLikeXml) {
     Loaded<LogTrack> xml{FromXml(BlockReader(file.File(), error), progress, parallelism), std::nullopt};

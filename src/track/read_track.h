@@ -19,6 +19,8 @@ struct LogTrack {
   std::size_t KeptLines = 0;
   LogContent Content = LogContent::kNmea;
   XmlStop Xml;  // of an XML file: why it was not read to its end, if it was not
+  // A compressed log that was cut short or is damaged: the track is of the bytes it gave.
+  bool CompressionBroken = false;
 };
 
 // The bytes of a log that one thread reads at a time: small enough to stay in the processor's
@@ -33,9 +35,16 @@ inline constexpr std::size_t kLogWindowBytes = 256 * 1024;
 // first chunk that fails stops the others. A FIFO, and a file that shrank while it was read, are
 // read whole first.
 // The content decides how the file is read, never its name: a file that begins with "<" is read
-// as an XML track file (XmlTrackReader), as a stream. For a log that made no track, Content
+// as an XML track file (XmlTrackReader), as a stream; a gzip file is inflated as it is read, and
+// its bytes read as the log or XML file they are. For a log that made no track, Content
 // tells whether it held NMEA sentences, nothing, or neither.
 Loaded<LogTrack> ReadTrack(const std::string& path, Progress& progress, const Parallelism& parallelism,
                            std::size_t windowBytes = kLogWindowBytes);
+
+// Whether the file at `path` may hold a track, told from its first bytes (kSniffedLogBytes) alone:
+// it begins like an XML file, or an NMEA sentence begins a line there. A folder's files are
+// sorted so, without reading its photos and other files through.
+inline constexpr std::size_t kSniffedLogBytes = 64 * 1024;
+bool MayHoldTrack(const std::string& path);
 
 }  // namespace routelet

@@ -66,6 +66,9 @@ class ChunkBuilder {
   // Adds a usable point with its altitude: a position sentence's, with the altitude the fix
   // sentences carry, or an XML track point's, with its own.
   void AddPoint(const PointFix& fix, const CarriedAltitude& altitude);
+  // The next point starts a new segment (a track file's next piece), unless no point came since
+  // the last one started.
+  void StartSegment();
   // The chunk; the builder is done with.
   ChunkTrack Finish();
 
@@ -75,10 +78,12 @@ class ChunkBuilder {
   UtcOffsetCache offsets_;
   CarriedAltitude altitude_;
   std::size_t timedSeen_ = 0;
+  std::uint32_t segment_ = 0;  // of the next record
 };
 
 // The track that the chunks, in log order, make together: their records as one pass would have
-// made them, the time span, the distances added up from the first record, the speeds and totals.
+// made them, the time span, the distances added up from the first record, the speeds, the
+// segments and the totals (DescribeSegments).
 // Empties the chunks.
 Track JoinChunks(std::vector<ChunkTrack>& chunks, const Parallelism& parallelism);
 

@@ -32,7 +32,8 @@ struct XmlStop {
 // Reads track points as bytes are fed: every <trkpt> of a GPX (lat, lon, <ele>, <time>; route
 // points and waypoints are not track points), every <Trackpoint> of a TCX that has a <Position>
 // (<AltitudeMeters>, <Time>), and every <when>/<gx:coord> pair of a KML <gx:Track>. All the
-// points of a file make one track, in file order. A point without an altitude has an unknown
+// points of a file make one track, in file order; each GPX <trkseg>, TCX <Track> and KML
+// <gx:Track> that holds points is a segment of its own. A point without an altitude has an unknown
 // one, a point without a usable time is untimed. Times are ISO 8601 with an optional fraction
 // and zone (UTC when none is given). No DTD or external entity is ever loaded, and a file that
 // declares entities is refused at its first declaration; memory grows at most with the file's

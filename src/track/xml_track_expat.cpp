@@ -200,7 +200,11 @@ struct XmlTrackReader::State {
         if (std::strcmp(a[0], "lat") == 0) Point.Lat = Number(a[1]);
         if (std::strcmp(a[0], "lon") == 0) Point.Lng = Number(a[1]);
       }
+    } else if (PointDepth == 0 && name == "trkseg") {
+      Builder.StartSegment();
     } else if (PointDepth == 0 && TrackDepth == 0 && name == "Track") {
+      // A KML <gx:Track>, or a TCX <Track> (the points between two pauses): a piece of its own.
+      Builder.StartSegment();
       TrackDepth = Depth;
       KmlWhens.clear();
       KmlWhenAt = 0;

@@ -60,6 +60,26 @@ TEST(ParseCommandLine, FrontEndOpenHelpAndVersion) {
   for (const auto& [args, parsed] : cases) EXPECT_EQ(Parsed(args), parsed);
 }
 
+// Words that each name a file are several logs unless joined they name one; --log names logs
+// one by one; --split-gap takes whole minutes.
+TEST(ParseCommandLine, SeveralLogsAndTheSplitGap) {
+  testing::TempDir dir;
+  const std::string a = dir.Write("a.log", ""), b = dir.Write("b.log", ""), missing = dir.File("c.log");
+  const std::tuple<std::vector<std::string_view>, std::string, std::vector<std::string>> cases[] = {
+      {{a, b}, "", {a, b}},
+      {{a, missing}, a + " " + missing, {}},
+      {{"--log=x", "--log", "y", a}, a, {"x", "y"}},
+  };
+  for (const auto& [args, path, logs] : cases) {
+    const Options o = ParseCommandLine(args);
+    EXPECT_EQ(std::tie(o.LogPath, o.LogPaths), std::tie(path, logs)) << args.size();
+  }
+  EXPECT_EQ(ParseCommandLine({"--split-gap=90"}).Segments.SplitGapSeconds, 5400);
+  for (const std::string_view gap : {"--split-gap=0", "--split-gap=1.5", "--split-gap=-3", "--log="}) {
+    EXPECT_EQ(ParseCommandLine({gap, "x"}).Unusable, gap);
+  }
+}
+
 // --help speaks the language of the locale's messages. The Japanese locale is made for the
 // test (localedef, from Debian package locales), so the machine needs none installed. (Windows
 // takes the user's UI language: tests help_in_japanese/help_in_english run it under wine.)
@@ -74,14 +94,17 @@ TEST(Help, InTheLocalesLanguage) {
   char line[200] = "";
   (void)!std::fgets(line, sizeof line, out);  // nothing read leaves it empty
   EXPECT_STREQ(line, "使い方: routelet [オプション]... [--] [ログのパスの語...]\n");
-  bool logsTold = false;  // the formats read, in their own block
-  bool singleFileTold = false;
+  bool logsTold = false, severalTold = false, compressedTold = false, singleFileTold = false;  // each in its own block
   while (std::fgets(line, sizeof line, out) != nullptr) {
     logsTold = logsTold || std::strstr(line, "KML（gx:Track）の軌跡") != nullptr;
+    severalTold = severalTold || std::strstr(line, "--split-gap=分") != nullptr;
+    compressedTold = compressedTold || std::strstr(line, "gzipで圧縮したもの（.gz）") != nullptr;
     singleFileTold = singleFileTold || std::strstr(line, "--single-file         表示するもの") != nullptr;
   }
   pclose(out);
   EXPECT_TRUE(logsTold);
+  EXPECT_TRUE(severalTold);
+  EXPECT_TRUE(compressedTold);
   EXPECT_TRUE(singleFileTold);
 }
 #endif
@@ -223,12 +246,14 @@ TEST(Run, OpensOnlyAWrittenPage) {
 }
 
 // A log of NMEA sentences without a fix gives the page of 0 points, and the summary says why; an
-// empty log's summary is as it was; a file with no track is refused: no page, nothing opened.
+// empty log's summary is as it was; a file with no track, or a damaged compressed one that gave
+// none, is refused: no page, nothing opened.
 TEST(Run, ALogWithoutATrackIsToldOrRefused) {
   const std::tuple<std::string, RunResult, std::string> cases[] = {
       {"$GPGSV,1,1,00*79\r\n", RunResult::kPageWritten, "summary:%を書き出しました：0地点、0.00 km、写真0/0枚。NMEAの文はありますが、位置の取れた文（RMC）がひとつもありません"},
       {"", RunResult::kPageWritten, "summary:%を書き出しました：0地点、0.00 km、写真0/0枚"},
       {"PK\x03\x04\n", RunResult::kFailed, "message:エラー:%にはNMEAの文もGPX/TCX/KMLの地点もありません"},
+      {"\x1F\x8B\x08 not deflated", RunResult::kFailed, "message:エラー:%は圧縮されたデータが途中で切れているか壊れています"},
   };
   for (const auto& [log, result, event] : cases) {
     Trip trip("x");
@@ -240,6 +265,40 @@ TEST(Run, ALogWithoutATrackIsToldOrRefused) {
     EXPECT_EQ(std::filesystem::exists(trip.File("trip.html")), result == RunResult::kPageWritten);
     EXPECT_EQ(std::ranges::count(trip.ui.events, "open:" + trip.File("trip.html")), result == RunResult::kPageWritten);
   }
+}
+
+// Several logs: each is told before its lines, the page goes beside the first in time, and logs
+// whose times overlap are named in the summary. A folder's files that hold no track are counted;
+// a folder without a log is refused.
+TEST(Run, SeveralLogsAndFoldersOfLogs) {
+  Trip trip("[numrecord]");
+  const std::string first = std::exchange(trip.options.LogPath, "");
+  const std::string late = trip.Write("late.log", "$GPRMC,000100,A,3500.0000,N,13900.0000,E,0.0,0.0,010111,,\r\n");
+  trip.options.LogPaths = {late, first};
+  EXPECT_EQ(trip.Run(), RunResult::kPageWritten);
+  const auto at = [&](const std::string& event) { return std::ranges::find(trip.ui.events, event) - trip.ui.events.begin(); };
+  EXPECT_LT(at("progress:GPSログ解析中：1/2 " + late), at("progress:GPSログ解析中：2/2 " + first));
+  EXPECT_LT(at("progress:GPSログ解析中：2/2 " + first), at("progress:GPSデータ解析中：100行目"));
+  EXPECT_THAT(trip.ui.events, Contains("summary:" + trip.File("trip.html") + "を書き出しました：151地点、0.00 km、写真0/0枚。記録の"
+                                       "時間が重なるログがあります（それぞれ別の区間にしました）：" + first + "、" + late));
+
+  std::filesystem::create_directory(trip.File("logs"));
+  trip.Write("logs/notes.txt", "packing list\n");
+  trip.Write("logs/.hidden.log", testing::ReadAll(first));
+  trip.options.LogPaths = {trip.File("logs")};
+  EXPECT_EQ(trip.Run(), RunResult::kFailed);
+  EXPECT_THAT(trip.ui.events, Contains("message:エラー:" + trip.File("logs") + "にはNMEAの文もGPX/TCX/KMLの地点もありません"));
+  trip.Write("logs/day.nmea", testing::ReadAll(first));
+  trip.Write("logs/old.html", "<html><body>an earlier page</body></html>");
+  EXPECT_EQ(trip.Run(), RunResult::kPageWritten);
+  EXPECT_EQ(testing::ReadAll(trip.File("logs/logs.html")), "150");
+#ifdef _WIN32
+  const std::string folderPage = trip.File("logs") + "\\logs.html";  // joined with the system's separator
+#else
+  const std::string folderPage = trip.File("logs") + "/logs.html";
+#endif
+  EXPECT_THAT(trip.ui.events, Contains("summary:" + folderPage + "を書き出しました：150地点、0.00 km、写真0/0枚"
+                                       "。フォルダの中のGPSログでないファイル2個は使っていません"));
 }
 
 }  // namespace

@@ -138,7 +138,10 @@ TEST(ForEachChunk, StopsAtTheFirstFailureAndThrowsIt) {
 TEST(PagePieces, FillAsTheWholePage) {
   Track track;
   track.Records.resize(5);
+  track.Records[3].Segment = track.Records[4].Segment = 1;
+  track.Segments = {{0, 3, {}}, {3, 2, {}}};
   const std::pair<std::string, std::string> templates[] = {
+      {"[segment[recordlist]list]", "list] [segment]"},
       {"a[photo[recordlist]b[num[recordlist]c", "list] [index]"},
       {"<[recordlist]>", "[filename] [index] [numrecord]"},
       {"[[recordlist]", ""},
@@ -147,7 +150,8 @@ TEST(PagePieces, FillAsTheWholePage) {
   };
   for (const auto& [body, item] : templates) {
     SectionStore sections;
-    ParseSections("*body\r\n" + body + "\r\n*recordlist\r\n" + item + "\r\n*photolist\r\n[id]\r\n", sections);
+    ParseSections("*body\r\n" + body + "\r\n*recordlist\r\n" + item + "\r\n*photolist\r\n[id]\r\n*segmentbreak\r\n[numphoto]\r\n*segmentlist\r\n[segment]\r\n",
+                  sections);
     const RenderedPage page(sections, track, {Photo{}}, 7, "trip[1].log", {3, 2});
     std::string pieces, piece;
     for (std::size_t k = 0; k < page.PieceCount(); ++k) {

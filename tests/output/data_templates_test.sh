@@ -40,3 +40,12 @@ for log in "$work"/*.log; do
 done
 grep -q '<Placemark><name>sanjo.jpg</name><TimeStamp><when>2026-05-03T01:19:30Z</when>' "$work/kamo-river-ride.kml" ||
   { echo "no placemark for a photo taken during the ride"; exit 1; }
+# Three day logs converted together: a <trkseg> and a <LineString> per day, and every point read back.
+days="$source/tests/data/e2e/several-logs-as-words/files"
+for kind in gpx kml; do
+  "$program" --console --template="$source/templates/$kind.dat" -o "$work/days.$kind" "$days"/day{1,2,3}.log
+  xmllint --noout "$work/days.$kind"
+done
+gpsbabel -t -i gpx -f "$work/days.gpx" -o xcsv,style="$work/points.style" -F "$work/days.read"
+[[ "$(grep -c '<trkseg>' "$work/days.gpx") $(grep -c '<LineString>' "$work/days.kml") $(wc -l < "$work/days.read")" == "3 3 15" ]] ||
+  { echo "the days are not one <trkseg> and one <LineString> each, with all their points"; exit 1; }

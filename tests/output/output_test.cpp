@@ -40,7 +40,7 @@ TEST(RecordItem, AgreesWithFillingOnePlaceholderAfterAnother) {
         {"[index]", "42"}, {"[time]", untimed ? "         0" : " 999999999"}, {"[timestr]", "2001/09/09 10:46:39"},
         {"[time:iso]", untimed ? "" : "2001-09-09T01:46:39.25Z"}, {"[lat:full]", "35.65205666666667"},
         {"[lng:full]", "-0.0000001"}, {"[lat]", "35.6521"}, {"[lng]", ".0000"}, {"[alt]", "123.45"}, {"[dist]", ".50"},
-        {"[speed]", "12.35"}, {"[alt:known]", altitudeUnknown ? "" : "123.45"},
+        {"[speed]", "12.35"}, {"[alt:known]", altitudeUnknown ? "" : "123.45"}, {"[segment]", "1"},
     };
     // A long literal (an inline picture, say) and more placeholders than an item made at once has
     // room for: each item is made another way.
@@ -51,7 +51,7 @@ TEST(RecordItem, AgreesWithFillingOnePlaceholderAfterAnother) {
         "[lat:full] [lat:fulll] [lat:[lat]full] [lng:ful] [alt:known[alt]]",
         "[[alt:known]index] [alt:[alt:known]known] [ind[alt:known]ex]",
         "<t>[time:iso]</t>[time:iso] [time:is[time:iso]o] [alt[time:iso]:known]",
-        "[time[alt:known]:iso] [[time:iso]alt:known] [alt:known[time:iso]]",
+        "[time[alt:known]:iso] [[time:iso]alt:known] [alt:known[time:iso]] [seg[alt:known]ment] [segment]",
         "[index][time][timestr][lat][lng][alt][dist][speed][lat:full][lng:full][alt:known]|"
         "[index][time][timestr][lat][lng][alt][dist][speed][lat:full][lng:full][alt:known]",
     };
@@ -113,6 +113,47 @@ TEST(RenderPage, ReportsProgressEveryHundredRecordsAndAtTheEnd) {
   none.Make("[recordlist]", 0);
   EXPECT_THAT(many.progress.events, ElementsAre("record 0/250", "record 100/250", "record 200/250", "record 250/250"));
   EXPECT_THAT(none.progress.events, ElementsAre());
+}
+
+// Two days and a day without a timed fix: the records carry their segments, the segment list its
+// own times and totals; a track never cut into segments is one, a track without records none.
+TEST(RenderPage, ShowsTheSegments) {
+  Track days;
+  days.Records = {{.UnixTime = 86400, .LocalTime = 25570.25}, {.UnixTime = 97200, .LocalTime = 25570.375, .Dist = 1.5},
+                  {.UnixTime = 180000, .Fraction = .5, .LocalTime = 25571.25, .FractionDigits = 1, .Segment = 1, .Dist = 1.5},
+                  {.UnixTime = 172800, .LocalTime = 25571, .Segment = 1, .Dist = 4}, {.Segment = 2}};
+  days.Segments = {{0, 2, {}, 1.5, 10800, 3599}, {2, 2, {}, 2.5, 7200, 360061}, {4, 1, {}}};
+  Track uncut = days, empty;
+  uncut.Segments.clear();
+  for (TrackRecord& record : uncut.Records) record.Segment = 0;
+  const char* list = "[segmentlist]\r\n*segmentlist\r\n[segment]/[numsegment] [segnumrecord] [segfirst]-[seglast] [segstart] "
+                     "[segend] [segstart:iso] [segend:iso] [segdist] [segelapsed] [segmoving] [logname]";
+  const struct {
+    const char* what;
+    const Track& track;
+    const char* text;
+    std::string page;
+  } cases[] = {
+      {"a break before each segment after the first", days, "<[recordlist]>\r\n*recordlist\r\n[index]:[segment]\r\n*segmentbreak\r\n--",
+       "<0:1\r\n1:1\r\n--\r\n2:2\r\n3:2\r\n--\r\n4:3\r\n>"},
+      {"no break without the section", days, "[recordlist]\r\n*recordlist\r\n[segment]", "1\r\n1\r\n2\r\n2\r\n3\r\n"},
+      {"each segment's times and totals", days, list,
+       "1/3 2 0-1 1970/01/02 06:00:00 1970/01/02 09:00:00 1970-01-02T00:00:00Z 1970-01-02T03:00:00Z 1.50 3:00:00 0:59:59 "
+       "\"a&b'.log\r\n2/3 2 2-3 1970/01/03 00:00:00 1970/01/03 06:00:00 1970-01-03T00:00:00Z 1970-01-03T02:00:00.5Z 2.50 2:00:00 "
+       "100:01:01 \"a&b'.log\r\n3/3 1 4-4     .00 0:00:00 0:00:00 \"a&b'.log\r\n"},
+      {"a track never cut is one segment", uncut, "[numsegment] [segmentlist]\r\n*segmentlist\r\n[segment] [segfirst]-[seglast]",
+       "1 1 0-4\r\n"},
+      {"no records, no segment", empty, "[numsegment]<[segmentlist]>\r\n*segmentlist\r\n[segment]", "0<>"},
+      {"no list without the section", days, "<[segmentlist]>", "<>"},
+  };
+  for (const auto& c : cases) {
+    SectionStore sections;
+    ParseSections(c.text, sections);
+    testing::RecordingProgress progress;
+    std::string page = RenderRecords(sections, c.track, progress);
+    FillPlaceholders(page, sections, c.track, {}, 0, "/logs/\"a&b'.log");
+    EXPECT_EQ(page, c.page) << c.what;
+  }
 }
 
 // A dot in a folder's name, an extension from the template, and names with blanks and dots are

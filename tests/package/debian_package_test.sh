@@ -63,10 +63,13 @@ printf '$GPRMC,\n' >"$work/trip.nmea"
 [[ "$(gio info -a standard::content-type "$work/trip.nmea")" == *"content-type: application/x-nmea"* ]] || fail "trip.nmea is not of the NMEA log type"
 if [[ -f "$build/routelet-desktop.so" ]]; then
   gio mime application/x-nmea | grep -q routelet.desktop || fail "the menu entry is not offered for NMEA logs"
+  gio mime application/gpx+xml | grep -q routelet.desktop || fail "the menu entry is not offered for GPX tracks"
+  ! gio mime application/xml | grep -q routelet.desktop || fail "the menu entry is offered for all XML"
   ! gio mime text/plain | grep -q routelet.desktop || fail "the menu entry is offered for plain text"
 fi
 MANWIDTH=200 man -P cat routelet 2>/dev/null | grep -q "routelet - turn a GPS log into a web page" || fail "man routelet shows no page"
 MANWIDTH=200 man -P cat routelet 2>/dev/null | grep -q "GPX 1.0 or 1.1, TCX or KML" || fail "man routelet does not tell of GPX, TCX and KML"
+MANWIDTH=200 man -P cat routelet 2>/dev/null | grep -q -- "--split-gap=MINUTES" || fail "man routelet does not tell of --split-gap"
 
 apt_get purge routelet || fail "apt-get purge routelet failed"
 [[ ! -e /usr/bin/routelet ]] || fail "/usr/bin/routelet is still there after removing the package"

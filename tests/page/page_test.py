@@ -64,21 +64,24 @@ def setUpModule():
     unittest.addModuleCleanup(browser.close)
 
 
-def make_page(log_name, positions, step=5, photos=(), folder="trip", copy=(), options=()):
+def make_page(log_name, positions, step=5, photos=(), folder="trip", copy=(), options=(), next_days=()):
     """Converts a log of `positions` (see trip_maker.write_log) in a fresh trip folder, with the program and the template
-    under test; returns the page. `photos`: (path from the trip folder, picture, seconds after START or None: no Exif)."""
+    under test, with a log of each of `next_days` (positions) a day after the one before; returns the page. `photos`: (path from the trip folder, picture, seconds after START or None: no Exif)."""
     trip = pathlib.Path(tempfile.mkdtemp(dir=root)) / folder
     trip.mkdir()
     for path in copy:
         shutil.copy2(path, trip)
     if positions is not None:
         trip_maker.write_log(trip / log_name, START, step, positions)
+    logs = [trip / log_name, *(trip / f"day{day}.nmea" for day in range(2, len(next_days) + 2))]
+    for day, (log, later) in enumerate(zip(logs[1:], next_days), 1):
+        trip_maker.write_log(log, START + datetime.timedelta(days=day), step, later)
     for name, picture, seconds in photos:
         jpeg = (pathlib.Path(os.environ.get("ROUTELET_PAGE_DATA", "tests/data/page")) / f"{picture}.jpg").read_bytes()
         (trip / name).parent.mkdir(parents=True, exist_ok=True)
         # The program takes the camera to be set to Japan time.
         (trip / name).write_bytes(jpeg if seconds is None else trip_maker.jpeg_with_date(jpeg, START + datetime.timedelta(hours=9, seconds=seconds)))
-    run = subprocess.run([str(root / "routelet"), "--console", *options, str(trip / log_name)], cwd=trip, capture_output=True,
+    run = subprocess.run([str(root / "routelet"), "--console", *options, *map(str, logs)], cwd=trip, capture_output=True,
                          env=dict(os.environ, TZ="Asia/Tokyo", LANG="C.UTF-8"), stdin=subprocess.DEVNULL, timeout=120)
     assert run.returncode == 0, f"routelet failed ({run.returncode}): {run.stderr.decode(errors='replace')}"
     return (trip / log_name).with_suffix(".html")
@@ -172,8 +175,8 @@ class TripPage(PageCase):
                          [str(self.FIXES), self.LOG, "2024/05/18 (土) 09:30 \u301c 11:29",
                           f"{float(self.lines[-1][4]):.2f}", "2時間0分", "3"])
         self.assertNotIn(str(self.page.parent), self.page.read_text(encoding="utf-8"))  # the log named by its absolute path
-        # The track, the photos' previews and the map's tiles (both empty here), and the script: no more.
-        self.assertEqual(js("[document.scripts.length, document.querySelectorAll('[onload], [onerror], svg svg').length]"), [5, 0])
+        # The head's script, the track, the previews and tiles (both empty here), the segments, and the page's script: no more.
+        self.assertEqual(js("[document.scripts.length, document.querySelectorAll('[onload], [onerror], svg svg').length]"), [6, 0])
         js("Promise.all([...document.querySelectorAll('#photo-grid img')].map(i => { i.loading = 'eager'; return i.decode().catch(() => 0); }))")
         self.assertEqual(js(every("#photo-grid li", "[e.querySelector('img').alt, e.querySelector('.name').textContent,"
                                   " e.querySelector('img').naturalWidth, e.querySelector('.where').textContent]")),
@@ -263,6 +266,48 @@ class TripPage(PageCase):
         self.assert_clean()
 
 
+class ThreeDays(PageCase):
+    """Three day walks, a kilometre apart, each logged in a file of its own and converted together."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.days, origin = [], ORIGIN
+        for fixes in (240, 360, 480):
+            cls.days.append(trip_maker.hill_walk(origin, fixes))
+            origin = trip_maker.offset(cls.days[-1][-1][:2], 0.8, -0.6)
+        cls.page = make_page("day1.nmea", cls.days[0], next_days=cls.days[1:])
+
+    def view(self):  # each day's points in the map's pixels, and the map's width and height
+        scale, (cx, cy), (_, _, width, height) = float(js(DATA + "mapScale")), map(float, js(DATA + "mapCentre").split()), rect("#map")
+        return [[((x / 256 - cx) * scale + width / 2, (y / 256 - cy) * scale + height / 2) for x, y in
+                 (world_pixel(lat, lng, 0) for lat, lng, _ in day)] for day in self.days], width, height
+
+    def test_days_break_the_route_and_the_profiles_and_the_picker_shows_each(self):
+        self.open(self.page)
+        pieces = "(d => (d.match(/M/g) || []).length)"
+        profiles = every(".altitude-line, .speed-line", pieces + "(e.getAttribute('d'))")
+        self.assertEqual(js(f"[{DATA}segments, {pieces}({ROUTE}), ...{profiles},"
+                            f" document.querySelectorAll('#day-picker:not(.hidden) button, .days-table tbody tr, #altitude-chart .day-line').length]"),
+                         ["3", 3, 3, 3, 4 + 3 + 2])
+        rows = js(every(".days-table tbody tr", "[...e.children].map(c => c.textContent)"))
+        self.assertEqual([row[0] for row in rows], ["5/18 (土)", "5/19 (日)", "5/20 (月)"])
+        self.assertAlmostEqual(sum(float(row[3]) for row in rows), float(*js(shown(".totals .num"))), delta=0.015)
+        folder = pathlib.Path(os.environ.get("ROUTELET_SCREENSHOTS", tempfile.gettempdir()))
+        for k in (1, 2, 3, 0):
+            browser.click(*centre(f"#day-picker button:nth-child({k + 1})"))
+            browser.wait_for(f"{DATA}mapSegment === '{k}'")
+            days, width, height = self.view()
+            points = [p for day in (days if k == 0 else [days[k - 1]]) for p in day]
+            (left, right), (top, bottom) = [(min(c), max(c)) for c in zip(*points)]
+            self.assertTrue(left >= 0 and top >= 0 and right <= width and bottom <= height and
+                            (right - left > 0.6 * width or bottom - top > 0.6 * height), f"day {k} (0: all) fills the map")
+            js("document.getElementById('map-box').scrollIntoView({block: 'start'}); scrollBy(0, -60)")
+            (folder / f"three-days-map-{k}.png").write_bytes(browser.screenshot())
+        js("document.getElementById('profiles').scrollIntoView({block: 'end'})")
+        (folder / "three-days-profiles.png").write_bytes(browser.screenshot())
+        self.assert_clean()
+
+
 def course(lat, lng, east_km, north_km, fixes=300):  # even steps on a straight course, across the 180th meridian too
     return [(la, (lo + 180) % 360 - 180, 5.0)
             for la, lo in (trip_maker.offset((lat, lng), east_km * k, north_km * k) for k in range(fixes))]
@@ -290,7 +335,8 @@ def drawn(points, vertices, breaks):
 class OtherPages(PageCase):
     # name, positions, seconds a fix, the course's heading from east in degrees (its steps then checked even) or None, {expression: value}
     CASES = [
-        ("circle", circle_with_gaps, 1, None, drawn(702, 400, 2)),
+        ("circle", circle_with_gaps, 1, None, {**drawn(702, 400, 2), DATA + "segments": "1",
+                                               every("#day-picker, #days", "e.classList.contains('hidden')"): [True, True]}),
         ("south-west", lambda: course(-33.90, -70.70, 0.05, -0.03), 10, math.degrees(math.atan2(-0.03, 0.05)), drawn(300, 300, 1)),
         ("across-180", lambda: course(-17.80, 179.90, 0.08, 0.0), 10, 0.0, drawn(300, 300, 1)),
         ("far-north", lambda: course(69.60, 18.90, 0.04, 0.04), 10, 45.0, drawn(300, 300, 1)),

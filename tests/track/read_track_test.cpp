@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "support/awkward_log.h"
+#include "support/gzipped.h"
 #include "support/recording_front_end.h"
 #include "support/temp_dir.h"
 #include "track/build_track.h"
@@ -85,20 +86,31 @@ TEST(ReadTrack, GivesWhatReadingTheWholeLogGivesWhereverItIsCut) {
             << log << ": window " << window << ", " << work.Threads << " threads, chunks of " << work.ChunkItems;
       }
     }
+    // Compressed, in members of a few bytes: the inflated bytes come in pieces that small.
+    for (const std::size_t memberBytes : {std::size_t{2}, std::size_t{3}, std::size_t{61}, std::size_t{0}}) {
+      std::ifstream plain(log, std::ios::binary);
+      const std::string text{std::istreambuf_iterator<char>(plain), {}};
+      const std::string gz = dir.Write("log.nmea.gz", testing::Gzipped(text, memberBytes));
+      EXPECT_TRUE(ReadStraight(gz, {2, 1}, 16) == whole) << log << ": gzip members of " << memberBytes;
+    }
   }
 }
 
 #ifndef _WIN32  // Windows has no FIFOs in its file system
-// A FIFO cannot be read at offsets: it is read whole, as it comes.
+// A FIFO cannot be read at offsets: it is read whole, as it comes, compressed or not.
 TEST(ReadTrack, ReadsAFifoWhole) {
   testing::TempDir dir;
   const std::string content = testing::AwkwardLog(300);
-  const std::string fifo = dir.File("log.nmea");
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  std::thread writer([&] { std::ofstream(fifo, std::ios::binary) << content; });
-  const Reading fromFifo = ReadStraight(fifo, {2, 1}, 16);
-  writer.join();
-  EXPECT_TRUE(fromFifo == ReadWhole(dir.Write("file.nmea", content)));
+  const Reading whole = ReadWhole(dir.Write("file.nmea", content));
+  for (const std::string& bytes : {content, testing::Gzipped(content, 100)}) {
+    const std::string fifo = dir.File("log.nmea");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::thread writer([&] { std::ofstream(fifo, std::ios::binary) << bytes; });
+    const Reading fromFifo = ReadStraight(fifo, {2, 1}, 16);
+    writer.join();
+    std::filesystem::remove(fifo);
+    EXPECT_TRUE(fromFifo == whole);
+  }
 }
 #endif
 
@@ -125,6 +137,7 @@ TEST(ReadTrack, TellsWhatAFileHoldsByItsContent) {
   for (const auto& [content, kind, points] : cases) {
     SCOPED_TRACE(content);
     expect(dir.Write("log.txt", content), kind, points);
+    expect(dir.Write("log.gz", testing::Gzipped(content, 5)), kind, points);
 #ifndef _WIN32
     // A writer that writes nothing may come and go unseen; the FIFO then has no writer.
     if (content.empty()) continue;

@@ -50,6 +50,27 @@ const std::string kEveryFormat[] = {
     "</gx:Track></Placemark></kml>",
 };
 
+// Each piece of a track file is a segment: GPX <trkseg>, TCX <Track>, KML <gx:Track>; one without
+// points is none, and the first point of a piece is no distance from the point before.
+TEST(XmlTrack, EachPieceOfATrackFileIsASegment) {
+  const std::string pieces[] = {
+      "<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"1\"/><trkpt lat=\"1\" lon=\"2\"/></trkseg><trkseg/><trkseg>"
+      "<trkpt lat=\"1\" lon=\"3\"/></trkseg></trk></gpx>",
+      "<TrainingCenterDatabase><Lap><Track><Trackpoint><Position><LatitudeDegrees>1</LatitudeDegrees><LongitudeDegrees>1"
+      "</LongitudeDegrees></Position></Trackpoint><Trackpoint><Position><LatitudeDegrees>1</LatitudeDegrees><LongitudeDegrees>"
+      "2</LongitudeDegrees></Position></Trackpoint></Track><Track/></Lap><Lap><Track><Trackpoint><Position><LatitudeDegrees>1"
+      "</LatitudeDegrees><LongitudeDegrees>3</LongitudeDegrees></Position></Trackpoint></Track></Lap></TrainingCenterDatabase>",
+      "<kml><gx:MultiTrack><gx:Track><gx:coord>1 1</gx:coord><gx:coord>2 1</gx:coord></gx:Track><gx:Track/><gx:Track>"
+      "<gx:coord>3 1</gx:coord></gx:Track></gx:MultiTrack></kml>",
+  };
+  for (const std::string& xml : pieces) {
+    const Reading read = Read(xml);
+    ASSERT_EQ(read.Records.size(), 3u) << xml;
+    EXPECT_EQ(std::tuple(read.Records[1].Segment, read.Records[2].Segment, read.Records[2].Dist), std::tuple(0u, 1u, 0.0)) << xml;
+    EXPECT_GT(read.Records[1].Dist, 100);
+  }
+}
+
 // Every format gives the same two points, however its bytes are cut: a value split between
 // pieces is read whole.
 TEST(XmlTrack, EveryFormatGivesItsPointsWhereverTheBytesAreCut) {

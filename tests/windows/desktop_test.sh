@@ -97,7 +97,7 @@ start_program
 wait_for GPSログ '#32770'
 # The entries of the file type list (control 1136, cmb1 of the common dialogs).
 filters=$(awk '/^ComboBox 1136 / { list = 1; next } list && sub(/^item /, "") { print; next } { list = 0 }' <<<"$controls" | paste -sd '|')
-[[ "$filters" == "GPSログ(*.log)|NMEAログ(*.nmea)|テキストファイル(*.txt)|すべてのファイル" ]] || fail "the filters: $filters"
+[[ "$filters" == "GPSログ(*.log)|NMEAログ(*.nmea)|テキストファイル(*.txt)|GPX/TCX/KML(*.gpx;*.tcx;*.kml)|すべてのファイル" ]] || fail "the filters: $filters"
 screenshot chooser.png "$at"
 # A name typed into the name field (whole: wine's dialog, unlike Windows', does not try the
 # default extension on a name that names no file) is converted.

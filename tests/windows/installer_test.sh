@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows installer under wine, in a fresh prefix of its own: a silent install puts the
 # program, its templates and READMEs into Program Files with a Start-menu entry and offers it in
-# "Open with" for .log and .nmea files without changing any type's default program; the installed
+# "Open with" for .log, .nmea and .gpx files without changing any type's default program; the installed
 # program converts the sample log (to the same page as the Linux program, when one is given); the
 # silent uninstaller leaves the files and the registry as they were before.
 #   installer_test.sh SETUP.EXE WORK-FOLDER [LINUX-PROGRAM]
@@ -45,9 +45,12 @@ for key in 'Routelet.GpsLog' 'Applications\routelet.exe'; do
   [[ "$(default_of "$key\shell\open\command")" == '"C:\Program Files\Routelet\routelet.exe" --open "%1"' ]] ||
     fail "$key opens with: $(default_of "$key\shell\open\command")"
 done
-run reg query 'HKCR\Applications\routelet.exe\SupportedTypes' /v .nmea >/dev/null 2>&1 || fail ".nmea is not a supported type"
-[[ "$(default_of .txt) $(default_of .log) $(default_of .nmea)" == "txtfile txtfile " ]] ||
-  fail "a default program changed: .txt '$(default_of .txt)', .log '$(default_of .log)', .nmea '$(default_of .nmea)'"
+for type in .nmea .gpx; do
+  run reg query 'HKCR\Applications\routelet.exe\SupportedTypes' /v $type >/dev/null 2>&1 || fail "$type is not a supported type"
+done
+run reg query 'HKCR\.gpx\OpenWithProgids' /v Routelet.GpsLog >/dev/null 2>&1 || fail ".gpx does not offer Routelet"
+[[ "$(default_of .txt) $(default_of .log) $(default_of .nmea) $(default_of .gpx)" == "txtfile txtfile  " ]] ||
+  fail "a default program changed: .txt '$(default_of .txt)', .log '$(default_of .log)', .nmea '$(default_of .nmea)', .gpx '$(default_of .gpx)'"
 
 # The installed program converts the sample with its photos, in Japan's zone (wine's zone
 # follows the host's TZ).

@@ -37,6 +37,10 @@ class DesktopFrontEnd : public FrontEnd {
 
   void ShowSummary(std::string_view) override {}  // silence on success, as a desktop tool keeps
   std::optional<std::string> ChooseLogFile() override {
+    const std::vector<std::string> chosen = *ChooseLogFiles();
+    return chosen.empty() ? std::string() : chosen.front();
+  }
+  std::optional<std::vector<std::string>> ChooseLogFiles() override {
     FlushProgress();
     return RunLogChooser();
   }

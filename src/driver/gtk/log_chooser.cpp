@@ -12,18 +12,21 @@ namespace routelet {
 
 namespace {
 
-gboolean ShowsInFilter(const GtkFileFilterInfo* info, gpointer filter) {
-  return info->display_name != nullptr &&
-         HasExtension(info->display_name, static_cast<const LogFilter*>(filter)->Extension);
+gboolean ShowsInFilter(const GtkFileFilterInfo* info, gpointer data) {
+  const auto& filter = *static_cast<const LogFilter*>(data);
+  if (info->display_name == nullptr) return FALSE;
+  bool shown = filter.Extensions.empty();
+  ForEachExtension(filter, [&](std::string_view extension) { shown = shown || HasExtension(info->display_name, extension); });
+  return shown;
 }
 
-// The path the dialog confirmed, as the file system spells it; empty when it gave none.
-std::string ConfirmedPath(GtkFileChooser* chooser) {
-  gchar* name = gtk_file_chooser_get_filename(chooser);
-  if (name == nullptr) return {};
-  std::string path(name);
-  g_free(name);
-  return path;
+// The paths the dialog confirmed, as the file system spells them.
+std::vector<std::string> ConfirmedPaths(GtkFileChooser* chooser) {
+  std::vector<std::string> paths;
+  GSList* names = gtk_file_chooser_get_filenames(chooser);
+  for (GSList* name = names; name != nullptr; name = name->next) paths.emplace_back(static_cast<const char*>(name->data));
+  g_slist_free_full(names, g_free);
+  return paths;
 }
 
 }  // namespace
@@ -33,7 +36,7 @@ GtkWidget* CreateLogChooser() {
       gtk_file_chooser_dialog_new(kLogChooserTitle, nullptr, GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel",
                                   GTK_RESPONSE_CANCEL, "_Open", GTK_RESPONSE_ACCEPT, nullptr);
   GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
-  gtk_file_chooser_set_select_multiple(chooser, FALSE);
+  gtk_file_chooser_set_select_multiple(chooser, TRUE);
   gtk_file_chooser_set_local_only(chooser, TRUE);
   gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
   // Start where the program was started, as a file manager or a terminal left it, rather than
@@ -56,17 +59,22 @@ GtkWidget* CreateLogChooser() {
   return dialog;
 }
 
-std::string RunLogChooser() {
+std::vector<std::string> RunLogChooser() {
   GtkWidget* dialog = CreateLogChooser();
-  std::string chosen;
-  while (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
+  std::vector<std::string> chosen;
+  while (chosen.empty() && gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
     // GTK hands back a typed name whether or not such a file exists; refuse it here, say so,
     // and let the user choose again.
-    const std::string confirmed = ConfirmedPath(GTK_FILE_CHOOSER(dialog));
-    chosen = ResolveChosenLog(confirmed);
-    if (!chosen.empty()) break;
-    // A typed name that stands for no file is told as any missing input is.
-    if (!confirmed.empty()) RunMessageBox(GTK_WINDOW(dialog), NotFoundMessage(confirmed), {});
+    for (const std::string& confirmed : ConfirmedPaths(GTK_FILE_CHOOSER(dialog))) {
+      const std::string resolved = ResolveChosenLog(confirmed);
+      if (resolved.empty()) {
+        // A typed name that stands for no file is told as any missing input is.
+        if (!confirmed.empty()) RunMessageBox(GTK_WINDOW(dialog), NotFoundMessage(confirmed), {});
+        chosen.clear();
+        break;
+      }
+      chosen.push_back(resolved);
+    }
   }
   gtk_widget_destroy(dialog);
   HandlePendingEvents();

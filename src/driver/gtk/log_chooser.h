@@ -2,6 +2,7 @@
 // The open-file dialog that asks for the log when the command line names none.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "driver/log_filters.h"
 
@@ -9,16 +10,16 @@ typedef struct _GtkWidget GtkWidget;
 
 namespace routelet {
 
-// Builds the dialog without showing it: an open-file dialog for one local file, in the current
+// Builds the dialog without showing it: an open-file dialog for one local file or several, in the current
 // folder, with the filters above (the first chosen) and Open as the default answer. The caller
 // owns it and destroys it.
 GtkWidget* CreateLogChooser();
 
-// Shows the dialog until the user confirms an existing file or cancels. Returns the file's
-// full path as the file system spells it, or empty text on cancel; the dialog is gone from
-// the screen by then. A name typed without extension stands for the ".log" file of that name
+// Shows the dialog until the user confirms existing files or cancels. Returns the files' full
+// paths as the file system spells them, or none on cancel; the dialog is gone from the screen
+// by then. A name typed without extension stands for the ".log" file of that name
 // when only that one exists; a name that stands for no file is refused with a message box, and
 // the dialog stays open.
-std::string RunLogChooser();
+std::vector<std::string> RunLogChooser();
 
 }  // namespace routelet

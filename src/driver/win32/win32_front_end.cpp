@@ -1,6 +1,7 @@
 #include "driver/win32/win32_front_end.h"
 
 #include <string>
+#include <vector>
 
 #include "driver/log_filters.h"
 #include "driver/win32/progress_window.h"
@@ -18,38 +19,51 @@ void RunMessageBox(HWND owner, std::string_view text, std::string_view title) {
               MB_OK | MB_SETFOREGROUND);
 }
 
-// "Name\0*.log\0...\0\0", the filters in the order every desktop offers them.
+// "Name\0*.log\0...Name\0*.gpx;*.tcx\0...\0\0", the filters in the order every desktop offers them.
 std::wstring FilterText() {
   std::wstring filters;
   for (const LogFilter& filter : kLogFilters) {
     filters += platform::Wide(filter.Name);
     filters += L'\0';
-    filters += filter.Extension.empty() ? L"*.*" : L"*" + platform::Wide(filter.Extension);
+    std::wstring patterns;
+    ForEachExtension(filter, [&](std::string_view extension) {
+      patterns += (patterns.empty() ? L"*" : L";*") + platform::Wide(extension);
+    });
+    filters += patterns.empty() ? L"*.*" : patterns;
     filters += L'\0';
   }
   filters += L'\0';
   return filters;
 }
 
-// The chosen log's full path; empty on cancel. The dialog itself refuses a name that names no
-// file, and adds ".log" to a name typed without extension, as the GTK chooser does.
-std::string RunLogChooser(HWND owner) {
+// The chosen logs' full paths; none on cancel. The dialog itself refuses a name that names no
+// file, and adds ".log" to a name typed without extension, as the GTK chooser does. Several files
+// come back as their folder and their names, each ended by a NUL; one file as its full path.
+std::vector<std::string> RunLogChooser(HWND owner) {
   const std::wstring filters = FilterText();
   const std::wstring title = platform::Wide(kLogChooserTitle);
-  std::wstring path(32768, L'\0');
+  std::wstring buffer(32768, L'\0');
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = owner;
   dialog.lpstrFilter = filters.c_str();
   dialog.nFilterIndex = 1;
-  dialog.lpstrFile = path.data();
-  dialog.nMaxFile = static_cast<DWORD>(path.size());
+  dialog.lpstrFile = buffer.data();
+  dialog.nMaxFile = static_cast<DWORD>(buffer.size());
   dialog.lpstrTitle = title.c_str();
   dialog.lpstrDefExt = L"log";
-  dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
+                 OFN_ALLOWMULTISELECT;
   if (!GetOpenFileNameW(&dialog)) return {};
-  path.resize(path.find(L'\0'));
-  return platform::Narrow(path);
+  std::vector<std::wstring> parts;
+  for (std::size_t at = 0; at < buffer.size() && buffer[at] != L'\0'; at = buffer.find(L'\0', at) + 1) {
+    parts.emplace_back(buffer.c_str() + at);
+  }
+  std::vector<std::string> chosen;
+  if (parts.size() == 1) chosen.push_back(platform::Narrow(parts.front()));
+  const std::wstring folder = parts.front().ends_with(L'\\') ? parts.front() : parts.front() + L"\\";
+  for (std::size_t k = 1; k < parts.size(); ++k) chosen.push_back(platform::Narrow(folder + parts[k]));
+  return chosen;
 }
 
 class Win32FrontEnd : public FrontEnd {
@@ -77,6 +91,10 @@ class Win32FrontEnd : public FrontEnd {
   void ShowSummary(std::string_view) override {}  // silence on success, as a desktop tool keeps
 
   std::optional<std::string> ChooseLogFile() override {
+    const std::vector<std::string> chosen = *ChooseLogFiles();
+    return chosen.empty() ? std::string() : chosen.front();
+  }
+  std::optional<std::vector<std::string>> ChooseLogFiles() override {
     FlushProgress();
     return RunLogChooser(Owner());
   }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and checks the menu entry that comes with it: where it
 # lands, that it starts the installed program with the chosen file and opens the page, that its icon
-# comes with it, that file managers are offered it for NMEA logs and nothing else, and (with desktop-file-validate, Debian
+# comes with it, that file managers are offered it for NMEA logs and GPX tracks and nothing else, and (with desktop-file-validate, Debian
 # package desktop-file-utils) that desktops accept it. (installed_program_test.sh runs the program.)
 #   desktop_entry_test.sh BUILD_DIR
 set -u
@@ -21,8 +21,9 @@ field() { sed -n "s/^$1=//p" "$entry"; }
 exec_line=" $(field Exec) "
 [[ "$exec_line" == " routelet "* && "$exec_line" == *" %f "* && "$exec_line" == *" --open "* ]] || fail "Exec is '$(field Exec)'"
 [[ -f "$prefix/share/icons/hicolor/scalable/apps/$(field Icon).svg" ]] || fail "no icon '$(field Icon)' installed"
-# Offered for NMEA logs alone (the package installs their file type), never for all text.
-[[ "$(field MimeType)" == "application/x-nmea;" ]] || fail "MimeType is '$(field MimeType)', not the NMEA log type alone"
+# Offered for NMEA logs (the package installs their file type) and GPX tracks alone, never for
+# all text or all XML.
+[[ "$(field MimeType)" == "application/x-nmea;application/gpx+xml;" ]] || fail "MimeType is '$(field MimeType)', not the NMEA log and GPX types alone"
 if command -v desktop-file-validate >/dev/null 2>&1; then
   desktop-file-validate "$entry" || fail "desktop-file-validate refused the entry"
 else

@@ -98,7 +98,7 @@ TEST_F(WindowTest, MessageBoxShowsALongPathAsGivenWrappedAndWhole) {
   gtk_widget_destroy(box);
 }
 
-TEST_F(WindowTest, LogChooserOffersLogsFirstThenNmeaTextAndAllFiles) {
+TEST_F(WindowTest, LogChooserOffersLogsFirstThenNmeaTextXmlTracksAndAllFiles) {
   GtkWidget* dialog = CreateLogChooser();
   g_autoptr(GSList) list = gtk_file_chooser_list_filters(GTK_FILE_CHOOSER(dialog));
   EXPECT_EQ(gtk_file_chooser_get_filter(GTK_FILE_CHOOSER(dialog)), list->data);  // the first is chosen
@@ -106,13 +106,14 @@ TEST_F(WindowTest, LogChooserOffersLogsFirstThenNmeaTextAndAllFiles) {
   std::string shown;
   for (GSList* item = list; item != nullptr; item = item->next) {
     shown += std::string("\n") + gtk_file_filter_get_name(GTK_FILE_FILTER(item->data)) + " ";
-    for (const char* file : {"track.log", "TRACK.LOG", "旅行.log", "track.nmea", "Track.NMEA", "notes.txt", "track.log.bak", "README"}) {
+    for (const char* file : {"track.log", "TRACK.LOG", "旅行.log", "track.nmea", "Track.NMEA", "notes.txt", "track.log.bak", "README", "trip.GPX", "ride.tcx", "map.kml"}) {
       const GtkFileFilterInfo info{GTK_FILE_FILTER_DISPLAY_NAME, nullptr, nullptr, file, nullptr};
       shown += gtk_file_filter_filter(GTK_FILE_FILTER(item->data), &info) ? 'y' : '-';
     }
   }
-  EXPECT_EQ(shown, "\nGPSログ(*.log) yyy-----\nNMEAログ(*.nmea) ---yy---"
-                   "\nテキストファイル(*.txt) -----y--\nすべてのファイル yyyyyyyy");
+  EXPECT_EQ(shown, "\nGPSログ(*.log) yyy--------\nNMEAログ(*.nmea) ---yy------"
+                   "\nテキストファイル(*.txt) -----y-----\nGPX/TCX/KML(*.gpx;*.tcx;*.kml) --------yyy"
+                   "\nすべてのファイル yyyyyyyyyyy");
   gtk_widget_destroy(dialog);
 }
 
