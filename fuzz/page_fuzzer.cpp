@@ -1,11 +1,13 @@
 // Arbitrary bytes as template.dat, filled with a small fixed track of two segments and one
-// photo: the whole page, and the page made in pieces, which must be the same.
+// photo: the whole page, and the page made in pieces, which must be the same; and the template's
+// check.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "fuzz_support.h"
+#include "output/check_template.h"
 #include "output/render_page.h"
 #include "runtime/progress.h"
 #include "runtime/text_file.h"
@@ -37,8 +39,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }();
   static const std::vector<Photo> photos = {{"IMG <&>[file].jpg", 40544.0, 1300000000}};
 
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  for (const TemplateProblem& problem : CheckTemplate(bytes)) {
+    if (problem.Line == 0 || problem.Column == 0 || problem.Text.empty()) std::abort();
+  }
   SectionStore sections;
-  ParseSections(DecodeText(std::string(reinterpret_cast<const char*>(data), size)), sections);
+  ParseSections(DecodeText(std::string(bytes)), sections);
   std::string page = RenderRecords(sections, track, progress);
   FillPlaceholders(page, sections, track, photos, log.Value.size(), "/nonexistent-folder/trip <&>.log");
   // Made in pieces of one record, in a buffer used again, the page is the same.

@@ -13,8 +13,8 @@ namespace routelet {
 namespace {
 
 constexpr std::string_view kValueOptionNames[] = {"--template",     "--output",       "-o",        "--photos",
-                                                  "--camera-zone", "--camera-shift", "--threads", "--log",
-                                                  "--split-gap",   "--tile-source"};
+                                                  "--camera-zone", "--camera-shift", "--threads", "--max-gap",
+                                                  "--log",         "--split-gap",    "--tile-source"};
 
 // The option an argument names when it is one that takes a value ("--photos" or
 // "--photos=..."); empty otherwise.
@@ -24,6 +24,8 @@ std::string_view ValueOptionName(std::string_view argument) {
   }
   return {};
 }
+
+constexpr std::string_view kCheckTemplate = "--check-template";
 
 // The most threads --threads may ask for.
 constexpr unsigned kMaxThreads = 64;
@@ -43,6 +45,19 @@ bool IsTileUrlTemplate(std::string_view value) {
   const bool web = value.starts_with("http://") || value.starts_with("https://");
   return web && value.find("{z}") != std::string_view::npos && value.find("{x}") != std::string_view::npos &&
          value.find("{y}") != std::string_view::npos && value.find_first_of(" \t\r\n") == std::string_view::npos;
+}
+
+// The longest --max-gap: a week.
+constexpr std::int64_t kMaxGapLimit = 7 * 24 * 3600;
+
+// Sets the largest time between two fixes that a photo is placed between, from the value of
+// --max-gap; false when it is not a whole number of seconds from 0 to kMaxGapLimit.
+bool SetMaxGap(std::string_view value, PhotoOptions& photos) {
+  std::int64_t seconds = -1;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seconds);
+  if (error != std::errc() || end != value.data() + value.size() || seconds < 0 || seconds > kMaxGapLimit) return false;
+  photos.MaxGapSeconds = seconds;
+  return true;
 }
 
 // The longest --split-gap, in minutes: a year.
@@ -73,6 +88,8 @@ bool SetValueOption(std::string_view name, std::string_view value, Options& opti
     photos.Folders.emplace_back(value);
   } else if (name == "--threads") {
     return SetThreads(value, options.Work);
+  } else if (name == "--max-gap") {
+    return SetMaxGap(value, photos);
   } else if (name == "--split-gap") {
     return SetSplitGap(value, options.Segments);
   } else if (name == "--log") {
@@ -143,10 +160,32 @@ Options ParseCommandLine(const std::vector<std::string_view>& arguments) {
         options.Unusable = std::move(given);
         return options;
       }
+    } else if (argument == "--geotag" || argument.starts_with("--geotag=")) {
+      // Its value, when given, follows "=": a bare --geotag is complete, so the next argument is
+      // never taken for one.
+      const std::string_view value = argument.size() > 8 ? argument.substr(9) : "";
+      if (argument == "--geotag") {
+        options.Geotag = GeotagMode::kMissing;
+      } else if (value == "overwrite" || value == "dry-run") {
+        options.Geotag = value == "overwrite" ? GeotagMode::kOverwrite : GeotagMode::kDryRun;
+      } else {
+        options.Unusable = std::string(argument);
+        return options;
+      }
     } else if (argument == "--open") {
       options.OpenPage = true;
     } else if (argument == "--single-file") {
       options.SingleFile = true;
+    } else if (argument == kCheckTemplate || argument.starts_with(std::string(kCheckTemplate) + "=")) {
+      // The file is optional, so it is never taken from the next argument, which may be a log.
+      options.CheckTemplate = true;
+      if (argument.size() > kCheckTemplate.size()) {
+        if (argument.size() == kCheckTemplate.size() + 1) {
+          options.Unusable = argument;
+          return options;
+        }
+        options.TemplatePath = argument.substr(kCheckTemplate.size() + 1);
+      }
     } else if (argument == "--") {
       ++i;
       break;
@@ -203,6 +242,13 @@ std::string HelpText() {
          "Beside the log, the page takes the log's name with the extension html, or the word\n"
          "in the template's *extension section (letters and digits only, such as gpx).\n") +
          Translated(
+         "  --check-template[=FILE]  check FILE (or the template found as above) and list on\n"
+         "                        standard output, as PATH:LINE:COLUMN: text, each unknown\n"
+         "                        placeholder or section, a page without [recordlist], an\n"
+         "                        unclosed [name, bytes not valid in the file's encoding and an\n"
+         "                        empty template; exit status 1 when there is one, else 0.\n"
+         "                        A run tells the same on a terminal, and writes its page.\n") +
+         Translated(
          "\n"
          "Photo options:\n"
          "  --photos=FOLDER       take the photos from FOLDER and its subfolders instead of the\n"
@@ -215,6 +261,18 @@ std::string HelpText() {
          "Each also takes its value as the next argument. A value that is not understood ends\n"
          "the program with exit status 2. On a terminal, a line after the page is written\n"
          "tells how many photos were listed and why the others were left out.\n") +
+         Translated(
+         "\n"
+         "Photo positions:\n"
+         "  --max-gap=SECONDS     place a photo between the two fixes around its time only when\n"
+         "                        they are at most SECONDS apart (default 300); else at the\n"
+         "                        nearest fix within 60 seconds, else nowhere. A photo's own\n"
+         "                        GPS position wins over the track\n"
+         "  --geotag[=MODE]       write the track's position into each listed JPEG photo that\n"
+         "                        has none of its own (GPS tags; the photo keeps everything else,\n"
+         "                        its permissions and its time); MODE overwrite also replaces\n"
+         "                        positions the photos have, dry-run only tells what it would\n"
+         "                        write. Linux only for now\n") +
          Translated(
          "\n"
          "Logs:\n"

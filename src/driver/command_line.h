@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "photos/find_photos.h"
+#include "photos/geotag.h"
 #include "runtime/parallel.h"
 #include "track/segments.h"
 
@@ -20,6 +21,9 @@ struct Options {
   bool Version = false;
   // Open the written page in the desktop's web browser (--open).
   bool OpenPage = false;
+  // Check the template instead of converting a log (--check-template[=FILE], FILE going into
+  // TemplatePath).
+  bool CheckTemplate = false;
   // An argument in the options' place that looks like an option ("-" and a letter or more) but
   // is none; the program then says so and does not run. Empty when there is none.
   std::string UnknownOption;
@@ -42,8 +46,8 @@ struct Options {
   // Where the page goes (-o, --output): a path, or "-" for standard output. Empty: beside the
   // log, under the log's name with the template's extension.
   std::string OutputPath;
-  // Where the photos are and how the cameras' clocks relate to UTC (--photos, --camera-zone,
-  // --camera-shift).
+  // Where the photos are, how the cameras' clocks relate to UTC and how photos are placed on
+  // the track (--photos, --camera-zone, --camera-shift, --max-gap).
   PhotoOptions Photos;
   // Make a page that carries everything it shows (--single-file): previews of its photos and
   // the background map's tiles around the track, fetched now (--tile-source names the server).
@@ -51,6 +55,8 @@ struct Options {
   std::string TileSource;
   // The user's cache folder (platform::UserCacheHome), under which fetched tiles are kept.
   std::string CacheHome;
+  // Which photos get their position written into them (--geotag[=overwrite|dry-run]).
+  GeotagMode Geotag = GeotagMode::kOff;
   // How many threads convert a large log (--threads=N, 1 to 64; by default one per processor the
   // program may use, at most kMaxDefaultThreads), and, for tests, how finely steps cut their work.
   Parallelism Work;
@@ -61,9 +67,10 @@ struct Options {
   std::string ProgramPath;
 };
 
-// Options come first: -h/--help, -V/--version, --console, --gui, --open, --single-file, the
-// options with a value (--template, -o/--output, --photos, --camera-zone, --camera-shift,
-// --threads, --log, --split-gap, --tile-source; as
+// Options come first: -h/--help, -V/--version, --console, --gui, --open, --single-file,
+// --check-template[=FILE] (its value only after "="), the options with a
+// value (--template, -o/--output, --photos, --camera-zone, --camera-shift, --threads, --max-gap,
+// --log, --split-gap, --tile-source; as
 // "--name=VALUE" or "--name VALUE"), and "--" to end them. The first argument that does not begin with "-" (or is
 // "-" alone) starts the log path, and nothing after it is an option; a log whose name begins
 // with "-" goes after "--". Parsing stops at an unknown option or at an option whose value is

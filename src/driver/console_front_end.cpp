@@ -2,6 +2,7 @@
 
 #include "driver/messages.h"
 #include "platform/console.h"
+#include "platform/translations.h"
 #include "runtime/escape.h"
 
 namespace routelet {
@@ -42,6 +43,22 @@ void ConsoleFrontEnd::ShowSummary(std::string_view text) {
   if (!errIsTerminal_) return;
   ClearProgressLine();
   platform::WriteText(err_, TerminalEscape(text) + "\n");
+  std::fflush(err_);
+}
+
+void ConsoleFrontEnd::ShowTemplateProblems(const std::vector<std::string>& lines) {
+  if (!errIsTerminal_ || lines.empty()) return;
+  ClearProgressLine();
+  std::string text;
+  for (std::size_t i = 0; i < lines.size() && i < kTemplateProblemsShown; ++i) text += TerminalEscape(lines[i]) + "\n";
+  if (lines.size() > kTemplateProblemsShown) {
+    std::string more = platform::TranslatedText("routelet: %s more (routelet --check-template lists them all)\n");
+    if (const std::size_t at = more.find("%s"); at != std::string::npos) {
+      more.replace(at, 2, std::to_string(lines.size() - kTemplateProblemsShown));
+    }
+    text += more;
+  }
+  platform::WriteText(err_, text);
   std::fflush(err_);
 }
 

@@ -8,6 +8,9 @@
 
 namespace routelet {
 
+// The template problems a run shows at most; --check-template lists them all.
+inline constexpr std::size_t kTemplateProblemsShown = 10;
+
 class ConsoleFrontEnd : public FrontEnd {
  public:
   // `in` answers the prompt; `err` receives progress and messages. `interactive` says whether
@@ -23,6 +26,9 @@ class ConsoleFrontEnd : public FrontEnd {
   // One line, only when stderr is a terminal: a run whose stderr goes to a file or a pipe
   // writes nothing more than it did before the line existed.
   void ShowSummary(std::string_view text) override;
+  // Like the summary, only when stderr is a terminal: the first kTemplateProblemsShown lines,
+  // then how many more there are.
+  void ShowTemplateProblems(const std::vector<std::string>& lines) override;
   // Asks at a prompt on the terminal; nothing when stdin is not a terminal.
   std::optional<std::string> ChooseLogFile() override;
   // A terminal has no browser to open a page in.

@@ -28,6 +28,9 @@ class FrontEnd {
   // Tells what the run made, once the page is written. Only a terminal shows it: the desktop
   // keeps silent on success.
   virtual void ShowSummary(std::string_view text) = 0;
+  // Tells what the template check found, one problem a line ("PATH:LINE:COLUMN: text"); the
+  // run goes on. Only a terminal shows them: the desktop adds no box to a run.
+  virtual void ShowTemplateProblems(const std::vector<std::string>& lines) { (void)lines; }
   // Asks the user for a log file: its full path, or empty text when the user cancelled. Nothing
   // when there is no way to ask (a terminal front end without a terminal).
   virtual std::optional<std::string> ChooseLogFile() = 0;

@@ -103,6 +103,7 @@ int Run(int argc, char** argv, bool hasConsole) {
   }
   if (options.Help) return PrintToStdout(routelet::HelpText());
   if (options.Version) return PrintToStdout("routelet " ROUTELET_VERSION "\n");
+  if (options.CheckTemplate) return routelet::CheckTemplateFile(options, stdout, stderr);
 
   std::unique_ptr<routelet::FrontEnd> ui = ChooseFrontEnd(options, hasConsole, argc, argv);
   const routelet::RunResult result = routelet::RunConversion(options, *ui);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "runtime/escape.h"
+#include "runtime/value_texts.h"
 #include "runtime/text_file.h"
 
 namespace routelet {
@@ -90,6 +91,46 @@ std::string SummaryText(std::string_view pagePath, std::size_t points, double to
   }
   return text;
 }
+
+std::string GeotagLine(const Photo& photo, const TagWriteOutcome& outcome, bool dryRun) {
+  const std::string name = photo.Name + "：";
+  switch (outcome.Result) {
+    case TagWriteResult::kWritten: {
+      if (!dryRun) return name + "位置を書き込みました";
+      const GeoPosition& at = *photo.TrackPosition;
+      std::string text = name + "緯度" + ShortestText(at.Lat) + "、経度" + ShortestText(at.Lng);
+      if (at.Alt) text += "、標高" + NumberText(*at.Alt, 2) + " m";
+      return text + "を書き込みます";
+    }
+    case TagWriteResult::kChanged: return name + "読み込んだ後に変更されたため、書き込みませんでした";
+    case TagWriteResult::kReadOnly: return name + "書き込みが許されていないため、書き込みませんでした";
+    case TagWriteResult::kNotSupported: return name + "この形式の写真には書き込めません";
+    case TagWriteResult::kFailed: break;
+  }
+  const std::string why = outcome.Error != 0 ? platform::ErrorText(outcome.Error) : outcome.Detail;
+  return name + "書き込めませんでした（" + why + "）。写真は元のままです";
+}
+
+std::string GeotagSummaryText(const GeotagSummary& summary, bool dryRun) {
+  std::string text = (dryRun ? "位置を書き込む写真（試しのため書き込んでいません）：" : "位置を書き込んだ写真：") +
+                     std::to_string(summary.Tagged) + "枚";
+  std::string reasons;
+  const auto add = [&](std::size_t count, const char* why) {
+    if (count == 0) return;
+    if (!reasons.empty()) reasons += "、";
+    reasons += why + std::to_string(count) + "枚";
+  };
+  add(summary.OwnGps, "写真自身の位置あり");
+  add(summary.NoPosition, "位置が分からない");
+  add(summary.Changed, "読み込み後に変更");
+  add(summary.ReadOnly, "書き込み不可");
+  add(summary.NotSupported, "形式が未対応");
+  add(summary.Failed, "失敗");
+  if (!reasons.empty()) text += "。書き込まなかった写真：" + reasons;
+  return text;
+}
+
+std::string GeotagNotAvailableMessage() { return "--geotag はこのシステムではまだ使えません（Linux のみ）"; }
 
 std::string OverlappingLogsNote(const std::vector<std::string>& logPaths) {
   std::string text = "。記録の時間が重なるログがあります（それぞれ別の区間にしました）：";

@@ -10,6 +10,7 @@
 #include "output/page_target.h"
 #include "output/write_page.h"
 #include "photos/find_photos.h"
+#include "photos/geotag.h"
 #include "runtime/file_error.h"
 
 namespace routelet {
@@ -55,6 +56,13 @@ inline constexpr std::string_view kOpenNeedsDesktop = "--openはデスクトッ�
 // out, and how many folders below --photos could not be opened. When none of the photos with a
 // capture time fell within the track, it suggests the camera zone option.
 std::string SummaryText(std::string_view pagePath, std::size_t points, double totalKm, const PhotoFindings& photos);
+
+// One photo of a --geotag run: what would be written (a dry run), or why nothing was.
+std::string GeotagLine(const Photo& photo, const TagWriteOutcome& outcome, bool dryRun);
+// How many photos --geotag wrote (or would write) and why it left the others alone.
+std::string GeotagSummaryText(const GeotagSummary& summary, bool dryRun);
+// --geotag in a build that cannot write photos.
+std::string GeotagNotAvailableMessage();
 
 // A log that is neither an NMEA log nor an XML track file with points: "…にはNMEAの文も
 // GPX/TCX/KMLの地点もありません".

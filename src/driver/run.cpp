@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -10,10 +11,15 @@
 
 #include "driver/messages.h"
 #include "driver/single_file.h"
+#include "output/check_template.h"
 #include "output/page_target.h"
 #include "output/render_page.h"
 #include "photos/find_photos.h"
+#include "photos/photo_position.h"
+#include "photos/photo_tag_writer.h"
+#include "platform/console.h"
 #include "platform/files.h"
+#include "runtime/escape.h"
 #include "runtime/files.h"
 #include "template/load_template.h"
 #include "track/read_track.h"
@@ -79,6 +85,18 @@ bool TrackIsUsable(const LogTrack& log, const std::string& logPath, FrontEnd& ui
     ui.ShowMessage(XmlBrokenMessage(logPath, log.Xml.Line, log.Points.Records.size()));
   }
   return true;
+}
+
+// Writes the photos' positions into them as `mode` asks. Each photo left alone (and, in a dry
+// run, each one to be written) gets a line on the terminal; the counts come in one message, the
+// run's last, which the desktop shows too. False when a write failed.
+bool GeotagListedPhotos(const std::vector<Photo>& photos, GeotagMode mode, PhotoTagWriter& writer, FrontEnd& ui) {
+  const bool dryRun = mode == GeotagMode::kDryRun;
+  const GeotagSummary summary = GeotagPhotos(photos, mode, writer, [&](const Photo& photo, const TagWriteOutcome& outcome) {
+    if (outcome.Result != TagWriteResult::kWritten || dryRun) ui.ShowSummary(GeotagLine(photo, outcome, dryRun));
+  });
+  ui.ShowMessage(GeotagSummaryText(summary, dryRun));
+  return summary.Failed == 0;
 }
 
 // What the logs of a run gave the page.
@@ -223,12 +241,13 @@ std::string FolderPagePath(const std::string& folder, std::string_view extension
   return JoinPath(folder, name) + "." + std::string(extension);
 }
 
-// Everything after the logs are read: find the photos, render and write the page (at
-// `pagePath`; never over a log, the template at `templatePath` or a photo read), and open it
-// when asked to. `named` is what the page tells as its log: the log, or the folder.
+// Everything after the logs are read: find and place the photos, render and write the page (at
+// `pagePath`; never over a log, the template at `templatePath` or a photo read), write the
+// photos' positions into them through `tagWriter` when there is one, and open the page when
+// asked to. `named` is what the page tells as its log: the log, or the folder.
 RunResult MakePage(const SectionStore& sections, const std::string& templatePath, const LogsRead& logs,
                    const std::string& named, const std::string& pagePath, const Options& options, FrontEnd& ui,
-                   ProgressTexts& progress) {
+                   ProgressTexts& progress, PhotoTagWriter* tagWriter) {
   const Track& track = logs.Points;
   const std::string& firstLog = logs.Paths.front();
   // The list is made as the page is written, once the photos are known: its progress is told
@@ -239,6 +258,7 @@ RunResult MakePage(const SectionStore& sections, const std::string& templatePath
   // Photo paths lead from the page's folder, so that its links find them.
   const std::string pageFolder = toDescriptor ? DirectoryOf(firstLog) : DirectoryOf(pagePath);
   PhotoFindings photos = FindPhotos(options.Photos, DirectoryOf(firstLog), pageFolder, track.Span, progress);
+  PlacePhotos(photos.Listed, track, options.Photos.MaxGapSeconds);
   SingleFileParts carried;
   if (options.SingleFile) {
     const auto now = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch());
@@ -261,6 +281,7 @@ RunResult MakePage(const SectionStore& sections, const std::string& templatePath
   if (logs.FilesNotLogs > 0) summary += FilesNotLogsNote(logs.FilesNotLogs);
   if (options.SingleFile) summary += SingleFileNote(carried);
   ui.ShowSummary(summary);
+  if (tagWriter && !GeotagListedPhotos(photos.Listed, options.Geotag, *tagWriter, ui)) return RunResult::kFailed;
   // The page is there whatever becomes of opening it, so the run still counts as a success.
   if (options.OpenPage && !toDescriptor) {
     if (const auto problem = ui.OpenPage(pagePath)) ui.ShowMessage(CannotOpenMessage(pagePath, *problem));
@@ -274,6 +295,11 @@ RunResult MakePage(const SectionStore& sections, const std::string& templatePath
 RunResult ConvertLogs(const SectionStore& sections, const std::string& templatePath,
                       const std::vector<std::string>& logPaths, const Options& options, std::string_view extension,
                       FrontEnd& ui) {
+  std::unique_ptr<PhotoTagWriter> tagWriter;
+  if (options.Geotag != GeotagMode::kOff && !(tagWriter = MakePhotoTagWriter())) {
+    ui.ShowMessage(GeotagNotAvailableMessage(), kErrorTitle);
+    return RunResult::kFailed;
+  }
   ProgressTexts progress(ui);
   const bool folder = logPaths.size() == 1 && IsDirectory(logPaths.front());
   if (folder) {
@@ -281,13 +307,13 @@ RunResult ConvertLogs(const SectionStore& sections, const std::string& templateP
     const std::string pagePath = options.OutputPath.empty() ? FolderPagePath(path, extension) : options.OutputPath;
     const std::optional<LogsRead> logs = ReadFolder(path, pagePath, options, progress, ui);
     if (!logs) return RunResult::kFailed;
-    return MakePage(sections, templatePath, *logs, path, pagePath, options, ui, progress);
+    return MakePage(sections, templatePath, *logs, path, pagePath, options, ui, progress, tagWriter.get());
   }
   const std::optional<LogsRead> logs = ReadLogs(logPaths, options, progress, ui);
   if (!logs) return RunResult::kFailed;
   const std::string& firstLog = logs->Paths.front();
   const std::string pagePath = options.OutputPath.empty() ? OutputPathFor(firstLog, extension) : options.OutputPath;
-  return MakePage(sections, templatePath, *logs, firstLog, pagePath, options, ui, progress);
+  return MakePage(sections, templatePath, *logs, firstLog, pagePath, options, ui, progress, tagWriter.get());
 }
 
 // Keeps the progress window shown for its scope, however the scope is left.
@@ -302,17 +328,31 @@ class ProgressWindowShown {
   FrontEnd& ui_;
 };
 
+// Each problem of the template as a line that names its place (ProblemLine).
+std::vector<std::string> TemplateProblemLines(std::string_view templatePath, std::string_view bytes) {
+  std::vector<std::string> lines;
+  for (const TemplateProblem& problem : CheckTemplate(bytes)) lines.push_back(ProblemLine(templatePath, problem));
+  return lines;
+}
+
+std::string TemplatePathFor(const Options& options) {
+  return options.TemplatePath.empty() ? TemplatePath(options.ConfigHome, options.ProgramPath) : options.TemplatePath;
+}
+
 RunResult Convert(const Options& options, FrontEnd& ui) {
   const bool named = !options.TemplatePath.empty();
-  const std::string templatePath = named ? options.TemplatePath : TemplatePath(options.ConfigHome, options.ProgramPath);
+  const std::string templatePath = TemplatePathFor(options);
   // A template the user named is told by its path; the usual one by its file name.
   const std::string shownName = named ? templatePath : kTemplateFileName;
-  const Loaded<SectionStore> sections = LoadTemplate(templatePath);
-  if (!sections.ok()) {
-    ui.ShowMessage(LoadFailureMessage(*sections.Error, shownName, templatePath));
+  Loaded<std::string> bytes = ReadTemplateFile(templatePath);
+  if (!bytes.ok()) {
+    ui.ShowMessage(LoadFailureMessage(*bytes.Error, shownName, templatePath));
     ui.ShowMessage(CannotReadMessage(kTemplateFileName), kErrorTitle);
     return RunResult::kFailed;
   }
+  // Told, not refused: the page is still made as the template says.
+  ui.ShowTemplateProblems(TemplateProblemLines(templatePath, bytes.Value));
+  const Loaded<SectionStore> sections{TemplateSections(std::move(bytes.Value)), std::nullopt};
   const std::optional<std::string> extension = PageExtension(sections.Value);
   if (!extension) {
     ui.ShowMessage(ExtensionNotAWordMessage(shownName, GetSection(sections.Value, "extension")));
@@ -330,6 +370,21 @@ RunResult Convert(const Options& options, FrontEnd& ui) {
 }
 
 }  // namespace
+
+int CheckTemplateFile(const Options& options, std::FILE* out, std::FILE* err) {
+  const std::string templatePath = TemplatePathFor(options);
+  const Loaded<std::string> bytes = ReadTemplateFile(templatePath);
+  if (!bytes.ok()) {
+    platform::WriteText(err, "routelet: " + TerminalEscape(LoadFailureMessage(*bytes.Error, templatePath, templatePath)) + "\n");
+    return 1;
+  }
+  const std::vector<std::string> lines = TemplateProblemLines(templatePath, bytes.Value);
+  std::string text;
+  for (const std::string& line : lines) text += TerminalEscape(line) + "\n";
+  platform::WriteText(out, text);
+  std::fflush(out);
+  return lines.empty() ? 0 : 1;
+}
 
 int ExitStatusFor(RunResult result) {
   return result == RunResult::kFailed || result == RunResult::kNoOneToAsk ? 1 : 0;

@@ -1,5 +1,7 @@
 #pragma once
 // One conversion from start to end: template, log path, log, track, photos, page, output.
+#include <cstdio>
+
 #include "driver/command_line.h"
 #include "driver/front_end.h"
 
@@ -20,5 +22,10 @@ int ExitStatusFor(RunResult result);
 // Runs one conversion as `options` say, telling the user through `ui`. Memory that runs out is
 // told to the user too, as a failure.
 RunResult RunConversion(const Options& options, FrontEnd& ui);
+
+// --check-template: checks the template `options` name (or the one the lookup finds) and writes
+// each problem as a line on `out`; a template that cannot be read is told on `err`. Exit status
+// 1 when the template has a problem or cannot be read, else 0.
+int CheckTemplateFile(const Options& options, std::FILE* out, std::FILE* err);
 
 }  // namespace routelet

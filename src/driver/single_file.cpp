@@ -30,16 +30,19 @@ std::optional<GeoBox> TrackBox(const Track& track) {
   return box;
 }
 
+// A photo that a browser cannot show (HEIF) already has its JPEG preview, which the page shows
+// in the grid and in the viewer alike ("[file:thumb]" falls back to it): it is not decoded again.
 void AddPreviews(const std::vector<Photo>& photos, const Options& options, SingleFileParts& parts) {
   std::vector<std::string> paths;
-  for (const Photo& photo : photos) paths.push_back(photo.Path);
+  for (const Photo& photo : photos) paths.push_back(photo.Preview.empty() ? photo.Path : std::string());
   const std::vector<PhotoPreview> previews =
       MakePhotoPreviews(paths, PreviewSizes{}, options.Work, CacheFolder(options.CacheHome, "previews"));
   std::size_t room = 0;
   for (const PhotoPreview& preview : previews) room += preview.Large.size() / 3 * 4 + 32;
   parts.Content.PreviewList.reserve(room);
-  for (const PhotoPreview& preview : previews) {
-    if (preview.Large.empty()) ++parts.PhotosWithoutPreview;
+  for (std::size_t k = 0; k < previews.size(); ++k) {
+    const PhotoPreview& preview = previews[k];
+    if (preview.Large.empty() && photos[k].Preview.empty()) ++parts.PhotosWithoutPreview;
     parts.Content.Thumbnails.push_back(preview.Thumbnail.empty() ? std::string() : DataUri("image/jpeg", preview.Thumbnail));
     if (!preview.Large.empty()) parts.Content.PreviewList += DataUri("image/jpeg", preview.Large);
     parts.Content.PreviewList += '\n';

@@ -1,33 +1,80 @@
 #include "output/photo_item.h"
 
-#include <array>
+#include <algorithm>
+#include <optional>
 #include <utility>
+#include <vector>
 
+#include "output/placeholders.h"
+#include "output/value_groups.h"
 #include "runtime/dates.h"
 #include "runtime/escape.h"
 #include "runtime/text_helpers.h"
 #include "runtime/value_texts.h"
 
 namespace routelet {
+namespace {
+
+std::string_view SourceText(PositionSource source) {
+  switch (source) {
+    case PositionSource::kGps: return "gps";
+    case PositionSource::kTrack: return "track";
+    case PositionSource::kNone: break;
+  }
+  return "";
+}
+
+// `thumbnail` is the small copy a page that carries its photos shows, or empty.
+std::string PhotoValue(Fill what, std::int64_t id, const Photo& photo, std::string_view thumbnail) {
+  const std::optional<GeoPosition>& position = PositionOf(photo);
+  switch (what) {
+    case Fill::kPhotoId: return std::to_string(id);
+    case Fill::kPhotoFile: return photo.Name;
+    case Fill::kPhotoTime: return RightAligned10(photo.UnixTime);
+    case Fill::kPhotoTimeStr: return DateText(photo.CameraTime);
+    // The path made safe for markup, and for a link to the file from the page.
+    case Fill::kPhotoFileHtml: return HtmlEscape(photo.Name);
+    case Fill::kPhotoFileUrl: return UrlPathEscape(photo.Name);
+    case Fill::kPhotoTimeIso: return IsoUtcText(photo.UnixTime);
+    // Empty without a position (or a height), so that a template can tell.
+    case Fill::kPhotoLatFull: return position ? ShortestText(position->Lat) : std::string();
+    case Fill::kPhotoLngFull: return position ? ShortestText(position->Lng) : std::string();
+    case Fill::kPhotoAltKnown: return position && position->Alt ? NumberText(*position->Alt, 2) : std::string();
+    case Fill::kPhotoWhere: return std::string(SourceText(SourceOf(photo)));
+    // What an <img> shows: the photo itself, or the preview made of one a browser cannot show.
+    case Fill::kPhotoPreviewUrl: return photo.Preview.empty() ? UrlPathEscape(photo.Name) : photo.Preview;
+    // A page that carries its photos shows this small copy in its grid and on its map; without
+    // one, what an <img> can show.
+    case Fill::kPhotoFileThumb:
+      if (!thumbnail.empty()) return std::string(thumbnail);
+      return photo.Preview.empty() ? UrlPathEscape(photo.Name) : photo.Preview;
+    default: return {};  // a placeholder of another scope
+  }
+}
+
+}  // namespace
 
 std::string BuildPhotoItem(std::string_view itemTemplate, std::int64_t id, const Photo& photo,
                            std::string_view thumbnail) {
+  struct Value {
+    std::string_view Placeholder;
+    Fill What;
+    std::string Text;
+  };
+  std::vector<Value> fills;
+  for (const Placeholder& placeholder : kPlaceholders) {
+    if (placeholder.Scope == PlaceholderScope::kPhotoItem) {
+      fills.push_back({placeholder.Text, placeholder.What, PhotoValue(placeholder.What, id, photo, thumbnail)});
+    }
+  }
+  // Looked up among the values made above: a HEIF photo's preview is too large to make again.
+  const auto comesOutEmpty = [&](Fill what) {
+    return std::ranges::any_of(fills, [what](const Value& value) { return value.What == what && value.Text.empty(); });
+  };
   // Filled one after another, so a value that happens to contain a later placeholder is filled
   // too, as a template writer who fills them by hand in this order would expect.
-  const std::array<std::pair<std::string_view, std::string>, 8> fills = {{
-      {"[id]", std::to_string(id)},
-      {"[file]", photo.Name},
-      {"[time]", RightAligned10(photo.UnixTime)},
-      {"[timestr]", DateText(photo.CameraTime)},
-      // The path made safe for markup, and for a link to the file from the page.
-      {"[file:html]", HtmlEscape(photo.Name)},
-      {"[file:url]", UrlPathEscape(photo.Name)},
-      {"[time:iso]", IsoUtcText(photo.UnixTime)},
-      // A page that carries its photos shows this small copy in its grid and on its map.
-      {"[file:thumb]", thumbnail.empty() ? UrlPathEscape(photo.Name) : std::string(thumbnail)},
-  }};
-  std::string item(itemTemplate);
-  for (const auto& [placeholder, value] : fills) ReplaceAllInPlace(item, placeholder, value);
+  std::string item = KeepGroupsWithValues(itemTemplate, PlaceholderScope::kPhotoItem, comesOutEmpty);
+  for (const Value& value : fills) ReplaceAllInPlace(item, value.Placeholder, value.Text);
   return item;
 }
 

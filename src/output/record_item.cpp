@@ -4,30 +4,28 @@
 #include <charconv>
 #include <utility>
 
+#include "output/value_groups.h"
 #include "runtime/dates.h"
 #include "runtime/value_texts.h"
 
 namespace routelet {
 
-using namespace std::string_view_literals;
-
-
 // Fills `name` in the literal parts as ReplaceAll fills it in the whole text: each occurrence,
 // left to right, becomes a `field` part, or nothing when `comesOutEmpty`, which joins the text
 // on its two sides into one literal for the placeholders after it.
-RecordItemTemplate::Parts RecordItemTemplate::FillPlaceholder(const Parts& parts, std::string_view name, Field field,
+RecordItemTemplate::Parts RecordItemTemplate::FillPlaceholder(const Parts& parts, std::string_view name, Fill field,
                                                               bool comesOutEmpty) {
   Parts filled;
   const auto appendLiteral = [&filled](std::string_view text) {
     if (text.empty()) return;
-    if (!filled.empty() && filled.back().field == Field::kLiteral) {
+    if (!filled.empty() && filled.back().isLiteral) {
       filled.back().literal += text;
     } else {
-      filled.push_back({Field::kLiteral, std::string(text)});
+      filled.push_back(Literal(std::string(text)));
     }
   };
   for (const auto& part : parts) {
-    if (part.field != Field::kLiteral) {
+    if (!part.isLiteral) {
       filled.push_back(part);
       continue;
     }
@@ -35,7 +33,7 @@ RecordItemTemplate::Parts RecordItemTemplate::FillPlaceholder(const Parts& parts
     std::size_t from = 0;
     for (std::size_t at = text.find(name); at != std::string_view::npos; at = text.find(name, from)) {
       appendLiteral(text.substr(from, at - from));
-      if (!comesOutEmpty) filled.push_back({field, {}});
+      if (!comesOutEmpty) filled.push_back({false, field, {}});
       from = at + name.size();
     }
     appendLiteral(text.substr(from));
@@ -44,58 +42,44 @@ RecordItemTemplate::Parts RecordItemTemplate::FillPlaceholder(const Parts& parts
 }
 
 RecordItemTemplate::RecordItemTemplate(std::string_view section) {
-  // The record placeholders in the order they are filled. A new placeholder is a row here and a
-  // case in AppendItem.
-  static constexpr std::pair<std::string_view, Field> kPlaceholders[] = {
-      {"[index]"sv, Field::kIndex},
-      {"[time]"sv, Field::kTime},
-      {"[timestr]"sv, Field::kTimeStr},
-      {"[time:iso]"sv, Field::kTimeIso},
-      {"[lat:full]"sv, Field::kLatFull},
-      {"[lng:full]"sv, Field::kLngFull},
-      {"[lat]"sv, Field::kLat},
-      {"[lng]"sv, Field::kLng},
-      {"[alt]"sv, Field::kAlt},
-      {"[dist]"sv, Field::kDist},
-      {"[speed]"sv, Field::kSpeed},
-      {"[alt:known]"sv, Field::kAltKnown},
-      {"[segment]"sv, Field::kSegment},
-  };
   for (std::size_t cut = 0; cut < cuts_.size(); ++cut) {
     const bool untimed = (cut & 1) != 0, altitudeUnknown = (cut & 2) != 0;
     Parts parts;
-    if (!section.empty()) parts.push_back({Field::kLiteral, std::string(section)});
-    for (const auto& [name, field] : kPlaceholders) {
-      const bool comesOutEmpty =
-          (field == Field::kTimeIso && untimed) || (field == Field::kAltKnown && altitudeUnknown);
-      parts = FillPlaceholder(parts, name, field, comesOutEmpty);
+    const auto comesOutEmpty = [&](Fill field) {
+      return (field == Fill::kTimeIso && untimed) || (field == Fill::kAltKnown && altitudeUnknown);
+    };
+    const std::string kept = KeepGroupsWithValues(section, PlaceholderScope::kRecordItem, comesOutEmpty);
+    if (!kept.empty()) parts.push_back(Literal(kept));
+    for (const Placeholder& placeholder : kPlaceholders) {
+      if (placeholder.Scope != PlaceholderScope::kRecordItem) continue;
+      parts = FillPlaceholder(parts, placeholder.Text, placeholder.What, comesOutEmpty(placeholder.What));
     }
-    for (const Part& part : parts) longest_[cut] += part.field == Field::kLiteral ? part.literal.size() : kLongestValueText;
+    for (const Part& part : parts) longest_[cut] += part.isLiteral ? part.literal.size() : kLongestValueText;
     cuts_[cut] = std::move(parts);
   }
 }
 
 char* RecordItemTemplate::WritePart(char* out, const Part& part, std::int64_t index, const TrackRecord& record) {
+  if (part.isLiteral) return std::copy(part.literal.begin(), part.literal.end(), out);
   switch (part.field) {
-    case Field::kLiteral: return std::copy(part.literal.begin(), part.literal.end(), out);
-    case Field::kIndex: return std::to_chars(out, out + kLongestValueText, index).ptr;
-    case Field::kTime: return WriteRightAligned10(out, record.UnixTime);
-    case Field::kTimeStr: return WriteDateText(out, record.LocalTime);
-    case Field::kTimeIso: {
+    case Fill::kIndex: return std::to_chars(out, out + kLongestValueText, index).ptr;
+    case Fill::kTime: return WriteRightAligned10(out, record.UnixTime);
+    case Fill::kTimeStr: return WriteDateText(out, record.LocalTime);
+    case Fill::kTimeIso: {
       const std::string text = IsoTimeText(record);
       return std::copy(text.begin(), text.end(), out);
     }
-    case Field::kLatFull: return WriteShortestText(out, record.Lat);
-    case Field::kLngFull: return WriteShortestText(out, record.Lng);
-    case Field::kLat: return WriteNumberText(out, record.Lat, 4);
-    case Field::kLng: return WriteNumberText(out, record.Lng, 4);
-    case Field::kAlt: return WriteNumberText(out, record.Alt, 2);
-    case Field::kDist: return WriteNumberText(out, record.Dist, 2);
-    case Field::kSpeed: return WriteNumberText(out, record.Speed, 2);
-    case Field::kAltKnown: return WriteNumberText(out, record.Alt, 2);
-    case Field::kSegment: return std::to_chars(out, out + kLongestValueText, record.Segment + std::uint64_t{1}).ptr;
+    case Fill::kLatFull: return WriteShortestText(out, record.Lat);
+    case Fill::kLngFull: return WriteShortestText(out, record.Lng);
+    case Fill::kLat: return WriteNumberText(out, record.Lat, 4);
+    case Fill::kLng: return WriteNumberText(out, record.Lng, 4);
+    case Fill::kAlt: return WriteNumberText(out, record.Alt, 2);
+    case Fill::kDist: return WriteNumberText(out, record.Dist, 2);
+    case Fill::kSpeed: return WriteNumberText(out, record.Speed, 2);
+    case Fill::kAltKnown: return WriteNumberText(out, record.Alt, 2);
+    case Fill::kSegment: return std::to_chars(out, out + kLongestValueText, record.Segment + std::uint64_t{1}).ptr;
+    default: return out;  // a placeholder of another scope, never in a record item's parts
   }
-  return out;
 }
 
 void RecordItemTemplate::AppendItem(std::string& out, std::int64_t index, const TrackRecord& record) const {
@@ -113,7 +97,7 @@ void RecordItemTemplate::AppendItem(std::string& out, std::int64_t index, const 
     return;
   }
   for (const Part& part : cuts_[cut]) {
-    if (part.field == Field::kLiteral) {
+    if (part.isLiteral) {
       out += part.literal;
     } else {
       char text[kLongestValueText];

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "output/photo_item.h"
+#include "output/placeholders.h"
 #include "output/record_item.h"
 #include "output/segment_list.h"
 #include "platform/files.h"
@@ -34,13 +35,19 @@ std::vector<std::string_view> SplitAt(std::string_view text, std::string_view se
   return parts;
 }
 
-std::string RenderPhotoList(const SectionStore& sections, const std::vector<Photo>& photos,
-                            const std::vector<std::string>& thumbnails) {
-  const std::string itemTemplate = GetSection(sections, "photolist");
+// The items of section `name` for the photos, or only for those with a position (as data formats
+// whose waypoints need one want them); an item's [id] is the photo's number in the whole list.
+// `thumbnails` holds the small copies a page that carries its photos shows, by the same number.
+std::string RenderPhotoList(const SectionStore& sections, const std::vector<Photo>& photos, std::string_view name,
+                            bool placedOnly, const std::vector<std::string>& thumbnails) {
+  const std::string itemTemplate = GetSection(sections, name);
   std::string list;
-  for (std::size_t i = 0; i < photos.size(); ++i) {
-    list += BuildPhotoItem(itemTemplate, static_cast<std::int64_t>(i + 1), photos[i],
-                           i < thumbnails.size() ? thumbnails[i] : std::string_view());
+  std::int64_t id = 0;
+  for (const Photo& photo : photos) {
+    ++id;
+    if (placedOnly && !PositionOf(photo)) continue;
+    const std::size_t k = static_cast<std::size_t>(id - 1);
+    list += BuildPhotoItem(itemTemplate, id, photo, k < thumbnails.size() ? thumbnails[k] : std::string_view());
     list += "\r\n";
   }
   return list;
@@ -77,29 +84,39 @@ std::string_view FileNameOf(std::string_view path) {
   return path.substr(path.find_last_of(platform::kPathSeparators) + 1);
 }
 
-// The body placeholders in the order they are filled, with their texts.
+// The body placeholders in the order they are filled, with their texts; "[recordlist]" is put
+// in before them.
 std::vector<std::pair<std::string_view, std::string>> BodyPlaceholderTexts(
     const SectionStore& sections, const Track& track, const std::vector<Photo>& photos, std::size_t keptLines,
     std::string_view logPath, EmbeddedContent embedded) {
   auto [start, end] = StartAndEndTimes(track.Records);
-  return {
-      // First, so that no text another placeholder puts in (a log's or a photo's name) is changed.
-      {"[segmentlist]", RenderSegmentList(sections, track)},
-      {"[numsegment]", std::to_string(SegmentsOf(track).size())},
-      {"[photolist]", RenderPhotoList(sections, photos, embedded.Thumbnails)},
-      {"[filename]", std::string(logPath)},
-      {"[numrecord]", std::to_string(keptLines)},
-      {"[numphoto]", std::to_string(photos.size())},
-      {"[totaldist]", NumberText(track.TotalDist, 2)},
-      {"[avgspeed]", NumberText(track.AvgSpeed, 2)},
-      {"[filename:html]", HtmlEscape(logPath)},
-      {"[starttime:iso]", std::move(start)},
-      {"[endtime:iso]", std::move(end)},
-      {"[logname]", std::string(FileNameOf(logPath))},
-      {"[logname:html]", HtmlEscape(FileNameOf(logPath))},
-      {"[previewlist]", std::move(embedded.PreviewList)},
-      {"[embeddedtiles]", std::move(embedded.TileTable)},
-  };
+  std::vector<std::pair<std::string_view, std::string>> texts;
+  for (const Placeholder& placeholder : kPlaceholders) {
+    if (placeholder.Scope != PlaceholderScope::kBody) continue;
+    std::string value;
+    switch (placeholder.What) {
+      case Fill::kSegmentList: value = RenderSegmentList(sections, track); break;
+      case Fill::kNumSegment: value = std::to_string(SegmentsOf(track).size()); break;
+      case Fill::kPhotoList: value = RenderPhotoList(sections, photos, "photolist", false, embedded.Thumbnails); break;
+      case Fill::kPlacedPhotoList: value = RenderPhotoList(sections, photos, "placedphotolist", true, embedded.Thumbnails); break;
+      case Fill::kFileName: value = logPath; break;
+      case Fill::kNumRecord: value = std::to_string(keptLines); break;
+      case Fill::kNumPhoto: value = std::to_string(photos.size()); break;
+      case Fill::kTotalDist: value = NumberText(track.TotalDist, 2); break;
+      case Fill::kAvgSpeed: value = NumberText(track.AvgSpeed, 2); break;
+      case Fill::kFileNameHtml: value = HtmlEscape(logPath); break;
+      case Fill::kStartTimeIso: value = std::move(start); break;
+      case Fill::kEndTimeIso: value = std::move(end); break;
+      case Fill::kLogName: value = FileNameOf(logPath); break;
+      case Fill::kLogNameHtml: value = HtmlEscape(FileNameOf(logPath)); break;
+      case Fill::kNumPoint: value = std::to_string(track.Records.size()); break;
+      case Fill::kPreviewList: value = std::move(embedded.PreviewList); break;
+      case Fill::kEmbeddedTiles: value = std::move(embedded.TileTable); break;
+      default: continue;  // "[recordlist]", put in before
+    }
+    texts.emplace_back(placeholder.Text, std::move(value));
+  }
+  return texts;
 }
 
 // Fills the placeholders into `text` one after another, each over the whole text. A text without

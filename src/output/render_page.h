@@ -31,13 +31,14 @@ std::string RenderRecords(const SectionStore& sections, const Track& track, Prog
 // Fills the rest of the placeholders, in this order and each over the whole page so far:
 // "[segmentlist]" (one "segmentlist" item per segment, see RenderSegmentList), "[numsegment]",
 // "[photolist]" (one "photolist" item per photo, numbered from 1, each followed by CR LF),
-// "[filename]" (the log's path), "[numrecord]" (the kept log lines), "[numphoto]",
+// "[placedphotolist]" (as "[photolist]", from the "placedphotolist" item and only for the photos
+// with a position, each keeping its number in the whole list), "[filename]" (the log's path), "[numrecord]" (the kept log lines), "[numphoto]",
 // "[totaldist]", "[avgspeed]", "[filename:html]", "[starttime:iso]" and "[endtime:iso]"
 // (the earliest and the latest timed fix in UTC, as "[time:iso]" writes them; empty when no
 // fix is timed), then "[logname]" and "[logname:html]" (the log's file name without its folder,
-// for a page that should not tell where the log lies), and last "[previewlist]" and
-// "[embeddedtiles]" (from `embedded`; empty without). The page is changed in place, so a large
-// page is never copied whole for a placeholder.
+// for a page that should not tell where the log lies), "[numpoint]" (the track's points), and
+// last "[previewlist]" and "[embeddedtiles]" (from `embedded`; empty without). The page is
+// changed in place, so a large page is never copied whole for a placeholder.
 void FillPlaceholders(std::string& page, const SectionStore& sections, const Track& track,
                       const std::vector<Photo>& photos, std::size_t keptLines, std::string_view logPath,
                       const EmbeddedContent& embedded = {});

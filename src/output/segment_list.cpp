@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <tuple>
-#include <utility>
 
+#include "output/placeholders.h"
 #include "output/record_item.h"
+#include "output/value_groups.h"
 #include "runtime/dates.h"
 #include "runtime/text_helpers.h"
 #include "runtime/value_texts.h"
@@ -16,28 +17,50 @@ namespace {
 std::string LocalTimeText(const TrackRecord* record) { return record ? DateText(record->LocalTime) : std::string(); }
 std::string UtcTimeText(const TrackRecord* record) { return record ? IsoTimeText(*record) : std::string(); }
 
-// The segment placeholders in the order they are filled, with their texts for segment `number`
-// (1 for the first).
-std::vector<std::pair<std::string_view, std::string>> SegmentPlaceholderTexts(const Track& track, const TrackSegment& segment,
-                                                                              std::size_t number) {
-  // Within the records, whatever the segment says.
+// What a segment's placeholders tell of it, its bounds kept within the records whatever the
+// segment says.
+struct SegmentFacts {
+  const TrackSegment& Segment;
+  std::size_t Number;  // 1 for the first
+  std::size_t First;
+  std::size_t Count;
+  TimedEnds Ends;
+};
+
+SegmentFacts FactsOf(const Track& track, const TrackSegment& segment, std::size_t number) {
   const std::size_t first = std::min(segment.FirstRecord, track.Records.size());
   const std::size_t count = std::min(segment.RecordCount, track.Records.size() - first);
-  const TimedEnds ends = EarliestAndLatest(std::span(track.Records).subspan(first, count));
-  const std::size_t last = first + count - (count > 0 ? 1 : 0);
-  return {
-      {"[segment]", std::to_string(number)},
-      {"[segnumrecord]", std::to_string(count)},
-      {"[segfirst]", std::to_string(first)},
-      {"[seglast]", std::to_string(last)},
-      {"[segstart]", LocalTimeText(ends.Start)},
-      {"[segend]", LocalTimeText(ends.End)},
-      {"[segstart:iso]", UtcTimeText(ends.Start)},
-      {"[segend:iso]", UtcTimeText(ends.End)},
-      {"[segdist]", NumberText(segment.Dist, 2)},
-      {"[segelapsed]", DurationText(segment.ElapsedSeconds)},
-      {"[segmoving]", DurationText(segment.MovingSeconds)},
-  };
+  return {segment, number, first, count, EarliestAndLatest(std::span(track.Records).subspan(first, count))};
+}
+
+std::string SegmentValue(Fill what, const SegmentFacts& facts) {
+  switch (what) {
+    case Fill::kSegNumber: return std::to_string(facts.Number);
+    case Fill::kSegNumRecord: return std::to_string(facts.Count);
+    case Fill::kSegFirst: return std::to_string(facts.First);
+    case Fill::kSegLast: return std::to_string(facts.First + facts.Count - (facts.Count > 0 ? 1 : 0));
+    case Fill::kSegStart: return LocalTimeText(facts.Ends.Start);
+    case Fill::kSegEnd: return LocalTimeText(facts.Ends.End);
+    case Fill::kSegStartIso: return UtcTimeText(facts.Ends.Start);
+    case Fill::kSegEndIso: return UtcTimeText(facts.Ends.End);
+    case Fill::kSegDist: return NumberText(facts.Segment.Dist, 2);
+    case Fill::kSegElapsed: return DurationText(facts.Segment.ElapsedSeconds);
+    case Fill::kSegMoving: return DurationText(facts.Segment.MovingSeconds);
+    default: return {};  // a placeholder of another scope
+  }
+}
+
+// One "segmentlist" item: its groups kept or left out (value_groups.h), then its placeholders
+// filled one after another in the order of kPlaceholders.
+std::string BuildSegmentItem(std::string_view itemTemplate, const SegmentFacts& facts) {
+  const auto comesOutEmpty = [&](Fill what) { return SegmentValue(what, facts).empty(); };
+  std::string item = KeepGroupsWithValues(itemTemplate, PlaceholderScope::kSegmentItem, comesOutEmpty);
+  for (const Placeholder& placeholder : kPlaceholders) {
+    if (placeholder.Scope == PlaceholderScope::kSegmentItem) {
+      ReplaceAllInPlace(item, placeholder.Text, SegmentValue(placeholder.What, facts));
+    }
+  }
+  return item;
 }
 
 }  // namespace
@@ -74,11 +97,7 @@ std::string RenderSegmentList(const SectionStore& sections, const Track& track) 
   if (itemTemplate.empty()) return list;
   const std::vector<TrackSegment> segments = SegmentsOf(track);
   for (std::size_t k = 0; k < segments.size(); ++k) {
-    std::string item = itemTemplate;
-    for (const auto& [placeholder, text] : SegmentPlaceholderTexts(track, segments[k], k + 1)) {
-      ReplaceAllInPlace(item, placeholder, text);
-    }
-    (list += item) += "\r\n";
+    (list += BuildSegmentItem(itemTemplate, FactsOf(track, segments[k], k + 1))) += "\r\n";
   }
   return list;
 }

@@ -27,8 +27,9 @@ std::vector<TrackSegment> SegmentsOf(const Track& track);
 // Seconds as hours, minutes and seconds: "0:05:09", "27:00:00".
 std::string DurationText(std::int64_t seconds);
 
-// One "segmentlist" item per segment, each followed by CR LF, its placeholders filled one after
-// another in the order of the table in segment_list.cpp.
+// One "segmentlist" item per segment, each followed by CR LF, its groups kept or left out as in
+// the other items (value_groups.h) and its placeholders filled one after another in the order of
+// kPlaceholders (placeholders.h).
 std::string RenderSegmentList(const SectionStore& sections, const Track& track);
 
 }  // namespace routelet

@@ -26,6 +26,7 @@ FileByteSource::FileByteSource(const std::string& path) {
   }
   file_ = file;
   size_ = status.Size;
+  status_ = status;
 }
 
 FileByteSource::~FileByteSource() { platform::CloseFile(file_); }

@@ -57,6 +57,8 @@ class FileByteSource final : public ByteSource {
 
   std::uint64_t Size() const override { return size_; }
   bool Read(std::uint64_t offset, std::span<std::uint8_t> out) override;
+  // The file as it was opened: size and last change.
+  const platform::FileStatus& Status() const { return status_; }
 
  private:
   // Reads exactly `out.size()` bytes at `offset` from the file, retrying short reads.
@@ -64,6 +66,7 @@ class FileByteSource final : public ByteSource {
 
   platform::NativeFile file_ = platform::kNoFile;
   std::uint64_t size_ = 0;
+  platform::FileStatus status_;
   std::array<std::uint8_t, kWindowSize> window_{};
   std::uint64_t windowStart_ = 0;
   std::size_t windowLength_ = 0;  // 0: nothing held yet

@@ -1,5 +1,6 @@
 #include "photos/exif_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <limits>
@@ -36,6 +37,20 @@ constexpr std::uint16_t kTagExifDirectory = 0x8769;
 constexpr std::uint16_t kTagDateTimeOriginal = 0x9003;
 constexpr std::uint16_t kTagOffsetTime = 0x9010;          // the zone of DateTime
 constexpr std::uint16_t kTagOffsetTimeOriginal = 0x9011;  // the zone of DateTimeOriginal
+constexpr std::uint16_t kTagGpsDirectory = 0x8825;
+
+// Tags of the GPS directory.
+constexpr std::uint16_t kTagGpsLatitudeRef = 0x0001;
+constexpr std::uint16_t kTagGpsLatitude = 0x0002;
+constexpr std::uint16_t kTagGpsLongitudeRef = 0x0003;
+constexpr std::uint16_t kTagGpsLongitude = 0x0004;
+constexpr std::uint16_t kTagGpsAltitudeRef = 0x0005;
+constexpr std::uint16_t kTagGpsAltitude = 0x0006;
+constexpr std::uint16_t kTagGpsStatus = 0x0009;
+
+constexpr std::uint16_t kTypeByte = 1;
+constexpr std::uint16_t kTypeAscii = 2;
+constexpr std::uint16_t kTypeRational = 5;
 
 constexpr std::size_t kTiffHeaderSize = 8;
 constexpr std::size_t kEntrySize = 12;
@@ -81,6 +96,16 @@ std::optional<std::uint64_t> FindTiffHeader(ByteSource& source) {
   return std::nullopt;
 }
 
+// One directory entry: its tag, type and count, and its 4-byte value field, both as it is stored
+// (a short text or a byte lives there) and as an integer (most often an offset).
+struct DirectoryEntry {
+  std::uint16_t Tag = 0;
+  std::uint16_t Type = 0;
+  std::uint32_t Count = 0;
+  std::array<std::uint8_t, 4> Field{};
+  std::int32_t Value = 0;
+};
+
 // The integers of a TIFF block. Positions are file offsets; the integers are taken as stored
 // little-endian and then put right by the byte-order flag, the one place where byte order counts.
 class TiffBlock {
@@ -109,7 +134,7 @@ class TiffBlock {
     return position >= 0 && source_.Read(static_cast<std::uint64_t>(position), out);
   }
 
-  // Calls visit(tag, value) for the entries of the directory at `position` in order, until it
+  // Calls visit(entry) for the entries of the directory at `position` in order, until it
   // returns false. A count of 0 or less (a top bit set) means no entries. The entries are read
   // one at a time, so a count far beyond the file costs nothing: the walk ends at the first
   // entry that does not lie wholly inside the file.
@@ -121,11 +146,14 @@ class TiffBlock {
     std::array<std::uint8_t, kEntrySize> entry{};
     for (std::int64_t index = 0; index < count; ++index) {
       if (!Read(position + 2 + index * static_cast<std::int64_t>(kEntrySize), entry)) return;
-      // Entry: tag (2 bytes), type (2), count (4), value or offset (4). Type and count are not
-      // needed: every tag read here holds an offset from the TIFF header (the texts are longer
-      // than the 4 bytes that would fit in the entry).
-      const auto tag = static_cast<std::uint16_t>(Int16(entry.data()));
-      if (!visit(tag, Int32(entry.data() + 8))) return;
+      // Entry: tag (2 bytes), type (2), count (4), value or offset (4).
+      DirectoryEntry read;
+      read.Tag = static_cast<std::uint16_t>(Int16(entry.data()));
+      read.Type = static_cast<std::uint16_t>(Int16(entry.data() + 2));
+      read.Count = static_cast<std::uint32_t>(Int32(entry.data() + 4));
+      std::copy(entry.begin() + 8, entry.end(), read.Field.begin());
+      read.Value = Int32(entry.data() + 8);
+      if (!visit(read)) return;
     }
   }
 
@@ -148,6 +176,24 @@ class TiffBlock {
     return ParseDateText(text);
   }
 
+  // The unsigned rationals at the offset `entry` holds, as numbers; empty when the entry is not
+  // `count` rationals, they do not lie inside the file, or a denominator is 0.
+  template <std::size_t N>
+  std::optional<std::array<double, N>> RationalsOf(const DirectoryEntry& entry) const {
+    if (entry.Type != kTypeRational || entry.Count != N) return std::nullopt;
+    const std::optional<std::int64_t> position = PositionOf(entry.Value);
+    std::array<std::uint8_t, 8 * N> raw{};
+    if (!position || !Read(*position, raw)) return std::nullopt;
+    std::array<double, N> numbers{};
+    for (std::size_t i = 0; i < N; ++i) {
+      const auto numerator = static_cast<std::uint32_t>(Int32(raw.data() + 8 * i));
+      const auto denominator = static_cast<std::uint32_t>(Int32(raw.data() + 8 * i + 4));
+      if (denominator == 0) return std::nullopt;
+      numbers[i] = static_cast<double>(numerator) / denominator;
+    }
+    return numbers;
+  }
+
   // The offset text at `position` ("+hh:mm" or "-hh:mm") in minutes east of UTC; empty when
   // there is none or it is malformed (cameras without a zone setting write blanks).
   std::optional<std::int32_t> OffsetAt(std::optional<std::int64_t> position) const {
@@ -162,16 +208,75 @@ class TiffBlock {
   std::int16_t flag_;
 };
 
+// Degrees from the three rationals degrees, minutes, seconds; empty when minutes or seconds
+// reach 60 or the angle passes `limit`. Writers that keep decimal minutes write 0 seconds.
+std::optional<double> DegreesOf(const std::optional<std::array<double, 3>>& parts, double limit) {
+  if (!parts) return std::nullopt;
+  const auto [degrees, minutes, seconds] = *parts;
+  if (minutes >= 60 || seconds >= 60) return std::nullopt;
+  const double angle = degrees + minutes / 60 + seconds / 3600;
+  if (angle > limit) return std::nullopt;
+  return angle;
+}
+
+// The position of the GPS directory at `position`: latitude and longitude each with its
+// hemisphere, the altitude when it is given and well formed. Empty when any of the four
+// position tags is missing or malformed, or when the receiver marked the fix void ("V"), as
+// cameras do that write zeros when they had no fix. The first of each tag counts.
+std::optional<GeoPosition> ReadGpsPosition(const TiffBlock& tiff, std::int64_t position) {
+  std::optional<DirectoryEntry> latRef, lat, lngRef, lng, altRef, alt;
+  bool voidFix = false;
+  tiff.WalkDirectory(position, [&](const DirectoryEntry& entry) {
+    const auto keep = [&](std::optional<DirectoryEntry>& kept) { if (!kept) kept = entry; };
+    switch (entry.Tag) {
+      case kTagGpsLatitudeRef: keep(latRef); break;
+      case kTagGpsLatitude: keep(lat); break;
+      case kTagGpsLongitudeRef: keep(lngRef); break;
+      case kTagGpsLongitude: keep(lng); break;
+      case kTagGpsAltitudeRef: keep(altRef); break;
+      case kTagGpsAltitude: keep(alt); break;
+      case kTagGpsStatus: voidFix = entry.Type == kTypeAscii && entry.Field[0] == 'V'; break;
+      default: break;
+    }
+    return true;
+  });
+  // A hemisphere is a one-letter text, stored in the entry itself: 1 for the letter alone, 2
+  // with its closing zero byte.
+  const auto letterOf = [](const std::optional<DirectoryEntry>& ref) -> char {
+    if (!ref || ref->Type != kTypeAscii || ref->Count < 1 || ref->Count > 2) return 0;
+    return static_cast<char>(ref->Field[0]);
+  };
+  const char latLetter = letterOf(latRef), lngLetter = letterOf(lngRef);
+  if (voidFix || !lat || !lng || (latLetter != 'N' && latLetter != 'S') || (lngLetter != 'E' && lngLetter != 'W')) {
+    return std::nullopt;
+  }
+  const std::optional<double> latDegrees = DegreesOf(tiff.RationalsOf<3>(*lat), 90);
+  const std::optional<double> lngDegrees = DegreesOf(tiff.RationalsOf<3>(*lng), 180);
+  if (!latDegrees || !lngDegrees) return std::nullopt;
+  GeoPosition found{latLetter == 'S' ? -*latDegrees : *latDegrees, lngLetter == 'W' ? -*lngDegrees : *lngDegrees, {}};
+  // Altitude reference: 0 above sea level (also when the tag is missing), 1 below.
+  const bool belowSea = altRef && altRef->Type == kTypeByte && altRef->Count == 1 && altRef->Field[0] == 1;
+  const bool refUsable = !altRef || (altRef->Type == kTypeByte && altRef->Count == 1 && altRef->Field[0] <= 1);
+  if (alt && refUsable) {
+    if (const auto metres = tiff.RationalsOf<1>(*alt)) found.Alt = belowSea ? -(*metres)[0] : (*metres)[0];
+  }
+  return found;
+}
+
 }  // namespace
 
-CaptureTime ReadCaptureTime(ByteSource& source) {
+PhotoTags ReadPhotoTags(ByteSource& source) {
   const std::optional<std::uint64_t> tiffStart = FindTiffHeader(source);
   if (!tiffStart) return {};
+  return ReadTiffTags(source, *tiffStart);
+}
+
+PhotoTags ReadTiffTags(ByteSource& source, std::uint64_t tiffStart) {
   std::array<std::uint8_t, kTiffHeaderSize> header{};
-  if (!source.Read(*tiffStart, header)) return {};
+  if (!source.Read(tiffStart, header)) return {};
   // "MM" marks a big-endian block; anything else is taken as little-endian.
   const std::int16_t byteOrderFlag = (header[0] == 0x4D && header[1] == 0x4D) ? -1 : 0;
-  const TiffBlock tiff(source, *tiffStart, byteOrderFlag);
+  const TiffBlock tiff(source, tiffStart, byteOrderFlag);
 
   const std::optional<std::int64_t> ifd0 = tiff.PositionOf(tiff.Int32(header.data() + 4));
   if (!ifd0) return {};
@@ -180,12 +285,15 @@ CaptureTime ReadCaptureTime(ByteSource& source) {
   std::optional<std::int64_t> dateTime;
   bool dateTimeSeen = false;
   std::optional<std::int64_t> exifDirectory;
-  tiff.WalkDirectory(*ifd0, [&](std::uint16_t tag, std::int32_t value) {
-    if (tag == kTagDateTime && !dateTimeSeen) {
+  std::optional<std::int64_t> gpsDirectory;
+  tiff.WalkDirectory(*ifd0, [&](const DirectoryEntry& entry) {
+    if (entry.Tag == kTagDateTime && !dateTimeSeen) {
       dateTimeSeen = true;
-      dateTime = tiff.PositionOf(value);
-    } else if (tag == kTagExifDirectory) {
-      if (const auto position = tiff.PositionOf(value)) exifDirectory = position;
+      dateTime = tiff.PositionOf(entry.Value);
+    } else if (entry.Tag == kTagExifDirectory) {
+      if (const auto position = tiff.PositionOf(entry.Value)) exifDirectory = position;
+    } else if (entry.Tag == kTagGpsDirectory) {
+      if (const auto position = tiff.PositionOf(entry.Value)) gpsDirectory = position;
     }
     return true;
   });
@@ -202,10 +310,11 @@ CaptureTime ReadCaptureTime(ByteSource& source) {
     seen = true;
   };
   if (exifDirectory) {
-    tiff.WalkDirectory(*exifDirectory, [&](std::uint16_t tag, std::int32_t value) {
-      if (tag == kTagDateTimeOriginal) keepFirst(original, originalSeen, value);
-      if (tag == kTagOffsetTimeOriginal) keepFirst(originalOffset, originalOffsetSeen, value);
-      if (tag == kTagOffsetTime) keepFirst(dateTimeOffset, dateTimeOffsetSeen, value);
+    tiff.WalkDirectory(*exifDirectory, [&](const DirectoryEntry& entry) {
+      const std::uint16_t tag = entry.Tag;
+      if (tag == kTagDateTimeOriginal) keepFirst(original, originalSeen, entry.Value);
+      if (tag == kTagOffsetTimeOriginal) keepFirst(originalOffset, originalOffsetSeen, entry.Value);
+      if (tag == kTagOffsetTime) keepFirst(dateTimeOffset, dateTimeOffsetSeen, entry.Value);
       return !(originalSeen && (tag > kTagOffsetTimeOriginal || (originalOffsetSeen && dateTimeOffsetSeen)));
     });
   }
@@ -213,14 +322,26 @@ CaptureTime ReadCaptureTime(ByteSource& source) {
   // DateTime is when the file was last written, which an editor changes; DateTimeOriginal is
   // when the shutter was pressed, so it wins whenever it holds a usable date. Each date comes
   // with the offset written for it, not the other one's.
-  if (const auto date = tiff.DateAt(original)) return {*date, tiff.OffsetAt(originalOffset)};
-  if (const auto date = tiff.DateAt(dateTime)) return {*date, tiff.OffsetAt(dateTimeOffset)};
-  return {};
+  PhotoTags tags;
+  if (gpsDirectory) tags.Gps = ReadGpsPosition(tiff, *gpsDirectory);
+  if (const auto date = tiff.DateAt(original)) {
+    tags.Capture = {*date, tiff.OffsetAt(originalOffset)};
+  } else if (const auto date = tiff.DateAt(dateTime)) {
+    tags.Capture = {*date, tiff.OffsetAt(dateTimeOffset)};
+  }
+  return tags;
 }
+
+CaptureTime ReadCaptureTime(ByteSource& source) { return ReadPhotoTags(source).Capture; }
 
 CaptureTime ReadCaptureTime(const std::string& path) {
   FileByteSource source(path);
   return ReadCaptureTime(source);
+}
+
+PhotoTags ReadPhotoTags(const std::string& path) {
+  FileByteSource source(path);
+  return ReadPhotoTags(source);
 }
 
 DaySerial ReadExifDate(ByteSource& source) { return ReadCaptureTime(source).Camera; }

@@ -26,6 +26,31 @@ struct CaptureTime {
   std::optional<std::int32_t> OffsetMinutes;
 };
 
+// A place on the WGS-84 ellipsoid, as GPS receivers give it.
+struct GeoPosition {
+  double Lat = 0;  // degrees, north positive
+  double Lng = 0;  // degrees, east positive
+  std::optional<double> Alt;  // metres above sea level, when known
+};
+
+// What the program reads from a photo's Exif block.
+struct PhotoTags {
+  CaptureTime Capture;
+  // From the GPS directory: GPSLatitude and GPSLongitude with their hemisphere letters, and
+  // GPSAltitude with GPSAltitudeRef. Empty when a position tag is missing or malformed (a
+  // denominator of 0, minutes or seconds of 60 or more, an angle out of range), or the fix was
+  // marked void; the altitude alone is dropped when it is malformed.
+  std::optional<GeoPosition> Gps;
+};
+
+// The capture time and GPS position of the photo; every offset taken from the bytes is
+// treated as untrusted, and anything unreadable reads as absent.
+PhotoTags ReadPhotoTags(ByteSource& source);
+PhotoTags ReadPhotoTags(const std::string& path);
+// The same from the TIFF block at `tiffStart` (an Exif block without the JPEG around it, as
+// HEIF files keep it).
+PhotoTags ReadTiffTags(ByteSource& source, std::uint64_t tiffStart);
+
 // The capture time by the rules of ReadExifDate, with the offset that the photo gives for it.
 CaptureTime ReadCaptureTime(ByteSource& source);
 CaptureTime ReadCaptureTime(const std::string& path);

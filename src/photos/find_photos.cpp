@@ -7,18 +7,39 @@
 #include <utility>
 
 #include "photos/exif_reader.h"
+#include "photos/heif_photo.h"
 #include "runtime/files.h"
 #include "runtime/numbers.h"
 
 namespace routelet {
 namespace {
 
-const std::vector<std::string_view> kPhotoExtensions = {".jpg", ".jpeg"};
+// HEIF photos where the build reads them.
+const std::vector<std::string_view> kPhotoExtensions = HeifPhotosSupported()
+    ? std::vector<std::string_view>{".jpg", ".jpeg", ".heic", ".heif", ".hif"}
+    : std::vector<std::string_view>{".jpg", ".jpeg"};
+
+// The longest side of a HEIF photo's preview in the page.
+constexpr int kPreviewLongSide = 800;
+
+// The tags of a JPEG or HEIF file, with the file's status as it was read; a HEIF file that
+// cannot be read gives tags without a date, as a damaged JPEG does.
+PhotoTags ReadTags(const std::string& path, platform::FileStatus& status) {
+  if (IsHeifName(path)) {
+    platform::SystemError error = 0;
+    if (!platform::StatusOfPath(path, status, error)) return {};
+    return ReadHeifTags(path).value_or(PhotoTags{});
+  }
+  FileByteSource source(path);
+  status = source.Status();
+  return ReadPhotoTags(source);
+}
 
 // A JPEG file to read: where it is, and its path as the page names it.
 struct PhotoFile {
   std::string Path;
   std::string Name;
+  platform::FileStatus Read;  // as it was read
 };
 
 // The log's own folder gives its files (by bare name beside the page); named folders give every
@@ -31,7 +52,7 @@ std::vector<PhotoFile> PhotoFiles(const PhotoOptions& options, const std::string
     // Opened in the log's folder, wherever the program was started from.
     for (std::string& name : ListFilesWithExtensions(logFolder, kPhotoExtensions)) {
       std::string path = JoinPath(logFolder, name);
-      files.push_back({path, logFolder == pageFolder ? std::move(name) : RelativePath(path, pageFolder)});
+      files.push_back({path, logFolder == pageFolder ? std::move(name) : RelativePath(path, pageFolder), {}});
     }
     return files;
   }
@@ -41,7 +62,7 @@ std::vector<PhotoFile> PhotoFiles(const PhotoOptions& options, const std::string
     foldersNotRead += below.FoldersNotRead;
     for (std::string& path : below.Paths) {
       std::string name = RelativePath(path, pageFolder);
-      if (seen.insert(name).second) files.push_back({std::move(path), std::move(name)});
+      if (seen.insert(name).second) files.push_back({std::move(path), std::move(name), {}});
     }
   }
   return files;
@@ -53,29 +74,33 @@ PhotoFindings FindPhotos(const PhotoOptions& options, const std::string& logFold
                          const TimeSpan& span, Progress& progress) {
   // Every file is read first: a named camera zone changes the C library's local zone while the
   // instants are worked out, and nothing else (progress included) runs in that stretch.
-  std::vector<std::pair<PhotoFile, CaptureTime>> captured;
+  std::vector<std::pair<PhotoFile, PhotoTags>> captured;
   PhotoFindings findings;
   for (PhotoFile& file : PhotoFiles(options, logFolder, pageFolder, findings.FoldersNotRead)) {
     progress.ReadingPhoto(file.Name);
     ++findings.Found;
-    const CaptureTime capture = ReadCaptureTime(file.Path);
+    PhotoTags tags = ReadTags(file.Path, file.Read);
     findings.Read.push_back(file.Path);
-    const std::optional<std::int64_t> day = ToInt64(capture.Camera);
+    const std::optional<std::int64_t> day = ToInt64(tags.Capture.Camera);
     if (!day || *day < 1) {
       ++findings.NoCaptureTime;
       continue;
     }
-    captured.emplace_back(std::move(file), capture);
+    captured.emplace_back(std::move(file), std::move(tags));
   }
 
   const CameraClock clock(options.Zone, options.ClockShiftSeconds);
-  for (auto& [file, capture] : captured) {
-    const std::optional<std::int64_t> unixTime = clock.InstantOf(capture);
+  for (auto& [file, tags] : captured) {
+    const std::optional<std::int64_t> unixTime = clock.InstantOf(tags.Capture);
     if (!unixTime || !span.Contains(*unixTime)) {
       ++findings.OutsideTrack;
       continue;
     }
-    findings.Listed.push_back({std::move(file.Name), capture.Camera, *unixTime, std::move(file.Path)});
+    findings.Listed.push_back({std::move(file.Name), tags.Capture.Camera, *unixTime, std::move(file.Path), file.Read.Size,
+                               file.Read.ModifiedNs, tags.Gps, {}, {}});
+    if (IsHeifName(findings.Listed.back().Path)) {
+      findings.Listed.back().Preview = HeifPreviewUri(findings.Listed.back().Path, kPreviewLongSide);
+    }
   }
   if (!options.Folders.empty()) {
     std::sort(findings.Listed.begin(), findings.Listed.end(), [](const Photo& a, const Photo& b) {

@@ -53,6 +53,12 @@ struct FileStatus {
   FileKind Kind = FileKind::kOther;
   std::uint64_t Size = 0;  // bytes; meaningful for regular files
   FileIdentity Identity;
+  // Nanoseconds since 1970 of the last change of the content (POSIX; 0 on Windows, where
+  // nothing needs it yet).
+  std::int64_t ModifiedNs = 0;
+  // Nobody may write it by its permissions (POSIX: no write bit at all, which binds even root
+  // here) or its read-only attribute (Windows).
+  bool ReadOnly = false;
 };
 
 // Opens `path` to read, or kNoFile with `error` set. With `nonBlocking` a FIFO does not stall the
@@ -97,6 +103,10 @@ NativeFile StandardStream(int number);
 // True when this process may write `path` (its effective user on POSIX; not read-only on
 // Windows); false with `error` set.
 bool MayWrite(const std::string& path, SystemError& error);
+
+// Sets the open file's time of last change to `modifiedNs` (nanoseconds since 1970), leaving its
+// time of last access; false with `error` set.
+bool SetModifiedTime(NativeFile file, std::int64_t modifiedNs, SystemError& error);
 
 // Writes all of `bytes`, going on after short and interrupted writes; false with `error` set.
 bool WriteAll(NativeFile file, std::string_view bytes, SystemError& error);

@@ -28,6 +28,8 @@ void Describe(const struct stat& info, FileStatus& status) {
   status.Kind = KindOf(info.st_mode);
   status.Size = info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
   status.Identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+  status.ModifiedNs = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  status.ReadOnly = (info.st_mode & 0222) == 0;
 }
 
 // An anonymous pipe (what `<(command)` names as /dev/fd/N) had its writer from the start: when
@@ -187,6 +189,13 @@ NativeFile StandardStream(int number) { return number; }
 
 bool MayWrite(const std::string& path, SystemError& error) {
   if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0) return true;
+  error = errno;
+  return false;
+}
+
+bool SetModifiedTime(NativeFile file, std::int64_t modifiedNs, SystemError& error) {
+  const struct timespec times[2] = {{0, UTIME_OMIT}, {modifiedNs / 1000000000, modifiedNs % 1000000000}};
+  if (::futimens(static_cast<int>(file), times) == 0) return true;
   error = errno;
   return false;
 }

@@ -86,7 +86,7 @@ bool StatusOf(NativeFile file, FileStatus& status, SystemError& error) {
   BY_HANDLE_FILE_INFORMATION info{};
   const DWORD type = GetFileType(AsHandle(file));
   if (type != FILE_TYPE_DISK) {
-    status = {KindOf(0, type), 0, {}};
+    status = {KindOf(0, type), 0, {}, 0, false};
     return true;
   }
   if (!GetFileInformationByHandle(AsHandle(file), &info)) {
@@ -96,6 +96,7 @@ bool StatusOf(NativeFile file, FileStatus& status, SystemError& error) {
   status.Kind = KindOf(info.dwFileAttributes, type);
   status.Size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
   status.Identity = {info.dwVolumeSerialNumber, (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+  status.ReadOnly = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
   return true;
 }
 
@@ -109,7 +110,8 @@ bool StatusOfPath(const std::string& path, FileStatus& status, SystemError& erro
       return false;
     }
     status = {KindOf(data.dwFileAttributes, FILE_TYPE_DISK),
-              (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow, {}};
+              (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow, {}, 0,
+              (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0};
     return true;
   }
   const bool known = StatusOf(file, status, error);
@@ -180,6 +182,15 @@ bool MayWrite(const std::string& path, SystemError& error) {
   }
   if ((attributes & FILE_ATTRIBUTE_READONLY) == 0) return true;
   error = ERROR_ACCESS_DENIED;
+  return false;
+}
+
+bool SetModifiedTime(NativeFile file, std::int64_t modifiedNs, SystemError& error) {
+  // FILETIME counts 100 ns steps from 1601.
+  const std::uint64_t ticks = static_cast<std::uint64_t>(modifiedNs / 100) + 116444736000000000ull;
+  FILETIME written{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  if (SetFileTime(AsHandle(file), nullptr, nullptr, &written)) return true;
+  error = static_cast<SystemError>(GetLastError());
   return false;
 }
 

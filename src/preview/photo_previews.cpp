@@ -74,6 +74,7 @@ std::vector<PhotoPreview> MakePhotoPreviews(const std::vector<std::string>& path
   const DiskCache cache(cacheFolder);
   // One photo a chunk: each takes long enough that handing them out one by one costs nothing.
   ForEachChunk(paths.size(), work.Threads, [&](std::size_t k) {
+    if (paths[k].empty()) return;
     const std::optional<std::string> key = cacheFolder.empty() ? std::nullopt : CacheKey(paths[k], sizes);
     if (key) {
       if (const std::optional<CachedItem> kept = cache.Find(*key, 0)) {

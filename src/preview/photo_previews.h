@@ -25,9 +25,10 @@ struct PhotoPreview {
 // The preview of the JPEG file at `path`. The file is only read.
 PhotoPreview MakePhotoPreview(const std::string& path, const PreviewSizes& sizes);
 
-// The previews of the files at `paths`, in their order, made on `work.Threads` threads. With a
-// `cacheFolder`, a preview is kept there and used again for as long as its photo keeps its size
-// and modification time, so a second page of the same photos decodes none of them.
+// The previews of the files at `paths`, in their order (an empty path gets an empty preview),
+// made on `work.Threads` threads. With a `cacheFolder`, a preview is kept there and used again
+// for as long as its photo keeps its size and modification time, so a second page of the same
+// photos decodes none of them.
 std::vector<PhotoPreview> MakePhotoPreviews(const std::vector<std::string>& paths, const PreviewSizes& sizes,
                                             const Parallelism& work, const std::string& cacheFolder = {});
 

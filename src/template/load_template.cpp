@@ -23,12 +23,22 @@ std::string TemplatePath(std::string_view configHome, std::string_view programPa
 }
 
 Loaded<SectionStore> LoadTemplate(const std::string& path) {
-  Loaded<SectionStore> loaded;
-  std::string text;
+  Loaded<std::string> bytes = ReadTemplateFile(path);
+  if (!bytes.ok()) return {{}, std::move(bytes.Error)};
+  return {TemplateSections(std::move(bytes.Value)), std::nullopt};
+}
+
+Loaded<std::string> ReadTemplateFile(const std::string& path) {
+  Loaded<std::string> loaded;
   loaded.Error = InputFileProblem(path);
-  if (loaded.ok()) loaded.Error = ReadTextFile(path, text);
-  if (loaded.ok()) ParseSections(text, loaded.Value);
+  if (loaded.ok()) loaded.Error = ReadFileBytes(path, loaded.Value);
   return loaded;
+}
+
+SectionStore TemplateSections(std::string bytes) {
+  SectionStore sections;
+  ParseSections(DecodeText(std::move(bytes)), sections);
+  return sections;
 }
 
 }  // namespace routelet

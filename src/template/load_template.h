@@ -21,4 +21,9 @@ std::string TemplatePath(std::string_view configHome, std::string_view programPa
 // a device.
 Loaded<SectionStore> LoadTemplate(const std::string& path);
 
+// The bytes of the template at `path` as they are, or why they could not be read (as for
+// LoadTemplate); TemplateSections cuts them into sections as LoadTemplate does.
+Loaded<std::string> ReadTemplateFile(const std::string& path);
+SectionStore TemplateSections(std::string bytes);
+
 }  // namespace routelet

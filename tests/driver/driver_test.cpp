@@ -94,18 +94,22 @@ TEST(Help, InTheLocalesLanguage) {
   char line[200] = "";
   (void)!std::fgets(line, sizeof line, out);  // nothing read leaves it empty
   EXPECT_STREQ(line, "使い方: routelet [オプション]... [--] [ログのパスの語...]\n");
-  bool logsTold = false, severalTold = false, compressedTold = false, singleFileTold = false;  // each in its own block
+  // Each in its own block: the formats read, several logs, compressed logs, the template check,
+  // the page to send.
+  bool logsTold = false, severalTold = false, compressedTold = false, checkTold = false, singleFileTold = false;
   while (std::fgets(line, sizeof line, out) != nullptr) {
     logsTold = logsTold || std::strstr(line, "KML（gx:Track）の軌跡") != nullptr;
     severalTold = severalTold || std::strstr(line, "--split-gap=分") != nullptr;
     compressedTold = compressedTold || std::strstr(line, "gzipで圧縮したもの（.gz）") != nullptr;
     singleFileTold = singleFileTold || std::strstr(line, "--single-file         表示するもの") != nullptr;
+    checkTold = checkTold || std::strstr(line, "--check-template[=FILE]  FILE（") != nullptr;
   }
   pclose(out);
   EXPECT_TRUE(logsTold);
   EXPECT_TRUE(severalTold);
   EXPECT_TRUE(compressedTold);
   EXPECT_TRUE(singleFileTold);
+  EXPECT_TRUE(checkTold);
 }
 #endif
 
@@ -223,6 +227,22 @@ TEST(Run, SummarisesThePhotos) {
     Trip trip("[numphoto]", photos);
     EXPECT_EQ(trip.Run(), RunResult::kPageWritten);
     EXPECT_THAT(trip.ui.events, Contains("summary:" + trip.File("trip.html") + "を書き出しました：150地点、0.00 km、" + summary));
+  }
+}
+
+// On a terminal a run tells the template's problems, at most ten and then how many more, and
+// writes the page as the template says all the same.
+TEST(Run, TellsTheTemplatesProblemsAndWritesThePage) {
+  for (const std::size_t typos : {1u, 12u}) {
+    std::string text = "[recordlist]";
+    for (std::size_t i = 0; i < typos; ++i) text += "[totaldst]";
+    Trip trip(text + "\r\n*recordlist\r\n.");
+    Terminal t("");
+    EXPECT_EQ(RunConversion(trip.options, t.ui), RunResult::kPageWritten);
+    const std::string told = t.Written();
+    EXPECT_EQ(SplitFields(told, trip.options.TemplatePath + ":1:").size() - 1, std::min<std::size_t>(typos, 10)) << told;
+    EXPECT_EQ(told.find("--check-template") != std::string::npos, typos == 12) << told;
+    EXPECT_EQ(SplitFields(testing::ReadAll(trip.File("trip.html")), "[totaldst]").size() - 1, typos);
   }
 }
 

@@ -6,7 +6,8 @@
 //                    (root/share/routelet/ is an installed template's place)
 //   photos           lines "NAME<TAB>YYYY:MM:DD HH:MM:SS" ("-": no date), maybe "<TAB>+hh:mm" after:
 //                    small JPEG files made there (NAME may hold folders) with that capture time
-//                    and the offset as its OffsetTimeOriginal
+//                    and the offset as its OffsetTimeOriginal, maybe "<TAB>LAT LNG [ALT]" after:
+//                    its own GPS position ("malformed": one with a zero denominator)
 //   env              lines NAME=VALUE added to the environment (in place of a default such as TZ),
 //                    $ROOT standing for that folder, as in args
 //   file-size-limit  the program runs under `ulimit -f` with this value (a full disk)
@@ -61,12 +62,20 @@ std::vector<std::string> ReadLines(const fs::path& path) {
   return lines;
 }
 
-// A photo whose Exif block holds `date` as DateTimeOriginal, with `offset` when it is not empty;
-// no Exif block for "-".
-std::string PhotoBytes(std::string_view date, std::string_view offset) {
+// A photo whose Exif block holds `date` as DateTimeOriginal, with `offset` when it is not empty,
+// and a GPS position when `gps` is "LAT LNG" or "LAT LNG ALT" (degrees, metres) or "malformed"
+// (a zero denominator); no Exif block for "-".
+std::string PhotoBytes(std::string_view date, std::string_view offset, std::string_view gps) {
   if (date == "-") return Jpeg({JfifSegment()});
   const auto ownOffset = offset.empty() ? std::nullopt : std::optional(offset);
-  return Jpeg({JfifSegment(), ExifSegment(CameraTiff(ByteOrder::kLittle, std::nullopt, date, std::nullopt, ownOffset))});
+  TiffBlock tiff = CameraTiff(ByteOrder::kLittle, std::nullopt, date, std::nullopt, ownOffset, !gps.empty());
+  if (!gps.empty()) {
+    double lat = 0, lng = 0, alt = 0;
+    const int given = std::sscanf(std::string(gps).c_str(), "%lf %lf %lf", &lat, &lng, &alt);
+    CameraGps(tiff, lat, lng, given == 3 ? std::optional(alt) : std::nullopt);
+    if (gps == "malformed") Rationals(tiff, 500, {{35, 0}});
+  }
+  return Jpeg({JfifSegment(), ExifSegment(tiff)});
 }
 
 #ifdef _WIN32
@@ -181,7 +190,8 @@ TEST_P(EndToEnd, MatchesTheExpectedOutcome) {
     const std::vector<std::string_view> fields = SplitFields(line, "\t");  // name, date, maybe an offset
     ASSERT_GE(fields.size(), 2u) << line;
     fs::create_directories((work / Utf8Path(fields[0])).parent_path());
-    temp.Write("work/" + std::string(fields[0]), PhotoBytes(fields[1], fields.size() > 2 ? fields[2] : ""));
+    const auto field = [&](std::size_t i) { return fields.size() > i ? fields[i] : std::string_view(); };
+    temp.Write("work/" + std::string(fields[0]), PhotoBytes(fields[1], field(2), field(3)));
   }
   std::vector<std::string> env = {"TZ=Asia/Tokyo", "PATH=/usr/bin:/bin", "LANG=C.UTF-8"};
   for (const std::string& line : ReadLines(caseDir / "env")) {  // a case's value takes the place of the default

@@ -14,8 +14,10 @@
 #include <thread>
 
 #include "output/page_target.h"
+#include "output/photo_item.h"
 #include "output/record_item.h"
 #include "output/render_page.h"
+#include "output/value_groups.h"
 #include "output/write_page.h"
 #include "runtime/dates.h"
 #include "runtime/text_helpers.h"
@@ -65,6 +67,45 @@ TEST(RecordItem, AgreesWithFillingOnePlaceholderAfterAnother) {
   }
 }
 
+// A group is written without its marks when its placeholders all have values, and left out when
+// one of them is empty (here the altitude); marks that make no group stay as they are.
+TEST(ValueGroups, AreKeptOrLeftOutWhole) {
+  const auto altitudeUnknown = [](Fill what) { return what == Fill::kAltKnown; };
+  const std::pair<const char*, const char*> cases[] = {
+      {"a[?<e>[alt:known]</e>?]b", "ab"},
+      {"a[?<t>[time:iso]</t>?]b", "a<t>[time:iso]</t>b"},
+      {"[?[time:iso] [alt:known]?]|[?[time]?]", "|[time]"},
+      {"[?no placeholder?][?[file]?]", "[?no placeholder?][?[file]?]"},  // [file] is a photo's
+      {"[?[alt:known]\r\n?] [?[time]\n?]", "[?[alt:known]\r\n?] [?[time]\n?]"},  // not closed on the line
+      {"[?[?[alt:known]?]?]", "?]"},
+      {"[?[time]?]?]", "[time]?]"},
+      {"[?", "[?"},
+  };
+  for (const auto& [text, kept] : cases) {
+    EXPECT_EQ(KeepGroupsWithValues(text, PlaceholderScope::kRecordItem, altitudeUnknown), kept) << text;
+  }
+  // A record item keeps each group where its values are known.
+  const RecordItemTemplate item("<p>[?<e>[alt:known]</e>?][?<t>[time:iso]</t>?]</p>");
+  const TrackRecord timed{.UnixTime = 60, .Alt = 5, .AltKnown = true}, untimed{.Alt = 5};
+  EXPECT_EQ(BuildRecordItem(item, 0, timed), "<p><e>5.00</e><t>1970-01-01T00:01:00Z</t></p>");
+  EXPECT_EQ(BuildRecordItem(item, 0, untimed), "<p></p>");
+  // A photo item's position placeholders make groups too: a waypoint without a height has no <ele>.
+  Photo photo;
+  photo.Name = "a.jpg";
+  photo.OwnGps = GeoPosition{35.5, 139.25, {}};
+  const std::string_view waypoint = "[?<ele>[alt:known]</ele>?][?[lat:full],[lng:full]?]|[where]";
+  EXPECT_EQ(BuildPhotoItem(waypoint, 1, photo), "35.5,139.25|gps");
+  photo.OwnGps->Alt = 12.5;
+  EXPECT_EQ(BuildPhotoItem(waypoint, 1, photo), "<ele>12.50</ele>35.5,139.25|gps");
+  EXPECT_EQ(BuildPhotoItem(waypoint, 1, Photo{}), "|");
+  // What the grid shows: a carried thumbnail, else a HEIF photo's preview, else the photo itself.
+  Photo heif;
+  heif.Preview = "data:image/jpeg;base64,AA==";
+  EXPECT_EQ(BuildPhotoItem("[file:thumb]", 1, heif, "data:t"), "data:t");
+  EXPECT_EQ(BuildPhotoItem("[file:thumb]", 1, heif), heif.Preview);
+  EXPECT_EQ(BuildPhotoItem("[file:thumb]", 1, photo), "a.jpg");
+}
+
 // A track of `points` records, `step` seconds apart from 0, and the body rendered and filled from
 // `text`.
 struct PageMaker {
@@ -102,6 +143,7 @@ TEST(RenderPage, FillsTheBodyByItsRules) {
       {"the earliest and latest timed fix", "[starttime:iso] [endtime:iso]", 3, "1970-01-01T00:01:00Z 1970-01-01T00:02:00Z"},
       {"also when time runs backwards", "[starttime:iso] [endtime:iso]", 3, "1969-12-31T23:58:00Z 1969-12-31T23:59:00Z", -60},
       {"no timed fix", "<[starttime:iso]|[endtime:iso]>", 1, "<|>"},
+      {"points, not the log's sentences", "[numpoint] [numrecord]", 3, "3 1003"},
   };
   for (const auto& c : cases) EXPECT_EQ(PageMaker().Make(c.text, c.points, c.step), c.page) << c.what;
 }
@@ -116,7 +158,8 @@ TEST(RenderPage, ReportsProgressEveryHundredRecordsAndAtTheEnd) {
 }
 
 // Two days and a day without a timed fix: the records carry their segments, the segment list its
-// own times and totals; a track never cut into segments is one, a track without records none.
+// own times and totals (a group of a time the segment lacks left out); a track never cut into
+// segments is one, a track without records none.
 TEST(RenderPage, ShowsTheSegments) {
   Track days;
   days.Records = {{.UnixTime = 86400, .LocalTime = 25570.25}, {.UnixTime = 97200, .LocalTime = 25570.375, .Dist = 1.5},
@@ -145,6 +188,8 @@ TEST(RenderPage, ShowsTheSegments) {
        "1 1 0-4\r\n"},
       {"no records, no segment", empty, "[numsegment]<[segmentlist]>\r\n*segmentlist\r\n[segment]", "0<>"},
       {"no list without the section", days, "<[segmentlist]>", "<>"},
+      {"a group left out where a segment has no timed point", days, "[segmentlist]\r\n*segmentlist\r\n[segment][?@[segend:iso]?]",
+       "1@1970-01-02T03:00:00Z\r\n2@1970-01-03T02:00:00.5Z\r\n3\r\n"},
   };
   for (const auto& c : cases) {
     SectionStore sections;

@@ -37,7 +37,9 @@ dpkg-deb -e "$build/$deb" "$work/control" || fail "dpkg-deb -e $deb failed"
 # too, its menu entry and icon installed.
 shared_files=(routelet/templates/csv.dat locale/ja/LC_MESSAGES/routelet.mo mime/packages/routelet.xml doc/routelet/copyright)
 if [[ -f "$build/routelet-desktop.so" ]]; then
-  dpkg-deb -c "$build/$deb" | grep -q '/routelet/routelet-desktop\.so$' || fail "the package holds no routelet-desktop.so"
+  # Listed into a file first: grep -q stops at its match, which would cut the listing's pipe.
+  dpkg-deb -c "$build/$deb" >"$work/contents" || fail "dpkg-deb -c $deb failed"
+  grep -q '/routelet/routelet-desktop\.so$' "$work/contents" || fail "the package holds no routelet-desktop.so"
   [[ "$depends" == *libgtk-3-0* ]] || fail "GTK is not among the dependencies: '$depends'"
   shared_files+=(applications/routelet.desktop icons/hicolor/scalable/apps/routelet.svg)
 fi

@@ -433,6 +433,28 @@ class OtherPages(PageCase):
         (folder / "single-file-map.png").write_bytes(browser.screenshot())
 
 
+class HeifPhotoPage(PageCase):
+    """A phone's HEIF photo (made with heif-enc and exiftool, tests/data/photos/heif) beside a short walk: the page shows
+    the program's JPEG preview, decoded, with a marker where the photo's own GPS tags put it and a link to the file."""
+
+    def test_preview_decodes_and_the_viewer_links_the_original(self):
+        heif = pathlib.Path(os.environ.get("ROUTELET_PAGE_DATA", "tests/data/page")).parent / "photos/heif/phone.heic"
+        taken = (START + datetime.timedelta(hours=9, seconds=60)).strftime("%Y:%m:%d %H:%M:%S").encode()
+        trip = pathlib.Path(tempfile.mkdtemp(dir=root))
+        (trip / "phone.HEIC").write_bytes(heif.read_bytes().replace(b"2011:01:01 00:01:30", taken))
+        page = make_page("walk.log", trip_maker.hill_walk(ORIGIN, 60), copy=[trip / "phone.HEIC"])
+        if "data:image/jpeg" not in page.read_text(encoding="utf-8"):
+            self.skipTest("this build reads no HEIF photos")
+        self.open(page)
+        js("document.querySelector('#photo-grid img').decode().catch(() => 0)")
+        self.assertEqual(js(every("#photo-grid img", "e.naturalWidth")), [96])
+        self.assertEqual(js(DATA + "photoMarkers"), "1")
+        browser.click(*centre("#photo-grid li button"))
+        browser.wait_for(VIEWER_SHOWN)
+        self.assertEqual(js("document.getElementById('viewer-name').getAttribute('href')"), "phone.HEIC")
+        self.close_viewer()
+
+
 if __name__ == "__main__":
     if find_chromium() is None:
         print("SKIPPED: Chromium is not installed (Debian package chromium); no page was opened.")

@@ -1,6 +1,7 @@
 #pragma once
 // Builds JPEG bytes with an Exif block laid out exactly as a test needs, in either byte order. The
 // layouts and hostile fields the reader must survive are sample files (tests/data/photos/exif).
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -19,6 +20,7 @@ inline constexpr std::uint16_t kExifPointer = 0x8769;
 inline constexpr std::uint16_t kDateTimeOriginal = 0x9003;
 inline constexpr std::uint16_t kOffsetTime = 0x9010;
 inline constexpr std::uint16_t kOffsetTimeOriginal = 0x9011;
+inline constexpr std::uint16_t kGpsPointer = 0x8825;
 
 // Directory entries: a tag and its value, an offset from the TIFF header.
 using Entries = std::vector<std::pair<std::uint16_t, std::uint32_t>>;
@@ -44,7 +46,7 @@ class TiffBlock {
   TiffBlock& Directory(std::size_t at, const Entries& entries) {
     U16(at, static_cast<std::uint16_t>(entries.size()));
     for (const auto& [tag, value] : entries) {
-      const bool pointer = tag == kExifPointer, offset = tag == kOffsetTime || tag == kOffsetTimeOriginal;
+      const bool pointer = tag == kExifPointer || tag == kGpsPointer, offset = tag == kOffsetTime || tag == kOffsetTimeOriginal;
       U16(at + 2, tag).U16(at + 4, pointer ? 4 : 2).U32(at + 6, pointer ? 1 : offset ? 7 : 20).U32(at + 10, value);
       at += 12;
     }
@@ -83,16 +85,56 @@ inline std::string Jpeg(std::initializer_list<std::string> segments) {
   return out + ImageData();
 }
 
+inline constexpr std::uint32_t kGpsDirectoryAt = 400;
+
+// A GPS directory entry: tag, type, count, and up to 4 bytes kept in the entry or else an offset.
+struct GpsEntry {
+  std::uint16_t Tag, Type;
+  std::uint32_t Count;
+  std::string Inline;
+  std::uint32_t At = 0;
+};
+inline TiffBlock& GpsDirectory(TiffBlock& tiff, const std::vector<GpsEntry>& entries) {
+  std::size_t at = kGpsDirectoryAt + 2;
+  for (const GpsEntry& e : entries) {
+    tiff.U16(at, e.Tag).U16(at + 2, e.Type).U32(at + 4, e.Count).U32(at + 8, e.At).Bytes(at + 8, e.Inline);
+    at += 12;
+  }
+  return tiff.U16(kGpsDirectoryAt, static_cast<std::uint16_t>(entries.size())).U32(at, 0);
+}
+inline TiffBlock& Rationals(TiffBlock& tiff, std::size_t at, std::initializer_list<std::pair<std::uint32_t, std::uint32_t>> values) {
+  for (const auto& [numerator, denominator] : values) tiff.U32(at, numerator).U32(at + 4, denominator), at += 8;
+  return tiff;
+}
+
+// A camera's GPS position: degrees, minutes and thousandths of seconds at 500 (latitude) and 530,
+// the altitude in centimetres at 560 when given, each hemisphere by its sign.
+inline TiffBlock& CameraGps(TiffBlock& tiff, double lat, double lng, std::optional<double> alt) {
+  for (const auto& [at, angle] : {std::pair{500, lat}, std::pair{530, lng}}) {
+    const auto ms = static_cast<std::uint32_t>(std::llround(std::fabs(angle) * 3600000));
+    Rationals(tiff, at, {{ms / 3600000, 1}, {ms / 60000 % 60, 1}, {ms % 60000, 1000}});
+  }
+  std::vector<GpsEntry> entries = {{1, 2, 2, lat < 0 ? "S" : "N"}, {2, 5, 3, "", 500}, {3, 2, 2, lng < 0 ? "W" : "E"}, {4, 5, 3, "", 530}};
+  if (alt) {
+    entries.push_back({5, 1, 1, std::string(1, *alt < 0 ? '\1' : '\0')});
+    entries.push_back({6, 5, 1, "", 560});
+    Rationals(tiff, 560, {{static_cast<std::uint32_t>(std::llround(std::fabs(*alt) * 100)), 100}});
+  }
+  return GpsDirectory(tiff, entries);
+}
+
 // The usual camera layout: IFD0 at 8 with Make, DateTime and the Exif pointer to 100; the Exif
 // directory with an exposure time, DateTimeOriginal, OffsetTime and OffsetTimeOriginal (their
 // texts at 240, 280 and 290); each date and offset present when given.
 inline TiffBlock CameraTiff(ByteOrder order, std::optional<std::string_view> dateTime,
                             std::optional<std::string_view> dateTimeOriginal,
                             std::optional<std::string_view> offsetTime = std::nullopt,
-                            std::optional<std::string_view> offsetTimeOriginal = std::nullopt) {
+                            std::optional<std::string_view> offsetTimeOriginal = std::nullopt,
+                            bool gpsPointer = false) {
   Entries ifd0 = {{0x010F, 200}}, exif = {{0x829A, 260}};  // Make, ExposureTime
   if (dateTime) ifd0.push_back({kDateTime, 220});
   ifd0.push_back({kExifPointer, 100});
+  if (gpsPointer) ifd0.push_back({kGpsPointer, kGpsDirectoryAt});
   if (dateTimeOriginal) exif.push_back({kDateTimeOriginal, 240});
   if (offsetTime) exif.push_back({kOffsetTime, 280});
   if (offsetTimeOriginal) exif.push_back({kOffsetTimeOriginal, 290});

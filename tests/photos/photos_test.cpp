@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 #include "photos/camera_clock.h"
 #include "photos/exif_reader.h"
 #include "photos/find_photos.h"
+#include "photos/heif_photo.h"
 #include "photos/jpeg_builder.h"
 #include "runtime/dates.h"
 #include "support/recording_front_end.h"
@@ -170,6 +172,76 @@ TEST(FindPhotos, NamedFoldersOverlappingGiveEachFileOnceInTimeOrder) {
   EXPECT_EQ(findings.Found, 3);
 }
 #endif
+
+}  // namespace
+}  // namespace routelet
+
+namespace routelet {
+namespace {
+
+// The GPS position read from a photo's own tags, in both byte orders, as "lat lng alt" ("-" for
+// none): each row spoils one thing a camera or editor may get wrong.
+TEST(ExifGps, PositionOrNothingFromTheGpsDirectory) {
+  using Spoil = void (*)(TiffBlock&);
+  const std::vector<std::tuple<const char*, Spoil, std::string>> rows = {
+      {"whole", [](TiffBlock&) {}, "-33.5 -70.25 -12.5"},
+      {"zero denominator", [](TiffBlock& t) { Rationals(t, 530, {{70, 0}}); }, "-"},
+      {"minutes of 60", [](TiffBlock& t) { Rationals(t, 508, {{60, 1}}); }, "-"},
+      {"hemisphere letter X", [](TiffBlock& t) { t.Bytes(kGpsDirectoryAt + 2 + 8, "X"); }, "-"},
+      {"latitude as 2 rationals", [](TiffBlock& t) { t.U32(kGpsDirectoryAt + 2 + 12 + 4, 2); }, "-"},
+      {"latitude far outside the file", [](TiffBlock& t) { t.U32(kGpsDirectoryAt + 2 + 12 + 8, 0x7FFFFF00); }, "-"},
+      {"altitude with a zero denominator", [](TiffBlock& t) { Rationals(t, 560, {{1250, 0}}); }, "-33.5 -70.25 -"},
+      {"altitude reference 7", [](TiffBlock& t) { t.Bytes(kGpsDirectoryAt + 2 + 48 + 8, "\x07"); }, "-33.5 -70.25 -"},
+      {"void fix", [](TiffBlock& t) { GpsDirectory(t, {{1, 2, 2, "S"}, {2, 5, 3, "", 500}, {3, 2, 2, "W"}, {4, 5, 3, "", 530}, {9, 2, 2, "V"}}); }, "-"},
+      {"no altitude, longitude first", [](TiffBlock& t) { GpsDirectory(t, {{3, 2, 2, "W"}, {4, 5, 3, "", 530}, {1, 2, 2, "S"}, {2, 5, 3, "", 500}}); }, "-33.5 -70.25 -"},
+  };
+  for (const ByteOrder order : {ByteOrder::kLittle, ByteOrder::kBig}) {
+    for (const auto& [what, spoil, expected] : rows) {
+      SCOPED_TRACE(std::string(what) + (order == ByteOrder::kBig ? " (big-endian)" : ""));
+      TiffBlock tiff = CameraTiff(order, std::nullopt, "2010:04:03 07:08:09", std::nullopt, std::nullopt, true);
+      CameraGps(tiff, -33.5, -70.25, -12.5);
+      spoil(tiff);
+      const std::string photo = Jpeg({ExifSegment(tiff)});
+      MemoryByteSource source(photo);
+      const PhotoTags tags = ReadPhotoTags(source);
+      EXPECT_EQ(DateText(tags.Capture.Camera), "2010/04/03 07:08:09");
+      std::string read = "-";
+      if (tags.Gps) {
+        char text[96];
+        std::snprintf(text, sizeof text, "%g %g ", tags.Gps->Lat, tags.Gps->Lng);
+        read = text + (tags.Gps->Alt ? std::to_string(*tags.Gps->Alt).substr(0, 5) : "-");
+      }
+      EXPECT_EQ(read, expected);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace routelet
+
+namespace routelet {
+namespace {
+
+// A HEIF photo's Exif item gives its time, offset and position; one without the item gives no
+// date; no prefix of a photo (a file cut short) may crash the reader or invent a date, and the
+// whole photo gives a JPEG preview.
+TEST(HeifPhoto, ExifItemPreviewAndCutFiles) {
+  if (!HeifPhotosSupported()) GTEST_SKIP() << "this build reads no HEIF photos";
+  const std::optional<PhotoTags> tags = ReadHeifTags((kSamples / "heif/phone.heic").string());
+  ASSERT_TRUE(tags && tags->Gps && tags->Gps->Alt);
+  EXPECT_EQ(DateText(tags->Capture.Camera), "2011/01/01 00:01:30");
+  EXPECT_EQ(tags->Capture.OffsetMinutes, 9 * 60);
+  EXPECT_EQ(std::make_tuple(tags->Gps->Lat, tags->Gps->Lng, *tags->Gps->Alt), std::make_tuple(35.5, 139.25, 12.5));
+  EXPECT_EQ(ReadHeifTags((kSamples / "heif/no-exif.heic").string())->Capture.Camera, 0);
+  EXPECT_TRUE(HeifPreviewUri((kSamples / "heif/phone.heic").string(), 800).starts_with("data:image/jpeg;base64,/9j/"));
+  const std::string photo = ReadAll(kSamples / "heif/phone.heic");
+  for (std::size_t length = 0; length < photo.size(); ++length) {
+    const std::optional<PhotoTags> cut = ReadHeifTagsFromBytes(std::string_view(photo).substr(0, length));
+    EXPECT_TRUE(!cut || cut->Capture.Camera == 0 || cut->Capture.Camera == tags->Capture.Camera) << length;
+  }
+  for (const char* name : {"x.HEIC", "x.heif", "x.Hif"}) EXPECT_TRUE(IsHeifName(name)) << name;
+  EXPECT_FALSE(IsHeifName("heic.jpg"));
+}
 
 }  // namespace
 }  // namespace routelet
