@@ -1,9 +1,9 @@
 # The Debian package: `cpack -G DEB` in the build folder makes routelet_VERSION_ARCH.deb from
 # what `cmake --install` puts under /usr (the program, the template and other templates, the
 # translations, the menu entry with its icon and the log file type, the man page, the copyright
-# file, and the desktop front end's module under /usr/lib/routelet). Its dependencies are read off
-# the program and the module (GTK comes from the module alone) by dpkg-shlibdeps (Debian package
-# dpkg-dev).
+# file, and the modules of the desktop front end and of the photo formats under /usr/lib/routelet).
+# Its dependencies are read off the program and the modules (GTK, libheif and libexiv2 come from
+# the modules alone) by dpkg-shlibdeps (Debian package dpkg-dev).
 set(CPACK_PACKAGE_NAME routelet)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Routelet developers <routelet@localhost>")
@@ -28,6 +28,9 @@ set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 set(package_programs $<TARGET_FILE:routelet>)
 if(TARGET routelet_desktop_module)
   list(APPEND package_programs $<TARGET_FILE:routelet_desktop_module>)
+endif()
+if(TARGET routelet_photo_formats)
+  list(APPEND package_programs $<TARGET_FILE:routelet_photo_formats>)
 endif()
 list(JOIN package_programs "\n" package_programs)
 set(CPACK_ROUTELET_PROGRAMS_LIST ${PROJECT_BINARY_DIR}/package_programs.txt)

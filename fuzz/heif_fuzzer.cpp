@@ -5,10 +5,11 @@
 #include <string_view>
 
 #include "fuzz_support.h"
-#include "photos/heif_photo.h"
+#include "photos/photo_formats_linked.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace routelet;
+  using namespace routelet::linked;
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const std::optional<PhotoTags> inMemory = ReadHeifTagsFromBytes(bytes);
   fuzz::MemoryFile file(data, size);

@@ -56,6 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Loaded<LogTrack> straight = ReadTrack(file.Path(), progress, {2, chunk}, window);
   if (!straight.ok()) std::abort();
   if (straight.Value.Content == LogContent::kXml) return 0;  // read by the XML reader: xml_fuzzer's part
+  // A gzip file is inflated as ReadTrack reads it (and must not crash it), while the plain reader
+  // above takes its bytes as they stand: there is no same track to expect.
+  if (size >= 2 && data[0] == 0x1f && data[1] == 0x8b) return 0;
   ExpectSameTrack(track, log.Value.size(), straight.Value);
   return 0;
 }

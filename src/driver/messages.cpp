@@ -130,7 +130,14 @@ std::string GeotagSummaryText(const GeotagSummary& summary, bool dryRun) {
   return text;
 }
 
-std::string GeotagNotAvailableMessage() { return "--geotag はこのシステムではまだ使えません（Linux のみ）"; }
+std::string GeotagNotAvailableMessage(std::string_view loadError) {
+  if (!loadError.empty()) return "--geotag に要るモジュールを読み込めません：" + std::string(loadError);
+  return "--geotag はこのシステムではまだ使えません（Linux のみ）";
+}
+
+std::string HeifNotReadMessage(std::string_view loadError) {
+  return "HEIF 写真を読むモジュールを読み込めないため、HEIF 写真は読めないものとして数えました：" + std::string(loadError);
+}
 
 std::string OverlappingLogsNote(const std::vector<std::string>& logPaths) {
   std::string text = "。記録の時間が重なるログがあります（それぞれ別の区間にしました）：";

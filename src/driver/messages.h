@@ -62,7 +62,10 @@ std::string GeotagLine(const Photo& photo, const TagWriteOutcome& outcome, bool 
 // How many photos --geotag wrote (or would write) and why it left the others alone.
 std::string GeotagSummaryText(const GeotagSummary& summary, bool dryRun);
 // --geotag in a build that cannot write photos.
-std::string GeotagNotAvailableMessage();
+// `loadError`: why the module that writes tags could not be loaded; empty where the build has none.
+std::string GeotagNotAvailableMessage(std::string_view loadError = {});
+// The HEIF photos found could not be read: the module that reads them could not be loaded.
+std::string HeifNotReadMessage(std::string_view loadError);
 
 // A log that is neither an NMEA log nor an XML track file with points: "…にはNMEAの文も
 // GPX/TCX/KMLの地点もありません".

@@ -258,6 +258,7 @@ RunResult MakePage(const SectionStore& sections, const std::string& templatePath
   // Photo paths lead from the page's folder, so that its links find them.
   const std::string pageFolder = toDescriptor ? DirectoryOf(firstLog) : DirectoryOf(pagePath);
   PhotoFindings photos = FindPhotos(options.Photos, DirectoryOf(firstLog), pageFolder, track.Span, progress);
+  if (!photos.HeifNotRead.empty()) ui.ShowMessage(HeifNotReadMessage(photos.HeifNotRead));
   PlacePhotos(photos.Listed, track, options.Photos.MaxGapSeconds);
   SingleFileParts carried;
   if (options.SingleFile) {
@@ -269,8 +270,8 @@ RunResult MakePage(const SectionStore& sections, const std::string& templatePath
   if (page.empty()) return RunResult::kEmptyPage;
 
   RunInputs inputs{firstLog, std::move(photos.Read)};
-  inputs.Others.push_back(templatePath);
-  inputs.Others.insert(inputs.Others.end(), logs.Paths.begin() + 1, logs.Paths.end());
+  inputs.Others.push_back({templatePath, {}});
+  for (auto log = logs.Paths.begin() + 1; log != logs.Paths.end(); ++log) inputs.Others.push_back({*log, {}});
   if (const auto error = WritePageTo({pagePath, !options.OutputPath.empty()}, page, inputs, options.Work)) {
     ui.ShowMessage(WriteFailureMessage(*error, PagePathText(pagePath)), kErrorTitle);
     return RunResult::kFailed;
@@ -297,7 +298,7 @@ RunResult ConvertLogs(const SectionStore& sections, const std::string& templateP
                       FrontEnd& ui) {
   std::unique_ptr<PhotoTagWriter> tagWriter;
   if (options.Geotag != GeotagMode::kOff && !(tagWriter = MakePhotoTagWriter())) {
-    ui.ShowMessage(GeotagNotAvailableMessage(), kErrorTitle);
+    ui.ShowMessage(GeotagNotAvailableMessage(PhotoTagWriterProblem()), kErrorTitle);
     return RunResult::kFailed;
   }
   ProgressTexts progress(ui);

@@ -41,15 +41,18 @@ std::optional<WriteError> WriteToStream(platform::NativeFile file, const PageSou
 // The refusal to write over one of the run's inputs, when `found` is one of them (told by the
 // file's identity, whatever name reached it).
 std::optional<WriteError> ReplacedInput(const platform::FileStatus& found, const RunInputs& inputs) {
-  const auto isFound = [&](const std::string& path) {
+  // An input whose identity is known from reading it (a photo) is not looked up by path again:
+  // a page over a folder of photos would otherwise cost one more stat per photo.
+  const auto isFound = [&](const platform::InputFile& file) {
+    if (found.Identity == platform::FileIdentity{}) return false;
+    if (file.Identity != platform::FileIdentity{}) return file.Identity == found.Identity;
     platform::FileStatus input;
     platform::SystemError ignored = 0;
-    return found.Identity != platform::FileIdentity{} && platform::StatusOfPath(path, input, ignored) &&
-           input.Identity == found.Identity;
+    return platform::StatusOfPath(file.Path, input, ignored) && input.Identity == found.Identity;
   };
-  if (isFound(inputs.Log)) return WriteError{WriteError::Problem::kWouldReplaceLog, {}, {}};
+  if (isFound({inputs.Log, {}})) return WriteError{WriteError::Problem::kWouldReplaceLog, {}, {}};
   const auto other = std::find_if(inputs.Others.begin(), inputs.Others.end(), isFound);
-  if (other != inputs.Others.end()) return WriteError{WriteError::Problem::kWouldReplaceInput, {}, *other};
+  if (other != inputs.Others.end()) return WriteError{WriteError::Problem::kWouldReplaceInput, {}, other->Path};
   return std::nullopt;
 }
 

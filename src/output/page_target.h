@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "output/write_page.h"
+#include "platform/files.h"
 #include "template/section_store.h"
 
 namespace routelet {
@@ -35,7 +36,7 @@ struct PageTarget {
 // The files a run reads. The page never replaces one of them, by whatever path it reaches them.
 struct RunInputs {
   std::string Log;
-  std::vector<std::string> Others;  // the template and each photo read
+  std::vector<platform::InputFile> Others;  // the template, the other logs and each photo read
 };
 
 // Writes the page as UTF-8 to `target`: into a descriptor as it stands; into a pipe (once a

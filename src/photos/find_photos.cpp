@@ -80,7 +80,8 @@ PhotoFindings FindPhotos(const PhotoOptions& options, const std::string& logFold
     progress.ReadingPhoto(file.Name);
     ++findings.Found;
     PhotoTags tags = ReadTags(file.Path, file.Read);
-    findings.Read.push_back(file.Path);
+    findings.Read.push_back({file.Path, file.Read.Identity});
+    if (findings.HeifNotRead.empty() && IsHeifName(file.Path)) findings.HeifNotRead = HeifReaderProblem();
     const std::optional<std::int64_t> day = ToInt64(tags.Capture.Camera);
     if (!day || *day < 1) {
       ++findings.NoCaptureTime;

@@ -9,6 +9,7 @@
 
 #include "photos/camera_clock.h"
 #include "photos/exif_reader.h"
+#include "platform/files.h"
 #include "runtime/dates.h"
 #include "runtime/progress.h"
 #include "track/track.h"
@@ -58,7 +59,8 @@ struct PhotoFindings {
   std::size_t OutsideTrack = 0;   // taken outside the track's time span
   std::size_t NoCaptureTime = 0;  // without a usable capture time
   std::size_t FoldersNotRead = 0; // folders below the named ones that could not be read: their files are not counted
-  std::vector<std::string> Read;  // the path each photo file was read by, listed or not
+  std::vector<platform::InputFile> Read;  // each photo file read, listed or not, by the path it was read by
+  std::string HeifNotRead;        // why the HEIF files found (counted without a capture time) could not be read
 };
 
 // The "*.jpg" and "*.jpeg" files, and HEIF ones ("*.heic", "*.heif", "*.hif") where the build

@@ -1,14 +1,13 @@
-// HEIF photos through libheif (the container, the decoder); the preview is encoded as the
-// previews of JPEG photos are (preview/jpeg_codec.h).
+// Inside routelet-photo-formats.so: HEIF photos through libheif (the container, the decoder);
+// the preview is encoded as the previews of JPEG photos are (preview/jpeg_codec.h).
 #include <libheif/heif.h>
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <memory>
 #include <vector>
 
-#include "photos/heif_photo.h"
+#include "photos/photo_formats_linked.h"
 #include "preview/image.h"
 #include "preview/jpeg_codec.h"
 #include "runtime/base64.h"
@@ -28,6 +27,19 @@ struct ImageRelease {
 using Context = std::unique_ptr<heif_context, ContextFree>;
 using Handle = std::unique_ptr<heif_image_handle, HandleRelease>;
 using Image = std::unique_ptr<heif_image, ImageRelease>;
+
+// The largest image a preview is decoded from: 120 million pixels, beyond the largest phone
+// sensors' usual output (108 MP). A file may claim any size (an overlay image names its own
+// canvas), and the decoder would try to allocate it whole: gigabytes from a few hundred bytes.
+constexpr long long kMaxDecodedPixels = 120'000'000;
+// The widest and tallest image the library itself is to accept while reading.
+constexpr int kMaxImageSide = 16384;
+
+Context NewContext() {
+  Context context(heif_context_alloc());
+  heif_context_set_maximum_image_size_limit(context.get(), kMaxImageSide);
+  return context;
+}
 
 // The primary image of a context that read a file or bytes; empty when there is none.
 Handle PrimaryImage(heif_context* context, heif_error read) {
@@ -65,29 +77,19 @@ std::string JpegUriOf(const std::uint8_t* pixels, int width, int stride, int hei
 }
 
 }  // namespace
+}  // namespace routelet
 
-bool HeifPhotosSupported() { return true; }
-
-bool IsHeifName(std::string_view name) {
-  for (const std::string_view extension : {".heic", ".heif", ".hif"}) {
-    if (name.size() > extension.size() &&
-        std::equal(extension.begin(), extension.end(), name.end() - static_cast<std::ptrdiff_t>(extension.size()),
-                   [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); })) {
-      return true;
-    }
-  }
-  return false;
-}
+namespace routelet::linked {
 
 std::optional<PhotoTags> ReadHeifTags(const std::string& path) {
-  const Context context(heif_context_alloc());
+  const Context context = NewContext();
   const Handle image = PrimaryImage(context.get(), heif_context_read_from_file(context.get(), path.c_str(), nullptr));
   if (!image) return std::nullopt;
   return TagsOf(image.get());
 }
 
 std::optional<PhotoTags> ReadHeifTagsFromBytes(std::string_view bytes) {
-  const Context context(heif_context_alloc());
+  const Context context = NewContext();
   const Handle image = PrimaryImage(
       context.get(), heif_context_read_from_memory_without_copy(context.get(), bytes.data(), bytes.size(), nullptr));
   if (!image) return std::nullopt;
@@ -95,9 +97,12 @@ std::optional<PhotoTags> ReadHeifTagsFromBytes(std::string_view bytes) {
 }
 
 std::string HeifPreviewUri(const std::string& path, int longSide) {
-  const Context context(heif_context_alloc());
+  const Context context = NewContext();
   const Handle handle = PrimaryImage(context.get(), heif_context_read_from_file(context.get(), path.c_str(), nullptr));
   if (!handle) return {};
+  const long long claimedPixels =
+      static_cast<long long>(heif_image_handle_get_width(handle.get())) * heif_image_handle_get_height(handle.get());
+  if (claimedPixels <= 0 || claimedPixels > kMaxDecodedPixels) return {};
   heif_image* decoded = nullptr;
   if (heif_decode_image(handle.get(), &decoded, heif_colorspace_RGB, heif_chroma_interleaved_RGB, nullptr).code != heif_error_Ok) {
     return {};
@@ -120,4 +125,4 @@ std::string HeifPreviewUri(const std::string& path, int longSide) {
                    heif_image_get_height(image.get(), heif_channel_interleaved));
 }
 
-}  // namespace routelet
+}  // namespace routelet::linked

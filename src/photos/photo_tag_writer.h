@@ -38,6 +38,11 @@ class PhotoTagWriter {
 };
 
 // The writer of this build; empty where there is none (the Windows build, for now).
+// Where the build has a writer, it is in a module loaded by the first call.
 std::unique_ptr<PhotoTagWriter> MakePhotoTagWriter();
+
+// Why MakePhotoTagWriter gave none although the build has a writer (the module could not be
+// loaded); empty otherwise.
+std::string PhotoTagWriterProblem();
 
 }  // namespace routelet

@@ -1,11 +1,11 @@
-// The photo tag writer of builds with libexiv2 (Linux).
+// Inside routelet-photo-formats.so: the photo tag writer through libexiv2 (Linux).
 #include <exiv2/exiv2.hpp>
 
 #include <cmath>
 #include <cstdio>
 #include <string_view>
 
-#include "photos/photo_tag_writer.h"
+#include "photos/photo_formats_linked.h"
 #include "platform/replace_file.h"
 #include "runtime/dates.h"
 
@@ -114,7 +114,10 @@ class Exiv2TagWriter final : public PhotoTagWriter {
 };
 
 }  // namespace
+}  // namespace routelet
+
+namespace routelet::linked {
 
 std::unique_ptr<PhotoTagWriter> MakePhotoTagWriter() { return std::make_unique<Exiv2TagWriter>(); }
 
-}  // namespace routelet
+}  // namespace routelet::linked

@@ -4,5 +4,6 @@
 namespace routelet {
 
 std::unique_ptr<PhotoTagWriter> MakePhotoTagWriter() { return nullptr; }
+std::string PhotoTagWriterProblem() { return {}; }
 
 }  // namespace routelet

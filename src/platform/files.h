@@ -61,6 +61,13 @@ struct FileStatus {
   bool ReadOnly = false;
 };
 
+// A file a run read: its path, and its identity as the open file told it (empty when the file
+// could not be opened), so that it can be recognised later without looking the path up again.
+struct InputFile {
+  std::string Path;
+  FileIdentity Identity;
+};
+
 // Opens `path` to read, or kNoFile with `error` set. With `nonBlocking` a FIFO does not stall the
 // open (POSIX; Windows has no FIFOs in its file system).
 NativeFile OpenForReading(const std::string& path, bool nonBlocking, SystemError& error);

@@ -18,6 +18,7 @@ done <<'ROWS'
 |template.datと同じファイルのため|-o template.dat trip.log
 |IMG_0001.jpgと同じファイルのため|-o IMG_0001.jpg trip.log
 |IMG_0001.jpgと同じファイルのため|--template jpg.dat IMG_0001.log
+mkdir -p sub; ln -f IMG_0001.jpg sub/link.jpg|IMG_0001.jpgと同じファイルのため|-o sub/link.jpg trip.log
 ln -sf fifo trip.html|普通のファイルではない|trip.log
 rm trip.html; mkfifo trip.html|普通のファイルではない|trip.log
 rm trip.html|読むプログラムがない|-o fifo trip.log

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Debian package as a user gets it: `cpack -G DEB` in the build folder makes
-# routelet_VERSION_ARCH.deb, with the desktop front end's module and GTK among its dependencies;
+# routelet_VERSION_ARCH.deb, with the modules of the desktop front end (GTK among its dependencies)
+# and of the photo formats;
 # it runs no ldconfig (its module is private); apt-get installs it; /usr/bin/routelet converts the
 # example trip with the template under /usr/share/routelet exactly as the build's program does;
 # `man routelet` shows its page; the copyright file is machine-readable; the NMEA log type is in
@@ -33,12 +34,17 @@ depends=$(dpkg-deb -f "$build/$deb" Depends)
 [[ "$depends" == *libc6* && "$depends" == *libstdc++6* ]] || fail "dependencies not read off the program: '$depends'"
 dpkg-deb -e "$build/$deb" "$work/control" || fail "dpkg-deb -e $deb failed"
 ! grep -rq ldconfig "$work/control" || fail "the package's control files run ldconfig: $(grep -rl ldconfig "$work/control")"
+# Listed into a file first: grep -q stops at its match, which would cut the listing's pipe.
+dpkg-deb -c "$build/$deb" >"$work/contents" || fail "dpkg-deb -c $deb failed"
+# The photo formats' module, where the build has one: packaged and read for dependencies too.
+if [[ -f "$build/routelet-photo-formats.so" ]]; then
+  grep -q '/routelet/routelet-photo-formats\.so$' "$work/contents" || fail "the package holds no routelet-photo-formats.so"
+  [[ "$depends" == *libheif* && "$depends" == *libexiv2* ]] || fail "libheif and libexiv2 are not among the dependencies: '$depends'"
+fi
 # The desktop front end, where the build has one: its module packaged and read for dependencies
 # too, its menu entry and icon installed.
 shared_files=(routelet/templates/csv.dat locale/ja/LC_MESSAGES/routelet.mo mime/packages/routelet.xml doc/routelet/copyright)
 if [[ -f "$build/routelet-desktop.so" ]]; then
-  # Listed into a file first: grep -q stops at its match, which would cut the listing's pipe.
-  dpkg-deb -c "$build/$deb" >"$work/contents" || fail "dpkg-deb -c $deb failed"
   grep -q '/routelet/routelet-desktop\.so$' "$work/contents" || fail "the package holds no routelet-desktop.so"
   [[ "$depends" == *libgtk-3-0* ]] || fail "GTK is not among the dependencies: '$depends'"
   shared_files+=(applications/routelet.desktop icons/hicolor/scalable/apps/routelet.svg)
@@ -58,6 +64,12 @@ convert /usr/bin/routelet "$work/installed"
 convert "$build/routelet" "$work/built"
 grep -q kamo-bridge.jpg "$work/installed/kamo-river-ride.html" || fail "the installed program's page lists no photo"
 cmp "$work/installed/kamo-river-ride.html" "$work/built/kamo-river-ride.html" || fail "the installed program's page differs"
+# The installed program finds its photo formats' module under /usr/lib/routelet (a dry run of
+# --geotag loads it and changes no photo).
+if [[ -f "$build/routelet-photo-formats.so" ]]; then
+  (cd "$work/installed" && TZ=Asia/Tokyo /usr/bin/routelet --console --geotag=dry-run kamo-river-ride.log >"$work/geotag.log" 2>&1) ||
+    { cat "$work/geotag.log"; fail "the installed program could not load its photo formats' module"; }
+fi
 copyright=/usr/share/doc/routelet/copyright
 [[ "$(head -n 1 $copyright)" == "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ]] || fail "$copyright names no machine-readable format"
 /usr/bin/python3 -c 'import sys, debian.copyright as c; c.Copyright(open(sys.argv[1]), strict=True)' $copyright || fail "$copyright is not machine-readable (python3-debian)"

@@ -15,6 +15,7 @@
 #include "photos/find_photos.h"
 #include "photos/heif_photo.h"
 #include "photos/jpeg_builder.h"
+#include "photos/photo_formats.h"
 #include "runtime/dates.h"
 #include "support/recording_front_end.h"
 #include "support/temp_dir.h"
@@ -26,6 +27,12 @@ using namespace routelet::testing;
 namespace fs = std::filesystem;
 
 const fs::path kSamples = fs::path(ROUTELET_TEST_DATA_DIR) / "photos";
+
+#if ROUTELET_PHOTO_FORMATS_MODULE
+// The HEIF reader and the tag writer (geotag_test.cpp too) come from the module the build put
+// beside the program, not beside this test program.
+const bool kModuleFromBuildFolder = (SetPhotoFormatsFolder(ROUTELET_BUILD_DIR), true);
+#endif
 
 // A date as text, "-" for none.
 std::string Text(DaySerial date) { return date == 0 ? "-" : DateText(date); }
@@ -234,6 +241,9 @@ TEST(HeifPhoto, ExifItemPreviewAndCutFiles) {
   EXPECT_EQ(std::make_tuple(tags->Gps->Lat, tags->Gps->Lng, *tags->Gps->Alt), std::make_tuple(35.5, 139.25, 12.5));
   EXPECT_EQ(ReadHeifTags((kSamples / "heif/no-exif.heic").string())->Capture.Camera, 0);
   EXPECT_TRUE(HeifPreviewUri((kSamples / "heif/phone.heic").string(), 800).starts_with("data:image/jpeg;base64,/9j/"));
+  // A damaged file whose overlay claims a canvas of gigabytes: no preview, and nothing of that size
+  // allocated (the fuzzer found it; it takes the seeds from this folder).
+  EXPECT_EQ(HeifPreviewUri((kSamples / "heif/huge-overlay-canvas.heif").string(), 800), "");
   const std::string photo = ReadAll(kSamples / "heif/phone.heic");
   for (std::size_t length = 0; length < photo.size(); ++length) {
     const std::optional<PhotoTags> cut = ReadHeifTagsFromBytes(std::string_view(photo).substr(0, length));

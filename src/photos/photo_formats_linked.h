@@ -1,0 +1,19 @@
+#pragma once
+// Inside routelet-photo-formats.so: the functions that call the libraries themselves, which the
+// module's table points at (see photo_formats.h).
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "photos/exif_reader.h"
+#include "photos/photo_tag_writer.h"
+
+namespace routelet::linked {
+
+std::optional<PhotoTags> ReadHeifTags(const std::string& path);
+std::optional<PhotoTags> ReadHeifTagsFromBytes(std::string_view bytes);
+std::string HeifPreviewUri(const std::string& path, int longSide);
+std::unique_ptr<PhotoTagWriter> MakePhotoTagWriter();
+
+}  // namespace routelet::linked
