@@ -135,6 +135,11 @@ std::string GeotagNotAvailableMessage(std::string_view loadError) {
   return "--geotag はこのシステムではまだ使えません（Linux のみ）";
 }
 
+std::string SingleFileNotAvailableMessage(std::string_view loadError) {
+  if (!loadError.empty()) return "--single-file に要るモジュールを読み込めません：" + std::string(loadError);
+  return "--single-file はこのシステムではまだ使えません（Linux のみ）";
+}
+
 std::string HeifNotReadMessage(std::string_view loadError) {
   return "HEIF 写真を読むモジュールを読み込めないため、HEIF 写真は読めないものとして数えました：" + std::string(loadError);
 }

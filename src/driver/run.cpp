@@ -301,6 +301,10 @@ RunResult ConvertLogs(const SectionStore& sections, const std::string& templateP
     ui.ShowMessage(GeotagNotAvailableMessage(PhotoTagWriterProblem()), kErrorTitle);
     return RunResult::kFailed;
   }
+  if (std::string loadError; options.SingleFile && !SingleFileAvailable(loadError)) {
+    ui.ShowMessage(SingleFileNotAvailableMessage(loadError), kErrorTitle);
+    return RunResult::kFailed;
+  }
   ProgressTexts progress(ui);
   const bool folder = logPaths.size() == 1 && IsDirectory(logPaths.front());
   if (folder) {

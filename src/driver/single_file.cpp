@@ -6,8 +6,9 @@
 #include "preview/jpeg_codec.h"
 #include "preview/photo_previews.h"
 #include "runtime/base64.h"
-#include "tiles/page_tiles.h"
 #include "runtime/disk_cache.h"
+#include "tiles/page_tiles.h"
+#include "tiles/tile_fetcher.h"
 
 namespace routelet {
 namespace {
@@ -66,18 +67,27 @@ void AddTiles(const Track& track, const Options& options, std::int64_t now, Sing
 
 }  // namespace
 
+bool SingleFileAvailable(std::string& loadError) {
+  if (!JpegCodecAvailable()) {
+    loadError = JpegCodecLoadError();
+    return false;
+  }
+  if (!TileFetchingAvailable()) {
+    loadError = TileFetcherLoadError();
+    return false;
+  }
+  return true;
+}
+
 SingleFileParts MakeSingleFileParts(const Track& track, const std::vector<Photo>& photos, const Options& options,
                                     std::int64_t now) {
   SingleFileParts parts;
-  parts.CanPreview = JpegCodecAvailable() && TileFetchingAvailable();
-  if (!parts.CanPreview) return parts;
   AddPreviews(photos, options, parts);
   AddTiles(track, options, now, parts);
   return parts;
 }
 
 std::string SingleFileNote(const SingleFileParts& parts) {
-  if (!parts.CanPreview) return "。このシステムでは写真と地図をページに埋め込めません（Linux版のみ）";
   std::string note;
   if (parts.PhotosWithoutPreview > 0) {
     note += "。写真" + std::to_string(parts.PhotosWithoutPreview) + "枚は縮小版を作れず、ファイルへのリンクのままです";

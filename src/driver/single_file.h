@@ -20,8 +20,12 @@ struct SingleFileParts {
   std::size_t TilesEmbedded = 0;
   std::size_t TilesFetched = 0;
   std::string TileProblem;  // why tiles are missing; empty when none are
-  bool CanPreview = true;   // false in a build that cannot decode JPEG or fetch tiles
 };
+
+// Whether this build and installation can make such a page: the modules that make previews and
+// fetch tiles load (and the run's other steps are then sure to have them). When they do not,
+// `loadError` is the module loader's text, or empty in a build without them (Windows, for now).
+bool SingleFileAvailable(std::string& loadError);
 
 // The previews of `photos` (on the run's threads, in their order) and the tiles around `track`,
 // as of `now` (seconds since 1970). Never fails: whatever cannot be had is left out and told.

@@ -1,5 +1,5 @@
 // Inside routelet-photo-formats.so: HEIF photos through libheif (the container, the decoder);
-// the preview is encoded as the previews of JPEG photos are (preview/jpeg_codec.h).
+// the preview is encoded as the previews of JPEG photos are (jpeg_codec_turbo.cpp).
 #include <libheif/heif.h>
 
 #include <algorithm>
@@ -9,7 +9,6 @@
 
 #include "photos/photo_formats_linked.h"
 #include "preview/image.h"
-#include "preview/jpeg_codec.h"
 #include "runtime/base64.h"
 
 namespace routelet {
@@ -72,7 +71,7 @@ std::string JpegUriOf(const std::uint8_t* pixels, int width, int stride, int hei
   for (int y = 0; y < height; ++y) {
     std::copy_n(pixels + static_cast<std::ptrdiff_t>(y) * stride, row, image.Pixels.data() + row * static_cast<std::size_t>(y));
   }
-  const std::string jpeg = EncodeJpeg(image, 80);
+  const std::string jpeg = linked::EncodeJpeg(image, 80);
   return jpeg.empty() ? std::string() : DataUri("image/jpeg", jpeg);
 }
 

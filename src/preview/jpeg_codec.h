@@ -9,8 +9,13 @@
 
 namespace routelet {
 
-// Whether this build can decode and encode JPEG (the Windows build cannot yet).
+// Whether this build can decode and encode JPEG (the Windows build cannot yet); loads the
+// module that does it on the first call.
 bool JpegCodecAvailable();
+
+// Why the codec's module could not be loaded (the loader's own text); empty when it was, or when
+// this build has no such module.
+std::string JpegCodecLoadError();
 
 // The JPEG in `bytes` decoded at the smallest of the decoder's scales (8/8 down to 1/8) whose
 // longer side is still at least nine tenths of `longSide` pixels (a preview "about" that size is

@@ -4,6 +4,7 @@ namespace routelet {
 
 // A build without libjpeg-turbo: no previews, and pages link their photos as before.
 bool JpegCodecAvailable() { return false; }
+std::string JpegCodecLoadError() { return {}; }
 
 std::optional<RgbImage> DecodeJpegForSize(std::string_view, int) { return std::nullopt; }
 

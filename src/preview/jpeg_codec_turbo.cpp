@@ -1,10 +1,11 @@
+// Inside routelet-photo-formats.so: JPEG previews through libjpeg-turbo.
 #include <turbojpeg.h>
 
 #include <algorithm>
 #include <memory>
 #include <tuple>
 
-#include "preview/jpeg_codec.h"
+#include "photos/photo_formats_linked.h"
 
 namespace routelet {
 namespace {
@@ -31,8 +32,9 @@ std::pair<int, int> DecodedSize(int width, int height, int longSide) {
 }
 
 }  // namespace
+}  // namespace routelet
 
-bool JpegCodecAvailable() { return true; }
+namespace routelet::linked {
 
 std::optional<RgbImage> DecodeJpegForSize(std::string_view bytes, int longSide) {
   const Handle handle(tjInitDecompress(), tjDestroy);
@@ -68,4 +70,4 @@ std::string EncodeJpeg(const RgbImage& image, int quality) {
   return jpeg;
 }
 
-}  // namespace routelet
+}  // namespace routelet::linked

@@ -1,3 +1,4 @@
+// Inside routelet-tile-fetch.so: tiles fetched with libcurl.
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -5,7 +6,7 @@
 #include <memory>
 #include <string_view>
 
-#include "tiles/tile_fetch.h"
+#include "tiles/tile_fetcher.h"
 
 namespace routelet {
 namespace {
@@ -75,8 +76,9 @@ FetchedTile::Outcome OutcomeOf(CURLcode code, long status, const Transfer& trans
 }
 
 }  // namespace
+}  // namespace routelet
 
-bool TileFetchingAvailable() { return CurlReady(); }
+namespace routelet::linked {
 
 std::vector<FetchedTile> FetchTiles(const std::vector<std::string>& urls, const std::string& userAgent,
                                     const FetchLimits& limits) {
@@ -153,4 +155,9 @@ std::vector<FetchedTile> FetchTiles(const std::vector<std::string>& urls, const 
   return results;
 }
 
-}  // namespace routelet
+}  // namespace routelet::linked
+
+extern "C" const routelet::TileFetcher* routelet_tile_fetcher() {
+  static const routelet::TileFetcher fetcher{&routelet::CurlReady, &routelet::linked::FetchTiles};
+  return &fetcher;
+}

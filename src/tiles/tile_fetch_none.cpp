@@ -1,4 +1,4 @@
-#include "tiles/tile_fetch.h"
+#include "tiles/tile_fetcher.h"
 
 namespace routelet {
 
@@ -8,5 +8,12 @@ bool TileFetchingAvailable() { return false; }
 std::vector<FetchedTile> FetchTiles(const std::vector<std::string>& urls, const std::string&, const FetchLimits&) {
   return std::vector<FetchedTile>(urls.size());
 }
+
+}  // namespace routelet
+
+namespace routelet {
+
+std::string TileFetcherLoadError() { return {}; }
+void SetTileFetcherFolder(std::string) {}
 
 }  // namespace routelet

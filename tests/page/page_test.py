@@ -58,6 +58,8 @@ def setUpModule():
     global browser, root
     root = pathlib.Path(tempfile.mkdtemp(prefix="routelet-page-"))
     shutil.copy2(os.environ["ROUTELET_PROGRAM"], root / "routelet")
+    for module in pathlib.Path(os.environ["ROUTELET_PROGRAM"]).parent.glob("routelet-*.so"):  # its modules go with it
+        shutil.copy2(module, root)
     shutil.copy2(os.environ["ROUTELET_TEMPLATE"], root / "template.dat")
     unittest.addModuleCleanup(shutil.rmtree, root, ignore_errors=True)
     browser = Browser(find_chromium(), 1280, 900, server)

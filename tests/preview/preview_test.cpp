@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "photos/photo_formats.h"
 #include "preview/exif_orientation.h"
 #include "preview/image.h"
 #include "preview/jpeg_codec.h"
@@ -12,6 +13,11 @@
 
 namespace routelet {
 namespace {
+
+#if ROUTELET_PHOTO_FORMATS_MODULE
+// The codec comes from the module the build put beside the program.
+const bool kModuleFromBuildFolder = (SetPhotoFormatsFolder(ROUTELET_BUILD_DIR), true);
+#endif
 
 // A picture whose pixels are letters, row by row ("abc", "def"): each pixel's red byte.
 RgbImage Letters(int width, std::string_view letters) {
