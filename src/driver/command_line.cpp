@@ -304,12 +304,15 @@ std::string HelpText() {
          "A page to send:\n"
          "  --single-file         make a page that carries everything it shows, so that it can\n"
          "                        be mailed or copied alone: previews of its photos (1600 px)\n"
-         "                        and the background map's tiles around the track, fetched now\n"
-         "                        (at most 400 tiles, kept in $XDG_CACHE_HOME/routelet/tiles);\n"
-         "                        without network the page is written without the map\n"
+         "                        and, inside Japan, the GSI map's tiles around the track,\n"
+         "                        fetched now (at most 400 tiles, kept in\n"
+         "                        $XDG_CACHE_HOME/routelet/tiles). OpenStreetMap's terms forbid\n"
+         "                        fetching its tiles for later, so elsewhere the page shows its\n"
+         "                        map online; without network the page is written without one\n"
          "  --tile-source=URL     fetch the tiles from URL, with {z}, {x} and {y} for the tile\n"
-         "                        (http:// or https://) instead of the page's usual sources\n"
-         "On Linux only for now.\n");
+         "                        (http:// or https://): a server whose terms allow it, inside\n"
+         "                        Japan or anywhere else\n"
+         "On Linux only for now: the Windows program refuses --single-file.\n");
 }
 
 }  // namespace routelet

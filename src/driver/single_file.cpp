@@ -63,6 +63,7 @@ void AddTiles(const Track& track, const Options& options, std::int64_t now, Sing
   parts.TilesEmbedded = tiles.Embedded;
   parts.TilesFetched = tiles.Fetched;
   parts.TileProblem = std::move(tiles.Problem);
+  parts.MapLeftOnline = tiles.LeftOnline;
 }
 
 }  // namespace
@@ -91,6 +92,11 @@ std::string SingleFileNote(const SingleFileParts& parts) {
   std::string note;
   if (parts.PhotosWithoutPreview > 0) {
     note += "。写真" + std::to_string(parts.PhotosWithoutPreview) + "枚は縮小版を作れず、ファイルへのリンクのままです";
+  }
+  if (parts.MapLeftOnline) {
+    return note +
+           "。OpenStreetMap の利用規約により地図はページに入れていません（地図はオンラインで表示されます）。"
+           "地図も持たせるには、規約が認めるタイルサーバーを --tile-source=URL で指定してください";
   }
   if (parts.TilesWanted == 0) return note;
   if (parts.TilesEmbedded == 0) {

@@ -20,6 +20,7 @@ struct SingleFileParts {
   std::size_t TilesEmbedded = 0;
   std::size_t TilesFetched = 0;
   std::string TileProblem;  // why tiles are missing; empty when none are
+  bool MapLeftOnline = false;  // the map's source forbids carrying its tiles: the page shows it online
 };
 
 // Whether this build and installation can make such a page: the modules that make previews and

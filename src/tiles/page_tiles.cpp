@@ -15,10 +15,6 @@ namespace {
 constexpr GeoBox kJapan[] = {{24, 122.5, 30.5, 131.5}, {30.5, 128.5, 34.8, 142}, {34.8, 129.8, 41.6, 142.5},
                              {41.6, 139.3, 45.6, 149}, {20, 136, 27.5, 154}};
 
-// Zoom levels fetched from OpenStreetMap stop at 16: its tile policy forbids fetching the
-// closer levels, which it renders on demand, for viewing later.
-constexpr int kOpenStreetMapMostZoom = 16;
-
 // The image type of a tile by its first bytes; empty for anything else (an error page).
 std::optional<std::string_view> ImageType(std::string_view bytes) {
   if (bytes.starts_with("\x89PNG")) return "image/png";
@@ -81,12 +77,16 @@ TileSource TileSourceFor(const GeoBox& box, const std::string& ownTemplate) {
 
 PageTiles GatherPageTiles(const GeoBox& box, const TileGathering& gathering, std::int64_t now) {
   const TileSource source = TileSourceFor(box, gathering.OwnSource);
-  ZoomRange fetched = source.Zooms;
-  if (gathering.OwnSource.empty() && source.NeedsReferer) fetched.Max = std::min(fetched.Max, kOpenStreetMapMostZoom);
-  std::vector<TileKey> keys = TilesForTrack(box, fetched, gathering.CloserLevels);
+  PageTiles tiles;
+  // OpenStreetMap's tile usage policy forbids fetching its tiles to view them later (offline):
+  // the page shows that map online, as a page without tiles does.
+  if (gathering.OwnSource.empty() && source.NeedsReferer) {
+    tiles.LeftOnline = true;
+    return tiles;
+  }
+  std::vector<TileKey> keys = TilesForTrack(box, source.Zooms, gathering.CloserLevels);
   if (keys.size() > gathering.MostTiles) keys.resize(gathering.MostTiles);
 
-  PageTiles tiles;
   tiles.Wanted = keys.size();
   const DiskCache cache(gathering.CacheFolder);
   std::vector<std::string> urls(keys.size());

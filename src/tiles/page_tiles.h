@@ -41,9 +41,11 @@ struct PageTiles {
   std::size_t Embedded = 0;
   std::size_t Fetched = 0;    // of those, asked of the server in this run
   std::string Problem;        // why tiles are missing (the server's or the network's words); empty when none are
+  bool LeftOnline = false;    // the source's terms forbid carrying its tiles: none were asked for
 };
 
-// The tiles for a track in `box`, as of `now` (seconds since 1970).
+// The tiles for a track in `box`, as of `now` (seconds since 1970). Tiles of the usual source
+// outside Japan (OpenStreetMap) are never fetched: its terms forbid it.
 PageTiles GatherPageTiles(const GeoBox& box, const TileGathering& gathering, std::int64_t now);
 
 }  // namespace routelet

@@ -6,6 +6,7 @@
 #include "runtime/base64.h"
 #include "support/temp_dir.h"
 #include "tiles/http_freshness.h"
+#include "tiles/page_tiles.h"
 #include "runtime/disk_cache.h"
 #include "tiles/tile_plan.h"
 
@@ -67,6 +68,28 @@ TEST(DiskCache, KeepsATileWhileFreshThenStaleAndNothingWithoutAFolder) {
   EXPECT_EQ(std::tuple(fresh->Bytes, fresh->Fresh, stale->Fresh), std::tuple(std::string("\x89PNG\0\n", 6), true, false));
   EXPECT_FALSE(cache.Find("http://h/1/2/4.png", 0));
   EXPECT_FALSE(DiskCache("").Find("http://h/1/2/3.png", 0));
+}
+
+// Inside Japan the GSI map is carried; elsewhere OpenStreetMap's map is left online (its terms
+// forbid fetching tiles for later) unless the user names a server of their own.
+TEST(GatherPageTiles, OpenStreetMapNeverFetchedTheGsiMapAndOwnServersAre) {
+  const GeoBox kyoto{35.0, 135.7, 35.1, 135.8}, rome{41.8, 12.4, 41.9, 12.5};
+  const struct {
+    GeoBox Box;
+    std::string Own;
+    std::string_view Host;
+    bool LeftOnline;
+  } cases[] = {{kyoto, "", "cyberjapandata.gsi.go.jp", false},
+               {rome, "", "tile.openstreetmap.org", true},
+               {rome, "http://127.0.0.1:1/{z}/{x}/{y}.png", "127.0.0.1:1", false}};
+  for (const auto& c : cases) {
+    EXPECT_NE(TileSourceFor(c.Box, c.Own).UrlTemplate.find(c.Host), std::string::npos) << c.Host;
+    TileGathering gathering;
+    gathering.OwnSource = c.Own;
+    if (!c.LeftOnline) continue;  // the others would ask a server
+    const PageTiles tiles = GatherPageTiles(c.Box, gathering, 0);
+    EXPECT_EQ(std::tuple(tiles.LeftOnline, tiles.Wanted, tiles.Table), std::tuple(true, std::size_t{0}, std::string()));
+  }
 }
 
 TEST(Base64, TheStandardsVectors) {
