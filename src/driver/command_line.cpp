@@ -14,7 +14,7 @@ namespace {
 
 constexpr std::string_view kValueOptionNames[] = {"--template",     "--output",       "-o",        "--photos",
                                                   "--camera-zone", "--camera-shift", "--threads", "--max-gap",
-                                                  "--log",         "--split-gap",    "--tile-source"};
+                                                  "--log",         "--split-gap",    "--tile-source", "--zone"};
 
 // The option an argument names when it is one that takes a value ("--photos" or
 // "--photos=..."); empty otherwise.
@@ -98,10 +98,14 @@ bool SetValueOption(std::string_view name, std::string_view value, Options& opti
   } else if (name == "--tile-source") {
     if (!IsTileUrlTemplate(value)) return false;
     options.TileSource = value;
-  } else if (name == "--camera-zone") {
+  } else if (name == "--camera-zone" || name == "--zone") {
     const std::optional<CameraZone> zone = ParseCameraZone(value);
     if (!zone) return false;
-    photos.Zone = *zone;
+    if (name == "--zone") {
+      options.PageZone = *zone;
+    } else {
+      photos.Zone = *zone;
+    }
   } else {
     const std::optional<std::int64_t> shift = ParseClockShift(value);
     if (!shift) return false;
@@ -312,7 +316,13 @@ std::string HelpText() {
          "  --tile-source=URL     fetch the tiles from URL, with {z}, {x} and {y} for the tile\n"
          "                        (http:// or https://): a server whose terms allow it, inside\n"
          "                        Japan or anywhere else\n"
-         "On Linux only for now: the Windows program refuses --single-file.\n");
+         "On Linux only for now: the Windows program refuses --single-file.\n") +
+         Translated(
+         "\n"
+         "Times:\n"
+         "  --zone=ZONE           the zone of the page's times: +hh:mm, -hh:mm, UTC or a name\n"
+         "                        such as Europe/Rome (default: this machine's zone), which\n"
+         "                        [zone] names in the page; photos show their instant in it\n");
 }
 
 }  // namespace routelet

@@ -1,9 +1,11 @@
 #pragma once
 // The command line: routelet [OPTION]... [--] [LOG WORDS...]
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "photos/camera_clock.h"
 #include "photos/find_photos.h"
 #include "photos/geotag.h"
 #include "runtime/parallel.h"
@@ -55,6 +57,9 @@ struct Options {
   std::string TileSource;
   // The user's cache folder (platform::UserCacheHome), under which fetched tiles are kept.
   std::string CacheHome;
+  // The zone of the page's local times (--zone, the forms of --camera-zone); empty: the
+  // machine's zone.
+  std::optional<CameraZone> PageZone;
   // Which photos get their position written into them (--geotag[=overwrite|dry-run]).
   GeotagMode Geotag = GeotagMode::kOff;
   // How many threads convert a large log (--threads=N, 1 to 64; by default one per processor the

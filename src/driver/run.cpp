@@ -24,6 +24,7 @@
 #include "template/load_template.h"
 #include "track/read_track.h"
 #include "track/segments.h"
+#include "track/utc_offset.h"
 
 namespace routelet {
 namespace {
@@ -293,6 +294,23 @@ RunResult MakePage(const SectionStore& sections, const std::string& templatePath
 // Everything after the progress window is shown: read the logs (or the folder's), then make the
 // page, beside the first log under `extension` (inside a folder, after its name) unless
 // `options` say where.
+// While it lives, the run's local times are in the page's zone (--zone) rather than the machine's.
+class PageZoneInPlace {
+ public:
+  explicit PageZoneInPlace(const std::optional<CameraZone>& zone) {
+    if (!zone) return;
+    if (zone->Name.empty()) {
+      fixed_.emplace(zone->OffsetMinutes);
+    } else {
+      named_.emplace(zone->Name);
+    }
+  }
+
+ private:
+  std::optional<ScopedTimeZone> named_;
+  std::optional<ScopedFixedOffset> fixed_;
+};
+
 RunResult ConvertLogs(const SectionStore& sections, const std::string& templatePath,
                       const std::vector<std::string>& logPaths, const Options& options, std::string_view extension,
                       FrontEnd& ui) {
@@ -305,17 +323,21 @@ RunResult ConvertLogs(const SectionStore& sections, const std::string& templateP
     ui.ShowMessage(SingleFileNotAvailableMessage(loadError), kErrorTitle);
     return RunResult::kFailed;
   }
+  const PageZoneInPlace pageZone(options.PageZone);
+  const std::string zoneName = options.PageZone ? options.PageZone->Name : std::string();
   ProgressTexts progress(ui);
   const bool folder = logPaths.size() == 1 && IsDirectory(logPaths.front());
   if (folder) {
     const std::string path = WithoutTrailingSeparators(logPaths.front());
     const std::string pagePath = options.OutputPath.empty() ? FolderPagePath(path, extension) : options.OutputPath;
-    const std::optional<LogsRead> logs = ReadFolder(path, pagePath, options, progress, ui);
+    std::optional<LogsRead> logs = ReadFolder(path, pagePath, options, progress, ui);
     if (!logs) return RunResult::kFailed;
+    logs->Points.ZoneName = zoneName;
     return MakePage(sections, templatePath, *logs, path, pagePath, options, ui, progress, tagWriter.get());
   }
-  const std::optional<LogsRead> logs = ReadLogs(logPaths, options, progress, ui);
+  std::optional<LogsRead> logs = ReadLogs(logPaths, options, progress, ui);
   if (!logs) return RunResult::kFailed;
+  logs->Points.ZoneName = zoneName;
   const std::string& firstLog = logs->Paths.front();
   const std::string pagePath = options.OutputPath.empty() ? OutputPathFor(firstLog, extension) : options.OutputPath;
   return MakePage(sections, templatePath, *logs, firstLog, pagePath, options, ui, progress, tagWriter.get());

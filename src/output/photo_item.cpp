@@ -11,6 +11,7 @@
 #include "runtime/escape.h"
 #include "runtime/text_helpers.h"
 #include "runtime/value_texts.h"
+#include "track/utc_offset.h"
 
 namespace routelet {
 namespace {
@@ -36,6 +37,9 @@ std::string PhotoValue(Fill what, std::int64_t id, const Photo& photo, std::stri
     case Fill::kPhotoFileHtml: return HtmlEscape(photo.Name);
     case Fill::kPhotoFileUrl: return UrlPathEscape(photo.Name);
     case Fill::kPhotoTimeIso: return IsoUtcText(photo.UnixTime);
+    // The instant in the page's zone, as the points' "[timestr]" is.
+    case Fill::kPhotoPageTime:
+      return DateText(kUnixEpochSerial + static_cast<double>(photo.UnixTime + GetUtcOffsetMinutes(photo.UnixTime) * 60LL) / 86400.0);
     // Empty without a position (or a height), so that a template can tell.
     case Fill::kPhotoLatFull: return position ? ShortestText(position->Lat) : std::string();
     case Fill::kPhotoLngFull: return position ? ShortestText(position->Lng) : std::string();

@@ -14,12 +14,13 @@ enum class PlaceholderScope { kBody, kRecordItem, kPhotoItem, kSegmentItem, kSeg
 enum class Fill {
   // body
   kRecordList, kSegmentList, kNumSegment, kPhotoList, kPlacedPhotoList, kFileName, kNumRecord, kNumPhoto, kTotalDist, kAvgSpeed,
-  kFileNameHtml, kStartTimeIso, kEndTimeIso, kLogName, kLogNameHtml, kNumPoint, kPreviewList, kEmbeddedTiles,
+  kFileNameHtml, kStartTimeIso, kEndTimeIso, kLogName, kLogNameHtml, kNumPoint, kPreviewList, kEmbeddedTiles, kZone,
   // each record item
   kIndex, kTime, kTimeStr, kTimeIso, kLatFull, kLngFull, kLat, kLng, kAlt, kDist, kSpeed, kAltKnown, kSegment,
+  kRecordZone,
   // each photo item
   kPhotoId, kPhotoFile, kPhotoTime, kPhotoTimeStr, kPhotoFileHtml, kPhotoFileUrl, kPhotoTimeIso, kPhotoLatFull,
-  kPhotoLngFull, kPhotoAltKnown, kPhotoWhere, kPhotoPreviewUrl, kPhotoFileThumb,
+  kPhotoLngFull, kPhotoAltKnown, kPhotoWhere, kPhotoPreviewUrl, kPhotoFileThumb, kPhotoPageTime,
   // each segment item
   kSegNumber, kSegNumRecord, kSegFirst, kSegLast, kSegStart, kSegEnd, kSegStartIso, kSegEndIso, kSegDist,
   kSegElapsed, kSegMoving,
@@ -54,6 +55,7 @@ inline constexpr Placeholder kPlaceholders[] = {
     {"[logname]", PlaceholderScope::kBody, Fill::kLogName},
     {"[logname:html]", PlaceholderScope::kBody, Fill::kLogNameHtml},
     {"[numpoint]", PlaceholderScope::kBody, Fill::kNumPoint},
+    {"[zone]", PlaceholderScope::kBody, Fill::kZone},
     // Last: what a page made with --single-file carries (empty otherwise), megabytes that no
     // later placeholder needs to look through.
     {"[previewlist]", PlaceholderScope::kBody, Fill::kPreviewList},
@@ -72,6 +74,7 @@ inline constexpr Placeholder kPlaceholders[] = {
     {"[speed]", PlaceholderScope::kRecordItem, Fill::kSpeed},
     {"[alt:known]", PlaceholderScope::kRecordItem, Fill::kAltKnown},
     {"[segment]", PlaceholderScope::kRecordItem, Fill::kSegment},
+    {"[zone]", PlaceholderScope::kRecordItem, Fill::kRecordZone},
 
     {"[id]", PlaceholderScope::kPhotoItem, Fill::kPhotoId},
     {"[file]", PlaceholderScope::kPhotoItem, Fill::kPhotoFile},
@@ -86,6 +89,7 @@ inline constexpr Placeholder kPlaceholders[] = {
     {"[where]", PlaceholderScope::kPhotoItem, Fill::kPhotoWhere},
     {"[preview:url]", PlaceholderScope::kPhotoItem, Fill::kPhotoPreviewUrl},
     {"[file:thumb]", PlaceholderScope::kPhotoItem, Fill::kPhotoFileThumb},
+    {"[pagetime]", PlaceholderScope::kPhotoItem, Fill::kPhotoPageTime},
 
     {"[segment]", PlaceholderScope::kSegmentItem, Fill::kSegNumber},
     {"[segnumrecord]", PlaceholderScope::kSegmentItem, Fill::kSegNumRecord},

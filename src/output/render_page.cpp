@@ -11,6 +11,7 @@
 #include "runtime/parallel.h"
 #include "runtime/text_helpers.h"
 #include "runtime/value_texts.h"
+#include "track/utc_offset.h"
 
 namespace routelet {
 namespace {
@@ -84,6 +85,17 @@ std::string_view FileNameOf(std::string_view path) {
   return path.substr(path.find_last_of(platform::kPathSeparators) + 1);
 }
 
+// The zone the page's times are in: the name the run was given, else the offsets of its earliest
+// and latest timed records ("UTC-04:00/UTC-05:00" for a track across a change to winter time);
+// empty when no record is timed.
+std::string ZoneText(const Track& track) {
+  if (!track.ZoneName.empty()) return track.ZoneName;
+  const TimedEnds ends = EarliestAndLatest(track.Records);
+  if (ends.Start == nullptr) return {};
+  const std::string first = ZoneOffsetText(OffsetMinutesOf(*ends.Start)), last = ZoneOffsetText(OffsetMinutesOf(*ends.End));
+  return first == last ? first : first + "/" + last;
+}
+
 // The body placeholders in the order they are filled, with their texts; "[recordlist]" is put
 // in before them.
 std::vector<std::pair<std::string_view, std::string>> BodyPlaceholderTexts(
@@ -112,6 +124,7 @@ std::vector<std::pair<std::string_view, std::string>> BodyPlaceholderTexts(
       case Fill::kNumPoint: value = std::to_string(track.Records.size()); break;
       case Fill::kPreviewList: value = std::move(embedded.PreviewList); break;
       case Fill::kEmbeddedTiles: value = std::move(embedded.TileTable); break;
+      case Fill::kZone: value = ZoneText(track); break;
       default: continue;  // "[recordlist]", put in before
     }
     texts.emplace_back(placeholder.Text, std::move(value));
