@@ -291,9 +291,6 @@ RunResult MakePage(const SectionStore& sections, const std::string& templatePath
   return RunResult::kPageWritten;
 }
 
-// Everything after the progress window is shown: read the logs (or the folder's), then make the
-// page, beside the first log under `extension` (inside a folder, after its name) unless
-// `options` say where.
 // While it lives, the run's local times are in the page's zone (--zone) rather than the machine's.
 class PageZoneInPlace {
  public:
@@ -311,6 +308,9 @@ class PageZoneInPlace {
   std::optional<ScopedFixedOffset> fixed_;
 };
 
+// Everything after the progress window is shown: read the logs (or the folder's), then make the
+// page, beside the first log under `extension` (inside a folder, after its name) unless
+// `options` say where.
 RunResult ConvertLogs(const SectionStore& sections, const std::string& templatePath,
                       const std::vector<std::string>& logPaths, const Options& options, std::string_view extension,
                       FrontEnd& ui) {
