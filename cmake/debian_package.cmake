@@ -39,17 +39,35 @@ set(CPACK_ROUTELET_PROGRAMS_LIST ${PROJECT_BINARY_DIR}/package_programs.txt)
 file(GENERATE OUTPUT ${CPACK_ROUTELET_PROGRAMS_LIST} CONTENT "${package_programs}\n")
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/debian_package_depends.cmake)
 
-# Debian keeps manual pages compressed (gzip -9n: no name or time inside, so the same bytes
-# every build).
+# The man pages, English and Japanese, made from the program's --help (help2man) with what --help
+# does not tell (data/routelet.h2m, data/routelet.ja.h2m), so that they never fall behind it.
+# Debian keeps manual pages compressed (gzip -9n: no name or time inside).
+find_program(HELP2MAN_EXECUTABLE help2man REQUIRED)
 find_program(GZIP_EXECUTABLE gzip REQUIRED)
-set(man_page ${PROJECT_BINARY_DIR}/routelet.1.gz)
-add_custom_command(OUTPUT ${man_page}
-  COMMAND sh -c "\"$0\" -9n -c \"$1\" > \"$2\"" ${GZIP_EXECUTABLE} ${PROJECT_SOURCE_DIR}/data/routelet.1 ${man_page}
-  DEPENDS ${PROJECT_SOURCE_DIR}/data/routelet.1
-  COMMENT "Compressing the man page"
-  VERBATIM)
-add_custom_target(man_page ALL DEPENDS ${man_page})
-install(FILES ${man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+set(man_pages)
+foreach(language en ja)
+  set(suffix)
+  set(locale en_US.UTF-8)
+  set(folder man1)
+  if(language STREQUAL "ja")
+    set(suffix .ja)
+    set(locale ja_JP.UTF-8)
+    set(folder ja/man1)
+  endif()
+  set(include ${PROJECT_SOURCE_DIR}/data/routelet${suffix}.h2m)
+  set(page ${PROJECT_BINARY_DIR}/man/${folder}/routelet.1)
+  add_custom_command(OUTPUT ${page} ${page}.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man/${folder}
+    COMMAND ${HELP2MAN_EXECUTABLE} --no-info --no-discard-stderr --locale=${locale} --include=${include}
+            --output=${page} $<TARGET_FILE:routelet>
+    COMMAND sh -c "\"$0\" -9n -c \"$1\" > \"$1.gz\"" ${GZIP_EXECUTABLE} ${page}
+    DEPENDS routelet ${include} ${PROJECT_SOURCE_DIR}/po/ja.po
+    COMMENT "The man page (${language})"
+    VERBATIM)
+  install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/${folder})
+  list(APPEND man_pages ${page}.gz)
+endforeach()
+add_custom_target(man_page ALL DEPENDS ${man_pages})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/templates/ DESTINATION ${CMAKE_INSTALL_DATADIR}/routelet/templates)
 # The file type of the logs the menu entry is offered for (shared-mime-info's dpkg trigger
 # brings it into the MIME database), and the copyright file in Debian's machine-readable format.

@@ -86,6 +86,7 @@ BOOL CALLBACK PrintControl(HWND control, LPARAM) {
   const std::wstring name = ClassOf(control);
   PrintUtf8(name + L" " + std::to_wstring(GetDlgCtrlID(control)) + L" " + WindowText(control) + L"\n");
   if (name == L"ComboBox") PrintItems(control, CB_GETCOUNT, CB_GETLBTEXT, CB_GETLBTEXTLEN);
+  if (name == L"ListBox") PrintItems(control, LB_GETCOUNT, LB_GETTEXT, LB_GETTEXTLEN);
   return TRUE;
 }
 

@@ -114,8 +114,7 @@ bool SetValueOption(std::string_view name, std::string_view value, Options& opti
   return true;
 }
 
-// `text` in the user's language when there is a translation for it. Only the command line's own
-// texts are translated; what the run shows stays as it is.
+// `text` in the user's language when there is a translation for it.
 const char* Translated(const char* text) { return platform::TranslatedText(text); }
 
 bool LooksLikeAnOption(std::string_view argument) { return argument.size() > 1 && argument[0] == '-'; }
@@ -126,6 +125,7 @@ void SetLogWords(std::span<const std::string_view> words, Options& options) {
   for (std::size_t k = 0; k < words.size(); ++k) {
     if (k > 0) options.LogPath += ' ';
     options.LogPath += words[k];
+    options.OptionAfterLog = options.OptionAfterLog || (k > 0 && !ValueOptionName(words[k]).empty());
   }
   const auto exists = [](std::string_view word) { return PathExists(std::string(word)); };
   if (words.size() < 2 || PathExists(options.LogPath) || !std::all_of(words.begin(), words.end(), exists)) return;
@@ -180,6 +180,8 @@ Options ParseCommandLine(const std::vector<std::string_view>& arguments) {
       options.OpenPage = true;
     } else if (argument == "--single-file") {
       options.SingleFile = true;
+    } else if (argument == "--start") {
+      options.StartWindow = true;
     } else if (argument == kCheckTemplate || argument.starts_with(std::string(kCheckTemplate) + "=")) {
       // The file is optional, so it is never taken from the next argument, which may be a log.
       options.CheckTemplate = true;
@@ -303,6 +305,16 @@ std::string HelpText() {
          "Other options:\n"
          "  --threads=N           convert a large log on N threads (default: one per processor\n"
          "                        the program may use, at most 8); 1 converts on one thread\n") +
+         Translated(
+         "\n"
+         "Desktop:\n"
+         "  --start               open the start window (the menu entry's command): log files,\n"
+         "                        photo folders, camera zone and shift, template, and whether\n"
+         "                        to open the page; logs named after the options are filled\n"
+         "                        in. The choices but the logs are kept for the next start in\n"
+         "                        $XDG_CONFIG_HOME/routelet/start.conf. After the page is\n"
+         "                        written a box tells what it holds, with buttons to open the\n"
+         "                        page and to show it in its folder\n") +
          Translated(
          "\n"
          "A page to send:\n"

@@ -23,6 +23,9 @@ struct Options {
   bool Version = false;
   // Open the written page in the desktop's web browser (--open).
   bool OpenPage = false;
+  // Ask for the logs and the choices in the start window (--start); logs named after the
+  // options are filled in.
+  bool StartWindow = false;
   // Check the template instead of converting a log (--check-template[=FILE], FILE going into
   // TemplatePath).
   bool CheckTemplate = false;
@@ -33,6 +36,9 @@ struct Options {
   // blanks typed without quotes still names one file. Empty: the user is asked, unless LogPaths
   // names logs.
   std::string LogPath;
+  // A word after the first of LogPath names an option that takes a value ("--photos=card"):
+  // when LogPath names no file, the user is told that options go before the log.
+  bool OptionAfterLog = false;
   // Logs converted together into one page besides LogPath: those of --log, in order, and the
   // words after the options when they do not join into the name of an existing entry but each
   // names one (LogPath is empty then).
@@ -45,6 +51,9 @@ struct Options {
   // The user's configuration folder, where routelet/template.dat is looked for first: see
   // platform::UserConfigHome. Empty: none.
   std::string ConfigHome;
+  // The user's language is neither Japanese nor that of the C locale: the shipped template is
+  // looked for in English first (template.en.dat).
+  bool EnglishPage = false;
   // Where the page goes (-o, --output): a path, or "-" for standard output. Empty: beside the
   // log, under the log's name with the template's extension.
   std::string OutputPath;
@@ -72,7 +81,7 @@ struct Options {
   std::string ProgramPath;
 };
 
-// Options come first: -h/--help, -V/--version, --console, --gui, --open, --single-file,
+// Options come first: -h/--help, -V/--version, --console, --gui, --open, --single-file, --start,
 // --check-template[=FILE] (its value only after "="), the options with a
 // value (--template, -o/--output, --photos, --camera-zone, --camera-shift, --threads, --max-gap,
 // --log, --split-gap, --tile-source; as

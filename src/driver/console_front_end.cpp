@@ -64,7 +64,7 @@ void ConsoleFrontEnd::ShowTemplateProblems(const std::vector<std::string>& lines
 
 std::optional<std::string> ConsoleFrontEnd::ChooseLogFile() {
   if (!inIsTerminal_) return std::nullopt;
-  platform::WriteText(err_, "GPSログ: ");
+  platform::WriteText(err_, platform::TranslatedText("GPSログ: "));
   std::fflush(err_);
   std::string answer;
   for (int c = std::fgetc(in_); c != EOF && c != '\n'; c = std::fgetc(in_)) {

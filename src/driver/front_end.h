@@ -1,12 +1,24 @@
 #pragma once
 // What the run needs from the user interface: a progress line, message boxes and a way to choose
 // the log. The desktop front end shows windows; the terminal one writes to stderr.
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "driver/start_choices.h"
+
 namespace routelet {
+
+// What the start window (--start) is given: the remembered choices and the logs named on the
+// command line, the templates to offer by name, and the check of a set of choices before they
+// are taken (empty text: nothing wrong; else what to tell the user, who may then mend it).
+struct StartRequest {
+  StartChoices Choices;
+  std::vector<ShippedTemplate> Templates;
+  std::function<std::string(const StartChoices&)> ProblemWith;
+};
 
 // The title of the progress window and of every message box that is given no title.
 inline constexpr std::string_view kAppTitle = "Routelet";
@@ -45,6 +57,17 @@ class FrontEnd {
   // Opens the written page at `pagePath` in the desktop's web browser. Nothing when it was
   // opened; else the reason why not, for the run to tell the user.
   virtual std::optional<std::string> OpenPage(const std::string& pagePath) = 0;
+  // Shows the start window until the user converts (true; `request.Choices` then hold the
+  // window's fields, checked by ProblemWith) or closes it (false). Nothing from a front end
+  // without windows.
+  virtual std::optional<bool> AskStartChoices(StartRequest& request) {
+    (void)request;
+    return std::nullopt;
+  }
+  // The page is written at `pagePath`; the summary has been shown just before.
+  virtual void PageWritten(const std::string& pagePath) { (void)pagePath; }
+  // The run is over. A desktop run of the start window ends with a box that tells what it made.
+  virtual void RunEnded() {}
 };
 
 }  // namespace routelet

@@ -28,12 +28,15 @@ void ForEachExtension(const LogFilter& filter, Each each) {
 
 // The filters in the order offered; the first is chosen when the dialog opens. GPS receivers and
 // their programs also save logs as ".nmea" or plain ".txt"; phones and most track programs
-// write GPX, sports watches TCX, map programs KML.
+// write GPX, sports watches TCX, map programs KML. The filter of every kind of log (compressed
+// ones too) goes after the described ones, so that the first stays the one chosen; its name is
+// English and reaches the user through the translations.
 inline constexpr LogFilter kLogFilters[] = {
     {"GPSログ(*.log)", ".log"},
     {"NMEAログ(*.nmea)", ".nmea"},
     {"テキストファイル(*.txt)", ".txt"},
     {"GPX/TCX/KML(*.gpx;*.tcx;*.kml)", ".gpx;.tcx;.kml"},
+    {"All GPS logs (*.log;*.nmea;*.txt;*.gpx;*.tcx;*.kml;*.gz)", ".log;.nmea;.txt;.gpx;.tcx;.kml;.gz"},
     {"すべてのファイル", ""},
 };
 

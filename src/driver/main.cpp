@@ -13,8 +13,10 @@
 #include "driver/console_front_end.h"
 #include "driver/messages.h"
 #include "driver/run.h"
+#include "driver/start_run.h"
 #include "platform/console.h"
 #include "platform/process.h"
+#include "platform/translations.h"
 #include "runtime/escape.h"
 
 #if ROUTELET_HAVE_DESKTOP
@@ -57,10 +59,11 @@ std::unique_ptr<routelet::FrontEnd> ChooseFrontEnd(const Options& options, bool 
     if (loaded.Desktop) return std::move(loaded.Desktop);
     if (choice == Options::FrontEndChoice::kDesktop) {
       if (loaded.LoadError.empty()) {
-        Tell(stderr, "routelet: no display could be opened; reporting on the terminal\n");
+        Tell(stderr, routelet::platform::TranslatedText("routelet: no display could be opened; reporting on the terminal\n"));
       } else {
-        Tell(stderr, "routelet: the desktop front end could not be loaded (" + routelet::TerminalEscape(loaded.LoadError) +
-                         "); reporting on the terminal\n");
+        Tell(stderr, routelet::platform::FormattedText(
+                         "routelet: the desktop front end could not be loaded (%s); reporting on the terminal\n",
+                         {routelet::TerminalEscape(loaded.LoadError)}));
       }
     }
   }
@@ -69,7 +72,7 @@ std::unique_ptr<routelet::FrontEnd> ChooseFrontEnd(const Options& options, bool 
   (void)argc;
   (void)argv;
   if (choice == Options::FrontEndChoice::kDesktop) {
-    Tell(stderr, "routelet: built without the desktop front end; reporting on the terminal\n");
+    Tell(stderr, routelet::platform::TranslatedText("routelet: built without the desktop front end; reporting on the terminal\n"));
   }
 #endif
   return std::make_unique<routelet::ConsoleFrontEnd>(routelet::ConsoleFrontEnd::ForStandardStreams());
@@ -97,6 +100,7 @@ int Run(int argc, char** argv, bool hasConsole) {
   }
   options.ConfigHome = routelet::platform::UserConfigHome();
   options.CacheHome = routelet::platform::UserCacheHome();
+  options.EnglishPage = routelet::platform::UserLanguage() == routelet::platform::TextLanguage::kEnglish;
   if (!options.Unusable.empty()) {
     Tell(stderr, routelet::UnusableOptionMessage(options.Unusable));
     return 2;
@@ -105,8 +109,13 @@ int Run(int argc, char** argv, bool hasConsole) {
   if (options.Version) return PrintToStdout("routelet " ROUTELET_VERSION "\n");
   if (options.CheckTemplate) return routelet::CheckTemplateFile(options, stdout, stderr);
 
+  // The start window is a desktop's: asked for, it makes the desktop front end wanted.
+  if (options.StartWindow && options.FrontEnd == Options::FrontEndChoice::kDefault) {
+    options.FrontEnd = Options::FrontEndChoice::kDesktop;
+  }
   std::unique_ptr<routelet::FrontEnd> ui = ChooseFrontEnd(options, hasConsole, argc, argv);
-  const routelet::RunResult result = routelet::RunConversion(options, *ui);
+  const routelet::RunResult result =
+      options.StartWindow ? routelet::RunFromStartWindow(options, *ui) : routelet::RunConversion(options, *ui);
   // Without a log and without a terminal to ask on, say how the program is meant to be called.
   if (result == routelet::RunResult::kNoOneToAsk) Tell(stderr, routelet::UsageText());
   return routelet::ExitStatusFor(result);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "output/page_target.h"
+#include "platform/translations.h"
 #include "output/write_page.h"
 #include "photos/find_photos.h"
 #include "photos/geotag.h"
@@ -15,11 +16,18 @@
 
 namespace routelet {
 
+// A text of the program's own, in the user's language wherever it is used.
+struct ShownText {
+  constexpr explicit ShownText(const char* text) : Text(text) {}
+  operator std::string_view() const { return platform::TranslatedText(Text); }
+  const char* Text;
+};
+
 // The title of the run's own error messages.
-inline constexpr std::string_view kErrorTitle = "エラー";
+inline constexpr ShownText kErrorTitle = ShownText("エラー");
 
 // The first progress text, shown as the log is opened.
-inline constexpr std::string_view kAnalysingText = "GPSデータ解析中";
+inline constexpr ShownText kAnalysingText = ShownText("GPSデータ解析中");
 std::string LinesReadText(std::int64_t lines);
 std::string RenderingRecordText(std::size_t index, std::size_t total);
 std::string ReadingPhotoText(std::string_view name);
@@ -28,6 +36,9 @@ std::string ReadingLogText(std::size_t index, std::size_t count, std::string_vie
 
 // A file that is not there: its name or path followed by "が見つかりません".
 std::string NotFoundMessage(std::string_view name);
+// A log that is not there, named by words some of which look like options: the message says that
+// options go before the log.
+std::string LogNotFoundAfterOptionsMessage(std::string_view path);
 // The loader's own message for an input file that could not be read. A missing file is named
 // by `shownName` ("template.dat" for the template, the path for the log); a file that is there
 // but cannot be opened is named by its path, with the system's reason or, for a device, the
@@ -49,7 +60,7 @@ std::string WriteFailureMessage(const WriteError& error, std::string_view pagePa
 // The file at `path` could not be opened, for `reason`: "…を開けません（reason）".
 std::string CannotOpenMessage(std::string_view path, std::string_view reason);
 // Why the terminal front end opens no page (--open).
-inline constexpr std::string_view kOpenNeedsDesktop = "--openはデスクトップでのみ使えます";
+inline constexpr ShownText kOpenNeedsDesktop = ShownText("--openはデスクトップでのみ使えます");
 
 // The line told on a terminal once the page is written: its path, the track's points and
 // distance, how many photos were listed out of how many were found and why the rest were left
@@ -89,7 +100,7 @@ std::string OverlappingLogsNote(const std::vector<std::string>& logPaths);
 // Added to the summary of a folder's page: `count` files of the folder held no track.
 std::string FilesNotLogsNote(std::size_t count);
 // Added to the summary of a log of NMEA sentences that made no point.
-inline constexpr std::string_view kNoFixNote = "。NMEAの文はありますが、位置の取れた文（RMC）がひとつもありません";
+inline constexpr ShownText kNoFixNote = ShownText("。NMEAの文はありますが、位置の取れた文（RMC）がひとつもありません");
 
 // The message for a command-line option whose value is not understood, with its line end; the
 // option as the terminal is to show it (TerminalEscape), since main writes it to stderr as it is.

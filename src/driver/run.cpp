@@ -150,7 +150,8 @@ std::optional<LogsRead> ReadLogs(const std::vector<std::string>& paths, const Op
     if (paths.size() > 1) ui.SetProgress(ReadingLogText(k + 1, paths.size(), path));
     Loaded<LogTrack> log = ReadTrack(path, progress, options.Work);
     if (!log.ok()) {
-      ui.ShowMessage(LoadFailureMessage(*log.Error, path, path));
+      const bool hint = options.OptionAfterLog && path == options.LogPath && log.Error->Kind == FileError::Problem::kNotFound;
+      ui.ShowMessage(hint ? LogNotFoundAfterOptionsMessage(path) : LoadFailureMessage(*log.Error, path, path));
       ui.ShowMessage(CannotReadMessage(path), kErrorTitle);
       return std::nullopt;
     }
@@ -283,6 +284,7 @@ RunResult MakePage(const SectionStore& sections, const std::string& templatePath
   if (logs.FilesNotLogs > 0) summary += FilesNotLogsNote(logs.FilesNotLogs);
   if (options.SingleFile) summary += SingleFileNote(carried);
   ui.ShowSummary(summary);
+  if (!toDescriptor) ui.PageWritten(pagePath);
   if (tagWriter && !GeotagListedPhotos(photos.Listed, options.Geotag, *tagWriter, ui)) return RunResult::kFailed;
   // The page is there whatever becomes of opening it, so the run still counts as a success.
   if (options.OpenPage && !toDescriptor) {
@@ -363,7 +365,7 @@ std::vector<std::string> TemplateProblemLines(std::string_view templatePath, std
 }
 
 std::string TemplatePathFor(const Options& options) {
-  return options.TemplatePath.empty() ? TemplatePath(options.ConfigHome, options.ProgramPath) : options.TemplatePath;
+  return options.TemplatePath.empty() ? TemplatePath(options.ConfigHome, options.ProgramPath, options.EnglishPage) : options.TemplatePath;
 }
 
 RunResult Convert(const Options& options, FrontEnd& ui) {

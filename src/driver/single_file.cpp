@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/translations.h"
 #include "preview/jpeg_codec.h"
 #include "preview/photo_previews.h"
 #include "runtime/base64.h"
@@ -89,23 +90,25 @@ SingleFileParts MakeSingleFileParts(const Track& track, const std::vector<Photo>
 }
 
 std::string SingleFileNote(const SingleFileParts& parts) {
+  using platform::FormattedText;
   std::string note;
   if (parts.PhotosWithoutPreview > 0) {
-    note += "。写真" + std::to_string(parts.PhotosWithoutPreview) + "枚は縮小版を作れず、ファイルへのリンクのままです";
+    note += FormattedText("。写真%s枚は縮小版を作れず、ファイルへのリンクのままです", {std::to_string(parts.PhotosWithoutPreview)});
   }
   if (parts.MapLeftOnline) {
-    return note +
-           "。OpenStreetMap の利用規約により地図はページに入れていません（地図はオンラインで表示されます）。"
-           "地図も持たせるには、規約が認めるタイルサーバーを --tile-source=URL で指定してください";
+    return note + platform::TranslatedText(
+                      "。OpenStreetMap の利用規約により地図はページに入れていません（地図はオンラインで表示されます）。"
+                      "地図も持たせるには、規約が認めるタイルサーバーを --tile-source=URL で指定してください");
   }
   if (parts.TilesWanted == 0) return note;
   if (parts.TilesEmbedded == 0) {
-    note += "。背景地図のタイルを取得できなかったため、地図の背景なしで書き出しました";
+    note += platform::TranslatedText("。背景地図のタイルを取得できなかったため、地図の背景なしで書き出しました");
   } else {
-    note += "。背景地図のタイル" + std::to_string(parts.TilesEmbedded) + "/" + std::to_string(parts.TilesWanted) +
-            "枚を埋め込みました（新たに取得" + std::to_string(parts.TilesFetched) + "枚）";
+    note += FormattedText("。背景地図のタイル%s/%s枚を埋め込みました（新たに取得%s枚）",
+                          {std::to_string(parts.TilesEmbedded), std::to_string(parts.TilesWanted),
+                           std::to_string(parts.TilesFetched)});
   }
-  if (!parts.TileProblem.empty()) note += "（" + parts.TileProblem + "）";
+  if (!parts.TileProblem.empty()) note += FormattedText("（%s）", {parts.TileProblem});
   return note;
 }
 

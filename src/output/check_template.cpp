@@ -147,7 +147,7 @@ class Checker {
   }
 
   void CheckLists() {
-    if (!bodyLists_.contains("[recordlist]")) {
+    if (!bodyLists_.contains("[recordlist]") && !hasPackedTrack_) {
       Tell(1, 0, Said("the page body has no [recordlist]: the page lists none of the log's points"));
     }
     for (const ItemList& list : kItemLists) {
@@ -180,6 +180,7 @@ class Checker {
   void CheckNames(std::string_view line, std::size_t number) {
     const PlaceholderScope scope = section_->Scope;
     if (scope == PlaceholderScope::kBody) {
+      hasPackedTrack_ = hasPackedTrack_ || line.find(kPackedTrackPlaceholder) != std::string_view::npos;
       for (const ItemList& list : kItemLists) {
         const std::size_t at = line.find(list.Placeholder);
         if (at != std::string_view::npos) bodyLists_.try_emplace(list.Placeholder, number, CharactersBefore(line, at));
@@ -225,6 +226,7 @@ class Checker {
 
   const KnownSection* section_ = &kKnownSections[0];  // the body, until the first header
   std::set<std::string> sections_;                     // the headers' names, letter case folded
+  bool hasPackedTrack_ = false;                        // the body lists the points as one text
   std::map<std::string_view, std::pair<std::size_t, std::size_t>> bodyLists_;  // where each list is first
 };
 

@@ -14,7 +14,8 @@ enum class PlaceholderScope { kBody, kRecordItem, kPhotoItem, kSegmentItem, kSeg
 enum class Fill {
   // body
   kRecordList, kSegmentList, kNumSegment, kPhotoList, kPlacedPhotoList, kFileName, kNumRecord, kNumPhoto, kTotalDist, kAvgSpeed,
-  kFileNameHtml, kStartTimeIso, kEndTimeIso, kLogName, kLogNameHtml, kNumPoint, kPreviewList, kEmbeddedTiles, kZone,
+  kFileNameHtml, kStartTimeIso, kEndTimeIso, kLogName, kLogNameHtml, kNumPoint, kPackedTrack, kPreviewList,
+  kEmbeddedTiles, kZone,
   // each record item
   kIndex, kTime, kTimeStr, kTimeIso, kLatFull, kLngFull, kLat, kLng, kAlt, kDist, kSpeed, kAltKnown, kSegment,
   kRecordZone,
@@ -56,6 +57,9 @@ inline constexpr Placeholder kPlaceholders[] = {
     {"[logname:html]", PlaceholderScope::kBody, Fill::kLogNameHtml},
     {"[numpoint]", PlaceholderScope::kBody, Fill::kNumPoint},
     {"[zone]", PlaceholderScope::kBody, Fill::kZone},
+    // Every point in one compact text for a page's script (packed_track.h): a page that has it
+    // needs no "[recordlist]".
+    {"[track:packed]", PlaceholderScope::kBody, Fill::kPackedTrack},
     // Last: what a page made with --single-file carries (empty otherwise), megabytes that no
     // later placeholder needs to look through.
     {"[previewlist]", PlaceholderScope::kBody, Fill::kPreviewList},
@@ -131,6 +135,9 @@ struct ItemList {
   PlaceholderScope Scope;
   PlaceholderScope AlsoScope;
 };
+// The placeholder that gives a page every point without a list of items.
+inline constexpr std::string_view kPackedTrackPlaceholder = "[track:packed]";
+
 inline constexpr ItemList kItemLists[] = {
     {"[recordlist]", "recordlist", PlaceholderScope::kRecordItem, PlaceholderScope::kSegmentBreak},
     {"[photolist]", "photolist", PlaceholderScope::kPhotoItem, PlaceholderScope::kPhotoItem},

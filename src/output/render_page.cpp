@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "output/packed_track.h"
 #include "output/photo_item.h"
 #include "output/placeholders.h"
 #include "output/record_item.h"
@@ -96,6 +97,15 @@ std::string ZoneText(const Track& track) {
   return first == last ? first : first + "/" + last;
 }
 
+// Whether any section of the template holds `placeholder`: the compact track is made only for
+// a template that shows it, as it is as long as a list of all points.
+bool TemplateHolds(const SectionStore& sections, std::string_view placeholder) {
+  for (const std::string& name : sections.Names()) {
+    if (sections.Find(name)->find(placeholder) != std::string::npos) return true;
+  }
+  return false;
+}
+
 // The body placeholders in the order they are filled, with their texts; "[recordlist]" is put
 // in before them.
 std::vector<std::pair<std::string_view, std::string>> BodyPlaceholderTexts(
@@ -122,6 +132,9 @@ std::vector<std::pair<std::string_view, std::string>> BodyPlaceholderTexts(
       case Fill::kLogName: value = FileNameOf(logPath); break;
       case Fill::kLogNameHtml: value = HtmlEscape(FileNameOf(logPath)); break;
       case Fill::kNumPoint: value = std::to_string(track.Records.size()); break;
+      case Fill::kPackedTrack:
+        if (TemplateHolds(sections, placeholder.Text)) value = PackedTrackText(track.Records);
+        break;
       case Fill::kPreviewList: value = std::move(embedded.PreviewList); break;
       case Fill::kEmbeddedTiles: value = std::move(embedded.TileTable); break;
       case Fill::kZone: value = ZoneText(track); break;

@@ -109,6 +109,11 @@ char* WriteDateText(char* out, DaySerial serial) {
   return out + 19;
 }
 
+std::optional<std::int64_t> SerialSeconds(DaySerial serial) {
+  if (!std::isfinite(serial) || std::fabs(serial) > kLargestSerial) return std::nullopt;
+  return static_cast<std::int64_t>(std::llround(serial * 86400.0));
+}
+
 std::string DateText(DaySerial serial) {
   char text[kLongestDateText];
   return {text, WriteDateText(text, serial)};

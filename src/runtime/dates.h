@@ -27,6 +27,9 @@ std::string DateText(DaySerial serial);
 // its own (a page writes one per track point); returns the end.
 inline constexpr std::size_t kLongestDateText = 64;
 char* WriteDateText(char* out, DaySerial serial);
+// The whole seconds since 1899-12-30 00:00 that DateText writes the serial as; empty for a
+// serial DateText writes as nothing (not finite, or far outside any calendar).
+std::optional<std::int64_t> SerialSeconds(DaySerial serial);
 
 // Unix seconds as a UTC time in ISO 8601, "yyyy-mm-ddThh:nn:ssZ". With `fractionDigits` above 0,
 // `fraction` (0 <= fraction < 1) follows the seconds with that many digits ("...:28.25Z").

@@ -7,15 +7,17 @@
 
 namespace routelet {
 
-std::string TemplatePath(std::string_view configHome, std::string_view programPath) {
+std::string TemplatePath(std::string_view configHome, std::string_view programPath, bool english) {
   const std::string programDir = ProgramDirectory(programPath);
   const std::string beside = JoinPath(programDir, kTemplateFileName);
   std::vector<std::string> places;
   // The user's own template survives upgrades and needs no rights over the program's folder.
   if (!configHome.empty()) places.push_back(JoinPath(JoinPath(configHome, "routelet"), kTemplateFileName));
-  places.push_back(beside);
   // An installed program lives in <prefix>/bin and its template in <prefix>/share/routelet.
-  places.push_back(JoinPath(JoinPath(programDir, "../share/routelet"), kTemplateFileName));
+  for (const std::string& folder : {programDir, JoinPath(programDir, "../share/routelet")}) {
+    if (english) places.push_back(JoinPath(folder, kEnglishTemplateFileName));
+    places.push_back(JoinPath(folder, kTemplateFileName));
+  }
   for (const std::string& place : places) {
     if (PathExists(place)) return place;
   }

@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/translations.h"
 #include "runtime/base64.h"
 #include "runtime/escape.h"
 #include "tiles/http_freshness.h"
@@ -60,14 +61,14 @@ std::string TableStart(const TileSource& source) {
 
 TileSource TileSourceFor(const GeoBox& box, const std::string& ownTemplate) {
   if (!ownTemplate.empty()) {
-    return {ownTemplate, {0, 19}, false, "地図タイル: " + HtmlEscape(HostOf(ownTemplate))};
+    return {ownTemplate, {0, 19}, false, platform::TranslatedText("地図タイル: ") + HtmlEscape(HostOf(ownTemplate))};
   }
   const double lat = (box.South + box.North) / 2, lng = (box.West + box.East) / 2;
   for (const GeoBox& japan : kJapan) {
     if (lat >= japan.South && lng >= japan.West && lat <= japan.North && lng <= japan.East) {
       return {"https://cyberjapandata.gsi.go.jp/xyz/std/{z}/{x}/{y}.png", {5, 18}, false,
-              "出典: <a href=\"https://maps.gsi.go.jp/development/ichiran.html\" target=\"_blank\" "
-              "rel=\"noopener\">地理院タイル</a>"};
+              platform::TranslatedText("出典: <a href=\"https://maps.gsi.go.jp/development/ichiran.html\" "
+                                       "target=\"_blank\" rel=\"noopener\">地理院タイル</a>")};
     }
   }
   return {"https://tile.openstreetmap.org/{z}/{x}/{y}.png", {0, 19}, true,

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/translations.h"
 #include "runtime/files.h"
 #include "runtime/text_file.h"
 #include "track/log_lines.h"
@@ -89,7 +90,7 @@ void CollectTrackSentences(GpsLog& log, Progress& progress, const Parallelism& p
 
 std::optional<FileError> OpenLog(const std::string& path, InputFile& file) {
   if (auto problem = InputFileProblem(path)) return problem;
-  if (IsDirectory(path)) return FileError{FileError::Problem::kCannotOpen, "フォルダです"};
+  if (IsDirectory(path)) return FileError{FileError::Problem::kCannotOpen, platform::TranslatedText("フォルダです")};
   return OpenInputFile(path, file);
 }
 

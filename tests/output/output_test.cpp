@@ -7,12 +7,14 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cmath>
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <new>
 #include <thread>
 
+#include "output/packed_track.h"
 #include "output/page_target.h"
 #include "output/photo_item.h"
 #include "output/record_item.h"
@@ -69,6 +71,33 @@ TEST(RecordItem, AgreesWithFillingOnePlaceholderAfterAnother) {
 
 // A group is written without its marks when its placeholders all have values, and left out when
 // one of them is empty (here the altitude); marks that make no group stay as they are.
+// Each number is the change from the last value it had, folded (-1 is 1, 1 is 2) in base-32
+// digits ("mI" is 6 * 32 + 8 = 200 for 100); a number that has none (not finite, too large for a
+// script's doubles, an unknown altitude) is "." and leaves that value, and the totals are rounded
+// as the page's texts round them (".005" is ".01", 2.675 is 2.68).
+TEST(PackedTrack, WritesFoldedChangesAndDotsForNumbersWithoutAValue) {
+  TrackRecord first;
+  first.UnixTime = 100;
+  first.LocalTime = kUnixEpochSerial + (100 + 9 * 3600) / 86400.0;
+  first.Lat = 35.5;
+  first.Lng = -0.25;
+  first.AltKnown = true;
+  first.Alt = 12.5;
+  first.Dist = 0.005;
+  first.Speed = 2.675;
+  TrackRecord second = first, third = first;
+  second.UnixTime = 101;
+  second.LocalTime += 1 / 86400.0;
+  second.Lat = std::nan("");
+  second.AltKnown = false;
+  second.Dist = 1e300;
+  second.Speed = INFINITY;
+  third.UnixTime = 102;
+  third.LocalTime = std::nan("");
+  EXPECT_EQ(PackedTrackText({first, second, third}),
+            "mIh_pA1ljvsAk4y5fiuECwY;CA.A...;C.AAAAA;");
+}
+
 TEST(ValueGroups, AreKeptOrLeftOutWhole) {
   const auto altitudeUnknown = [](Fill what) { return what == Fill::kAltKnown; };
   const std::pair<const char*, const char*> cases[] = {

@@ -15,8 +15,10 @@ skip() { echo "SKIPPED: $*"; exit 77; }
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
 command -v man >/dev/null || skip "man is not installed (Debian package man-db)"
-warnings=$(man --warnings -l "$source/data/routelet.1" 2>&1 >/dev/null)
-[[ -z "$warnings" ]] || fail "the man page has warnings: $warnings"
+for page in "$build"/man/man1/routelet.1 "$build"/man/ja/man1/routelet.1; do
+  warnings=$(man --warnings -l "$page" 2>&1 >/dev/null)
+  [[ -z "$warnings" ]] || fail "the man page $page has warnings: $warnings"
+done
 (($(id -u) == 0)) || skip "installing a package needs root"
 for tool in apt-get cpack dpkg-shlibdeps gio; do
   command -v $tool >/dev/null || skip "$tool is not installed (Debian packages apt, cmake, dpkg-dev, libglib2.0-bin)"
@@ -47,7 +49,7 @@ if [[ -f "$build/routelet-tile-fetch.so" ]]; then
 fi
 # The desktop front end, where the build has one: its module packaged and read for dependencies
 # too, its menu entry and icon installed.
-shared_files=(routelet/templates/csv.dat locale/ja/LC_MESSAGES/routelet.mo mime/packages/routelet.xml doc/routelet/copyright)
+shared_files=(routelet/template.en.dat man/man1/routelet.1.gz man/ja/man1/routelet.1.gz routelet/templates/csv.dat locale/ja/LC_MESSAGES/routelet.mo mime/packages/routelet.xml doc/routelet/copyright)
 if [[ -f "$build/routelet-desktop.so" ]]; then
   grep -q '/routelet/routelet-desktop\.so$' "$work/contents" || fail "the package holds no routelet-desktop.so"
   [[ "$depends" == *libgtk-3-0* ]] || fail "GTK is not among the dependencies: '$depends'"
@@ -93,7 +95,17 @@ if [[ -f "$build/routelet-desktop.so" ]]; then
 fi
 MANWIDTH=200 man -P cat routelet 2>/dev/null | grep -q "routelet - turn a GPS log into a web page" || fail "man routelet shows no page"
 MANWIDTH=200 man -P cat routelet 2>/dev/null | grep -q "GPX 1.0 or 1.1, TCX or KML" || fail "man routelet does not tell of GPX, TCX and KML"
-MANWIDTH=200 man -P cat routelet 2>/dev/null | grep -q -- "--split-gap=MINUTES" || fail "man routelet does not tell of --split-gap"
+# Every option --help lists is in the man page, in English and in Japanese.
+for language in en ja; do
+  [[ $language == ja ]] && locale=ja_JP.UTF-8 || locale=en_US.UTF-8
+  LANG=$locale /usr/bin/routelet --help | grep -oE -- '(^|[ ,[])-(-[a-z][a-z-]*|[a-zA-Z])\b' | grep -oE -- '-.*' | sort -u >"$work/options"
+  MANWIDTH=250 man -L $language -P cat routelet >"$work/man.$language" 2>/dev/null || fail "man -L $language routelet failed"
+  (($(wc -l <"$work/options") >= 15)) || fail "too few options read off --help ($language)"
+  [[ $language == en ]] || grep -q "GPSログを" "$work/man.ja" || fail "man -L ja routelet shows no Japanese page"
+  while read -r option; do
+    grep -qE -- "(^|[^a-z-])$option([^a-z-]|$)" "$work/man.$language" || fail "man routelet ($language) does not tell of $option"
+  done <"$work/options"
+done
 
 apt_get purge routelet || fail "apt-get purge routelet failed"
 [[ ! -e /usr/bin/routelet ]] || fail "/usr/bin/routelet is still there after removing the package"

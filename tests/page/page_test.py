@@ -4,6 +4,7 @@ fails them. Exits 77 (skipped) where Chromium is missing. Environment: ROUTELET_
 ROUTELET_PAGE_DATA (tests/data/page), ROUTELET_EXAMPLES (examples/), ROUTELET_SCREENSHOTS (the sample's)."""
 
 import datetime
+import itertools
 import math
 import os
 import pathlib
@@ -22,7 +23,9 @@ from chromium_session import Browser, find_chromium  # noqa: E402
 START = datetime.datetime(2024, 5, 18, 0, 30, 0)  # UTC; 09:30 on a Saturday in Japan
 ORIGIN = (35.3190, 139.5470)
 DATA = "document.body.dataset."
-ROUTE = "document.getElementById('route-line').getAttribute('d')"
+# The route's path data, its pieces joined (a piece that continues the one before repeats its last vertex).
+ROUTE = ("[...document.querySelectorAll('#route-line path')].map(p => p.hasAttribute('data-continues') ?"
+         " p.getAttribute('d').replace(/^M[^ML]*/, '') : p.getAttribute('d')).join('')")
 VIEWER_SHOWN = "(v => !v.classList.contains('hidden') && v.querySelector('img').naturalWidth)(document.getElementById('viewer'))"
 TILE = re.compile(r"https://(cyberjapandata\.gsi\.go\.jp/xyz/std|tile\.openstreetmap\.org)/(\d+)/(\d+)/(\d+)\.png")
 SITE = "http://trip.test/"
@@ -61,12 +64,14 @@ def setUpModule():
     for module in pathlib.Path(os.environ["ROUTELET_PROGRAM"]).parent.glob("routelet-*.so"):  # its modules go with it
         shutil.copy2(module, root)
     shutil.copy2(os.environ["ROUTELET_TEMPLATE"], root / "template.dat")
+    if os.environ.get("ROUTELET_ENGLISH_TEMPLATE"):
+        shutil.copy2(os.environ["ROUTELET_ENGLISH_TEMPLATE"], root / "template.en.dat")
     unittest.addModuleCleanup(shutil.rmtree, root, ignore_errors=True)
     browser = Browser(find_chromium(), 1280, 900, server)
     unittest.addModuleCleanup(browser.close)
 
 
-def make_page(log_name, positions, step=5, photos=(), folder="trip", copy=(), options=(), next_days=()):
+def make_page(log_name, positions, step=5, photos=(), folder="trip", copy=(), options=(), next_days=(), lang="C.UTF-8"):
     """Converts a log of `positions` (see trip_maker.write_log) in a fresh trip folder, with the program and the template
     under test, with a log of each of `next_days` (positions) a day after the one before; returns the page. `photos`: (path from the trip folder, picture, seconds after START or None: no Exif)."""
     trip = pathlib.Path(tempfile.mkdtemp(dir=root)) / folder
@@ -84,7 +89,7 @@ def make_page(log_name, positions, step=5, photos=(), folder="trip", copy=(), op
         # The program takes the camera to be set to Japan time.
         (trip / name).write_bytes(jpeg if seconds is None else trip_maker.jpeg_with_date(jpeg, START + datetime.timedelta(hours=9, seconds=seconds)))
     run = subprocess.run([str(root / "routelet"), "--console", *options, *map(str, logs)], cwd=trip, capture_output=True,
-                         env=dict(os.environ, TZ="Asia/Tokyo", LANG="C.UTF-8"), stdin=subprocess.DEVNULL, timeout=120)
+                         env=dict(os.environ, TZ="Asia/Tokyo", LANG=lang), stdin=subprocess.DEVNULL, timeout=120)
     assert run.returncode == 0, f"routelet failed ({run.returncode}): {run.stderr.decode(errors='replace')}"
     return (trip / log_name).with_suffix(".html")
 
@@ -170,19 +175,21 @@ class TripPage(PageCase):
 
     def setUp(self):
         self.open(self.page)
-        self.lines = [line.split(",") for line in js("document.getElementById('track-data').textContent").split("\n") if line]
+        # Each point's distance (km): the sixth number of its item, a change in hundredths.
+        steps = [changes[5] or 0 for changes in packed_changes(js("document.getElementById('track-data').textContent"))]
+        self.dists = [total / 100 for total in itertools.accumulate(steps)]
 
     def test_header_sums_up_names_read_back_and_photos_load_and_open_at_their_fix(self):
         self.assertEqual([js(DATA + "points"), *js(shown("#log-name", "#when", ".totals .num", "#duration", "#photo-count"))],
                          [str(self.FIXES), self.LOG, "2024/05/18 (土) 09:30 \u301c 11:29",
-                          f"{float(self.lines[-1][4]):.2f}", "2時間0分", "3"])
+                          f"{self.dists[-1]:.2f}", "2時間0分", "3"])
         self.assertNotIn(str(self.page.parent), self.page.read_text(encoding="utf-8"))  # the log named by its absolute path
         # The head's script, the track, the previews and tiles (both empty here), the segments, and the page's script: no more.
         self.assertEqual(js("[document.scripts.length, document.querySelectorAll('[onload], [onerror], svg svg').length]"), [6, 0])
         js("Promise.all([...document.querySelectorAll('#photo-grid img')].map(i => { i.loading = 'eager'; return i.decode().catch(() => 0); }))")
         self.assertEqual(js(every("#photo-grid li", "[e.querySelector('img').alt, e.querySelector('.name').textContent,"
                                   " e.querySelector('img').naturalWidth, e.querySelector('.where').textContent]")),
-                         [[p[0], p[0], 320, f"{float(self.lines[p[3]][4]):.2f} km 地点"] for p in self.PHOTOS])
+                         [[p[0], p[0], 320, f"{self.dists[p[3]]:.2f} km 地点"] for p in self.PHOTOS])
         self.assertEqual(sorted(js(every(".photo-marker", "[e.querySelector('text').textContent, Number(e.dataset.point)]"))),
                          [[str(k + 1), p[3]] for k, p in enumerate(self.PHOTOS)])
         browser.click(*centre("#photo-grid li:nth-child(2) button"))
@@ -216,7 +223,7 @@ class TripPage(PageCase):
         browser.wait_for("!document.getElementById('tip').classList.contains('hidden')")
         (tip,) = js(shown("#tip"))
         self.assertRegex(tip, r"^2024/05/18 \d\d:\d\d:\d\d標高 [\d.]+ m速度 [\d.]+ km/h")
-        self.assertAlmostEqual(float(re.search(r"距離 ([\d.]+) km", tip).group(1)) / float(self.lines[-1][4]), 0.5, delta=0.02)
+        self.assertAlmostEqual(float(re.search(r"距離 ([\d.]+) km", tip).group(1)) / self.dists[-1], 0.5, delta=0.02)
         self.assertEqual(js("['#map-cursor', '#speed-chart .cursor'].map(s => document.querySelector(s).classList.contains('hidden'))"),
                          [False, False])
         # The wheel zooms the map, a drag pans it.
@@ -320,6 +327,25 @@ def circle_with_gaps():
     ring = [(*trip_maker.offset(ORIGIN, 1.5 * math.sin(a), 1.5 * math.cos(a)), 20.0)
             for a in (2 * math.pi * k / 400 for k in range(400))]
     return ring[:100] + [(0.0, 0.0, 0.0)] * 2 + ring[100:200] + [ring[199]] * 300 + ring[200:]
+
+
+def packed_changes(text):
+    """Each point of the page's compact track as its seven changes (None for "."): base-32 digits, 32 and
+    above followed by more, folded (0, -1, 1, -2 ... as 0, 1, 2, 3 ...)."""
+    digits, points = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_", []
+    for item in text.split(";")[:-1]:
+        changes, folded = [], 0
+        for character in item:
+            if character == ".":
+                changes.append(None)
+                continue
+            digit = digits.index(character)
+            folded = folded * 32 + digit % 32
+            if digit < 32:
+                changes.append(-(folded + 1) // 2 if folded % 2 else folded // 2)
+                folded = 0
+        points.append(changes)
+    return points
 
 
 def known_trip():
@@ -433,6 +459,24 @@ class OtherPages(PageCase):
         js("document.getElementById('map-box').scrollIntoView({block: 'end'}); scrollBy(0, 60)")
         folder = pathlib.Path(os.environ.get("ROUTELET_SCREENSHOTS", tempfile.gettempdir()))
         (folder / "single-file-map.png").write_bytes(browser.screenshot())
+
+
+class EnglishPage(PageCase):
+    """An English-speaking user without a template of their own gets the English shipped template: two days, a photo."""
+
+    def test_texts_dates_and_units_are_english(self):
+        if not (root / "template.en.dat").exists():
+            self.skipTest("no English template given (ROUTELET_ENGLISH_TEMPLATE)")
+        positions = trip_maker.hill_walk(ORIGIN, 720)
+        page = make_page("walk.nmea", positions, photos=[("walk.jpg", "torii", 1002)], next_days=[positions], lang="en_US.UTF-8")
+        self.open(page)
+        self.assertEqual(js("[document.documentElement.lang, ...%s, ...%s]" % (shown("#when", "#duration", "#end-time"),
+                                                                            every(".days-table tbody tr td:first-child"))),
+                         ["en", "Sat 18 May 2024, 09:30 \u2013 19 May 10:29", "25 h 0 min", "19 May 10:29", "Sat 18 May", "Sun 19 May"])
+        self.assertRegex(js(shown(".photo-grid .where"))[0], r"^\d+\.\d\d km along the track$")
+        self.assertEqual(re.findall("[\u3040-\u30ff\u4e00-\u9fff]+", js("document.body.innerText")), [], "no Japanese left")
+        folder = pathlib.Path(os.environ.get("ROUTELET_SCREENSHOTS", tempfile.gettempdir()))
+        (folder / "english-page.png").write_bytes(browser.screenshot())
 
 
 class HeifPhotoPage(PageCase):

@@ -18,6 +18,7 @@
 #include "platform/local_time.h"
 #include "platform/replace_file.h"
 #include "platform/text_encoding.h"
+#include "platform/translations.h"
 #include "platform/utf16.h"
 
 namespace routelet::platform {
@@ -161,6 +162,15 @@ TEST(ReplacementFile, ReplacesWholeOrLeavesTheOldFileAndNoTemporary) {
   std::filesystem::remove_all(NativePath(folder));
 }
 #endif
+
+// Values go in as they are, even with a "%" of their own; "%2$s" takes a value out of turn.
+TEST(FillPattern, PutsTheValuesInTheirPlaces) {
+  EXPECT_EQ(FillPattern("%sが見つかりません", {"50%s.log"}), "50%s.logが見つかりません");
+  EXPECT_EQ(FillPattern("%s/%s %s", {"1", "2", "a b"}), "1/2 a b");
+  EXPECT_EQ(FillPattern("%2$s of %1$s", {"x", "y"}), "y of x");
+  EXPECT_EQ(FillPattern("100% %s%", {"sure"}), "100% sure%");
+  EXPECT_EQ(FillPattern("%s and %s", {"one"}), "one and ");
+}
 
 }  // namespace
 }  // namespace routelet::platform

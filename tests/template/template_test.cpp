@@ -60,7 +60,8 @@ TEST(LoadTemplate, ShippedTemplatesHaveTheRecordListAndSafeNamesOthersNothing) {
     EXPECT_FALSE(std::regex_search(testing::ReadAll(path), std::regex("(^|[^\r])\n"))) << path << ": a line ends in LF alone";
     EXPECT_TRUE(PageExtension(sections).has_value()) << path;
     const auto has = [&](const char* name, const char* text) { return GetSection(sections, name).find(text) != std::string::npos; };
-    EXPECT_TRUE(has("body", "[recordlist]") && has("recordlist", "[lat") && !has("photolist", "[file]") && !has("body", "[filename]"))
+    const bool listsPoints = (has("body", "[recordlist]") && has("recordlist", "[lat")) || has("body", "[track:packed]");
+    EXPECT_TRUE(listsPoints && !has("photolist", "[file]") && !has("body", "[filename]"))
         << path;
   }
 }

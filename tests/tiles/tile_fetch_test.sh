@@ -3,13 +3,13 @@
 # cap, each request naming Routelet and its version, and the page carries the tiles; a second run
 # takes them all from the cache; a server that refuses, stalls or is not there gives a page
 # without tiles, a word in the summary and exit 0, within the requests' deadlines.
-# The options, and --zone, are told in --help, the README and the man page.
-# Usage: tile_fetch_test.sh PROGRAM SOURCE_FOLDER
+# The options, and --zone, are told in --help, the README and the man page made from --help.
+# Usage: tile_fetch_test.sh PROGRAM SOURCE_FOLDER BUILD_FOLDER
 source "$(dirname "$0")/../support/program_test.sh" "$1" "$(cat "$2/template.dat")"
 server="$(dirname "$0")/tile_server.py"
 cp "$2"/examples/kamo-river-ride.log "$2"/examples/*.jpg .
 for option in --single-file --tile-source= --zone=; do
-  for told in "$(LANG=C.UTF-8 LC_ALL= ./routelet --help)" "$(cat "$2/README.md")" "$(sed 's/\\-/-/g' "$2/data/routelet.1")"; do
+  for told in "$(LANG=C.UTF-8 LC_ALL= ./routelet --help)" "$(cat "$2/README.md")" "$(sed 's/\\-/-/g; s/\\f[BIRP]//g' "$3/man/man1/routelet.1")"; do
     grep -qe "$option" <<< "$told" || fail "$option is not told in: $(head -c 60 <<< "$told")"
   done
 done

@@ -2,7 +2,8 @@
 # The Windows program's windows under wine on a virtual X display, driven as a person would:
 # a missing log gives the progress window ("GPSデータ解析中"), the box "…が見つかりません" titled
 # "Routelet", then "…が正しく読みこめません" titled "エラー", and a failed run; without a log the
-# chooser "GPSログ" offers the four filters in order, and a name typed in it is converted. Windows are found and
+# chooser "GPSログ" offers its filters in order, and a name typed in it is converted; --start opens
+# the start window. Windows are found and
 # read by scripts/windows/window_probe.cpp from inside wine, polled with a deadline; screenshots
 # of each go to SCREENSHOT-FOLDER. wine runs its own desktop (wine's virtual desktop), so that the
 # windows have their title bars.
@@ -97,7 +98,8 @@ start_program
 wait_for GPSログ '#32770'
 # The entries of the file type list (control 1136, cmb1 of the common dialogs).
 filters=$(awk '/^ComboBox 1136 / { list = 1; next } list && sub(/^item /, "") { print; next } { list = 0 }' <<<"$controls" | paste -sd '|')
-[[ "$filters" == "GPSログ(*.log)|NMEAログ(*.nmea)|テキストファイル(*.txt)|GPX/TCX/KML(*.gpx;*.tcx;*.kml)|すべてのファイル" ]] || fail "the filters: $filters"
+[[ "$filters" == "GPSログ(*.log)|NMEAログ(*.nmea)|テキストファイル(*.txt)|GPX/TCX/KML(*.gpx;*.tcx;*.kml)|"*"(*.log;*.nmea;*.txt;*.gpx;*.tcx;*.kml;*.gz)|すべてのファイル" ]] ||
+  fail "the filters: $filters"
 screenshot chooser.png "$at"
 # A name typed into the name field (whole: wine's dialog, unlike Windows', does not try the
 # default extension on a name that names no file) is converted.
@@ -105,4 +107,13 @@ probe set "$window" 1148 track.log
 probe press "$window" 1
 finish 0
 [[ -s "$work/logs/track.html" ]] || fail "no page after choosing track.log: $(ls "$work/logs")"
+
+case_name=start
+# --start opens the start window, with the log named after it in its list; Close ends the run.
+start_program --start track.log
+wait_for Routelet RouteletStart
+[[ "$controls" == *"track.log"* ]] || fail "the start window holds: $controls"
+screenshot start.png "$at"
+probe press "$window" 2
+finish 0
 echo "passed: desktop (screenshots in $shots)"

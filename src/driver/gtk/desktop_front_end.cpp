@@ -4,10 +4,12 @@
 
 #include <clocale>
 
+#include "driver/gtk/last_box.h"
 #include "driver/gtk/log_chooser.h"
 #include "driver/gtk/message_box.h"
 #include "driver/gtk/page_opener.h"
 #include "driver/gtk/progress_window.h"
+#include "driver/gtk/start_window.h"
 
 namespace routelet {
 
@@ -35,7 +37,20 @@ class DesktopFrontEnd : public FrontEnd {
     RunMessageBox(progress_ != nullptr ? progress_->Window() : nullptr, text, title);
   }
 
-  void ShowSummary(std::string_view) override {}  // silence on success, as a desktop tool keeps
+  // Silence on success, as a desktop tool keeps; a run of the start window tells it in its
+  // last box instead.
+  void ShowSummary(std::string_view text) override { last_.Summary = text; }
+  void ShowTemplateProblems(const std::vector<std::string>& lines) override { last_.TemplateProblems = lines; }
+  void PageWritten(const std::string& pagePath) override { last_.PagePath = pagePath; }
+  std::optional<bool> AskStartChoices(StartRequest& request) override {
+    started_ = true;
+    return RunStartWindow(request);
+  }
+  void RunEnded() override {
+    if (!started_ || last_.PagePath.empty()) return;
+    progress_.reset();
+    RunLastBox(last_);
+  }
   std::optional<std::string> ChooseLogFile() override {
     const std::vector<std::string> chosen = *ChooseLogFiles();
     return chosen.empty() ? std::string() : chosen.front();
@@ -61,6 +76,8 @@ class DesktopFrontEnd : public FrontEnd {
   }
 
   std::unique_ptr<ProgressWindow> progress_;
+  bool started_ = false;  // the run began in the start window
+  LastWord last_;
 };
 
 }  // namespace

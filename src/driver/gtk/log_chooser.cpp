@@ -7,6 +7,8 @@
 #include "driver/gtk/gtk_events.h"
 #include "driver/gtk/log_name_rules.h"
 #include "driver/gtk/message_box.h"
+#include "driver/gtk/window_fit.h"
+#include "platform/translations.h"
 
 namespace routelet {
 
@@ -31,10 +33,12 @@ std::vector<std::string> ConfirmedPaths(GtkFileChooser* chooser) {
 
 }  // namespace
 
-GtkWidget* CreateLogChooser() {
-  GtkWidget* dialog =
-      gtk_file_chooser_dialog_new(kLogChooserTitle, nullptr, GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel",
-                                  GTK_RESPONSE_CANCEL, "_Open", GTK_RESPONSE_ACCEPT, nullptr);
+GtkWidget* CreateLogChooser(GtkWindow* parent) {
+  // The buttons carry the program's own labels, in the language of its other texts: GTK's stock
+  // texts follow GTK's own translations, which may be missing or in another language.
+  GtkWidget* dialog = gtk_file_chooser_dialog_new(
+      kLogChooserTitle, parent, GTK_FILE_CHOOSER_ACTION_OPEN, platform::TranslatedText("_Cancel"), GTK_RESPONSE_CANCEL,
+      platform::TranslatedText("_Open"), GTK_RESPONSE_ACCEPT, nullptr);
   GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
   gtk_file_chooser_set_select_multiple(chooser, TRUE);
   gtk_file_chooser_set_local_only(chooser, TRUE);
@@ -50,17 +54,18 @@ GtkWidget* CreateLogChooser() {
   for (const LogFilter& choice : kLogFilters) {
     GtkFileFilter* filter = gtk_file_filter_new();
     if (first == nullptr) first = filter;
-    gtk_file_filter_set_name(filter, choice.Name);
+    gtk_file_filter_set_name(filter, platform::TranslatedText(choice.Name));
     gtk_file_filter_add_custom(filter, GTK_FILE_FILTER_DISPLAY_NAME, ShowsInFilter,
                                const_cast<LogFilter*>(&choice), nullptr);
     gtk_file_chooser_add_filter(chooser, filter);
   }
   gtk_file_chooser_set_filter(chooser, first);
+  FitToWorkArea(GTK_WINDOW(dialog));
   return dialog;
 }
 
-std::vector<std::string> RunLogChooser() {
-  GtkWidget* dialog = CreateLogChooser();
+std::vector<std::string> RunLogChooser(GtkWindow* parent) {
+  GtkWidget* dialog = CreateLogChooser(parent);
   std::vector<std::string> chosen;
   while (chosen.empty() && gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
     // GTK hands back a typed name whether or not such a file exists; refuse it here, say so,

@@ -11,3 +11,12 @@ namespace routelet {
 std::optional<std::string> OpenWithDefaultHandler(const std::string& path);
 
 }  // namespace routelet
+
+namespace routelet {
+
+// Shows the file at `path` selected in its folder, through the desktop's file manager
+// (org.freedesktop.FileManager1.ShowItems on the session bus); where no file manager answers
+// there, opens the folder with its default handler. Nothing when it was done; else why not.
+std::optional<std::string> ShowInFolder(const std::string& path);
+
+}  // namespace routelet

@@ -4,8 +4,11 @@
 #include <vector>
 
 #include "driver/log_filters.h"
+#include "driver/console_front_end.h"
 #include "driver/win32/progress_window.h"
+#include "driver/win32/start_window.h"
 #include "platform/win32.h"
+#include "platform/translations.h"
 
 // After <windows.h>, which they need.
 #include <commdlg.h>
@@ -23,7 +26,7 @@ void RunMessageBox(HWND owner, std::string_view text, std::string_view title) {
 std::wstring FilterText() {
   std::wstring filters;
   for (const LogFilter& filter : kLogFilters) {
-    filters += platform::Wide(filter.Name);
+    filters += platform::Wide(platform::TranslatedText(filter.Name));
     filters += L'\0';
     std::wstring patterns;
     ForEachExtension(filter, [&](std::string_view extension) {
@@ -88,7 +91,24 @@ class Win32FrontEnd : public FrontEnd {
     RunMessageBox(Owner(), text, title);
   }
 
-  void ShowSummary(std::string_view) override {}  // silence on success, as a desktop tool keeps
+  // Silence on success, as a desktop tool keeps; a run of the start window tells it in its
+  // last box instead.
+  void ShowSummary(std::string_view text) override { summary_ = text; }
+  void ShowTemplateProblems(const std::vector<std::string>& lines) override { problems_ = lines; }
+  void PageWritten(const std::string& pagePath) override { pagePath_ = pagePath; }
+  std::optional<bool> AskStartChoices(StartRequest& request) override {
+    started_ = true;
+    return RunWin32StartWindow(request);
+  }
+  void RunEnded() override {
+    if (!started_ || pagePath_.empty()) return;
+    progress_.reset();
+    std::string text = summary_;
+    if (!problems_.empty()) text += "\n\n" + TemplateProblemsText(problems_, kTemplateProblemsShown);
+    RunWin32LastBox(text, pagePath_, [this](const std::string& page) {
+      if (const auto problem = OpenPage(page)) RunMessageBox(nullptr, *problem, {});
+    });
+  }
 
   std::optional<std::string> ChooseLogFile() override {
     const std::vector<std::string> chosen = *ChooseLogFiles();
@@ -125,9 +145,15 @@ class Win32FrontEnd : public FrontEnd {
   }
 
   std::unique_ptr<Win32ProgressWindow> progress_;
+  bool started_ = false;  // the run began in the start window
+  std::string summary_;
+  std::vector<std::string> problems_;
+  std::string pagePath_;
 };
 
 }  // namespace
+
+std::vector<std::string> RunWin32LogChooser(HWND owner) { return RunLogChooser(owner); }
 
 std::unique_ptr<FrontEnd> MakeWin32FrontEnd() { return std::make_unique<Win32FrontEnd>(); }
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and checks the menu entry that comes with it: where it
-# lands, that it starts the installed program with the chosen file and opens the page, that its icon
+# lands, that it starts the installed program's start window with the chosen files, that its icon
 # comes with it, that file managers are offered it for NMEA logs and GPX tracks and nothing else, and (with desktop-file-validate, Debian
 # package desktop-file-utils) that desktops accept it. (installed_program_test.sh runs the program.)
 #   desktop_entry_test.sh BUILD_DIR
@@ -17,9 +17,10 @@ cmake --install "$1" --prefix "$prefix" >"$prefix/install.log" 2>&1 || { cat "$p
 entry="$prefix/share/applications/routelet.desktop"
 [[ -f "$entry" ]] || fail "no share/applications/routelet.desktop after installing"
 field() { sed -n "s/^$1=//p" "$entry"; }
-# The program named by Exec, and a file manager's path handed over as one argument.
+# The program named by Exec opens its start window, with the files a file manager hands over
+# (each as an argument of its own) filled in as logs.
 exec_line=" $(field Exec) "
-[[ "$exec_line" == " routelet "* && "$exec_line" == *" %f "* && "$exec_line" == *" --open "* ]] || fail "Exec is '$(field Exec)'"
+[[ "$exec_line" == " routelet "* && "$exec_line" == *" %F "* && "$exec_line" == *" --start "* ]] || fail "Exec is '$(field Exec)'"
 [[ -f "$prefix/share/icons/hicolor/scalable/apps/$(field Icon).svg" ]] || fail "no icon '$(field Icon)' installed"
 # Offered for NMEA logs (the package installs their file type) and GPX tracks alone, never for
 # all text or all XML.

@@ -9,9 +9,11 @@
 
 #include "driver/gtk/desktop_front_end.h"
 #include "driver/gtk/gtk_events.h"
+#include "driver/gtk/last_box.h"
 #include "driver/gtk/log_chooser.h"
 #include "driver/gtk/message_box.h"
 #include "driver/gtk/progress_window.h"
+#include "platform/translations.h"
 
 namespace routelet {
 namespace {
@@ -98,7 +100,7 @@ TEST_F(WindowTest, MessageBoxShowsALongPathAsGivenWrappedAndWhole) {
   gtk_widget_destroy(box);
 }
 
-TEST_F(WindowTest, LogChooserOffersLogsFirstThenNmeaTextXmlTracksAndAllFiles) {
+TEST_F(WindowTest, LogChooserOffersLogsFirstThenNmeaTextXmlTracksEveryLogAndAllFiles) {
   GtkWidget* dialog = CreateLogChooser();
   g_autoptr(GSList) list = gtk_file_chooser_list_filters(GTK_FILE_CHOOSER(dialog));
   EXPECT_EQ(gtk_file_chooser_get_filter(GTK_FILE_CHOOSER(dialog)), list->data);  // the first is chosen
@@ -106,15 +108,41 @@ TEST_F(WindowTest, LogChooserOffersLogsFirstThenNmeaTextXmlTracksAndAllFiles) {
   std::string shown;
   for (GSList* item = list; item != nullptr; item = item->next) {
     shown += std::string("\n") + gtk_file_filter_get_name(GTK_FILE_FILTER(item->data)) + " ";
-    for (const char* file : {"track.log", "TRACK.LOG", "旅行.log", "track.nmea", "Track.NMEA", "notes.txt", "track.log.bak", "README", "trip.GPX", "ride.tcx", "map.kml"}) {
+    for (const char* file : {"track.log", "TRACK.LOG", "旅行.log", "track.nmea", "Track.NMEA", "notes.txt", "track.log.bak", "README", "trip.GPX", "ride.tcx", "map.kml", "day.nmea.gz"}) {
       const GtkFileFilterInfo info{GTK_FILE_FILTER_DISPLAY_NAME, nullptr, nullptr, file, nullptr};
       shown += gtk_file_filter_filter(GTK_FILE_FILTER(item->data), &info) ? 'y' : '-';
     }
   }
-  EXPECT_EQ(shown, "\nGPSログ(*.log) yyy--------\nNMEAログ(*.nmea) ---yy------"
-                   "\nテキストファイル(*.txt) -----y-----\nGPX/TCX/KML(*.gpx;*.tcx;*.kml) --------yyy"
-                   "\nすべてのファイル yyyyyyyyyyy");
+  const std::string everyLog = platform::TranslatedText("All GPS logs (*.log;*.nmea;*.txt;*.gpx;*.tcx;*.kml;*.gz)");
+  EXPECT_EQ(shown, "\nGPSログ(*.log) yyy---------\nNMEAログ(*.nmea) ---yy-------"
+                   "\nテキストファイル(*.txt) -----y------\nGPX/TCX/KML(*.gpx;*.tcx;*.kml) --------yyy-"
+                   "\n" + everyLog + " yyyyyy--yyyy\nすべてのファイル yyyyyyyyyyyy");
   gtk_widget_destroy(dialog);
+}
+
+// The last box of a start-window run: the summary as it is, the first ten template problems and
+// how many more, and Close (where Return goes) beside the buttons to the page and its folder.
+TEST_F(WindowTest, LastBoxTellsTheSummaryAndAtMostTenProblems) {
+  LastWord word{"/tmp/trip.html", "/tmp/trip.htmlを書き出しました：21地点", {}};
+  for (int line = 1; line <= 12; ++line) word.TemplateProblems.push_back("t.dat:" + std::to_string(line) + ":1: x");
+  GtkWidget* box = CreateLastBox(word);
+  g_autoptr(GList) children = gtk_container_get_children(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(box))));
+  std::vector<std::string> texts;
+  for (GList* child = children; child != nullptr; child = child->next) {
+    if (GTK_IS_LABEL(child->data)) texts.emplace_back(gtk_label_get_text(GTK_LABEL(child->data)));
+  }
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[0], word.Summary);
+  const std::string& problems = texts[1];
+  EXPECT_NE(problems.find("\nt.dat:10:1: x\n"), std::string::npos);
+  EXPECT_EQ(problems.find("t.dat:11:1"), std::string::npos);
+  std::string more = platform::TranslatedText("%s more (routelet --check-template lists them all)");
+  more.replace(more.find("%s"), 2, "2");
+  EXPECT_TRUE(problems.ends_with("\n" + more)) << problems;
+  for (const int answer : {1, 2}) EXPECT_NE(gtk_dialog_get_widget_for_response(GTK_DIALOG(box), answer), nullptr);
+  EXPECT_TRUE(gtk_widget_has_focus(gtk_dialog_get_widget_for_response(GTK_DIALOG(box), GTK_RESPONSE_CLOSE)) ||
+              gtk_widget_is_focus(gtk_dialog_get_widget_for_response(GTK_DIALOG(box), GTK_RESPONSE_CLOSE)));
+  gtk_widget_destroy(box);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@ require_command() {
   command -v "$1" >/dev/null 2>&1 || { echo "SKIPPED: $1 is not installed (Debian package $2)"; exit 77; }
 }
 
-# Starts Xvfb on a free display, exports DISPLAY and makes XVFB_HOME a fresh folder that the
+# Starts Xvfb on a free display (a screen of $XVFB_SCREEN, 1280x1024 by default), exports DISPLAY and makes XVFB_HOME a fresh folder that the
 # test may use too; both go when the script exits. The session's settings stay in memory and
 # its files in XVFB_HOME, so that no test touches the machine's own.
 #
@@ -20,7 +20,7 @@ start_xvfb() {
   XVFB_HOME=$(mktemp -d "${TMPDIR:-/tmp}/routelet-xvfb-XXXXXX")
   trap stop_xvfb EXIT
   mkfifo "$XVFB_HOME/display"
-  Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 \
+  Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 "${XVFB_SCREEN:-1280x1024}x24" \
     3>"$XVFB_HOME/display" 2>"$XVFB_HOME/xvfb.log" &
   XVFB_PID=$!
   local number=

@@ -1,0 +1,62 @@
+#include "driver/start_run.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/translations.h"
+#include "runtime/files.h"
+
+namespace routelet {
+namespace {
+
+// `format` in the user's language with its "%s" replaced by `value`.
+std::string TranslatedWith(const char* format, std::string_view value) {
+  std::string text = platform::TranslatedText(format);
+  if (const std::size_t at = text.find("%s"); at != std::string::npos) text.replace(at, 2, value);
+  return text;
+}
+
+// The options the window's choices give, read by the command line's own parser.
+Options OptionsOfChoices(const StartChoices& choices) {
+  const std::vector<std::string> arguments = StartArguments(choices);
+  return ParseCommandLine(std::vector<std::string_view>(arguments.begin(), arguments.end()));
+}
+
+// What keeps the choices from a run: no log, or a value the command line would refuse.
+std::string ProblemWith(const StartChoices& choices) {
+  if (choices.Logs.empty()) return platform::TranslatedText("Add a log file to convert.");
+  const Options chosen = OptionsOfChoices(choices);
+  if (chosen.Unusable.empty()) return {};
+  return TranslatedWith("This is not understood: %s", chosen.Unusable);
+}
+
+}  // namespace
+
+RunResult RunFromStartWindow(const Options& options, FrontEnd& ui) {
+  StartRequest request{LoadStartSettings(options.ConfigHome), ShippedTemplates(ProgramDirectory(options.ProgramPath)), ProblemWith};
+  request.Choices.Logs = options.LogPaths;
+  if (!options.LogPath.empty()) request.Choices.Logs.push_back(options.LogPath);
+  const std::optional<bool> convert = ui.AskStartChoices(request);
+  if (!convert) {
+    ui.ShowMessage(platform::TranslatedText("--start needs a desktop display"));
+    return RunResult::kFailed;
+  }
+  if (!*convert) return RunResult::kCancelled;
+  if (const std::string problem = SaveStartSettings(options.ConfigHome, request.Choices); !problem.empty()) {
+    ui.ShowMessage(TranslatedWith("The choices could not be kept for the next start (%s).", problem));
+  }
+  Options chosen = OptionsOfChoices(request.Choices);
+  chosen.FrontEnd = options.FrontEnd;
+  chosen.ConfigHome = options.ConfigHome;
+  chosen.ProgramPath = options.ProgramPath;
+  chosen.OutputPath = options.OutputPath;
+  chosen.Work = options.Work;
+  chosen.Segments = options.Segments;
+  chosen.Photos.MaxGapSeconds = options.Photos.MaxGapSeconds;
+  const RunResult result = RunConversion(chosen, ui);
+  ui.RunEnded();
+  return result;
+}
+
+}  // namespace routelet
