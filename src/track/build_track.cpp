@@ -169,11 +169,12 @@ struct CarriedState {
 };
 
 // Gives the chunk's first records what the lines before it say (the chunk is not the first), and
-// leaves out its first record when it repeats the record before. Returns how many of its first
-// records are left out (0 or 1).
-std::size_t SetChunkStart(ChunkTrack& chunk, const CarriedState& carried, UtcOffsetCache& offsets) {
+// leaves out its first record when it repeats the record before in the same segment. Returns how
+// many of its first records are left out (0 or 1).
+std::size_t SetChunkStart(ChunkTrack& chunk, const CarriedState& carried, UtcOffsetCache& offsets, bool sameSegment) {
   std::vector<TrackRecord>& records = chunk.Records;
-  const bool repeats = carried.Previous && chunk.FirstIsTimed && RepeatsRecord(*carried.Previous, records[0], true);
+  const bool continues = sameSegment && carried.Previous;
+  const bool repeats = continues && chunk.FirstIsTimed && RepeatsRecord(*carried.Previous, records[0], true);
   const std::size_t first = repeats ? 1 : 0;
   for (std::size_t i = first; i < chunk.BeforeAltitude; ++i) {
     records[i].Alt = carried.Altitude.metres;
@@ -187,7 +188,7 @@ std::size_t SetChunkStart(ChunkTrack& chunk, const CarriedState& carried, UtcOff
     for (std::size_t i = first; i < untimed; ++i) records[i].LocalTime = localTime;
   }
   // After a left-out record the next one's distance is already right: it has the same position.
-  if (!repeats && carried.Previous && !records.empty()) {
+  if (!repeats && continues && !records.empty()) {
     records[0].Dist = GreatCircleKm(carried.Previous->Lat, carried.Previous->Lng, records[0].Lat, records[0].Lng);
   }
   return first;
@@ -199,12 +200,18 @@ void JoinRecords(std::vector<ChunkTrack>& chunks, Track& track, const Parallelis
   // Where each chunk's records go, once its start is set right; a short pass in log order.
   std::vector<std::size_t> firsts(chunks.size());
   std::vector<std::size_t> places(chunks.size() + 1);
+  // What each chunk's segment numbers (from 0) grow by.
+  std::vector<std::uint32_t> segmentShifts(chunks.size());
+  std::optional<std::uint32_t> lastSegment;  // of the records so far
+  bool segmentBegun = false;                 // since the last record
   CarriedState carried;
   UtcOffsetCache offsets;
   for (std::size_t k = 0; k < chunks.size(); ++k) {
     ChunkTrack& chunk = chunks[k];
     const std::vector<TrackRecord>& made = chunk.Records;
-    const std::size_t first = k == 0 ? 0 : SetChunkStart(chunk, carried, offsets);
+    const bool newSegment = lastSegment && (segmentBegun || chunk.SegmentBeforeFirst);
+    if (lastSegment) segmentShifts[k] = *lastSegment + (newSegment ? 1 : 0);
+    const std::size_t first = k == 0 || made.empty() ? 0 : SetChunkStart(chunk, carried, offsets, !newSegment);
     if (first == 0 && chunk.FirstIsTimed) track.Span.Widen(made[0].UnixTime);
     track.Span.Widen(chunk.Span);
     if (chunk.Altitude) carried.Altitude = *chunk.Altitude;
@@ -213,6 +220,8 @@ void JoinRecords(std::vector<ChunkTrack>& chunks, Track& track, const Parallelis
     if (made.size() > first) carried.Previous = made.back();
     firsts[k] = first;
     places[k + 1] = places[k] + made.size() - first;
+    segmentBegun = made.empty() ? segmentBegun || chunk.SegmentAfterLast : chunk.SegmentAfterLast;
+    if (!made.empty()) lastSegment = made.back().Segment + segmentShifts[k];
   }
   std::vector<TrackRecord>& records = track.Records;
   if (chunks.size() == 1) {
@@ -221,8 +230,12 @@ void JoinRecords(std::vector<ChunkTrack>& chunks, Track& track, const Parallelis
     records.resize(places.back());
     ForEachChunk(chunks.size(), parallelism.Threads, [&](std::size_t k) {
       const std::vector<TrackRecord>& made = chunks[k].Records;
-      std::copy(made.begin() + static_cast<std::ptrdiff_t>(firsts[k]), made.end(),
-                records.begin() + static_cast<std::ptrdiff_t>(places[k]));
+      const std::uint32_t shift = segmentShifts[k];
+      std::transform(made.begin() + static_cast<std::ptrdiff_t>(firsts[k]), made.end(),
+                     records.begin() + static_cast<std::ptrdiff_t>(places[k]), [shift](TrackRecord record) {
+                       record.Segment += shift;
+                       return record;
+                     });
       chunks[k].Records = {};
     });
   }
@@ -278,9 +291,12 @@ void ChunkBuilder::AddPoint(const PointFix& fix, const CarriedAltitude& altitude
   record.LocalTime = LocalTimeAt(chunk_.Fix.Instant, chunk_.Fix.UnixTime, offsets_);
   if (continues) record.Dist = GreatCircleKm(records.back().Lat, records.back().Lng, record.Lat, record.Lng);
   records.push_back(record);
+  chunk_.SegmentAfterLast = false;
 }
 
 void ChunkBuilder::StartSegment() {
+  if (chunk_.Records.empty()) chunk_.SegmentBeforeFirst = true;
+  chunk_.SegmentAfterLast = true;
   if (!chunk_.Records.empty() && chunk_.Records.back().Segment == segment_) ++segment_;
 }
 

@@ -22,6 +22,7 @@
 #include "track/nmea_stream.h"
 #include "track/read_gps_log.h"
 #include "track/track_chunks.h"
+#include "track/xml_track_pieces.h"
 
 namespace routelet {
 namespace {
@@ -382,11 +383,11 @@ Loaded<LogTrack> FromWholeLog(const InputFile& file, Progress& progress, const P
 // `error` set.
 class BlockReader {
  public:
-  BlockReader(platform::NativeFile file, platform::SystemError& error)
-      : file_(file), error_(error), block_(std::make_unique_for_overwrite<std::uint8_t[]>(kLogWindowBytes)) {}
+  BlockReader(platform::NativeFile file, platform::SystemError& error, std::size_t blockBytes = kLogWindowBytes)
+      : file_(file), error_(error), blockBytes_(blockBytes), block_(std::make_unique_for_overwrite<std::uint8_t[]>(blockBytes)) {}
 
   std::optional<std::string_view> operator()() {
-    const std::ptrdiff_t got = platform::ReadAt(file_, offset_, {block_.get(), kLogWindowBytes}, error_);
+    const std::ptrdiff_t got = platform::ReadAt(file_, offset_, {block_.get(), blockBytes_}, error_);
     if (got < 0) return std::nullopt;
     offset_ += static_cast<std::size_t>(got);
     return std::string_view(reinterpret_cast<const char*>(block_.get()), static_cast<std::size_t>(got));
@@ -395,9 +396,25 @@ class BlockReader {
  private:
   platform::NativeFile file_;
   platform::SystemError& error_;
+  std::size_t blockBytes_;
   std::unique_ptr<std::uint8_t[]> block_;
   std::size_t offset_ = 0;
 };
+
+// The track of a regular XML file, read in pieces on the threads (ReadXmlTrackFile); in one
+// piece when the pieces do not fit together after all. Blocks of `blockBytes` are read.
+LogTrack FromXmlFile(const InputFile& file, Progress& progress, const Parallelism& parallelism, std::size_t blockBytes,
+                     platform::SystemError& error) {
+  std::optional<XmlPiecesRead> pieces = ReadXmlTrackFile(file.File(), file.SizeWhenOpened(), blockBytes, parallelism, error);
+  if (!pieces) return error != 0 ? LogTrack{} : FromXml(BlockReader(file.File(), error, blockBytes), progress, parallelism);
+  for (std::uint64_t told = 100; told <= pieces->LinesTold; told += 100) progress.LogLinesRead(static_cast<std::int64_t>(told));
+  LogTrack log;
+  log.Content = LogContent::kXml;
+  log.Xml = pieces->Stop;
+  log.KeptLines = pieces->Points;
+  log.Points = JoinChunks(pieces->Chunks, parallelism);
+  return log;
+}
 
 // What a regular file that gave no track held, read again in blocks: only such files pay for it.
 std::optional<LogContent> ContentOfFile(platform::NativeFile file, platform::SystemError& error) {
@@ -455,7 +472,7 @@ Loaded<LogTrack> ReadTrack(const std::string& path, Progress& progress, const Pa
   }
   const bool startsLikeXml = StartsLikeXml(file.File(), error);
   if (startsLikeXml) {
-    Loaded<LogTrack> xml{FromXml(BlockReader(file.File(), error), progress, parallelism), std::nullopt};
+    Loaded<LogTrack> xml{FromXmlFile(file, progress, parallelism, windowBytes, error), std::nullopt};
     if (error != 0) return {{}, FileError{FileError::Problem::kCannotOpen, platform::ErrorText(error)}};
     if (!IsNoXmlAtAll(xml.Value)) return xml;
   }

@@ -42,6 +42,10 @@ struct ChunkTrack {
   LastFix Fix;                              // its latest timed record's, when it has one
   TimeSpan Span;                            // of its timed records after the first record
   bool FirstIsTimed = false;
+  // A new segment was begun before the chunk's first record; after its last one (for a chunk
+  // without records: at all). A track file read in pieces needs them to number its segments.
+  bool SegmentBeforeFirst = false;
+  bool SegmentAfterLast = false;
 };
 
 // A usable track point, as a position sentence or an XML track point gives it.

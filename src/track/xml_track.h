@@ -3,8 +3,12 @@
 // bytes are fed as they are read, and only the point being read is held.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "track/track_chunks.h"
 
@@ -29,6 +33,15 @@ struct XmlStop {
   std::uint64_t Line = 0;
 };
 
+// Where the first GPX track point of a file stands: what a piece of the file that begins with
+// a track point in the same place needs, to be read on its own as the whole file reads it.
+struct XmlPointContext {
+  std::uint64_t Offset = 0;            // of the point's "<" in the file
+  std::uint64_t Line = 0;              // the line it begins on
+  std::string Name;                    // its element's name as written, e.g. "trkpt"
+  std::vector<std::string> Enclosing;  // the names of the elements around it, outermost first
+};
+
 // Reads track points as bytes are fed: every <trkpt> of a GPX (lat, lon, <ele>, <time>; route
 // points and waypoints are not track points), every <Trackpoint> of a TCX that has a <Position>
 // (<AltitudeMeters>, <Time>), and every <when>/<gx:coord> pair of a KML <gx:Track>. All the
@@ -41,6 +54,11 @@ struct XmlStop {
 class XmlTrackReader {
  public:
   XmlTrackReader();
+  // A reader of the piece of a file that begins at `pieceStart` with a track point that stands as
+  // `context` says. `head`, the file's bytes before the context's point, is read first for its
+  // declarations and open elements; its points are not kept. Lines count as in the whole file
+  // from the context's line on.
+  XmlTrackReader(const XmlPointContext& context, std::string_view head, std::uint64_t pieceStart);
   ~XmlTrackReader();
   XmlTrackReader(const XmlTrackReader&) = delete;
   XmlTrackReader& operator=(const XmlTrackReader&) = delete;
@@ -52,6 +70,16 @@ class XmlTrackReader {
   std::uint64_t Line() const;
   std::size_t Points() const;
   XmlStop Stop() const;
+  // Records where the first GPX track point stands, for FirstPoint, if it begins within the
+  // first `withinBytes` bytes.
+  void WatchFirstPoint(std::uint64_t withinBytes);
+  const std::optional<XmlPointContext>& FirstPoint() const;
+  // Makes the reading end before a track point that begins at a cut (a file offset) and stands as
+  // the first point of the file (or the piece's context) does. `passed(cut)` is told each cut that
+  // the reading passes otherwise (inside a comment, say) and gives the next cut, if any.
+  // Reading ended so leaves Stop() at kNone; Line() is then the line of the cut.
+  void EndAtCut(std::uint64_t cut, std::function<std::optional<std::uint64_t>(std::uint64_t passed)> passed);
+  std::optional<std::uint64_t> EndedAt() const;
   // The points read; the reader is done with.
   ChunkTrack Finish();
 

@@ -9,6 +9,8 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "runtime/dates.h"
 #include "runtime/numbers.h"
@@ -147,6 +149,68 @@ struct XmlTrackReader::State {
   std::string Text;            // of the value being read
   bool TextTooLong = false;
 
+  // Reading a file in pieces.
+  bool WatchFirst = false;                    // First is to be recorded
+  std::uint64_t WatchedBytes = 0;             // if it begins within these first bytes
+  std::optional<XmlPointContext> First;       // the file's first GPX track point, or the piece's context
+  std::size_t TrackedDepth = 0;               // the names of the open elements are held up to this depth
+  std::vector<std::string> Enclosing;         // those names, outermost first
+  std::optional<std::uint64_t> Cut;           // where the reading may end
+  std::function<std::optional<std::uint64_t>(std::uint64_t)> PassedCut;
+  std::optional<std::uint64_t> EndedAt;
+  std::uint64_t EndLine = 0;
+  std::int64_t OffsetShift = 0;               // from the parser's byte index to the file's offset
+
+  std::uint64_t Offset() const { return static_cast<std::uint64_t>(XML_GetCurrentByteIndex(Parser) + OffsetShift); }
+
+  // Whether an element `name` starting now stands as the first track point does.
+  bool StandsAsFirstPoint(std::string_view name) const {
+    return First && PointDepth == 0 && TrackDepth == 0 && Depth == First->Enclosing.size() && name == First->Name &&
+           Enclosing == First->Enclosing;
+  }
+
+  // Ends the reading before the event at hand (a start tag `startTag`, or another event when
+  // null) when it is a track point at the cut; a cut passed otherwise is told, for the next one.
+  bool EndsAtCut(const XML_Char* startTag) {
+    const std::uint64_t at = Offset();
+    while (Cut && at >= *Cut) {
+      if (at == *Cut && startTag != nullptr && StandsAsFirstPoint(startTag)) {
+        EndedAt = Cut;
+        EndLine = XML_GetCurrentLineNumber(Parser);
+        Stopped = true;
+        XML_StopParser(Parser, XML_FALSE);
+        return true;
+      }
+      Cut = PassedCut(*Cut);
+    }
+    return false;
+  }
+
+  // The start tag of a GPX track point that is not inside another track: the first one is where
+  // the pieces of a file may begin.
+  void RecordFirstPoint(const XML_Char* qualified) {
+    Enclosing.pop_back();  // the point's own
+    First = XmlPointContext{Offset(), XML_GetCurrentLineNumber(Parser), qualified, Enclosing};
+    TrackedDepth = Depth - 1;
+  }
+
+  // No first point so far: the names of the open elements are no longer worth holding.
+  void StopWatching() {
+    WatchFirst = false;
+    TrackedDepth = 0;
+    Enclosing = {};
+  }
+
+  // Forgets what the bytes read so far gave, keeping the parser's place in the file.
+  void ForgetPoints() {
+    Builder = ChunkBuilder();
+    Points = 0;
+    PointDepth = TrackDepth = 0;
+    KmlWhens.clear();
+    KmlWhenAt = 0;
+    Reading = Value::kNone;
+  }
+
   void AddPoint(double lat, double lng, std::optional<double> alt, std::string_view time) {
     if (!(std::fabs(lat) <= 90) || !(std::fabs(lng) <= 360)) return;
     PointFix fix;
@@ -191,11 +255,20 @@ struct XmlTrackReader::State {
   }
 
   void StartElement(const XML_Char* qualified, const XML_Char** attributes) {
+    if (Cut && EndsAtCut(qualified)) return;
+    if (WatchFirst && !First && Offset() > WatchedBytes) StopWatching();
     ++Depth;
+    if (Depth <= TrackedDepth) {
+      Enclosing.resize(Depth - 1);
+      Enclosing.emplace_back(qualified);
+    }
     const std::string_view name = LocalName(qualified);
     if (PointDepth == 0 && (name == "trkpt" || name == "Trackpoint")) {
+      if (WatchFirst && !First && TrackDepth == 0 && name == "trkpt" && Depth > 1) RecordFirstPoint(qualified);
       PointDepth = Depth;
-      Point = {};
+      // Each value is set anew rather than the whole: the time's text keeps its room.
+      Point.Lat = Point.Lng = Point.Alt = std::nullopt;
+      Point.Time.clear();
       for (const XML_Char** a = attributes; a[0] != nullptr; a += 2) {
         if (std::strcmp(a[0], "lat") == 0) Point.Lat = Number(a[1]);
         if (std::strcmp(a[0], "lon") == 0) Point.Lng = Number(a[1]);
@@ -216,6 +289,7 @@ struct XmlTrackReader::State {
   }
 
   void EndElement() {
+    if (Cut) EndsAtCut(nullptr);
     if (Reading != Value::kNone) EndValue();
     Reading = Value::kNone;
     if (Depth == PointDepth) {
@@ -225,6 +299,7 @@ struct XmlTrackReader::State {
       TrackDepth = 0;
       KmlWhens.clear();
     }
+    if (Depth <= TrackedDepth) Enclosing.resize(Depth - 1);
     --Depth;
   }
 
@@ -234,7 +309,7 @@ struct XmlTrackReader::State {
       case Value::kLat: Point.Lat = Number(text); break;
       case Value::kLng: Point.Lng = Number(text); break;
       case Value::kAlt: Point.Alt = Number(text); break;
-      case Value::kTime: Point.Time = Trimmed(text); break;
+      case Value::kTime: Point.Time.assign(Trimmed(text)); break;
       case Value::kCoord: AddKmlPoint(text); break;
       case Value::kWhen:
         // Whens already paired are dropped, so that a track of alternating pairs holds one.
@@ -249,6 +324,7 @@ struct XmlTrackReader::State {
   }
 
   void Characters(const XML_Char* text, int length) {
+    if (Cut) EndsAtCut(nullptr);
     if (Reading == Value::kNone || TextTooLong) return;
     if (Text.size() + static_cast<std::size_t>(length) > kLongestValue) {
       TextTooLong = true;
@@ -297,6 +373,17 @@ XmlTrackReader::XmlTrackReader() : state_(std::make_unique<State>()) {
   XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_NEVER);
 }
 
+XmlTrackReader::XmlTrackReader(const XmlPointContext& context, std::string_view head, std::uint64_t pieceStart)
+    : XmlTrackReader() {
+  State& s = *state_;
+  Feed(head, false);
+  s.ForgetPoints();
+  s.First = context;
+  s.Enclosing = context.Enclosing;
+  s.TrackedDepth = context.Enclosing.size();
+  s.OffsetShift = static_cast<std::int64_t>(pieceStart) - static_cast<std::int64_t>(head.size());
+}
+
 XmlTrackReader::~XmlTrackReader() { XML_ParserFree(state_->Parser); }
 
 bool XmlTrackReader::Feed(std::string_view bytes, bool last) {
@@ -308,6 +395,7 @@ bool XmlTrackReader::Feed(std::string_view bytes, bool last) {
     const std::size_t now = std::min(bytes.size(), kMostAtOnce);
     const bool final = last && now == bytes.size();
     if (XML_Parse(s.Parser, bytes.data(), static_cast<int>(now), final ? 1 : 0) != XML_STATUS_OK) {
+      if (s.EndedAt) return false;
       if (XML_GetErrorCode(s.Parser) == XML_ERROR_NO_MEMORY) throw std::bad_alloc();
       s.StopFor(XmlStop::Reason::kBroken);
       return false;
@@ -317,9 +405,28 @@ bool XmlTrackReader::Feed(std::string_view bytes, bool last) {
   return true;
 }
 
-std::uint64_t XmlTrackReader::Line() const { return XML_GetCurrentLineNumber(state_->Parser); }
+std::uint64_t XmlTrackReader::Line() const {
+  return state_->EndedAt ? state_->EndLine : XML_GetCurrentLineNumber(state_->Parser);
+}
 std::size_t XmlTrackReader::Points() const { return state_->Points; }
 XmlStop XmlTrackReader::Stop() const { return state_->Stop; }
-ChunkTrack XmlTrackReader::Finish() { return state_->Builder.Finish(); }
+ChunkTrack XmlTrackReader::Finish() {
+  ChunkTrack track = state_->Builder.Finish();
+  track.BeforeAltitude = 0;  // every point has its own altitude, known or not: none is carried
+  return track;
+}
+
+void XmlTrackReader::WatchFirstPoint(std::uint64_t withinBytes) {
+  state_->WatchFirst = true;
+  state_->WatchedBytes = withinBytes;
+  state_->TrackedDepth = std::numeric_limits<std::size_t>::max();
+}
+const std::optional<XmlPointContext>& XmlTrackReader::FirstPoint() const { return state_->First; }
+
+void XmlTrackReader::EndAtCut(std::uint64_t cut, std::function<std::optional<std::uint64_t>(std::uint64_t)> passed) {
+  state_->Cut = cut;
+  state_->PassedCut = std::move(passed);
+}
+std::optional<std::uint64_t> XmlTrackReader::EndedAt() const { return state_->EndedAt; }
 
 }  // namespace routelet

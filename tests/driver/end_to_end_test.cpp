@@ -21,6 +21,8 @@
 //   skip-on-linux    why the case applies to the Windows program only
 //   expected-stderr.windows  what the Windows program writes on stderr, where the system's own
 //                    texts (its error messages) differ from POSIX's
+//   template-check   the report `routelet --check-template` gives on the case's templates, when
+//                    they do not check clean (golden_templates_test.sh reads it; not this runner)
 // Every case runs with TZ=Asia/Tokyo, so that local times do not depend on the machine, and may
 // leave no temporary page (".rlXXXXXX") behind. Cross-compiled, this runner is a Windows program
 // that starts routelet.exe (under wine, the host's TZ sets the system's zone).

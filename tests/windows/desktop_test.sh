@@ -43,7 +43,7 @@ start_program() {
 # wait_for TITLE CLASS: sets `window`, `at` (X Y WIDTH HEIGHT) and `controls` (its controls' texts).
 wait_for() {
   local found
-  found=$(run "$probe" wait "$1" "$2" 20 | tr -d "\r") && [[ -n "$found" ]] || fail "no window '$1' ($2) within 20 s"
+  found=$(run "$probe" wait "$1" "$2" 60 | tr -d "\r") && [[ -n "$found" ]] || fail "no window '$1' ($2) within 60 s"
   window=${found%% *} at=${found#* }
   controls=$(run "$probe" texts "$window" | tr -d '\r')
 }
@@ -51,11 +51,11 @@ probe() { run "$probe" "$@" || fail "window_probe $* failed"; }
 # Saves the screen's part at X Y WIDTH HEIGHT as $1 once it is drawn: two captures in a row alike,
 # with more than the two colours of an empty frame.
 screenshot() {
-  local x y width height deadline=$((SECONDS + 10))
+  local x y width height deadline=$((SECONDS + 60))
   read -r x y width height <<<"$2"
   until capture "$x" "$y" "$width" "$height" "$shots/$1" && [[ "$(pixels "$shots/$1")" == "$(pixels "$work/last.png")" ]] &&
     (($(identify -format '%k' "$shots/$1") > 2)); do
-    ((SECONDS < deadline)) || fail "$1 was not drawn within 10 s"
+    ((SECONDS < deadline)) || fail "$1 was not drawn within 60 s"
     cp "$shots/$1" "$work/last.png"
   done
 }
@@ -63,9 +63,9 @@ capture() { import -window root -crop "${3}x${4}+${1}+${2}" +repage "$5" 2>/dev/
 pixels() { [[ -f "$1" ]] && convert "$1" rgb:- | md5sum; }
 # Waits (bounded) for the program to end, and checks its exit status.
 finish() {
-  local deadline=$((SECONDS + 20))
+  local deadline=$((SECONDS + 90))
   until [[ -s "$work/status" ]]; do
-    ((SECONDS < deadline)) || fail "the program did not end within 20 s"
+    ((SECONDS < deadline)) || fail "the program did not end within 90 s"
     sleep 0.05
   done
   [[ "$(cat "$work/status")" == "$1" ]] || fail "exit status $(cat "$work/status"), expected $1; stderr: $(cat "$work/stderr")"

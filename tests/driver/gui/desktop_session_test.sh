@@ -55,7 +55,7 @@ find_window() {
   return 1
 }
 
-wait_for_window() { wait_until 10 "no window titled '$1'" find_window "$@"; }
+wait_for_window() { wait_until 60 "no window titled '$1'" find_window "$@"; }
 
 # Gives window $1 the keyboard and presses key $2 in it, as a person would.
 press() { xdotool windowfocus --sync "$1" && xdotool key --clearmodifiers "$2"; }
@@ -99,17 +99,17 @@ write_april_log() {
 screenshot() {
   command -v import >/dev/null 2>&1 || { echo "note: ImageMagick's import is missing, no screenshot"; return 0; }
   mkdir -p "$shots"
-  wait_until 10 "the window of $2 was not drawn" drawn "$1" "$shots/$2"
+  wait_until 60 "the window of $2 was not drawn" drawn "$1" "$shots/$2"
 }
 drawn() {
-  timeout 10 import -window "$1" "$2" || fail "import could not capture window $1 for $(basename "$2")"
+  timeout 30 import -window "$1" "$2" || fail "import could not capture window $1 for $(basename "$2")"
   (($(identify -format '%k' "$2" 2>/dev/null || echo 0) > 2))
 }
 
 # finish STATUS [FILE...]: the program ends by itself with STATUS, printing nothing, with no
 # window left open, and the log folder then holds exactly the FILEs.
 finish() {
-  wait_until 20 "the program did not end" program_ended
+  wait_until 90 "the program did not end" program_ended
   wait "$program_pid" && status=0 || status=$?
   ((status == $1)) || fail "exit status $status, expected $1"
   [[ -z "$(visible_windows)" ]] || fail "windows left open"
@@ -157,7 +157,7 @@ case "$case_name" in
     exec 4>&-
     finish 0 track.html track.log
     grep -q '<' "$logs/track.html" || fail "the page holds no markup"
-    wait_until 10 "no browser was started" test -e "$XVFB_HOME/opened"
+    wait_until 60 "no browser was started" test -e "$XVFB_HOME/opened"
     [[ "$(cat "$XVFB_HOME/opened")" == "file://$logs/track.html" ]] || fail "the browser got: $(cat "$XVFB_HOME/opened")"
     ;;
 
@@ -217,22 +217,22 @@ case "$case_name" in
     type_in "$window" "$logs/trip.log"
     press "$window" Delete  # what the location box may have filled in after the name
     press "$window" Return
-    wait_until 10 "the chooser did not close" none_titled GPSログ
+    wait_until 60 "the chooser did not close" none_titled GPSログ
     press "$start_window" alt+f
     wait_for_window 写真のフォルダ
     press "$window" ctrl+l
     type_in "$window" "$XVFB_HOME/card/DCIM"
     press "$window" Delete
     press "$window" Return
-    wait_until 10 "the folder chooser did not close" none_titled 写真のフォルダ
+    wait_until 60 "the folder chooser did not close" none_titled 写真のフォルダ
     press "$start_window" alt+z
     press "$start_window" ctrl+a
     type_in "$start_window" +01:00
     press "$start_window" alt+d
     screenshot "$start_window" start-filled.png
     press "$start_window" alt+v
-    wait_until 10 "the start window did not close" gone "$start_window"
-    wait_until 20 "no last box" last_box
+    wait_until 60 "the start window did not close" gone "$start_window"
+    wait_until 90 "no last box" last_box
     screenshot "$window" last-box.png
     press "$window" Return
     finish 0 trip.html trip.log
@@ -245,8 +245,8 @@ case "$case_name" in
     wait_for_window Routelet
     start_window=$window
     press "$start_window" alt+v
-    wait_until 10 "the start window did not close" gone "$start_window"
-    wait_until 20 "no last box" last_box
+    wait_until 60 "the start window did not close" gone "$start_window"
+    wait_until 90 "no last box" last_box
     press "$window" Return
     finish 0 trip.html trip.log
     grep -q "DCIM/100TEST/a.jpg" "$logs/trip.html" || fail "the next start did not keep the photo folder and the zone"

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,8 +26,9 @@ class WindowTest : public ::testing::Test {
   }
 };
 
-// Lets the window system work for `milliseconds`: layout, drawing and mapping are done by then.
-void Settle(int milliseconds = 100) { HandleEventsUntil([] { return false; }, std::chrono::milliseconds(milliseconds)); }
+// Lets the window system work until `done` holds, for at most half a minute: a loaded machine or a
+// sanitized build may take long to lay out and map a window, and a right window ends the wait at once.
+bool SettleUntil(const std::function<bool()>& done) { return HandleEventsUntil(done, std::chrono::seconds(30)); }
 
 TEST_F(WindowTest, ProgressWindowKeepsItsSizeWhateverTheText) {
   ProgressWindow window;
@@ -35,12 +37,15 @@ TEST_F(WindowTest, ProgressWindowKeepsItsSizeWhateverTheText) {
   for (const std::string& text : {"画像データExif情報解析中：" + std::string(200, 'x') + ".jpg", std::string("二行の\nテキスト")}) {
     window.SetText(text);
     window.Flush();
-    Settle();
-    GtkAllocation l;
-    gtk_widget_get_allocation(window.Label(), &l);
-    GdkWindow* surface = gtk_widget_get_window(GTK_WIDGET(window.Window()));
-    EXPECT_EQ(std::vector({gdk_window_get_width(surface), gdk_window_get_height(surface), l.x, l.y, l.width, l.height}),
-              std::vector({281, 40, 8, 8, 265, 25})) << text;
+    const std::vector<int> expected{281, 40, 8, 8, 265, 25};
+    const auto geometry = [&] {
+      GtkAllocation l;
+      gtk_widget_get_allocation(window.Label(), &l);
+      GdkWindow* surface = gtk_widget_get_window(GTK_WIDGET(window.Window()));
+      return std::vector({gdk_window_get_width(surface), gdk_window_get_height(surface), l.x, l.y, l.width, l.height});
+    };
+    SettleUntil([&] { return gtk_widget_get_mapped(GTK_WIDGET(window.Window())) && geometry() == expected; });
+    EXPECT_EQ(geometry(), expected) << text;
   }
 }
 
@@ -87,9 +92,9 @@ TEST_F(WindowTest, MessageBoxShowsALongPathAsGivenWrappedAndWhole) {
   const std::string shown = folder + "/\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD.log\xEF\xBF\xBD\xEF\xBF\xBD";
   GtkWidget* box = CreateMessageBox(nullptr, text, "");
   gtk_widget_show(box);
-  Settle(300);
   g_autoptr(GList) labels = gtk_container_get_children(GTK_CONTAINER(gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(box))));
   GtkLabel* label = GTK_LABEL(labels->data);  // the primary text
+  SettleUntil([&] { return gtk_widget_get_mapped(box) && gtk_widget_get_allocated_height(GTK_WIDGET(label)) > 1; });
   EXPECT_EQ(gtk_label_get_text(label), shown);
   PangoLayout* layout = gtk_label_get_layout(label);
   int width = 0, height = 0;
