@@ -1,8 +1,8 @@
 # The Debian package: `cpack -G DEB` in the build folder makes routelet_VERSION_ARCH.deb from
 # what `cmake --install` puts under /usr (the program, the template and other templates, the
 # translations, the menu entry with its icon and the log file type, the man page, the copyright
-# file, and the modules of the desktop front end and of the photo formats under /usr/lib/routelet).
-# Its dependencies are read off the program and the modules (GTK, libheif and libexiv2 come from
+# file, and the modules of the desktop front end, of the photo formats and of the tile fetcher under /usr/lib/routelet).
+# Its dependencies are read off the program and the modules (GTK, libheif, libexiv2, libturbojpeg and libcurl come from
 # the modules alone) by dpkg-shlibdeps (Debian package dpkg-dev).
 set(CPACK_PACKAGE_NAME routelet)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -29,9 +29,11 @@ set(package_programs $<TARGET_FILE:routelet>)
 if(TARGET routelet_desktop_module)
   list(APPEND package_programs $<TARGET_FILE:routelet_desktop_module>)
 endif()
-if(TARGET routelet_photo_formats)
-  list(APPEND package_programs $<TARGET_FILE:routelet_photo_formats>)
-endif()
+foreach(module routelet_photo_formats routelet_tile_fetch)
+  if(TARGET ${module})
+    list(APPEND package_programs $<TARGET_FILE:${module}>)
+  endif()
+endforeach()
 list(JOIN package_programs "\n" package_programs)
 set(CPACK_ROUTELET_PROGRAMS_LIST ${PROJECT_BINARY_DIR}/package_programs.txt)
 file(GENERATE OUTPUT ${CPACK_ROUTELET_PROGRAMS_LIST} CONTENT "${package_programs}\n")

@@ -12,9 +12,9 @@
 namespace routelet {
 namespace {
 
-constexpr std::string_view kValueOptionNames[] = {"--template", "--output",       "-o",       "--photos",
-                                                  "--camera-zone", "--camera-shift", "--threads",
-                                                  "--max-gap",  "--log",          "--split-gap"};
+constexpr std::string_view kValueOptionNames[] = {"--template",     "--output",       "-o",        "--photos",
+                                                  "--camera-zone", "--camera-shift", "--threads", "--max-gap",
+                                                  "--log",         "--split-gap",    "--tile-source", "--zone"};
 
 // The option an argument names when it is one that takes a value ("--photos" or
 // "--photos=..."); empty otherwise.
@@ -38,6 +38,13 @@ bool SetThreads(std::string_view value, Parallelism& work) {
   if (error != std::errc() || end != value.data() + value.size() || threads < 1 || threads > kMaxThreads) return false;
   work.Threads = threads;
   return true;
+}
+
+// A tile server's address: http:// or https://, with {z}, {x} and {y} for the tile's numbers.
+bool IsTileUrlTemplate(std::string_view value) {
+  const bool web = value.starts_with("http://") || value.starts_with("https://");
+  return web && value.find("{z}") != std::string_view::npos && value.find("{x}") != std::string_view::npos &&
+         value.find("{y}") != std::string_view::npos && value.find_first_of(" \t\r\n") == std::string_view::npos;
 }
 
 // The longest --max-gap: a week.
@@ -88,10 +95,17 @@ bool SetValueOption(std::string_view name, std::string_view value, Options& opti
   } else if (name == "--log") {
     if (value.empty()) return false;
     options.LogPaths.emplace_back(value);
-  } else if (name == "--camera-zone") {
+  } else if (name == "--tile-source") {
+    if (!IsTileUrlTemplate(value)) return false;
+    options.TileSource = value;
+  } else if (name == "--camera-zone" || name == "--zone") {
     const std::optional<CameraZone> zone = ParseCameraZone(value);
     if (!zone) return false;
-    photos.Zone = *zone;
+    if (name == "--zone") {
+      options.PageZone = *zone;
+    } else {
+      photos.Zone = *zone;
+    }
   } else {
     const std::optional<std::int64_t> shift = ParseClockShift(value);
     if (!shift) return false;
@@ -164,6 +178,8 @@ Options ParseCommandLine(const std::vector<std::string_view>& arguments) {
       }
     } else if (argument == "--open") {
       options.OpenPage = true;
+    } else if (argument == "--single-file") {
+      options.SingleFile = true;
     } else if (argument == "--start") {
       options.StartWindow = true;
     } else if (argument == kCheckTemplate || argument.starts_with(std::string(kCheckTemplate) + "=")) {
@@ -298,7 +314,27 @@ std::string HelpText() {
          "                        in. The choices but the logs are kept for the next start in\n"
          "                        $XDG_CONFIG_HOME/routelet/start.conf. After the page is\n"
          "                        written a box tells what it holds, with buttons to open the\n"
-         "                        page and to show it in its folder\n");
+         "                        page and to show it in its folder\n") +
+         Translated(
+         "\n"
+         "A page to send:\n"
+         "  --single-file         make a page that carries everything it shows, so that it can\n"
+         "                        be mailed or copied alone: previews of its photos (1600 px)\n"
+         "                        and, inside Japan, the GSI map's tiles around the track,\n"
+         "                        fetched now (at most 400 tiles, kept in\n"
+         "                        $XDG_CACHE_HOME/routelet/tiles). OpenStreetMap's terms forbid\n"
+         "                        fetching its tiles for later, so elsewhere the page shows its\n"
+         "                        map online; without network the page is written without one\n"
+         "  --tile-source=URL     fetch the tiles from URL, with {z}, {x} and {y} for the tile\n"
+         "                        (http:// or https://): a server whose terms allow it, inside\n"
+         "                        Japan or anywhere else\n"
+         "On Linux only for now: the Windows program refuses --single-file.\n") +
+         Translated(
+         "\n"
+         "Times:\n"
+         "  --zone=ZONE           the zone of the page's times: +hh:mm, -hh:mm, UTC or a name\n"
+         "                        such as Europe/Rome (default: this machine's zone), which\n"
+         "                        [zone] names in the page; photos show their instant in it\n");
 }
 
 }  // namespace routelet

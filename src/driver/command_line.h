@@ -1,9 +1,11 @@
 #pragma once
 // The command line: routelet [OPTION]... [--] [LOG WORDS...]
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "photos/camera_clock.h"
 #include "photos/find_photos.h"
 #include "photos/geotag.h"
 #include "runtime/parallel.h"
@@ -58,6 +60,15 @@ struct Options {
   // Where the photos are, how the cameras' clocks relate to UTC and how photos are placed on
   // the track (--photos, --camera-zone, --camera-shift, --max-gap).
   PhotoOptions Photos;
+  // Make a page that carries everything it shows (--single-file): previews of its photos and
+  // the background map's tiles around the track, fetched now (--tile-source names the server).
+  bool SingleFile = false;
+  std::string TileSource;
+  // The user's cache folder (platform::UserCacheHome), under which fetched tiles are kept.
+  std::string CacheHome;
+  // The zone of the page's local times (--zone, the forms of --camera-zone); empty: the
+  // machine's zone.
+  std::optional<CameraZone> PageZone;
   // Which photos get their position written into them (--geotag[=overwrite|dry-run]).
   GeotagMode Geotag = GeotagMode::kOff;
   // How many threads convert a large log (--threads=N, 1 to 64; by default one per processor the
@@ -70,10 +81,10 @@ struct Options {
   std::string ProgramPath;
 };
 
-// Options come first: -h/--help, -V/--version, --console, --gui, --open, --start,
+// Options come first: -h/--help, -V/--version, --console, --gui, --open, --single-file, --start,
 // --check-template[=FILE] (its value only after "="), the options with a
 // value (--template, -o/--output, --photos, --camera-zone, --camera-shift, --threads, --max-gap,
-// --log, --split-gap; as
+// --log, --split-gap, --tile-source; as
 // "--name=VALUE" or "--name VALUE"), and "--" to end them. The first argument that does not begin with "-" (or is
 // "-" alone) starts the log path, and nothing after it is an option; a log whose name begins
 // with "-" goes after "--". Parsing stops at an unknown option or at an option whose value is

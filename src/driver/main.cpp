@@ -99,6 +99,7 @@ int Run(int argc, char** argv, bool hasConsole) {
     return 2;
   }
   options.ConfigHome = routelet::platform::UserConfigHome();
+  options.CacheHome = routelet::platform::UserCacheHome();
   options.EnglishPage = routelet::platform::UserLanguage() == routelet::platform::TextLanguage::kEnglish;
   if (!options.Unusable.empty()) {
     Tell(stderr, routelet::UnusableOptionMessage(options.Unusable));

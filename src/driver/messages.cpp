@@ -159,6 +159,11 @@ std::string GeotagNotAvailableMessage(std::string_view loadError) {
   return TranslatedText("--geotag はこのシステムではまだ使えません（Linux のみ）");
 }
 
+std::string SingleFileNotAvailableMessage(std::string_view loadError) {
+  if (!loadError.empty()) return FormattedText("--single-file に要るモジュールを読み込めません：%s", {loadError});
+  return TranslatedText("--single-file はこのシステムではまだ使えません（Linux のみ）");
+}
+
 std::string HeifNotReadMessage(std::string_view loadError) {
   return FormattedText("HEIF 写真を読むモジュールを読み込めないため、HEIF 写真は読めないものとして数えました：%s", {loadError});
 }

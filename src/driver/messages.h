@@ -75,6 +75,9 @@ std::string GeotagSummaryText(const GeotagSummary& summary, bool dryRun);
 // --geotag in a build that cannot write photos.
 // `loadError`: why the module that writes tags could not be loaded; empty where the build has none.
 std::string GeotagNotAvailableMessage(std::string_view loadError = {});
+// --single-file where its modules cannot be loaded (`loadError`, the loader's text), or in a build
+// without them (empty).
+std::string SingleFileNotAvailableMessage(std::string_view loadError);
 // The HEIF photos found could not be read: the module that reads them could not be loaded.
 std::string HeifNotReadMessage(std::string_view loadError);
 

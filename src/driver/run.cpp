@@ -1,5 +1,6 @@
 #include "driver/run.h"
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <new>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "driver/messages.h"
+#include "driver/single_file.h"
 #include "output/check_template.h"
 #include "output/page_target.h"
 #include "output/render_page.h"
@@ -22,6 +24,7 @@
 #include "template/load_template.h"
 #include "track/read_track.h"
 #include "track/segments.h"
+#include "track/utc_offset.h"
 
 namespace routelet {
 namespace {
@@ -259,7 +262,13 @@ RunResult MakePage(const SectionStore& sections, const std::string& templatePath
   PhotoFindings photos = FindPhotos(options.Photos, DirectoryOf(firstLog), pageFolder, track.Span, progress);
   if (!photos.HeifNotRead.empty()) ui.ShowMessage(HeifNotReadMessage(photos.HeifNotRead));
   PlacePhotos(photos.Listed, track, options.Photos.MaxGapSeconds);
-  const RenderedPage page(sections, track, photos.Listed, logs.KeptLines, named, options.Work);
+  SingleFileParts carried;
+  if (options.SingleFile) {
+    const auto now = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch());
+    carried = MakeSingleFileParts(track, photos.Listed, options, now.count());
+  }
+  const RenderedPage page(sections, track, photos.Listed, logs.KeptLines, named, options.Work,
+                          std::move(carried.Content));
   if (page.empty()) return RunResult::kEmptyPage;
 
   RunInputs inputs{firstLog, std::move(photos.Read)};
@@ -273,6 +282,7 @@ RunResult MakePage(const SectionStore& sections, const std::string& templatePath
   if (logs.NmeaWithoutFix) summary += kNoFixNote;
   if (!logs.Overlapping.empty()) summary += OverlappingLogsNote(logs.Overlapping);
   if (logs.FilesNotLogs > 0) summary += FilesNotLogsNote(logs.FilesNotLogs);
+  if (options.SingleFile) summary += SingleFileNote(carried);
   ui.ShowSummary(summary);
   if (!toDescriptor) ui.PageWritten(pagePath);
   if (tagWriter && !GeotagListedPhotos(photos.Listed, options.Geotag, *tagWriter, ui)) return RunResult::kFailed;
@@ -282,6 +292,23 @@ RunResult MakePage(const SectionStore& sections, const std::string& templatePath
   }
   return RunResult::kPageWritten;
 }
+
+// While it lives, the run's local times are in the page's zone (--zone) rather than the machine's.
+class PageZoneInPlace {
+ public:
+  explicit PageZoneInPlace(const std::optional<CameraZone>& zone) {
+    if (!zone) return;
+    if (zone->Name.empty()) {
+      fixed_.emplace(zone->OffsetMinutes);
+    } else {
+      named_.emplace(zone->Name);
+    }
+  }
+
+ private:
+  std::optional<ScopedTimeZone> named_;
+  std::optional<ScopedFixedOffset> fixed_;
+};
 
 // Everything after the progress window is shown: read the logs (or the folder's), then make the
 // page, beside the first log under `extension` (inside a folder, after its name) unless
@@ -294,17 +321,25 @@ RunResult ConvertLogs(const SectionStore& sections, const std::string& templateP
     ui.ShowMessage(GeotagNotAvailableMessage(PhotoTagWriterProblem()), kErrorTitle);
     return RunResult::kFailed;
   }
+  if (std::string loadError; options.SingleFile && !SingleFileAvailable(loadError)) {
+    ui.ShowMessage(SingleFileNotAvailableMessage(loadError), kErrorTitle);
+    return RunResult::kFailed;
+  }
+  const PageZoneInPlace pageZone(options.PageZone);
+  const std::string zoneName = options.PageZone ? options.PageZone->Name : std::string();
   ProgressTexts progress(ui);
   const bool folder = logPaths.size() == 1 && IsDirectory(logPaths.front());
   if (folder) {
     const std::string path = WithoutTrailingSeparators(logPaths.front());
     const std::string pagePath = options.OutputPath.empty() ? FolderPagePath(path, extension) : options.OutputPath;
-    const std::optional<LogsRead> logs = ReadFolder(path, pagePath, options, progress, ui);
+    std::optional<LogsRead> logs = ReadFolder(path, pagePath, options, progress, ui);
     if (!logs) return RunResult::kFailed;
+    logs->Points.ZoneName = zoneName;
     return MakePage(sections, templatePath, *logs, path, pagePath, options, ui, progress, tagWriter.get());
   }
-  const std::optional<LogsRead> logs = ReadLogs(logPaths, options, progress, ui);
+  std::optional<LogsRead> logs = ReadLogs(logPaths, options, progress, ui);
   if (!logs) return RunResult::kFailed;
+  logs->Points.ZoneName = zoneName;
   const std::string& firstLog = logs->Paths.front();
   const std::string pagePath = options.OutputPath.empty() ? OutputPathFor(firstLog, extension) : options.OutputPath;
   return MakePage(sections, templatePath, *logs, firstLog, pagePath, options, ui, progress, tagWriter.get());

@@ -11,6 +11,7 @@
 #include "runtime/escape.h"
 #include "runtime/text_helpers.h"
 #include "runtime/value_texts.h"
+#include "track/utc_offset.h"
 
 namespace routelet {
 namespace {
@@ -24,7 +25,8 @@ std::string_view SourceText(PositionSource source) {
   return "";
 }
 
-std::string PhotoValue(Fill what, std::int64_t id, const Photo& photo) {
+// `thumbnail` is the small copy a page that carries its photos shows, or empty.
+std::string PhotoValue(Fill what, std::int64_t id, const Photo& photo, std::string_view thumbnail) {
   const std::optional<GeoPosition>& position = PositionOf(photo);
   switch (what) {
     case Fill::kPhotoId: return std::to_string(id);
@@ -35,6 +37,9 @@ std::string PhotoValue(Fill what, std::int64_t id, const Photo& photo) {
     case Fill::kPhotoFileHtml: return HtmlEscape(photo.Name);
     case Fill::kPhotoFileUrl: return UrlPathEscape(photo.Name);
     case Fill::kPhotoTimeIso: return IsoUtcText(photo.UnixTime);
+    // The instant in the page's zone, as the points' "[timestr]" is.
+    case Fill::kPhotoPageTime:
+      return DateText(kUnixEpochSerial + static_cast<double>(photo.UnixTime + GetUtcOffsetMinutes(photo.UnixTime) * 60LL) / 86400.0);
     // Empty without a position (or a height), so that a template can tell.
     case Fill::kPhotoLatFull: return position ? ShortestText(position->Lat) : std::string();
     case Fill::kPhotoLngFull: return position ? ShortestText(position->Lng) : std::string();
@@ -42,13 +47,19 @@ std::string PhotoValue(Fill what, std::int64_t id, const Photo& photo) {
     case Fill::kPhotoWhere: return std::string(SourceText(SourceOf(photo)));
     // What an <img> shows: the photo itself, or the preview made of one a browser cannot show.
     case Fill::kPhotoPreviewUrl: return photo.Preview.empty() ? UrlPathEscape(photo.Name) : photo.Preview;
+    // A page that carries its photos shows this small copy in its grid and on its map; without
+    // one, what an <img> can show.
+    case Fill::kPhotoFileThumb:
+      if (!thumbnail.empty()) return std::string(thumbnail);
+      return photo.Preview.empty() ? UrlPathEscape(photo.Name) : photo.Preview;
     default: return {};  // a placeholder of another scope
   }
 }
 
 }  // namespace
 
-std::string BuildPhotoItem(std::string_view itemTemplate, std::int64_t id, const Photo& photo) {
+std::string BuildPhotoItem(std::string_view itemTemplate, std::int64_t id, const Photo& photo,
+                           std::string_view thumbnail) {
   struct Value {
     std::string_view Placeholder;
     Fill What;
@@ -57,7 +68,7 @@ std::string BuildPhotoItem(std::string_view itemTemplate, std::int64_t id, const
   std::vector<Value> fills;
   for (const Placeholder& placeholder : kPlaceholders) {
     if (placeholder.Scope == PlaceholderScope::kPhotoItem) {
-      fills.push_back({placeholder.Text, placeholder.What, PhotoValue(placeholder.What, id, photo)});
+      fills.push_back({placeholder.Text, placeholder.What, PhotoValue(placeholder.What, id, photo, thumbnail)});
     }
   }
   // Looked up among the values made above: a HEIF photo's preview is too large to make again.

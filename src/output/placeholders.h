@@ -14,12 +14,14 @@ enum class PlaceholderScope { kBody, kRecordItem, kPhotoItem, kSegmentItem, kSeg
 enum class Fill {
   // body
   kRecordList, kSegmentList, kNumSegment, kPhotoList, kPlacedPhotoList, kFileName, kNumRecord, kNumPhoto, kTotalDist, kAvgSpeed,
-  kFileNameHtml, kStartTimeIso, kEndTimeIso, kLogName, kLogNameHtml, kNumPoint, kPackedTrack,
+  kFileNameHtml, kStartTimeIso, kEndTimeIso, kLogName, kLogNameHtml, kNumPoint, kPackedTrack, kPreviewList,
+  kEmbeddedTiles, kZone,
   // each record item
   kIndex, kTime, kTimeStr, kTimeIso, kLatFull, kLngFull, kLat, kLng, kAlt, kDist, kSpeed, kAltKnown, kSegment,
+  kRecordZone,
   // each photo item
   kPhotoId, kPhotoFile, kPhotoTime, kPhotoTimeStr, kPhotoFileHtml, kPhotoFileUrl, kPhotoTimeIso, kPhotoLatFull,
-  kPhotoLngFull, kPhotoAltKnown, kPhotoWhere, kPhotoPreviewUrl,
+  kPhotoLngFull, kPhotoAltKnown, kPhotoWhere, kPhotoPreviewUrl, kPhotoFileThumb, kPhotoPageTime,
   // each segment item
   kSegNumber, kSegNumRecord, kSegFirst, kSegLast, kSegStart, kSegEnd, kSegStartIso, kSegEndIso, kSegDist,
   kSegElapsed, kSegMoving,
@@ -54,9 +56,14 @@ inline constexpr Placeholder kPlaceholders[] = {
     {"[logname]", PlaceholderScope::kBody, Fill::kLogName},
     {"[logname:html]", PlaceholderScope::kBody, Fill::kLogNameHtml},
     {"[numpoint]", PlaceholderScope::kBody, Fill::kNumPoint},
+    {"[zone]", PlaceholderScope::kBody, Fill::kZone},
     // Every point in one compact text for a page's script (packed_track.h): a page that has it
     // needs no "[recordlist]".
     {"[track:packed]", PlaceholderScope::kBody, Fill::kPackedTrack},
+    // Last: what a page made with --single-file carries (empty otherwise), megabytes that no
+    // later placeholder needs to look through.
+    {"[previewlist]", PlaceholderScope::kBody, Fill::kPreviewList},
+    {"[embeddedtiles]", PlaceholderScope::kBody, Fill::kEmbeddedTiles},
 
     {"[index]", PlaceholderScope::kRecordItem, Fill::kIndex},
     {"[time]", PlaceholderScope::kRecordItem, Fill::kTime},
@@ -71,6 +78,7 @@ inline constexpr Placeholder kPlaceholders[] = {
     {"[speed]", PlaceholderScope::kRecordItem, Fill::kSpeed},
     {"[alt:known]", PlaceholderScope::kRecordItem, Fill::kAltKnown},
     {"[segment]", PlaceholderScope::kRecordItem, Fill::kSegment},
+    {"[zone]", PlaceholderScope::kRecordItem, Fill::kRecordZone},
 
     {"[id]", PlaceholderScope::kPhotoItem, Fill::kPhotoId},
     {"[file]", PlaceholderScope::kPhotoItem, Fill::kPhotoFile},
@@ -84,6 +92,8 @@ inline constexpr Placeholder kPlaceholders[] = {
     {"[alt:known]", PlaceholderScope::kPhotoItem, Fill::kPhotoAltKnown},
     {"[where]", PlaceholderScope::kPhotoItem, Fill::kPhotoWhere},
     {"[preview:url]", PlaceholderScope::kPhotoItem, Fill::kPhotoPreviewUrl},
+    {"[file:thumb]", PlaceholderScope::kPhotoItem, Fill::kPhotoFileThumb},
+    {"[pagetime]", PlaceholderScope::kPhotoItem, Fill::kPhotoPageTime},
 
     {"[segment]", PlaceholderScope::kSegmentItem, Fill::kSegNumber},
     {"[segnumrecord]", PlaceholderScope::kSegmentItem, Fill::kSegNumRecord},

@@ -7,6 +7,7 @@
 #include "output/value_groups.h"
 #include "runtime/dates.h"
 #include "runtime/value_texts.h"
+#include "track/utc_offset.h"
 
 namespace routelet {
 
@@ -46,7 +47,8 @@ RecordItemTemplate::RecordItemTemplate(std::string_view section) {
     const bool untimed = (cut & 1) != 0, altitudeUnknown = (cut & 2) != 0;
     Parts parts;
     const auto comesOutEmpty = [&](Fill field) {
-      return (field == Fill::kTimeIso && untimed) || (field == Fill::kAltKnown && altitudeUnknown);
+      return ((field == Fill::kTimeIso || field == Fill::kRecordZone) && untimed) ||
+             (field == Fill::kAltKnown && altitudeUnknown);
     };
     const std::string kept = KeepGroupsWithValues(section, PlaceholderScope::kRecordItem, comesOutEmpty);
     if (!kept.empty()) parts.push_back(Literal(kept));
@@ -78,6 +80,10 @@ char* RecordItemTemplate::WritePart(char* out, const Part& part, std::int64_t in
     case Fill::kSpeed: return WriteNumberText(out, record.Speed, 2);
     case Fill::kAltKnown: return WriteNumberText(out, record.Alt, 2);
     case Fill::kSegment: return std::to_chars(out, out + kLongestValueText, record.Segment + std::uint64_t{1}).ptr;
+    case Fill::kRecordZone: {
+      const std::string text = ZoneOffsetText(OffsetMinutesOf(record));
+      return std::copy(text.begin(), text.end(), out);
+    }
     default: return out;  // a placeholder of another scope, never in a record item's parts
   }
 }

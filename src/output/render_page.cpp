@@ -12,6 +12,7 @@
 #include "runtime/parallel.h"
 #include "runtime/text_helpers.h"
 #include "runtime/value_texts.h"
+#include "track/utc_offset.h"
 
 namespace routelet {
 namespace {
@@ -38,15 +39,17 @@ std::vector<std::string_view> SplitAt(std::string_view text, std::string_view se
 
 // The items of section `name` for the photos, or only for those with a position (as data formats
 // whose waypoints need one want them); an item's [id] is the photo's number in the whole list.
+// `thumbnails` holds the small copies a page that carries its photos shows, by the same number.
 std::string RenderPhotoList(const SectionStore& sections, const std::vector<Photo>& photos, std::string_view name,
-                            bool placedOnly) {
+                            bool placedOnly, const std::vector<std::string>& thumbnails) {
   const std::string itemTemplate = GetSection(sections, name);
   std::string list;
   std::int64_t id = 0;
   for (const Photo& photo : photos) {
     ++id;
     if (placedOnly && !PositionOf(photo)) continue;
-    list += BuildPhotoItem(itemTemplate, id, photo);
+    const std::size_t k = static_cast<std::size_t>(id - 1);
+    list += BuildPhotoItem(itemTemplate, id, photo, k < thumbnails.size() ? thumbnails[k] : std::string_view());
     list += "\r\n";
   }
   return list;
@@ -83,6 +86,17 @@ std::string_view FileNameOf(std::string_view path) {
   return path.substr(path.find_last_of(platform::kPathSeparators) + 1);
 }
 
+// The zone the page's times are in: the name the run was given, else the offsets of its earliest
+// and latest timed records ("UTC-04:00/UTC-05:00" for a track across a change to winter time);
+// empty when no record is timed.
+std::string ZoneText(const Track& track) {
+  if (!track.ZoneName.empty()) return track.ZoneName;
+  const TimedEnds ends = EarliestAndLatest(track.Records);
+  if (ends.Start == nullptr) return {};
+  const std::string first = ZoneOffsetText(OffsetMinutesOf(*ends.Start)), last = ZoneOffsetText(OffsetMinutesOf(*ends.End));
+  return first == last ? first : first + "/" + last;
+}
+
 // Whether any section of the template holds `placeholder`: the compact track is made only for
 // a template that shows it, as it is as long as a list of all points.
 bool TemplateHolds(const SectionStore& sections, std::string_view placeholder) {
@@ -96,7 +110,7 @@ bool TemplateHolds(const SectionStore& sections, std::string_view placeholder) {
 // in before them.
 std::vector<std::pair<std::string_view, std::string>> BodyPlaceholderTexts(
     const SectionStore& sections, const Track& track, const std::vector<Photo>& photos, std::size_t keptLines,
-    std::string_view logPath) {
+    std::string_view logPath, EmbeddedContent embedded) {
   auto [start, end] = StartAndEndTimes(track.Records);
   std::vector<std::pair<std::string_view, std::string>> texts;
   for (const Placeholder& placeholder : kPlaceholders) {
@@ -105,8 +119,8 @@ std::vector<std::pair<std::string_view, std::string>> BodyPlaceholderTexts(
     switch (placeholder.What) {
       case Fill::kSegmentList: value = RenderSegmentList(sections, track); break;
       case Fill::kNumSegment: value = std::to_string(SegmentsOf(track).size()); break;
-      case Fill::kPhotoList: value = RenderPhotoList(sections, photos, "photolist", false); break;
-      case Fill::kPlacedPhotoList: value = RenderPhotoList(sections, photos, "placedphotolist", true); break;
+      case Fill::kPhotoList: value = RenderPhotoList(sections, photos, "photolist", false, embedded.Thumbnails); break;
+      case Fill::kPlacedPhotoList: value = RenderPhotoList(sections, photos, "placedphotolist", true, embedded.Thumbnails); break;
       case Fill::kFileName: value = logPath; break;
       case Fill::kNumRecord: value = std::to_string(keptLines); break;
       case Fill::kNumPhoto: value = std::to_string(photos.size()); break;
@@ -121,6 +135,9 @@ std::vector<std::pair<std::string_view, std::string>> BodyPlaceholderTexts(
       case Fill::kPackedTrack:
         if (TemplateHolds(sections, placeholder.Text)) value = PackedTrackText(track.Records);
         break;
+      case Fill::kPreviewList: value = std::move(embedded.PreviewList); break;
+      case Fill::kEmbeddedTiles: value = std::move(embedded.TileTable); break;
+      case Fill::kZone: value = ZoneText(track); break;
       default: continue;  // "[recordlist]", put in before
     }
     texts.emplace_back(placeholder.Text, std::move(value));
@@ -155,8 +172,9 @@ std::string RenderRecords(const SectionStore& sections, const Track& track, Prog
 }
 
 void FillPlaceholders(std::string& page, const SectionStore& sections, const Track& track,
-                      const std::vector<Photo>& photos, std::size_t keptLines, std::string_view logPath) {
-  FillText(page, BodyPlaceholderTexts(sections, track, photos, keptLines, logPath));
+                      const std::vector<Photo>& photos, std::size_t keptLines, std::string_view logPath,
+                      const EmbeddedContent& embedded) {
+  FillText(page, BodyPlaceholderTexts(sections, track, photos, keptLines, logPath, embedded));
 }
 
 // A page with a list is, for each "[recordlist]", a piece of the body text before it with the
@@ -167,13 +185,14 @@ void FillPlaceholders(std::string& page, const SectionStore& sections, const Tra
 // placeholder holds a line end: so no placeholder, and no UTF-8 sequence, spans two pieces, and
 // each piece can be filled and checked by itself.
 RenderedPage::RenderedPage(const SectionStore& sections, const Track& track, const std::vector<Photo>& photos,
-                           std::size_t keptLines, std::string_view logPath, const Parallelism& parallelism)
+                           std::size_t keptLines, std::string_view logPath, const Parallelism& parallelism,
+                           EmbeddedContent embedded)
     : records_(track.Records),
       item_(GetSection(sections, "recordlist")),
       segmentBreak_(SegmentBreakText(sections)),
       body_(GetSection(sections, "body")),
       parts_(SplitAt(body_, kRecordListPlaceholder)),
-      placeholders_(BodyPlaceholderTexts(sections, track, photos, keptLines, logPath)) {
+      placeholders_(BodyPlaceholderTexts(sections, track, photos, keptLines, logPath, std::move(embedded))) {
   if (parts_.size() == 1 || records_.empty() || item_.empty()) {
     // No list, or an empty one (an empty item adds nothing, not even its line end).
     for (const std::string_view part : parts_) whole_ += part;

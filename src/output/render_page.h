@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "output/embedded_content.h"
 #include "output/page_source.h"
 #include "output/record_item.h"
 #include "photos/find_photos.h"
@@ -35,10 +36,12 @@ std::string RenderRecords(const SectionStore& sections, const Track& track, Prog
 // "[totaldist]", "[avgspeed]", "[filename:html]", "[starttime:iso]" and "[endtime:iso]"
 // (the earliest and the latest timed fix in UTC, as "[time:iso]" writes them; empty when no
 // fix is timed), then "[logname]" and "[logname:html]" (the log's file name without its folder,
-// for a page that should not tell where the log lies), and "[numpoint]" (the track's points).
-// The page is changed in place, so a large page is never copied whole for a placeholder.
+// for a page that should not tell where the log lies), "[numpoint]" (the track's points), and
+// last "[previewlist]" and "[embeddedtiles]" (from `embedded`; empty without). The page is
+// changed in place, so a large page is never copied whole for a placeholder.
 void FillPlaceholders(std::string& page, const SectionStore& sections, const Track& track,
-                      const std::vector<Photo>& photos, std::size_t keptLines, std::string_view logPath);
+                      const std::vector<Photo>& photos, std::size_t keptLines, std::string_view logPath,
+                      const EmbeddedContent& embedded = {});
 
 // The page that RenderRecords and then FillPlaceholders make, made piece by piece as it is
 // written (see render_page.cpp). Holds on to the track's records, which the threads making the
@@ -46,7 +49,8 @@ void FillPlaceholders(std::string& page, const SectionStore& sections, const Tra
 class RenderedPage final : public PageSource {
  public:
   RenderedPage(const SectionStore& sections, const Track& track, const std::vector<Photo>& photos,
-               std::size_t keptLines, std::string_view logPath, const Parallelism& parallelism);
+               std::size_t keptLines, std::string_view logPath, const Parallelism& parallelism,
+               EmbeddedContent embedded = {});
   RenderedPage(const RenderedPage&) = delete;
   RenderedPage& operator=(const RenderedPage&) = delete;
 

@@ -64,7 +64,10 @@ std::optional<std::int64_t> ParseClockShift(std::string_view text) {
 
 CameraClock::CameraClock(const CameraZone& zone, std::int64_t shiftSeconds)
     : fixedOffset_(zone.OffsetMinutes), shift_(shiftSeconds) {
-  if (!zone.Name.empty()) zone_.emplace(zone.Name);
+  if (!zone.Name.empty()) {
+    zone_.emplace(zone.Name);
+    rulesAgain_.emplace(std::nullopt);
+  }
 }
 
 std::optional<std::int64_t> CameraClock::InstantOf(const CaptureTime& capture) const {

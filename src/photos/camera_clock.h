@@ -46,6 +46,7 @@ class CameraClock {
   std::int32_t fixedOffset_;
   std::int64_t shift_;
   std::optional<ScopedTimeZone> zone_;
+  std::optional<ScopedFixedOffset> rulesAgain_;  // with zone_: the rules, not the page's fixed offset
 };
 
 }  // namespace routelet

@@ -1,7 +1,6 @@
-// Inside routelet-photo-formats.so: HEIF photos through libheif (the container, the decoder)
-// and libjpeg-turbo (the preview).
+// Inside routelet-photo-formats.so: HEIF photos through libheif (the container, the decoder);
+// the preview is encoded as the previews of JPEG photos are (jpeg_codec_turbo.cpp).
 #include <libheif/heif.h>
-#include <turbojpeg.h>
 
 #include <algorithm>
 #include <array>
@@ -9,6 +8,8 @@
 #include <vector>
 
 #include "photos/photo_formats_linked.h"
+#include "preview/image.h"
+#include "runtime/base64.h"
 
 namespace routelet {
 namespace {
@@ -61,35 +62,17 @@ PhotoTags TagsOf(heif_image_handle* handle) {
   return ReadTiffTags(source, 4 + offset);
 }
 
-// Base64 of `bytes`, as data: URIs carry them.
-std::string Base64(const unsigned char* bytes, std::size_t size) {
-  static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string text;
-  text.reserve((size + 2) / 3 * 4);
-  for (std::size_t i = 0; i < size; i += 3) {
-    const std::uint32_t group = (std::uint32_t{bytes[i]} << 16) | (i + 1 < size ? std::uint32_t{bytes[i + 1]} << 8 : 0) |
-                                (i + 2 < size ? std::uint32_t{bytes[i + 2]} : 0);
-    text += kDigits[group >> 18];
-    text += kDigits[(group >> 12) & 63];
-    text += i + 1 < size ? kDigits[(group >> 6) & 63] : '=';
-    text += i + 2 < size ? kDigits[group & 63] : '=';
+// The RGB rows (`stride` bytes apart) as a JPEG of quality 80 in a data: URI; empty when
+// encoding fails.
+std::string JpegUriOf(const std::uint8_t* pixels, int width, int stride, int height) {
+  RgbImage image{width, height, {}};
+  const std::size_t row = static_cast<std::size_t>(width) * 3;
+  image.Pixels.resize(row * static_cast<std::size_t>(height));
+  for (int y = 0; y < height; ++y) {
+    std::copy_n(pixels + static_cast<std::ptrdiff_t>(y) * stride, row, image.Pixels.data() + row * static_cast<std::size_t>(y));
   }
-  return text;
-}
-
-// The RGB pixels as a JPEG of quality 80; empty when encoding fails.
-std::string JpegOf(const std::uint8_t* pixels, int width, int stride, int height) {
-  tjhandle encoder = tjInitCompress();
-  if (encoder == nullptr) return {};
-  unsigned char* jpeg = nullptr;
-  unsigned long size = 0;
-  std::string uri;
-  if (tjCompress2(encoder, pixels, width, stride, height, TJPF_RGB, &jpeg, &size, TJSAMP_420, 80, 0) == 0) {
-    uri = "data:image/jpeg;base64," + Base64(jpeg, size);
-  }
-  tjFree(jpeg);
-  tjDestroy(encoder);
-  return uri;
+  const std::string jpeg = linked::EncodeJpeg(image, 80);
+  return jpeg.empty() ? std::string() : DataUri("image/jpeg", jpeg);
 }
 
 }  // namespace
@@ -137,8 +120,8 @@ std::string HeifPreviewUri(const std::string& path, int longSide) {
   int stride = 0;
   const std::uint8_t* pixels = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
   if (pixels == nullptr) return {};
-  return JpegOf(pixels, heif_image_get_width(image.get(), heif_channel_interleaved), stride,
-                heif_image_get_height(image.get(), heif_channel_interleaved));
+  return JpegUriOf(pixels, heif_image_get_width(image.get(), heif_channel_interleaved), stride,
+                   heif_image_get_height(image.get(), heif_channel_interleaved));
 }
 
 }  // namespace routelet::linked

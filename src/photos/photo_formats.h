@@ -1,8 +1,8 @@
 #pragma once
 // The code that needs the photo formats' libraries (libheif and its decoders, libturbojpeg,
 // libexiv2) is a module of its own, routelet-photo-formats.so, loaded on first need: a run that
-// meets no HEIF photo and writes no tags then never maps those libraries, and starts as fast as
-// the program did without them.
+// meets no HEIF photo, makes no previews and writes no tags then never maps those libraries, and
+// starts as fast as the program did without them.
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,6 +10,7 @@
 
 #include "photos/exif_reader.h"
 #include "photos/photo_tag_writer.h"
+#include "preview/image.h"
 
 namespace routelet {
 
@@ -20,6 +21,9 @@ struct PhotoFormats {
   std::optional<PhotoTags> (*ReadHeifTagsFromBytes)(std::string_view bytes);
   std::string (*HeifPreviewUri)(const std::string& path, int longSide);
   std::unique_ptr<PhotoTagWriter> (*MakePhotoTagWriter)();
+  // JPEG previews (preview/jpeg_codec.h says what they do).
+  std::optional<RgbImage> (*DecodeJpegForSize)(std::string_view bytes, int longSide);
+  std::string (*EncodeJpeg)(const RgbImage& image, int quality);
 };
 
 // The module, loaded by the first call (beside the program in the build folder, else in its

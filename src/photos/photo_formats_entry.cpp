@@ -15,6 +15,11 @@ extern "C" const routelet::PhotoFormats* routelet_photo_formats() {
 #else
       nullptr,
 #endif
+#if ROUTELET_HAVE_TURBOJPEG
+      &linked::DecodeJpegForSize, &linked::EncodeJpeg,
+#else
+      nullptr, nullptr,
+#endif
   };
   return &formats;
 }

@@ -8,6 +8,7 @@
 
 #include "photos/exif_reader.h"
 #include "photos/photo_tag_writer.h"
+#include "preview/image.h"
 
 namespace routelet::linked {
 
@@ -15,5 +16,7 @@ std::optional<PhotoTags> ReadHeifTags(const std::string& path);
 std::optional<PhotoTags> ReadHeifTagsFromBytes(std::string_view bytes);
 std::string HeifPreviewUri(const std::string& path, int longSide);
 std::unique_ptr<PhotoTagWriter> MakePhotoTagWriter();
+std::optional<RgbImage> DecodeJpegForSize(std::string_view bytes, int longSide);
+std::string EncodeJpeg(const RgbImage& image, int quality);
 
 }  // namespace routelet::linked

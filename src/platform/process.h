@@ -25,6 +25,11 @@ std::optional<std::string> EnvironmentValue(const char* name);
 // Windows names ignore letter case). Empty when the environment does not tell.
 std::string UserConfigHome();
 
+// The folder for the user's caches (what may be deleted and made again): $XDG_CACHE_HOME when it
+// is absolute, else ~/.cache, on POSIX; %LOCALAPPDATA% on Windows. Empty when the environment
+// does not tell.
+std::string UserCacheHome();
+
 // Processors this process may run on (its affinity), at least 1.
 unsigned ProcessorsAvailable();
 

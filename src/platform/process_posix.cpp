@@ -29,16 +29,25 @@ std::optional<std::string> EnvironmentValue(const char* name) {
   return std::string(value);
 }
 
-std::string UserConfigHome() {
-  // A relative $XDG_CONFIG_HOME is not to be used, by the convention that defines it.
-  const char* config = std::getenv("XDG_CONFIG_HOME");
+namespace {
+
+// $`variable` when it is absolute (a relative one is not to be used, by the convention that
+// defines these), else `fallback` in the home folder.
+std::string XdgFolder(const char* variable, const char* fallback) {
+  const char* config = std::getenv(variable);
   if (config != nullptr && config[0] == '/') return config;
   const char* home = std::getenv("HOME");
   if (home == nullptr || home[0] == '\0') return {};
   std::string folder(home);
   if (folder.back() != '/') folder.push_back('/');
-  return folder + ".config";
+  return folder + fallback;
 }
+
+}  // namespace
+
+std::string UserConfigHome() { return XdgFolder("XDG_CONFIG_HOME", ".config"); }
+
+std::string UserCacheHome() { return XdgFolder("XDG_CACHE_HOME", ".cache"); }
 
 unsigned ProcessorsAvailable() {
   cpu_set_t set;

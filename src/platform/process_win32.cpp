@@ -42,6 +42,8 @@ std::optional<std::string> EnvironmentValue(const char* name) {
 
 std::string UserConfigHome() { return EnvironmentValue("APPDATA").value_or(std::string()); }
 
+std::string UserCacheHome() { return EnvironmentValue("LOCALAPPDATA").value_or(std::string()); }
+
 unsigned ProcessorsAvailable() {
   DWORD_PTR process = 0;
   DWORD_PTR system = 0;

@@ -1,8 +1,10 @@
 #pragma once
 // The track: one record per point, its time span and its totals.
 #include <cstddef>
+#include <cmath>
 #include <cstdint>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "runtime/dates.h"
@@ -27,6 +29,12 @@ struct TrackRecord {
 
 // A record is timed when its sentence had a usable time and date.
 inline bool IsTimed(const TrackRecord& record) { return record.UnixTime != 0; }
+
+// Minutes east of UTC of a timed record's local time: its zone's offset at its instant.
+inline std::int32_t OffsetMinutesOf(const TrackRecord& record) {
+  const double localSeconds = (record.LocalTime - kUnixEpochSerial) * 86400.0;
+  return static_cast<std::int32_t>(std::lround((localSeconds - static_cast<double>(record.UnixTime)) / 60.0));
+}
 
 // The Unix seconds from the earliest timed fix to the latest, both included. A track without a
 // timed fix has the empty span, which contains no instant.
@@ -65,6 +73,9 @@ struct Track {
   TimeSpan Span;
   double TotalDist = 0;  // km
   double AvgSpeed = 0;   // km/h
+  // The zone the records' local times are in, when the run named one ("Europe/Rome"); empty for
+  // the machine's zone or a fixed offset, which the records' offsets tell.
+  std::string ZoneName;
 };
 
 }  // namespace routelet

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <limits>
 
 #include "platform/local_time.h"
@@ -17,10 +18,29 @@ constexpr std::int64_t kStretchSeconds = 3600;
 // any change near it.
 constexpr std::int64_t kDaySeconds = 86400;
 
+// The fixed offset a ScopedFixedOffset put in place; empty: the zone rules.
+std::optional<std::int32_t> gFixedOffset;
+
 }  // namespace
 
 std::int32_t GetUtcOffsetMinutes(std::int64_t unixTime) {
+  if (gFixedOffset) return *gFixedOffset;
   return platform::UtcOffsetMinutesAt(unixTime).value_or(0);
+}
+
+ScopedFixedOffset::ScopedFixedOffset(std::optional<std::int32_t> offsetMinutes) : previous_(gFixedOffset) {
+  gFixedOffset = offsetMinutes;
+}
+
+ScopedFixedOffset::~ScopedFixedOffset() { gFixedOffset = previous_; }
+
+std::string ZoneOffsetText(std::int32_t offsetMinutes) {
+  if (offsetMinutes == 0) return "UTC";
+  const std::int32_t size = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
+  char text[16];
+  std::snprintf(text, sizeof text, "UTC%c%02d:%02d", offsetMinutes < 0 ? '-' : '+', static_cast<int>(size / 60),
+                static_cast<int>(size % 60));
+  return text;
 }
 
 std::int32_t UtcOffsetOfLocalTime(std::int64_t localSeconds) {

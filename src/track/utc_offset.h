@@ -30,6 +30,24 @@ bool IsZoneName(std::string_view name);
 // all done before the photos are looked at).
 using platform::ScopedTimeZone;
 
+// While it lives, the local zone is `offsetMinutes` east of UTC all year (the page's zone given as
+// "+hh:mm"); given none, the zone rules again (a camera's named zone put in place inside a fixed
+// page zone). The offset before comes back when it ends; as with ScopedTimeZone, no other thread
+// reads local times meanwhile.
+class ScopedFixedOffset {
+ public:
+  explicit ScopedFixedOffset(std::optional<std::int32_t> offsetMinutes);
+  ~ScopedFixedOffset();
+  ScopedFixedOffset(const ScopedFixedOffset&) = delete;
+  ScopedFixedOffset& operator=(const ScopedFixedOffset&) = delete;
+
+ private:
+  std::optional<std::int32_t> previous_;
+};
+
+// An offset as a page names its zone: "UTC+09:00", "UTC-04:30", and "UTC" for none.
+std::string ZoneOffsetText(std::int32_t offsetMinutes);
+
 // Answers GetUtcOffsetMinutes for many instants in a row while asking the C library only a few
 // times: it remembers the last stretch of time (up to an hour either side of the instant it
 // looked up) over which the offset is known not to change, so a log read forwards or backwards

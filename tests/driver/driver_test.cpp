@@ -34,9 +34,12 @@ std::string Parsed(const std::vector<std::string_view>& args) {
   const Options o = ParseCommandLine(args);
   std::string text = "path=" + o.LogPath;
   if (o.FrontEnd != Choice::kDefault) text += o.FrontEnd == Choice::kTerminal ? " terminal" : " desktop";
-  for (const auto& [set, name] : {std::pair{o.OpenPage, " open"}, {o.StartWindow, " start"}, {o.Help, " help"}, {o.Version, " version"}}) {
+  for (const auto& [set, name] : {std::pair{o.OpenPage, " open"}, {o.StartWindow, " start"}, {o.Help, " help"},
+                                  {o.Version, " version"}, {o.SingleFile, " single-file"}}) {
     if (set) text += name;
   }
+  if (!o.TileSource.empty()) text += " tiles=" + o.TileSource;
+  if (!o.Unusable.empty()) text += " unusable=" + o.Unusable;
   return text;
 }
 
@@ -48,6 +51,11 @@ TEST(ParseCommandLine, FrontEndOpenHelpAndVersion) {
       {{"--console", "--gui", "x"}, "path=x desktop"},
       {{"-h", "--version"}, "path= help version"},
       {{"--help", "-V", "x"}, "path=x help version"},
+      {{"--single-file", "--tile-source", "http://127.0.0.1:8/t/{z}/{x}/{y}.png", "x"},
+       "path=x single-file tiles=http://127.0.0.1:8/t/{z}/{x}/{y}.png"},
+      // A tile source must be a web address that numbers the tile.
+      {{"--tile-source=https://a/{z}/{y}.png", "x"}, "path= unusable=--tile-source=https://a/{z}/{y}.png"},
+      {{"--tile-source=file:///t/{z}/{x}/{y}.png", "x"}, "path= unusable=--tile-source=file:///t/{z}/{x}/{y}.png"},
       {{"--start", "x y"}, "path=x y start"},
   };
   for (const auto& [args, parsed] : cases) EXPECT_EQ(Parsed(args), parsed);
@@ -87,12 +95,15 @@ TEST(Help, InTheLocalesLanguage) {
   char line[200] = "";
   (void)!std::fgets(line, sizeof line, out);  // nothing read leaves it empty
   EXPECT_STREQ(line, "使い方: routelet [オプション]... [--] [ログのパスの語...]\n");
-  // Each in its own block: the formats read, several logs, compressed logs, the template check.
-  bool logsTold = false, severalTold = false, compressedTold = false, checkTold = false, startTold = false;
+  // Each in its own block: the formats read, several logs, compressed logs, the template check,
+  // the start window, the page to send.
+  bool logsTold = false, severalTold = false, compressedTold = false, checkTold = false, startTold = false,
+       singleFileTold = false;
   while (std::fgets(line, sizeof line, out) != nullptr) {
     logsTold = logsTold || std::strstr(line, "KML（gx:Track）の軌跡") != nullptr;
     severalTold = severalTold || std::strstr(line, "--split-gap=分") != nullptr;
     compressedTold = compressedTold || std::strstr(line, "gzipで圧縮したもの（.gz）") != nullptr;
+    singleFileTold = singleFileTold || std::strstr(line, "--single-file         表示するもの") != nullptr;
     checkTold = checkTold || std::strstr(line, "--check-template[=FILE]  FILE（") != nullptr;
     startTold = startTold || std::strstr(line, "--start               開始ウィンドウを開く") != nullptr;
   }
@@ -100,6 +111,7 @@ TEST(Help, InTheLocalesLanguage) {
   EXPECT_TRUE(logsTold);
   EXPECT_TRUE(severalTold);
   EXPECT_TRUE(compressedTold);
+  EXPECT_TRUE(singleFileTold);
   EXPECT_TRUE(checkTold);
   EXPECT_TRUE(startTold);
 }

@@ -186,9 +186,11 @@ TEST_P(EndToEnd, MatchesTheExpectedOutcome) {
   for (const fs::path& folder : {program, work}) fs::create_directories(folder);
   fs::copy_file(fs::path(ROUTELET_BUILD_DIR) / programName, program / programName);
   if (has("template.dat")) fs::copy_file(caseDir / "template.dat", program / "template.dat");
-  // The photo formats' module goes with the program, unless the case is about a run without it.
-  const fs::path photoFormats = fs::path(ROUTELET_BUILD_DIR) / "routelet-photo-formats.so";
-  if (fs::exists(photoFormats) && !has("without-photo-formats")) fs::copy_file(photoFormats, program / photoFormats.filename());
+  // The program's modules go with it, unless the case is about a run without one ("without-tile-fetch").
+  for (const std::string module : {"photo-formats", "tile-fetch"}) {
+    const fs::path built = fs::path(ROUTELET_BUILD_DIR) / ("routelet-" + module + ".so");
+    if (fs::exists(built) && !has(("without-" + module).c_str())) fs::copy_file(built, program / built.filename());
+  }
   if (has("files")) fs::copy(caseDir / "files", work, fs::copy_options::recursive);
   if (has("root")) fs::copy(caseDir / "root", temp.path(), fs::copy_options::recursive);
   for (const std::string& line : ReadLines(caseDir / "photos")) {

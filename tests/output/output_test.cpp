@@ -119,12 +119,20 @@ TEST(ValueGroups, AreKeptOrLeftOutWhole) {
   EXPECT_EQ(BuildRecordItem(item, 0, timed), "<p><e>5.00</e><t>1970-01-01T00:01:00Z</t></p>");
   EXPECT_EQ(BuildRecordItem(item, 0, untimed), "<p></p>");
   // A photo item's position placeholders make groups too: a waypoint without a height has no <ele>.
-  Photo photo{.Name = "a.jpg", .OwnGps = GeoPosition{35.5, 139.25, {}}};
+  Photo photo;
+  photo.Name = "a.jpg";
+  photo.OwnGps = GeoPosition{35.5, 139.25, {}};
   const std::string_view waypoint = "[?<ele>[alt:known]</ele>?][?[lat:full],[lng:full]?]|[where]";
   EXPECT_EQ(BuildPhotoItem(waypoint, 1, photo), "35.5,139.25|gps");
   photo.OwnGps->Alt = 12.5;
   EXPECT_EQ(BuildPhotoItem(waypoint, 1, photo), "<ele>12.50</ele>35.5,139.25|gps");
   EXPECT_EQ(BuildPhotoItem(waypoint, 1, Photo{}), "|");
+  // What the grid shows: a carried thumbnail, else a HEIF photo's preview, else the photo itself.
+  Photo heif;
+  heif.Preview = "data:image/jpeg;base64,AA==";
+  EXPECT_EQ(BuildPhotoItem("[file:thumb]", 1, heif, "data:t"), "data:t");
+  EXPECT_EQ(BuildPhotoItem("[file:thumb]", 1, heif), heif.Preview);
+  EXPECT_EQ(BuildPhotoItem("[file:thumb]", 1, photo), "a.jpg");
 }
 
 // A track of `points` records, `step` seconds apart from 0, and the body rendered and filled from

@@ -43,6 +43,10 @@ if [[ -f "$build/routelet-photo-formats.so" ]]; then
   grep -q '/routelet/routelet-photo-formats\.so$' "$work/contents" || fail "the package holds no routelet-photo-formats.so"
   [[ "$depends" == *libheif* && "$depends" == *libexiv2* ]] || fail "libheif and libexiv2 are not among the dependencies: '$depends'"
 fi
+if [[ -f "$build/routelet-tile-fetch.so" ]]; then
+  grep -q '/routelet/routelet-tile-fetch\.so$' "$work/contents" || fail "the package holds no routelet-tile-fetch.so"
+  [[ "$depends" == *libcurl* ]] || fail "libcurl is not among the dependencies: '$depends'"
+fi
 # The desktop front end, where the build has one: its module packaged and read for dependencies
 # too, its menu entry and icon installed.
 shared_files=(routelet/template.en.dat man/man1/routelet.1.gz man/ja/man1/routelet.1.gz routelet/templates/csv.dat locale/ja/LC_MESSAGES/routelet.mo mime/packages/routelet.xml doc/routelet/copyright)
@@ -71,6 +75,12 @@ cmp "$work/installed/kamo-river-ride.html" "$work/built/kamo-river-ride.html" ||
 if [[ -f "$build/routelet-photo-formats.so" ]]; then
   (cd "$work/installed" && TZ=Asia/Tokyo /usr/bin/routelet --console --geotag=dry-run kamo-river-ride.log >"$work/geotag.log" 2>&1) ||
     { cat "$work/geotag.log"; fail "the installed program could not load its photo formats' module"; }
+fi
+# And the tile fetcher's, with the photo formats' previews, for --single-file (tiles asked of a
+# closed port on this machine: none come, and the page is written all the same).
+if [[ -f "$build/routelet-tile-fetch.so" ]]; then
+  (cd "$work/installed" && TZ=Asia/Tokyo /usr/bin/routelet --console --single-file --tile-source='http://127.0.0.1:1/{z}/{x}/{y}.png' \
+    kamo-river-ride.log >"$work/single.log" 2>&1) || { cat "$work/single.log"; fail "the installed program could not load its modules for --single-file"; }
 fi
 copyright=/usr/share/doc/routelet/copyright
 [[ "$(head -n 1 $copyright)" == "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ]] || fail "$copyright names no machine-readable format"

@@ -61,6 +61,8 @@ def setUpModule():
     global browser, root
     root = pathlib.Path(tempfile.mkdtemp(prefix="routelet-page-"))
     shutil.copy2(os.environ["ROUTELET_PROGRAM"], root / "routelet")
+    for module in pathlib.Path(os.environ["ROUTELET_PROGRAM"]).parent.glob("routelet-*.so"):  # its modules go with it
+        shutil.copy2(module, root)
     shutil.copy2(os.environ["ROUTELET_TEMPLATE"], root / "template.dat")
     if os.environ.get("ROUTELET_ENGLISH_TEMPLATE"):
         shutil.copy2(os.environ["ROUTELET_ENGLISH_TEMPLATE"], root / "template.en.dat")
@@ -182,7 +184,8 @@ class TripPage(PageCase):
                          [str(self.FIXES), self.LOG, "2024/05/18 (土) 09:30 \u301c 11:29",
                           f"{self.dists[-1]:.2f}", "2時間0分", "3"])
         self.assertNotIn(str(self.page.parent), self.page.read_text(encoding="utf-8"))  # the log named by its absolute path
-        self.assertEqual(js("[document.scripts.length, document.querySelectorAll('[onload], [onerror], svg svg').length]"), [4, 0])
+        # The head's script, the track, the previews and tiles (both empty here), the segments, and the page's script: no more.
+        self.assertEqual(js("[document.scripts.length, document.querySelectorAll('[onload], [onerror], svg svg').length]"), [6, 0])
         js("Promise.all([...document.querySelectorAll('#photo-grid img')].map(i => { i.loading = 'eager'; return i.decode().catch(() => 0); }))")
         self.assertEqual(js(every("#photo-grid li", "[e.querySelector('img').alt, e.querySelector('.name').textContent,"
                                   " e.querySelector('img').naturalWidth, e.querySelector('.where').textContent]")),
@@ -424,6 +427,38 @@ class OtherPages(PageCase):
             self.open(page, tiles=True)
             js("document.getElementById('map-box').scrollIntoView({block: 'end'}); scrollBy(0, 60)")
             (folder / f"sample-map-{name}.png").write_bytes(browser.screenshot())
+
+    def test_single_file_page_copied_alone_shows_its_photos_and_its_own_tiles(self):
+        examples = pathlib.Path(os.environ.get("ROUTELET_EXAMPLES", "examples"))
+        log = pathlib.Path(tempfile.mkdtemp(dir=root)) / "tiles.requests"
+        tiles = subprocess.Popen([sys.executable, pathlib.Path(__file__).parent.parent / "tiles" / "tile_server.py", "serve", log,
+                                  log.with_suffix(".port")], stdout=subprocess.PIPE, text=True)
+        self.addCleanup(tiles.wait)
+        self.addCleanup(tiles.kill)
+        self.addCleanup(tiles.stdout.close)
+        port = tiles.stdout.readline().strip()  # once it listens
+        os.environ["XDG_CACHE_HOME"] = str(log.parent / "cache")
+        self.addCleanup(os.environ.pop, "XDG_CACHE_HOME")
+        made = make_page(next(examples.glob("*.log")).name, None, copy=examples.glob("*"), options=(
+            "--single-file", f"--tile-source=http://127.0.0.1:{port}/{{z}}/{{x}}/{{y}}.png"))
+        page = pathlib.Path(tempfile.mkdtemp(dir=root)) / "sent.html"
+        shutil.copy2(made, page)
+        self.assertLessEqual(page.stat().st_size, 3 * 1024 * 1024)
+        self.open(page)
+        js("document.getElementById('photo-grid').scrollIntoView()")
+        browser.wait_for(every("#photo-grid img", "e.complete && e.naturalWidth > 0") + ".every(Boolean)")
+        self.assertTrue(all(src.startswith("data:image/jpeg;base64,") for src in js(every("#photo-grid img", "e.src"))))
+        browser.click(*centre("#photo-grid button"))
+        browser.wait_for(VIEWER_SHOWN)
+        self.assertTrue(js("document.getElementById('viewer-image').src.startsWith('data:image/jpeg;base64,')"))
+        self.close_viewer()
+        self.map_on()
+        browser.wait_for(TILES_SETTLED)
+        self.assertEqual(js(f"[{DATA}tiles.split('/')[1], Number({DATA}tiles.split('/')[0]) > 0]"), ["0", True])
+        self.assert_clean()  # every tile from the page itself: no request went out
+        js("document.getElementById('map-box').scrollIntoView({block: 'end'}); scrollBy(0, 60)")
+        folder = pathlib.Path(os.environ.get("ROUTELET_SCREENSHOTS", tempfile.gettempdir()))
+        (folder / "single-file-map.png").write_bytes(browser.screenshot())
 
 
 class EnglishPage(PageCase):

@@ -28,7 +28,9 @@ def source_texts(root):
     for path in sorted(root.glob("src/**/*")):
         if path.suffix not in (".cpp", ".h") or str(path.relative_to(root)) in NOT_SHOWN:
             continue
-        code = re.sub(r"//[^\n]*", "", path.read_text(encoding="utf-8"))
+        # Comments out, string literals kept whole (a "//" in a web address is no comment).
+        code = re.sub(r'"(?:[^"\\\n]|\\.)*"|//[^\n]*', lambda m: m.group(0) if m.group(0)[0] == '"' else "",
+                      path.read_text(encoding="utf-8"))
         japanese |= {text_of(m.group(1)) for m in LITERALS.finditer(code) if JAPANESE.search(m.group(1))}
         english |= {text_of(m.group(1)) for m in LOOKUP.finditer(code) if not JAPANESE.search(m.group(1))}
     return japanese, english

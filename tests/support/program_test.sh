@@ -6,6 +6,10 @@ work=$(mktemp -d)
 trap '[ $BASHPID = '$$' ] && chmod -R u+rwX "$work" && rm -rf "$work"' EXIT  # not in subshells
 chmod 755 "$work"
 cp "$1" "$work/routelet"
+# The program's modules go with it, where the build has them.
+for built_module in "$(dirname "$1")"/routelet-{photo-formats,tile-fetch}.so; do
+  [ ! -f "$built_module" ] || cp "$built_module" "$work/"
+done
 printf '%s' "$2" > "$work/template.dat"
 cd "$work" || exit 1
 failures=0

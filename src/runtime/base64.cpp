@@ -1,0 +1,41 @@
+#include "runtime/base64.h"
+
+#include <cstdint>
+
+namespace routelet {
+
+void AppendBase64(std::string& out, std::string_view bytes) {
+  static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  const std::size_t start = out.size();
+  out.resize(start + (bytes.size() + 2) / 3 * 4);
+  char* to = out.data() + start;
+  std::size_t i = 0;
+  for (; i + 3 <= bytes.size(); i += 3) {
+    const std::uint32_t group = (std::uint32_t{static_cast<std::uint8_t>(bytes[i])} << 16) |
+                                (std::uint32_t{static_cast<std::uint8_t>(bytes[i + 1])} << 8) |
+                                static_cast<std::uint8_t>(bytes[i + 2]);
+    *to++ = kDigits[group >> 18];
+    *to++ = kDigits[(group >> 12) & 63];
+    *to++ = kDigits[(group >> 6) & 63];
+    *to++ = kDigits[group & 63];
+  }
+  if (i < bytes.size()) {
+    const bool two = i + 1 < bytes.size();
+    const std::uint32_t group = (std::uint32_t{static_cast<std::uint8_t>(bytes[i])} << 16) |
+                                (two ? std::uint32_t{static_cast<std::uint8_t>(bytes[i + 1])} << 8 : 0);
+    *to++ = kDigits[group >> 18];
+    *to++ = kDigits[(group >> 12) & 63];
+    *to++ = two ? kDigits[(group >> 6) & 63] : '=';
+    *to++ = '=';
+  }
+}
+
+std::string DataUri(std::string_view mediaType, std::string_view bytes) {
+  std::string uri = "data:";
+  uri += mediaType;
+  uri += ";base64,";
+  AppendBase64(uri, bytes);
+  return uri;
+}
+
+}  // namespace routelet
