@@ -22,25 +22,16 @@ gboolean ShowsInFilter(const GtkFileFilterInfo* info, gpointer data) {
   return shown;
 }
 
-// The paths the dialog confirmed, as the file system spells them.
-std::vector<std::string> ConfirmedPaths(GtkFileChooser* chooser) {
-  std::vector<std::string> paths;
-  GSList* names = gtk_file_chooser_get_filenames(chooser);
-  for (GSList* name = names; name != nullptr; name = name->next) paths.emplace_back(static_cast<const char*>(name->data));
-  g_slist_free_full(names, g_free);
-  return paths;
-}
-
 }  // namespace
 
-GtkWidget* CreateLogChooser(GtkWindow* parent) {
+GtkWidget* CreatePathChooser(GtkWindow* parent, const char* title, bool folders, const char* acceptLabel, bool several) {
   // The buttons carry the program's own labels, in the language of its other texts: GTK's stock
   // texts follow GTK's own translations, which may be missing or in another language.
   GtkWidget* dialog = gtk_file_chooser_dialog_new(
-      kLogChooserTitle, parent, GTK_FILE_CHOOSER_ACTION_OPEN, platform::TranslatedText("_Cancel"), GTK_RESPONSE_CANCEL,
-      platform::TranslatedText("_Open"), GTK_RESPONSE_ACCEPT, nullptr);
+      title, parent, folders ? GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER : GTK_FILE_CHOOSER_ACTION_OPEN,
+      platform::TranslatedText("_Cancel"), GTK_RESPONSE_CANCEL, acceptLabel, GTK_RESPONSE_ACCEPT, nullptr);
   GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
-  gtk_file_chooser_set_select_multiple(chooser, TRUE);
+  gtk_file_chooser_set_select_multiple(chooser, several);
   gtk_file_chooser_set_local_only(chooser, TRUE);
   gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
   // Start where the program was started, as a file manager or a terminal left it, rather than
@@ -48,6 +39,21 @@ GtkWidget* CreateLogChooser(GtkWindow* parent) {
   gchar* here = g_get_current_dir();
   gtk_file_chooser_set_current_folder(chooser, here);
   g_free(here);
+  FitToWorkArea(GTK_WINDOW(dialog));
+  return dialog;
+}
+
+std::vector<std::string> ConfirmedPaths(GtkWidget* dialog) {
+  std::vector<std::string> paths;
+  GSList* names = gtk_file_chooser_get_filenames(GTK_FILE_CHOOSER(dialog));
+  for (GSList* name = names; name != nullptr; name = name->next) paths.emplace_back(static_cast<const char*>(name->data));
+  g_slist_free_full(names, g_free);
+  return paths;
+}
+
+GtkWidget* CreateLogChooser(GtkWindow* parent) {
+  GtkWidget* dialog = CreatePathChooser(parent, kLogChooserTitle, false, platform::TranslatedText("_Open"), true);
+  GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
 
   // GTK's own patterns would tell letter case apart: "TRACK.LOG" would not show.
   GtkFileFilter* first = nullptr;
@@ -60,7 +66,6 @@ GtkWidget* CreateLogChooser(GtkWindow* parent) {
     gtk_file_chooser_add_filter(chooser, filter);
   }
   gtk_file_chooser_set_filter(chooser, first);
-  FitToWorkArea(GTK_WINDOW(dialog));
   return dialog;
 }
 
@@ -70,7 +75,7 @@ std::vector<std::string> RunLogChooser(GtkWindow* parent) {
   while (chosen.empty() && gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
     // GTK hands back a typed name whether or not such a file exists; refuse it here, say so,
     // and let the user choose again.
-    for (const std::string& confirmed : ConfirmedPaths(GTK_FILE_CHOOSER(dialog))) {
+    for (const std::string& confirmed : ConfirmedPaths(dialog)) {
       const std::string resolved = ResolveChosenLog(confirmed);
       if (resolved.empty()) {
         // A typed name that stands for no file is told as any missing input is.

@@ -11,6 +11,15 @@ typedef struct _GtkWindow GtkWindow;
 
 namespace routelet {
 
+// A dialog that chooses local files (or folders, with `folders`), one or `several`, starting in
+// the current folder, with Cancel and `acceptLabel` in the program's language (`acceptLabel` the
+// default answer), at most kLargestHeightShare of the screen's work area high. Not shown yet; the
+// caller owns it and destroys it.
+GtkWidget* CreatePathChooser(GtkWindow* parent, const char* title, bool folders, const char* acceptLabel, bool several);
+
+// The paths `chooser` (made by CreatePathChooser) confirmed, as the file system spells them.
+std::vector<std::string> ConfirmedPaths(GtkWidget* chooser);
+
 // Builds the dialog without showing it: an open-file dialog for one local file or several, in the current
 // folder, with the filters above (the first chosen) and Open as the default answer, at most
 // kLargestHeightShare of the screen's work area high, its buttons in the program's language.

@@ -113,27 +113,11 @@ PathList MakePathList(const char* accessibleName, const std::vector<std::string>
   return list;
 }
 
-// A dialog that chooses folders or a file, with the program's own button labels.
-std::vector<std::string> ChoosePaths(GtkWindow* parent, const char* title, GtkFileChooserAction action,
-                                     const char* acceptLabel, bool several) {
-  GtkWidget* dialog = gtk_file_chooser_dialog_new(title, parent, action, T("_Cancel"), GTK_RESPONSE_CANCEL,
-                                                  acceptLabel, GTK_RESPONSE_ACCEPT, nullptr);
-  GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
-  gtk_file_chooser_set_select_multiple(chooser, several);
-  gtk_file_chooser_set_local_only(chooser, TRUE);
-  gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
-  // Where the program was started, as the log chooser does: in GTK's recent files a typed
-  // folder cannot be chosen.
-  gchar* here = g_get_current_dir();
-  gtk_file_chooser_set_current_folder(chooser, here);
-  g_free(here);
-  FitToWorkArea(GTK_WINDOW(dialog));
+// Shows a path chooser until it is answered: the confirmed paths, or none on cancel.
+std::vector<std::string> ChoosePaths(GtkWindow* parent, const char* title, bool folders, const char* acceptLabel, bool several) {
+  GtkWidget* dialog = CreatePathChooser(parent, title, folders, acceptLabel, several);
   std::vector<std::string> paths;
-  if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
-    GSList* names = gtk_file_chooser_get_filenames(chooser);
-    for (GSList* name = names; name != nullptr; name = name->next) paths.emplace_back(static_cast<const char*>(name->data));
-    g_slist_free_full(names, g_free);
-  }
+  if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) paths = ConfirmedPaths(dialog);
   gtk_widget_destroy(dialog);
   HandlePendingEvents();
   return paths;
@@ -159,7 +143,7 @@ void AddLogs(GtkButton* button, gpointer data) {
 void AddFolders(GtkButton* button, gpointer data) {
   auto& list = *static_cast<PathList*>(data);
   for (const std::string& folder : ChoosePaths(WindowOf(GTK_WIDGET(button)), T("Photo folders"),
-                                               GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, T("_Select"), true)) {
+                                               true, T("_Select"), true)) {
     AddPath(list, folder);
   }
 }
@@ -167,7 +151,7 @@ void AddFolders(GtkButton* button, gpointer data) {
 void ChooseTemplateFile(GtkButton* button, gpointer data) {
   GtkComboBoxText* combo = GTK_COMBO_BOX_TEXT(data);
   const std::vector<std::string> chosen =
-      ChoosePaths(WindowOf(GTK_WIDGET(button)), T("Template"), GTK_FILE_CHOOSER_ACTION_OPEN, T("_Open"), false);
+      ChoosePaths(WindowOf(GTK_WIDGET(button)), T("Template"), false, T("_Open"), false);
   if (chosen.empty()) return;
   gtk_combo_box_text_append(combo, chosen.front().c_str(), DisplayableText(chosen.front()).c_str());
   gtk_combo_box_set_active_id(GTK_COMBO_BOX(combo), chosen.front().c_str());
