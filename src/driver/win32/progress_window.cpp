@@ -1,6 +1,7 @@
 #include "driver/win32/progress_window.h"
 
 #include "driver/front_end.h"
+#include "driver/win32/window_class.h"
 
 namespace routelet {
 namespace {
@@ -14,21 +15,6 @@ LRESULT CALLBACK ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);
-}
-
-void RegisterClassOnce() {
-  static const ATOM atom = [] {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = ProgressProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
-    windowClass.lpszClassName = kClassName;
-    return RegisterClassExW(&windowClass);
-  }();
-  (void)atom;
 }
 
 int FontExists(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
@@ -70,7 +56,7 @@ HFONT CreateJapaneseUiFont(UINT dpi) {
 }
 
 Win32ProgressWindow::Win32ProgressWindow() {
-  RegisterClassOnce();
+  RegisterWindowClassOnce(kClassName, ProgressProc);
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   window_ = CreateWindowExW(0, kClassName, platform::Wide(kAppTitle).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
                             nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "driver/win32/progress_window.h"
+#include "driver/win32/window_class.h"
 #include "platform/translations.h"
 
 namespace routelet {
@@ -55,26 +56,11 @@ LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void RegisterClassOnce() {
-  static const ATOM atom = [] {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = FormProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
-    windowClass.lpszClassName = kClassName;
-    return RegisterClassExW(&windowClass);
-  }();
-  (void)atom;
-}
-
 int Scaled(const Form& form, int pixels) { return MulDiv(pixels, static_cast<int>(form.Dpi), 96); }
 
 // Creates the window, `width` x `height` at 96 DPI, centred on the work area.
 void OpenForm(Form& form, int width, int height) {
-  RegisterClassOnce();
+  RegisterWindowClassOnce(kClassName, FormProc);
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
   form.Window = CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, platform::Wide(kAppTitle).c_str(), style, CW_USEDEFAULT,
                                 CW_USEDEFAULT, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
