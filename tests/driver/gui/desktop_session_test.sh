@@ -8,6 +8,7 @@ source "$here/xvfb.sh"
 program=$1 shots=$2 case_name=$3 photos=${4:-}
 
 require_command xdotool xdotool
+require_command xprop x11-utils
 start_xvfb
 logs="$XVFB_HOME/logs"
 mkdir "$logs"
@@ -44,12 +45,18 @@ run_start() {
 program_ended() { ! kill -0 "$program_pid" 2>/dev/null; }
 visible_windows() { xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null; }
 
-# Sets `window` to a visible window titled exactly $1. With $2 = box, only a message box counts: the
-# progress window shares the program's title but not its size (281 x 40).
+# Whether window $1 is a dialog (a message box, the last box, a chooser) by the type it declares. Its
+# size would not tell: the progress window, titled as the program too, is not yet 281 x 40 in the
+# moment it is mapped, and a box found that way vanishes under the keys meant for the real one.
+is_dialog() { xprop -id "$1" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q '_NET_WM_WINDOW_TYPE_DIALOG'; }
+
+# Sets `window` to a visible window titled exactly $1. With $2 = box, only a dialog counts.
 find_window() {
   local id
   for id in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null); do
-    [[ "${2:-}" == box && "$(xdotool getwindowgeometry "$id" | awk '/Geometry/ {print $2}')" == 281x40 ]] || { window=$id; return 0; }
+    [[ "${2:-}" == box ]] && ! is_dialog "$id" && continue
+    window=$id
+    return 0
   done
   program_ended && fail "the program ended before a window titled '$1' appeared"
   return 1
@@ -77,8 +84,8 @@ fits() {
 
 gone() { ! xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1"; }
 none_titled() { [[ -z "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null)" ]]; }
-# The last box: titled as the program, neither the progress window (281 x 40) nor the start window
-# (which has gone by then); sets `window`.
+# The last box: a dialog titled as the program (the start window, one too, has gone by then); sets
+# `window`.
 last_box() { find_window Routelet box; }
 
 # Makes a Japanese locale for the program (Debian package locales) in $XVFB_HOME/locales; 1 when it cannot.
