@@ -230,9 +230,7 @@ std::string UsageText() {
 }
 
 std::string UnknownOptionText(std::string_view option) {
-  std::string text = Translated("routelet: unknown option '%s'\n");
-  if (const std::size_t at = text.find("%s"); at != std::string::npos) text.replace(at, 2, TerminalEscape(option));
-  return text;
+  return platform::FormattedText("routelet: unknown option '%s'\n", {TerminalEscape(option)});
 }
 
 std::string HelpText() {

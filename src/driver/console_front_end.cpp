@@ -52,11 +52,8 @@ void ConsoleFrontEnd::ShowTemplateProblems(const std::vector<std::string>& lines
   std::string text;
   for (std::size_t i = 0; i < lines.size() && i < kTemplateProblemsShown; ++i) text += TerminalEscape(lines[i]) + "\n";
   if (lines.size() > kTemplateProblemsShown) {
-    std::string more = platform::TranslatedText("routelet: %s more (routelet --check-template lists them all)\n");
-    if (const std::size_t at = more.find("%s"); at != std::string::npos) {
-      more.replace(at, 2, std::to_string(lines.size() - kTemplateProblemsShown));
-    }
-    text += more;
+    text += platform::FormattedText("routelet: %s more (routelet --check-template lists them all)\n",
+                                    {std::to_string(lines.size() - kTemplateProblemsShown)});
   }
   platform::WriteText(err_, text);
   std::fflush(err_);

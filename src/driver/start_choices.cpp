@@ -126,11 +126,8 @@ std::string TemplateProblemsText(const std::vector<std::string>& problems, std::
   std::string text = platform::TranslatedText("The template has problems; the page was written as it says:");
   for (std::size_t k = 0; k < problems.size() && k < shown; ++k) text += "\n" + problems[k];
   if (problems.size() > shown) {
-    std::string more = platform::TranslatedText("%s more (routelet --check-template lists them all)");
-    if (const std::size_t at = more.find("%s"); at != std::string::npos) {
-      more.replace(at, 2, std::to_string(problems.size() - shown));
-    }
-    text += "\n" + more;
+    text += "\n" + platform::FormattedText("%s more (routelet --check-template lists them all)",
+                                           {std::to_string(problems.size() - shown)});
   }
   return text;
 }

@@ -10,13 +10,6 @@
 namespace routelet {
 namespace {
 
-// `format` in the user's language with its "%s" replaced by `value`.
-std::string TranslatedWith(const char* format, std::string_view value) {
-  std::string text = platform::TranslatedText(format);
-  if (const std::size_t at = text.find("%s"); at != std::string::npos) text.replace(at, 2, value);
-  return text;
-}
-
 // The options the window's choices give, read by the command line's own parser.
 Options OptionsOfChoices(const StartChoices& choices) {
   const std::vector<std::string> arguments = StartArguments(choices);
@@ -28,7 +21,7 @@ std::string ProblemWith(const StartChoices& choices) {
   if (choices.Logs.empty()) return platform::TranslatedText("Add a log file to convert.");
   const Options chosen = OptionsOfChoices(choices);
   if (chosen.Unusable.empty()) return {};
-  return TranslatedWith("This is not understood: %s", chosen.Unusable);
+  return platform::FormattedText("This is not understood: %s", {chosen.Unusable});
 }
 
 }  // namespace
@@ -44,7 +37,7 @@ RunResult RunFromStartWindow(const Options& options, FrontEnd& ui) {
   }
   if (!*convert) return RunResult::kCancelled;
   if (const std::string problem = SaveStartSettings(options.ConfigHome, request.Choices); !problem.empty()) {
-    ui.ShowMessage(TranslatedWith("The choices could not be kept for the next start (%s).", problem));
+    ui.ShowMessage(platform::FormattedText("The choices could not be kept for the next start (%s).", {problem}));
   }
   Options chosen = OptionsOfChoices(request.Choices);
   chosen.FrontEnd = options.FrontEnd;

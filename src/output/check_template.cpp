@@ -25,19 +25,6 @@ constexpr std::size_t kBadBytesTold = 3;
 // A name this many letters from a known one, or fewer, is taken as a misspelling of it.
 constexpr std::size_t kMisspelling = 2;
 
-// `english` in the user's language, with each "%s" replaced by the next of `values`.
-std::string Said(const char* english, std::initializer_list<std::string_view> values = {}) {
-  std::string text = platform::TranslatedText(english);
-  std::size_t from = 0;
-  for (const std::string_view value : values) {
-    const std::size_t at = text.find("%s", from);
-    if (at == std::string::npos) break;
-    text.replace(at, 2, value);
-    from = at + value.size();
-  }
-  return text;
-}
-
 // Letters to change, add or drop to make `a` into `b`, letter case aside.
 std::size_t EditDistance(std::string_view a, std::string_view b) {
   const std::string x = FoldedCase(a), y = FoldedCase(b);
@@ -111,7 +98,7 @@ const KnownSection* SectionNamed(std::string_view name) {
 
 std::string ScopeText(PlaceholderScope scope) {
   switch (scope) {
-    case PlaceholderScope::kBody: return Said("the page body");
+    case PlaceholderScope::kBody: return platform::TranslatedText("the page body");
     case PlaceholderScope::kRecordItem: return "*recordlist";
     case PlaceholderScope::kPhotoItem: return "*photolist";
     case PlaceholderScope::kSegmentItem: return "*segmentlist";
@@ -148,13 +135,13 @@ class Checker {
 
   void CheckLists() {
     if (!bodyLists_.contains("[recordlist]") && !hasPackedTrack_) {
-      Tell(1, 0, Said("the page body has no [recordlist]: the page lists none of the log's points"));
+      Tell(1, 0, platform::TranslatedText("the page body has no [recordlist]: the page lists none of the log's points"));
     }
     for (const ItemList& list : kItemLists) {
       const auto found = bodyLists_.find(list.Placeholder);
       if (found != bodyLists_.end() && !sections_.contains(std::string(list.Section))) {
         Tell(found->second.first, found->second.second,
-             Said("%s lists the items of *%s, but the template has no such section", {list.Placeholder, list.Section}));
+             platform::FormattedText("%s lists the items of *%s, but the template has no such section", {list.Placeholder, list.Section}));
       }
     }
   }
@@ -173,8 +160,8 @@ class Checker {
     const std::optional<std::string_view> nearest = Nearest(name, known);
     const std::string header = "*" + std::string(name);
     Tell(number, 0,
-         nearest ? Said("no rule reads the section %s (did you mean *%s?)", {header, *nearest})
-                 : Said("no rule reads the section %s", {header}));
+         nearest ? platform::FormattedText("no rule reads the section %s (did you mean *%s?)", {header, *nearest})
+                 : platform::FormattedText("no rule reads the section %s", {header}));
   }
 
   void CheckNames(std::string_view line, std::size_t number) {
@@ -200,7 +187,7 @@ class Checker {
       placeholderEnd = end + 1;
       const std::size_t column = CharactersBefore(line, open);
       if (!closed) {
-        Tell(number, column, Said("%s is not closed with ] before the line ends", {name}));
+        Tell(number, column, platform::FormattedText("%s is not closed with ] before the line ends", {name}));
       } else {
         CheckName(name, scope, number, column);
       }
@@ -215,13 +202,13 @@ class Checker {
       elsewhere = placeholder.Scope;
     }
     if (elsewhere) {
-      Tell(number, column, Said("%s is not filled here: it is a placeholder of %s", {name, ScopeText(*elsewhere)}));
+      Tell(number, column, platform::FormattedText("%s is not filled here: it is a placeholder of %s", {name, ScopeText(*elsewhere)}));
       return;
     }
     const std::optional<std::string_view> nearest = Nearest(name, PlaceholdersOf(scope));
     Tell(number, column,
-         nearest ? Said("%s is not a placeholder of %s (did you mean %s?)", {name, ScopeText(scope), *nearest})
-                 : Said("%s is not a placeholder of %s", {name, ScopeText(scope)}));
+         nearest ? platform::FormattedText("%s is not a placeholder of %s (did you mean %s?)", {name, ScopeText(scope), *nearest})
+                 : platform::FormattedText("%s is not a placeholder of %s", {name, ScopeText(scope)}));
   }
 
   const KnownSection* section_ = &kKnownSections[0];  // the body, until the first header
@@ -239,9 +226,9 @@ void CheckDecoding(std::string_view text, std::string_view encoding, Checker& ch
     for (std::size_t at = line.find(kReplacementCharacter); at != std::string_view::npos;
          at = line.find(kReplacementCharacter, at + 1)) {
       if (++found <= kBadBytesTold) {
-        checker.Tell(number, CharactersBefore(line, at), Said("a byte that is not valid %s", {encoding}));
+        checker.Tell(number, CharactersBefore(line, at), platform::FormattedText("a byte that is not valid %s", {encoding}));
       } else if (found == kBadBytesTold + 1) {
-        checker.Tell(number, CharactersBefore(line, at), Said("and more bytes that are not valid %s from here", {encoding}));
+        checker.Tell(number, CharactersBefore(line, at), platform::FormattedText("and more bytes that are not valid %s from here", {encoding}));
       }
     }
   }
@@ -262,7 +249,7 @@ std::vector<TemplateProblem> CheckTemplate(std::string_view bytes) {
     CheckDecoding(text, "UTF-8", checker);
   }
   if (text.find_first_not_of(" \t\r\n") == std::string::npos) {
-    checker.Tell(1, 0, Said("the template is empty: its page is empty, and nothing is written"));
+    checker.Tell(1, 0, platform::TranslatedText("the template is empty: its page is empty, and nothing is written"));
     return checker.Problems;
   }
   checker.CheckLines(text);

@@ -10,7 +10,7 @@ sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "scripts" /
 from po_to_table import entries  # noqa: E402
 
 LITERALS = re.compile(r'((?:"(?:[^"\\\n]|\\.)*"\s*)+)')
-LOOKUP = re.compile(r'\b(?:TranslatedText|FormattedText|ShownText|Translated|Said)\(\s*((?:"(?:[^"\\\n]|\\.)*"\s*)+)')
+LOOKUP = re.compile(r'\b(?:TranslatedText|FormattedText|ShownText|Translated)\(\s*((?:"(?:[^"\\\n]|\\.)*"\s*)+)')
 JAPANESE = re.compile("[\u3000-\u9fff\uff00-\uffef]")
 PLACEHOLDER = re.compile(r"%(?:\d\$)?s")
 # A window preview for screenshots: its texts are samples, not the program's.
