@@ -20,8 +20,10 @@ start_xvfb() {
   XVFB_HOME=$(mktemp -d "${TMPDIR:-/tmp}/routelet-xvfb-XXXXXX")
   trap stop_xvfb EXIT
   mkfifo "$XVFB_HOME/display"
+  # Its output goes to its log, not to the test's: a program the server starts (xkbcomp) must not
+  # hold the test's output open after the test, or ctest waits for it.
   Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 "${XVFB_SCREEN:-1280x1024}x24" \
-    3>"$XVFB_HOME/display" 2>"$XVFB_HOME/xvfb.log" &
+    3>"$XVFB_HOME/display" >"$XVFB_HOME/xvfb.log" 2>&1 </dev/null &
   XVFB_PID=$!
   local number=
   read -r -t 20 number <"$XVFB_HOME/display"
@@ -36,7 +38,11 @@ start_xvfb() {
 
 stop_xvfb() {
   if [[ -n "${XVFB_PID:-}" ]]; then
+    # Asked to end, then made to after ten seconds: the test's result is known by now.
     kill "$XVFB_PID" 2>/dev/null
+    local deadline=$((SECONDS + 10))
+    while kill -0 "$XVFB_PID" 2>/dev/null && ((SECONDS < deadline)); do sleep 0.05; done
+    kill -KILL "$XVFB_PID" 2>/dev/null
     wait "$XVFB_PID" 2>/dev/null
   fi
   [[ -n "${XVFB_HOME:-}" ]] && rm -rf "$XVFB_HOME"
