@@ -10,6 +10,7 @@
 #include <random>
 #include <string>
 
+#include "photos/photo_formats.h"
 #include "preview/image.h"
 #include "preview/jpeg_codec.h"
 
@@ -52,6 +53,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   const int count = std::atoi(argv[2]);
+  routelet::SetPhotoFormatsFolder(ROUTELET_BUILD_DIR);
+  if (!routelet::JpegCodecAvailable()) {
+    std::fprintf(stderr, "%s: no JPEG codec: %s\n", argv[0], routelet::JpegCodecLoadError().c_str());
+    return 1;
+  }
   const std::pair<int, int> sizes[] = {{4000, 3000}, {4608, 3456}, {6000, 4000}};
   for (int i = 0; i < count; ++i) {
     const auto [width, height] = sizes[i % 3];
