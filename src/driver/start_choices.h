@@ -47,6 +47,25 @@ std::string SaveStartSettings(std::string_view configHome, const StartChoices& c
 // page was written all the same, the first `shown` problems, then how many more there are.
 std::string TemplateProblemsText(const std::vector<std::string>& problems, std::size_t shown);
 
+// A camera zone the window offers in its list, with what it means to the reader (a text of the
+// catalogs). Japan time first, then where travellers' cameras most often keep another clock;
+// any other zone is typed into the field.
+struct OfferedCameraZone {
+  const char* Zone;     // as --camera-zone takes it
+  const char* Meaning;  // translated when shown
+};
+inline constexpr OfferedCameraZone kOfferedCameraZones[] = {
+    {"+09:00", "Japan time"},
+    {"UTC", "UTC"},
+    {"Europe/London", "London"},
+    {"Europe/Paris", "Paris, Berlin, Rome"},
+    {"America/New_York", "New York"},
+    {"America/Los_Angeles", "Los Angeles"},
+    {"Asia/Shanghai", "Beijing, Taipei"},
+    {"Asia/Seoul", "Seoul"},
+    {"Australia/Sydney", "Sydney"},
+};
+
 // A template that comes with the program: its name as offered ("gpx") and its path.
 struct ShippedTemplate {
   std::string Name;

@@ -18,19 +18,6 @@ namespace {
 
 const char* T(const char* english) { return platform::TranslatedText(english); }
 
-// Zones offered besides the system's own and Japan time: where travellers' cameras most often
-// keep another clock. Any other is typed into the field.
-constexpr const char* kCommonZones[][2] = {
-    {"UTC", "UTC"},
-    {"Europe/London", "London"},
-    {"Europe/Paris", "Paris, Berlin, Rome"},
-    {"America/New_York", "New York"},
-    {"America/Los_Angeles", "Los Angeles"},
-    {"Asia/Shanghai", "Beijing, Taipei"},
-    {"Asia/Seoul", "Seoul"},
-    {"Australia/Sydney", "Sydney"},
-};
-
 // The system's zone as the camera zone takes it: its name when GLib knows one, else nothing.
 std::string SystemZoneName() {
   GTimeZone* local = g_time_zone_new_local();
@@ -167,8 +154,7 @@ GtkWidget* MakeZoneField(const std::string& chosen) {
     gtk_list_store_set(zones, &row, 0, value.c_str(), 1, meaning.c_str(), -1);
   };
   if (const std::string system = SystemZoneName(); !system.empty()) add(system, T("this computer's zone"));
-  add("+09:00", T("Japan time"));
-  for (const auto& [value, meaning] : kCommonZones) add(value, T(meaning));
+  for (const auto& [value, meaning] : kOfferedCameraZones) add(value, T(meaning));
   GtkWidget* combo = gtk_combo_box_new_with_model_and_entry(GTK_TREE_MODEL(zones));
   g_object_unref(zones);
   gtk_combo_box_set_entry_text_column(GTK_COMBO_BOX(combo), 0);

@@ -203,9 +203,8 @@ void FillTemplates(StartControls& controls, const StartRequest& request) {
 }
 
 void FillZones(HWND zone, const std::string& chosen) {
-  for (const wchar_t* value : {L"+09:00", L"UTC", L"Europe/London", L"Europe/Paris", L"America/New_York",
-                               L"America/Los_Angeles", L"Asia/Shanghai", L"Asia/Seoul", L"Australia/Sydney"}) {
-    SendMessageW(zone, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(value));
+  for (const OfferedCameraZone& offered : kOfferedCameraZones) {
+    SendMessageW(zone, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(platform::Wide(offered.Zone).c_str()));
   }
   SetWindowTextW(zone, chosen.empty() ? L"+09:00" : platform::Wide(chosen).c_str());
 }
