@@ -44,6 +44,20 @@ set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/debian_package_depends.c
 # Debian keeps manual pages compressed (gzip -9n: no name or time inside).
 find_program(HELP2MAN_EXECUTABLE help2man REQUIRED)
 find_program(GZIP_EXECUTABLE gzip REQUIRED)
+# The pages' date: SOURCE_DATE_EPOCH when the builder sets one, else the time of the commit built,
+# so that two builds of one commit make the same pages (help2man reads the variable).
+set(man_date $ENV{SOURCE_DATE_EPOCH})
+if(NOT man_date)
+  find_package(Git QUIET)
+  if(GIT_FOUND)
+    execute_process(COMMAND ${GIT_EXECUTABLE} log -1 --format=%ct WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+                    OUTPUT_VARIABLE man_date OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  endif()
+endif()
+set(man_date_env)
+if(man_date MATCHES "^[0-9]+$")
+  set(man_date_env SOURCE_DATE_EPOCH=${man_date})
+endif()
 set(man_pages)
 foreach(language en ja)
   set(suffix)
@@ -58,7 +72,7 @@ foreach(language en ja)
   set(page ${PROJECT_BINARY_DIR}/man/${folder}/routelet.1)
   add_custom_command(OUTPUT ${page} ${page}.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man/${folder}
-    COMMAND ${HELP2MAN_EXECUTABLE} --no-info --no-discard-stderr --locale=${locale} --include=${include}
+    COMMAND ${CMAKE_COMMAND} -E env ${man_date_env} ${HELP2MAN_EXECUTABLE} --no-info --no-discard-stderr --locale=${locale} --include=${include}
             --output=${page} $<TARGET_FILE:routelet>
     COMMAND sh -c "\"$0\" -9n -c \"$1\" > \"$1.gz\"" ${GZIP_EXECUTABLE} ${page}
     DEPENDS routelet ${include} ${PROJECT_SOURCE_DIR}/po/ja.po
