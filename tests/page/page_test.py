@@ -26,6 +26,11 @@ DATA = "document.body.dataset."
 # The route's path data, its pieces joined (a piece that continues the one before repeats its last vertex).
 ROUTE = ("[...document.querySelectorAll('#route-line path')].map(p => p.hasAttribute('data-continues') ?"
          " p.getAttribute('d').replace(/^M[^ML]*/, '') : p.getAttribute('d')).join('')")
+# In the next frame: how far (px) the route's first vertex, as shown (its layer's transform applied), lies from the start marker.
+START_OFF_ROUTE = ("new Promise(r => requestAnimationFrame(() => r((([x, y], m) => (p => Math.hypot(p.x - m.e, p.y - m.f))"
+                   "(new DOMMatrix(getComputedStyle(document.getElementById('map-route')).transform).transformPoint({x, y})))"
+                   "(document.querySelector('#route-line path').getAttribute('d').match(/[\\d.-]+/g).map(Number),"
+                   " document.querySelector('#map-ends g:last-child').transform.baseVal[0].matrix))))")
 VIEWER_SHOWN = "(v => !v.classList.contains('hidden') && v.querySelector('img').naturalWidth)(document.getElementById('viewer'))"
 TILE = re.compile(r"https://(cyberjapandata\.gsi\.go\.jp/xyz/std|tile\.openstreetmap\.org)/(\d+)/(\d+)/(\d+)\.png")
 SITE = "http://trip.test/"
@@ -273,6 +278,35 @@ class TripPage(PageCase):
         browser.wait_for(f"Number({DATA}mapScale) > {2 * float(before[1])} && {ROUTE} !== {before[2]!r}")
         self.assertEqual(js("scrollY"), scrolled, "two fingers left the page where it was")
         self.assert_clean()
+
+
+class Laps(PageCase):
+    """Ten laps round a lake, a fix every 5 s: more vertices than the map draws anew in each frame of a gesture."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.page = make_page("laps.nmea", [(*trip_maker.offset(ORIGIN, r * math.sin(a), r * math.cos(a)), 10.0)
+                                           for k in range(6000) for r, a in [(1 + k / 12000, k / 600 * 2 * math.pi)]])
+
+    def test_the_route_stays_under_its_markers_while_the_wheel_and_a_drag_move_the_map(self):
+        self.open(self.page)
+        x, y = centre("#map-ends g:last-child")  # the wheel zooms about the start, which stays in view
+        before, moved = js(f"[{DATA}mapScale, {ROUTE}]"), []
+        for _ in range(4):
+            browser.input("Mouse", "mouseWheel", x=x, y=y, deltaX=0, deltaY=-120)
+            moved.append(js(f"{START_OFF_ROUTE}.then(off => [off, getComputedStyle(document.getElementById('map-route')).transform])"))
+        x, y = centre("#map")
+        browser.input("Mouse", "mousePressed", x=x, y=y, button="left", clickCount=1)
+        for step in range(1, 6):
+            browser.input("Mouse", "mouseMoved", x=x - 9 * step, y=y + 5 * step, button="left", buttons=1)
+            moved.append(js(f"{START_OFF_ROUTE}.then(off => [off, getComputedStyle(document.getElementById('map-route')).transform])"))
+        browser.input("Mouse", "mouseReleased", x=x - 45, y=y + 25, button="left", clickCount=1)
+        self.assertTrue(all(off < 1 for off, _ in moved) and any(t != "none" for _, t in moved), moved)
+        # Once the map rests, the route is drawn anew for the view: its layer no longer moved.
+        browser.wait_for(f"Number({DATA}mapScale) > {before[0]} && {ROUTE} !== {before[1]!r}"
+                         " && getComputedStyle(document.getElementById('map-route')).transform === 'none'")
+        self.assertLess(js(START_OFF_ROUTE), 1)
+        self.assert_spaced(self.route())
 
 
 class ThreeDays(PageCase):
