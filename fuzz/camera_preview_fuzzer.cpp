@@ -16,8 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (const auto range = CameraPreviewRange(headers, size)) {
     if (range->Offset > size || range->Size > size - range->Offset) __builtin_trap();
   }
-  if (const auto frame = FrameSize(headers)) {
+  if (const auto frame = FrameOf(headers)) {
     if (frame->Width <= 0 || frame->Height <= 0) __builtin_trap();
   }
+  // Leaving out metadata only ever leaves out.
+  const std::string plain = WithoutMetadata(bytes);
+  if (!plain.empty() && (plain.size() > size || !plain.starts_with(bytes.substr(0, 2)))) __builtin_trap();
   return 0;
 }

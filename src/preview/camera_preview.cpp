@@ -12,7 +12,12 @@ constexpr std::uint8_t kMarkerPrefix = 0xFF;
 constexpr std::uint8_t kStartOfImage = 0xD8;
 constexpr std::uint8_t kStartOfScan = 0xDA;
 constexpr std::uint8_t kEndOfImage = 0xD9;
+constexpr std::uint8_t kApp1 = 0xE1;
 constexpr std::uint8_t kApp2 = 0xE2;
+constexpr std::uint8_t kApp14 = 0xEE;  // Adobe: how the colours are coded
+constexpr std::uint8_t kApp15 = 0xEF;
+constexpr std::uint8_t kComment = 0xFE;
+constexpr std::uint8_t kProgressiveFrame = 0xC2;  // SOF0 to SOF2: Huffman, as browsers show
 constexpr std::string_view kMpfIdentifier{"MPF\0", 4};
 
 constexpr std::size_t kFirstRead = 64 * 1024;
@@ -161,19 +166,32 @@ std::string JpegHeaders(ByteSource& file) {
   }
 }
 
-std::optional<PixelSize> FrameSize(std::string_view headers) {
+std::optional<JpegFrame> FrameOf(std::string_view headers) {
   if (!IsJpeg(headers)) return std::nullopt;
-  std::optional<PixelSize> size;
+  std::optional<JpegFrame> frame;
   WalkSegments(headers, [&](const Segment& segment) {
     // Precision (1 byte), height and width (2 bytes each, big-endian).
     if (!IsFrameHeader(segment.Marker) || segment.Length < 5) return false;
     const std::size_t at = segment.Data;
     const int height = (ByteAt(headers, at + 1) << 8) | ByteAt(headers, at + 2);
     const int width = (ByteAt(headers, at + 3) << 8) | ByteAt(headers, at + 4);
-    if (width > 0 && height > 0) size = PixelSize{width, height};
+    if (width > 0 && height > 0) frame = JpegFrame{width, height, segment.Marker <= kProgressiveFrame};
     return true;
   });
-  return size;
+  return frame;
+}
+
+std::string WithoutMetadata(std::string_view jpeg) {
+  if (!IsJpeg(jpeg)) return {};
+  std::string kept(jpeg.substr(0, 2));
+  const Walk walk = WalkSegments(jpeg, [&](const Segment& segment) {
+    const bool metadata = (segment.Marker >= kApp1 && segment.Marker <= kApp15 && segment.Marker != kApp14) ||
+                          segment.Marker == kComment;
+    if (!metadata) kept += jpeg.substr(segment.Data - 4, segment.Length + 4);
+    return false;
+  });
+  const bool atImageData = walk.Wanted == 0 && walk.End + 2 <= jpeg.size() && ByteAt(jpeg, walk.End + 1) == kStartOfScan;
+  return atImageData ? kept += jpeg.substr(walk.End) : std::string();
 }
 
 std::optional<FileRange> CameraPreviewRange(std::string_view headers, std::uint64_t fileSize) {
@@ -188,7 +206,7 @@ std::optional<FileRange> CameraPreviewRange(std::string_view headers, std::uint6
   return range;
 }
 
-bool SameShape(PixelSize a, PixelSize b) {
+bool SameShape(const JpegFrame& a, const JpegFrame& b) {
   // |a.W / a.H - b.W / b.H| within 1% of a.W / a.H, without division.
   const std::int64_t left = std::int64_t{a.Width} * b.Height, right = std::int64_t{b.Width} * a.Height;
   return a.Width > 0 && a.Height > 0 && b.Width > 0 && b.Height > 0 && 100 * std::abs(left - right) <= left;

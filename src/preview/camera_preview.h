@@ -12,10 +12,12 @@
 
 namespace routelet {
 
-// A picture's size in pixels as its frame header states it (before any Exif turning).
-struct PixelSize {
+// What a JPEG's frame header states: its size in pixels (before any Exif turning), and whether
+// it is coded the way every browser shows (Huffman: baseline, extended or progressive).
+struct JpegFrame {
   int Width = 0;
   int Height = 0;
+  bool CommonCoding = false;
 
   int Longer() const { return Width > Height ? Width : Height; }
 };
@@ -31,8 +33,13 @@ struct FileRange {
 // when a segment runs past it, and never more than 1 MiB. Empty when it is not a JPEG.
 std::string JpegHeaders(ByteSource& file);
 
-// The size in the frame header among `headers` (the start of a JPEG); none when there is none.
-std::optional<PixelSize> FrameSize(std::string_view headers);
+// The frame header among `headers` (the start of a JPEG); none when there is none.
+std::optional<JpegFrame> FrameOf(std::string_view headers);
+
+// The JPEG in `jpeg` as it is but for its tags and comments (APP1 to APP13, APP15, COM: the
+// photo's Exif, orientation included, XMP, colour profile and the like); JFIF and Adobe segments
+// are kept, for they say how to read the colours. Empty when its segments do not lead to image data.
+std::string WithoutMetadata(std::string_view jpeg);
 
 // The camera's large preview as the Multi-Picture index among `headers` states it: the first
 // entry of a large-thumbnail type (the VGA or the full-HD class) stored as JPEG, lying wholly
@@ -42,6 +49,6 @@ std::optional<FileRange> CameraPreviewRange(std::string_view headers, std::uint6
 
 // Whether two pictures have the same proportions within one percent: a preview of another shape
 // (letterboxed, or left over from before the photo was cropped) shows something else.
-bool SameShape(PixelSize a, PixelSize b);
+bool SameShape(const JpegFrame& a, const JpegFrame& b);
 
 }  // namespace routelet

@@ -45,28 +45,34 @@ PhotoPreview PreviewDecodedFrom(std::string_view jpeg, int orientation, const Pr
   return preview;
 }
 
-// Both copies made from the camera's own preview in the photo, when it has one of the photo's
-// shape and of at least the size asked: a few hundred kilobytes to read and decode instead of the
-// photo's megabytes. One already of the size asked becomes the large copy without decoding.
-std::optional<PhotoPreview> PreviewFromCameraCopy(ByteSource& file, const PreviewSizes& sizes) {
-  const std::string headers = JpegHeaders(file);
-  const std::optional<PixelSize> photo = FrameSize(headers);
-  const std::optional<FileRange> range = CameraPreviewRange(headers, file.Size());
-  if (!photo || !range) return std::nullopt;
-  const std::string copy = BytesAt(file, *range);
-  const std::optional<PixelSize> size = FrameSize(copy);
-  if (!size || !SameShape(*photo, *size) || size->Longer() < LeastLargeSide(sizes)) return std::nullopt;
-  const int orientation = ExifOrientation(headers);
-  if (size->Longer() > sizes.LargeSide) {
-    PhotoPreview preview = PreviewDecodedFrom(copy, orientation, sizes);
-    return preview.Large.empty() ? std::nullopt : std::optional(std::move(preview));
-  }
-  PhotoPreview preview{UprightJpeg(copy, orientation), {}};
+// The large copy from the camera's preview `copy` of the size asked: its own bytes, or turned
+// upright without decoding; the thumbnail from a reduced decode of that.
+std::optional<PhotoPreview> PreviewOfTheSizeAsked(std::string_view copy, int orientation, const PreviewSizes& sizes) {
+  PhotoPreview preview{orientation == 1 ? WithoutMetadata(copy) : UprightJpeg(copy, orientation), {}};
   if (preview.Large.empty()) return std::nullopt;
   if (const std::optional<RgbImage> small = DecodeJpegForSize(preview.Large, sizes.ThumbnailSide)) {
     preview.Thumbnail = EncodeJpeg(ScaledToFit(*small, sizes.ThumbnailSide), sizes.ThumbnailQuality);
   }
-  return preview.Thumbnail.empty() ? std::nullopt : std::optional(std::move(preview));
+  if (preview.Thumbnail.empty()) return std::nullopt;
+  return preview;
+}
+
+// Both copies made from the camera's own preview in the photo, when it has one of the photo's
+// shape and of at least the size asked: a few hundred kilobytes to read and decode instead of the
+// photo's megabytes.
+std::optional<PhotoPreview> PreviewFromCameraCopy(ByteSource& file, const PreviewSizes& sizes) {
+  const std::string headers = JpegHeaders(file);
+  const std::optional<JpegFrame> photo = FrameOf(headers);
+  const std::optional<FileRange> range = CameraPreviewRange(headers, file.Size());
+  if (!photo || !range) return std::nullopt;
+  const std::string copy = BytesAt(file, *range);
+  const std::optional<JpegFrame> frame = FrameOf(copy);
+  if (!frame || !SameShape(*photo, *frame) || frame->Longer() < LeastLargeSide(sizes)) return std::nullopt;
+  const int orientation = ExifOrientation(headers);
+  if (frame->Longer() <= sizes.LargeSide && frame->CommonCoding) return PreviewOfTheSizeAsked(copy, orientation, sizes);
+  PhotoPreview preview = PreviewDecodedFrom(copy, orientation, sizes);
+  if (preview.Large.empty()) return std::nullopt;
+  return preview;
 }
 
 constexpr std::int64_t kKeptForever = std::numeric_limits<std::int64_t>::max();
