@@ -1,11 +1,11 @@
-// make_photos [--no-preview] FOLDER COUNT: writes COUNT camera-like JPEG photos (quality 92) to
+// make_photos [--no-preview | --preview-side=N] FOLDER COUNT: writes COUNT camera-like JPEG photos (quality 92) to
 // FOLDER, taken 2026:05:03 10:01:00 onwards (Japan time) every 5 seconds, inside the sample ride's
 // time, in turns 12 MP (4000 x 3000), 16 MP (4608 x 3456) and 24 MP (6000 x 4000), every third
 // held sideways (Exif orientation 6). Their pictures are smooth gradients with grain, so that they
 // compress to about the size a camera's do (some megabytes), not to a few kilobytes.
 // As a camera does, each carries a large preview of its picture (1,620 pixels on the longer side,
-// quality 90) after the photo, listed in a Multi-Picture index (an APP2 segment); --no-preview
-// leaves it out, as a phone's or an editor's export does.
+// quality 90; --preview-side sets another) after the photo, listed in a Multi-Picture index (an
+// APP2 segment); --no-preview leaves it out, as a phone's or an editor's export does.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -78,9 +78,12 @@ std::string PhotoFile(const std::string& jpeg, const std::string& exif, const st
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bool withPreview = !(argc == 4 && std::string(argv[1]) == "--no-preview");
-  if (argc != (withPreview ? 3 : 4)) {
-    std::fprintf(stderr, "usage: %s [--no-preview] FOLDER COUNT\n", argv[0]);
+  const std::string option = argc == 4 ? argv[1] : "";
+  const bool sideGiven = option.starts_with("--preview-side=");
+  const int previewSide = option == "--no-preview" ? 0 : sideGiven ? std::atoi(option.c_str() + 15) : 1620;
+  const bool withPreview = previewSide > 0;
+  if ((argc != 3 && argc != 4) || (argc == 4 && option != "--no-preview" && !(sideGiven && withPreview))) {
+    std::fprintf(stderr, "usage: %s [--no-preview | --preview-side=N] FOLDER COUNT\n", argv[0]);
     return 2;
   }
   const std::string folder = argv[argc - 2];
@@ -95,7 +98,7 @@ int main(int argc, char** argv) {
     const auto [width, height] = sizes[i % 3];
     const routelet::RgbImage picture = Picture(width, height, static_cast<unsigned>(i + 1));
     const std::string jpeg = routelet::EncodeJpeg(picture, 92);
-    const std::string preview = withPreview ? routelet::EncodeJpeg(routelet::ScaledToFit(picture, 1620), 90) : "";
+    const std::string preview = withPreview ? routelet::EncodeJpeg(routelet::ScaledToFit(picture, previewSide), 90) : "";
     if (jpeg.empty() || (withPreview && preview.empty())) return 1;
     const int seconds = 60 + 5 * i;
     char when[32], name[32];
