@@ -50,7 +50,9 @@ PhotoPreview PreviewDecodedFrom(std::string_view jpeg, int orientation, const Pr
 // upright without decoding; the thumbnail from a reduced decode of that.
 std::optional<PhotoPreview> PreviewOfTheSizeAsked(std::string_view copy, int orientation, const PreviewSizes& sizes) {
   PhotoPreview preview{orientation == 1 ? WithoutMetadata(copy) : UprightJpeg(copy, orientation), {}};
-  if (preview.Large.empty()) return std::nullopt;
+  // Turning drops partial blocks at an edge: at most 15 pixels, which may take a side below the least.
+  const std::optional<JpegFrame> large = FrameOf(preview.Large);
+  if (!large || large->Longer() < LeastLargeSide(sizes)) return std::nullopt;
   if (const std::optional<RgbImage> small = DecodeJpegForSize(preview.Large, sizes.ThumbnailSide)) {
     preview.Thumbnail = EncodeJpeg(ScaledToFit(*small, sizes.ThumbnailSide), sizes.ThumbnailQuality);
   }
@@ -72,7 +74,9 @@ std::optional<PhotoPreview> PreviewFromCameraCopy(ByteSource& file, const Previe
   const std::optional<JpegFrame> frame = FrameOf(copy);
   if (!frame || !SameShape(*photo, *frame) || frame->Longer() < LeastLargeSide(sizes)) return std::nullopt;
   const int orientation = ExifOrientation(headers);
-  if (frame->Longer() <= sizes.LargeSide && frame->CommonCoding) return PreviewOfTheSizeAsked(copy, orientation, sizes);
+  if (frame->Longer() <= sizes.LargeSide && frame->CommonCoding) {
+    if (std::optional<PhotoPreview> preview = PreviewOfTheSizeAsked(copy, orientation, sizes)) return preview;
+  }
   PhotoPreview preview = PreviewDecodedFrom(copy, orientation, sizes);
   if (preview.Large.empty()) return std::nullopt;
   return preview;
