@@ -161,6 +161,7 @@ TEST(PhotoPreview, FromTheCamerasPreviewOnlyWhenItIsOneOfThePhotosShapeAndSize) 
       {"a gain map", 160, 128, 1, {.Attribute = 0}, "160x128 photo 40x32"},
       {"not stored as JPEG", 160, 128, 1, {.Attribute = 0x03010002}, "160x128 photo 40x32"},
       {"size past the end", 160, 128, 1, {.SizeChange = 1}, "160x128 photo 40x32"},
+      {"size short of the preview's end", 160, 128, 1, {.SizeChange = -9}, "160x128 photo 40x32"},
       {"offset past the end", 160, 128, 1, {.Offset = 0xFFFFFFF0}, "160x128 photo 40x32"},
       {"offset into the photo", 160, 128, 1, {.Offset = 40}, "160x128 photo 40x32"},
       {"entries past the index", 160, 128, 1, {.EntryBytes = 48}, "160x128 preview 40x32"},
