@@ -2,24 +2,32 @@
 # Times --single-file with the map tiles already in the cache (served once by a tile server on
 # 127.0.0.1, so no other host is asked), on two cores:
 #   the sample (examples/), and the sample ride with COUNT camera-sized photos (12, 16 and 24 MP,
-#   made by bench/make_photos), first with no preview kept and then with the previews kept.
+#   made by bench/make_photos), first with no preview kept and then with the previews kept; once
+#   with the large preview a camera stores in each photo, once without (as a phone's or an
+#   editor's export).
 # Each figure is the best of ROUNDS runs; the load is printed before and after.
 # Usage: bench/single_file.sh [COUNT] [ROUNDS]     (expects a Release build in build/)
+# ROUTELET_PROGRAM=path times that routelet (its photo formats' module beside it) instead of the
+# build's, on the same photos: an earlier commit's, for figures before and after a change.
+# PREVIEW_SIDE=N gives the camera previews that long side instead of make_photos' 1,620 px.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 count=${1:-200}
 rounds=${2:-3}
 build="$root/build"
+program=${ROUTELET_PROGRAM:-$build/routelet}
 cmake --build "$build" --target routelet make_photos >/dev/null
 work=$(mktemp -d)
 server=
 trap '[ -n "$server" ] && kill "$server"; rm -rf "$work"' EXIT
 export XDG_CACHE_HOME="$work/cache"
-mkdir "$work/sample" "$work/photos"
+mkdir "$work/sample" "$work/camera" "$work/plain"
 cp "$root"/examples/* "$work/sample/"
-cp "$root"/examples/kamo-river-ride.log "$work/photos/"
-"$build/bench/make_photos" "$work/photos" "$count"
-echo "photos: $count, $(du -sm "$work/photos" | cut -f1) MB"
+cp "$root"/examples/kamo-river-ride.log "$work/camera/"
+cp "$root"/examples/kamo-river-ride.log "$work/plain/"
+"$build/bench/make_photos" ${PREVIEW_SIDE:+--preview-side=$PREVIEW_SIDE} "$work/camera" "$count"
+"$build/bench/make_photos" --no-preview "$work/plain" "$count"
+echo "photos: $count, $(du -sm "$work/camera" | cut -f1) MB with camera previews, $(du -sm "$work/plain" | cut -f1) MB without"
 
 python3 "$root/tests/tiles/tile_server.py" serve "$work/requests" "$work/port" > /dev/null & server=$!
 while [ ! -s "$work/port" ]; do sleep 0.05; done
@@ -31,20 +39,26 @@ best() {
   for _ in $(seq "$rounds"); do
     [ "${2:-}" = --clear-previews ] && rm -rf "$XDG_CACHE_HOME/routelet/previews"
     local started=$(date +%s.%N)
-    (cd "$folder" && taskset -c 0,1 "$build/routelet" --console --threads=2 --single-file "$tiles" kamo-river-ride.log)
+    (cd "$folder" && taskset -c 0,1 "$program" --console --threads=2 --single-file "$tiles" kamo-river-ride.log)
     local took=$(echo "$(date +%s.%N) - $started" | bc)
     if [ -z "$fastest" ] || [ "$(echo "$took < $fastest" | bc)" = 1 ]; then fastest=$took; fi
   done
   echo "$fastest"
 }
-(cd "$work/sample" && "$build/routelet" --console --single-file "$tiles" kamo-river-ride.log)  # the tiles into the cache
+(cd "$work/sample" && "$program" --console --single-file "$tiles" kamo-river-ride.log)  # the tiles into the cache
 requests=$(wc -l < "$work/requests")
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "sample, tiles kept:                 $(best "$work/sample") s, $(stat -c %s "$work/sample/kamo-river-ride.html") bytes"
-first=$(best "$work/photos" --clear-previews)
-echo "$count photos, no preview kept:     $first s ($(echo "scale=2; $first * 100 / $count" | bc) s per 100 photos)"
-again=$(best "$work/photos")
-echo "$count photos, previews kept:       $again s ($(echo "scale=2; $again * 100 / $count" | bc) s per 100 photos)"
-echo "page: $(stat -c %s "$work/photos/kamo-river-ride.html") bytes"
+# The photos of FOLDER timed first with no preview kept, then with the previews kept: photos NAME FOLDER
+photos() {
+  local first again
+  first=$(best "$2" --clear-previews)
+  echo "$count photos $1, no preview kept: $first s ($(echo "scale=2; $first * 100 / $count" | bc) s per 100 photos)"
+  again=$(best "$2")
+  echo "$count photos $1, previews kept:   $again s ($(echo "scale=2; $again * 100 / $count" | bc) s per 100 photos)"
+  echo "page $1: $(stat -c %s "$2/kamo-river-ride.html") bytes"
+}
+photos "with camera previews" "$work/camera"
+photos "without             " "$work/plain"
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 [ "$(wc -l < "$work/requests")" = "$requests" ] || echo "NOTE: the timed runs fetched tiles"

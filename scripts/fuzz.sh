@@ -9,7 +9,7 @@ build="$root/build-fuzz"
 bash "$root/scripts/install-deps.sh"
 CXX=clang++ cmake -S "$root" -B "$build" -DROUTELET_FUZZ=ON -DROUTELET_TESTS=OFF -DROUTELET_BENCH=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$(nproc)" --target log_fuzzer exif_fuzzer page_fuzzer xml_fuzzer heif_fuzzer
+cmake --build "$build" -j"$(nproc)" --target log_fuzzer exif_fuzzer camera_preview_fuzzer page_fuzzer xml_fuzzer heif_fuzzer
 
 shared="$root/../shared/data"
 seed() {  # seed TARGET FILES...: copies the first 64 KiB of each file into the target's corpus
@@ -22,12 +22,13 @@ seed() {  # seed TARGET FILES...: copies the first 64 KiB of each file into the 
 shopt -s nullglob
 seed log "$root"/tests/data/nmea/* "$root"/examples/*.log "$shared"/nmea/*
 seed exif "$root"/tests/data/photos/*.jp* "$root"/tests/data/photos/*.JP* "$root"/examples/*.jpg "$shared"/photos/*.jp* "$shared"/photos/*.JP*
+seed camera_preview "$root"/tests/data/photos/*.jp* "$root"/tests/data/photos/*.JP* "$shared"/photos/*.jp* "$shared"/photos/*.JP*
 seed page "$root"/template.dat "$root"/tests/data/e2e/*/template.dat
 seed heif "$root"/tests/data/photos/heif/*
 seed xml "$root"/tests/data/e2e/*/files/*.gpx "$root"/tests/data/e2e/*/files/*.tcx "$root"/tests/data/e2e/*/files/*.kml
 
 status=0
-for target in log exif page xml heif; do
+for target in log exif camera_preview page xml heif; do
   fuzzer="$build/fuzz/${target}_fuzzer"
   regressions=("$root"/tests/data/fuzz-regressions/"$target"/*)
   if ((${#regressions[@]})); then

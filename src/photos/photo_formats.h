@@ -24,6 +24,7 @@ struct PhotoFormats {
   // JPEG previews (preview/jpeg_codec.h says what they do).
   std::optional<RgbImage> (*DecodeJpegForSize)(std::string_view bytes, int longSide);
   std::string (*EncodeJpeg)(const RgbImage& image, int quality);
+  std::string (*UprightJpeg)(std::string_view bytes, int exifOrientation);
 };
 
 // The module, loaded by the first call (beside the program in the build folder, else in its

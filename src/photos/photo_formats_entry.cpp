@@ -16,9 +16,9 @@ extern "C" const routelet::PhotoFormats* routelet_photo_formats() {
       nullptr,
 #endif
 #if ROUTELET_HAVE_TURBOJPEG
-      &linked::DecodeJpegForSize, &linked::EncodeJpeg,
+      &linked::DecodeJpegForSize, &linked::EncodeJpeg, &linked::UprightJpeg,
 #else
-      nullptr, nullptr,
+      nullptr, nullptr, nullptr,
 #endif
   };
   return &formats;

@@ -18,5 +18,6 @@ std::string HeifPreviewUri(const std::string& path, int longSide);
 std::unique_ptr<PhotoTagWriter> MakePhotoTagWriter();
 std::optional<RgbImage> DecodeJpegForSize(std::string_view bytes, int longSide);
 std::string EncodeJpeg(const RgbImage& image, int quality);
+std::string UprightJpeg(std::string_view bytes, int exifOrientation);
 
 }  // namespace routelet::linked

@@ -4,6 +4,10 @@
 #include <sched.h>
 #include <unistd.h>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include <csignal>
 #include <cstdlib>
 #include <system_error>
@@ -75,5 +79,13 @@ bool StartDetachedThread(std::function<void()> body) {
 }
 
 void ReportWritesPastFileSizeLimit() { std::signal(SIGXFSZ, SIG_IGN); }
+
+void KeepFreedMemoryForReuse() {
+#if defined(__GLIBC__)
+  constexpr int kLargestFromHeap = 32 * 1024 * 1024;  // glibc's ceiling for the mapping threshold
+  mallopt(M_MMAP_THRESHOLD, kLargestFromHeap);
+  mallopt(M_TRIM_THRESHOLD, 4 * kLargestFromHeap);
+#endif
+}
 
 }  // namespace routelet::platform

@@ -66,4 +66,6 @@ bool StartDetachedThread(std::function<void()> body) {
 
 void ReportWritesPastFileSizeLimit() {}
 
+void KeepFreedMemoryForReuse() {}
+
 }  // namespace routelet::platform

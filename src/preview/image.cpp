@@ -14,6 +14,25 @@ std::pair<int, int> Covered(int to, int toCount, int fromCount) {
   return {first, std::max(last, first + 1)};
 }
 
+// Division of the sums ScaledToFit makes (at most 256 times their divisor) by a multiplication:
+// exactly the quotient, and several times faster than dividing millions of channel values.
+// For n < 2^32 / d, floor(n * ceil(2^32 / d) / 2^32) is floor(n / d).
+class SmallDivisors {
+ public:
+  static constexpr std::uint32_t kLargestExact = 4095;  // 256 * 4095^2 < 2^32
+
+  explicit SmallDivisors(std::uint32_t largest) : multipliers_(std::min(largest, kLargestExact) + 1) {
+    for (std::uint32_t d = 1; d < multipliers_.size(); ++d) multipliers_[d] = (std::uint64_t{1} << 32) / d + 1;
+  }
+  // `n` / `d`, rounded down.
+  std::uint32_t Divided(std::uint32_t n, std::uint32_t d) const {
+    return d < multipliers_.size() ? static_cast<std::uint32_t>((n * multipliers_[d]) >> 32) : n / d;
+  }
+
+ private:
+  std::vector<std::uint64_t> multipliers_;
+};
+
 }  // namespace
 
 RgbImage ScaledToFit(const RgbImage& image, int longSide) {
@@ -27,27 +46,42 @@ RgbImage ScaledToFit(const RgbImage& image, int longSide) {
   std::vector<std::pair<int, int>> columns(scaled.Width);
   for (int x = 0; x < scaled.Width; ++x) columns[x] = Covered(x, scaled.Width, image.Width);
   std::vector<std::uint32_t> sums(std::size_t{3} * scaled.Width);
+  const int widestSpan = (image.Width + scaled.Width - 1) / scaled.Width + 1;
+  const int tallestSpan = (image.Height + scaled.Height - 1) / scaled.Height + 1;
+  const SmallDivisors divisors(static_cast<std::uint32_t>(widestSpan * tallestSpan));
   std::uint8_t* out = scaled.Pixels.data();
   for (int y = 0; y < scaled.Height; ++y) {
     const auto [top, bottom] = Covered(y, scaled.Height, image.Height);
     std::fill(sums.begin(), sums.end(), 0);
     for (int row = top; row < bottom; ++row) {
       const std::uint8_t* in = image.Pixels.data() + std::size_t{3} * image.Width * row;
-      for (int x = 0; x < scaled.Width; ++x) {
-        std::uint32_t r = 0, g = 0, b = 0;
-        for (int column = columns[x].first; column < columns[x].second; ++column) {
-          r += in[3 * column];
-          g += in[3 * column + 1];
-          b += in[3 * column + 2];
+      std::uint32_t* sum = sums.data();
+      for (int x = 0; x < scaled.Width; ++x, sum += 3) {
+        // Never an empty span: a picture is only ever shrunk.
+        const std::uint8_t* pixel = in + 3 * columns[x].first;
+        const std::uint8_t* const end = in + 3 * columns[x].second;
+        std::uint32_t r = pixel[0], g = pixel[1], b = pixel[2];
+        for (pixel += 3; pixel < end; pixel += 3) {
+          r += pixel[0];
+          g += pixel[1];
+          b += pixel[2];
         }
-        sums[3 * x] += r;
-        sums[3 * x + 1] += g;
-        sums[3 * x + 2] += b;
+        sum[0] += r;
+        sum[1] += g;
+        sum[2] += b;
       }
     }
+    const auto rows = static_cast<std::uint32_t>(bottom - top);
     for (int x = 0; x < scaled.Width; ++x) {
-      const std::uint32_t count = static_cast<std::uint32_t>((bottom - top) * (columns[x].second - columns[x].first));
-      for (int c = 0; c < 3; ++c) *out++ = static_cast<std::uint8_t>((sums[3 * x + c] + count / 2) / count);
+      const std::uint32_t count = rows * static_cast<std::uint32_t>(columns[x].second - columns[x].first);
+      const std::uint32_t* sum = &sums[3 * x];
+      if (count == 1) {  // most pixels when shrinking a little: the source pixel itself
+        *out++ = static_cast<std::uint8_t>(sum[0]);
+        *out++ = static_cast<std::uint8_t>(sum[1]);
+        *out++ = static_cast<std::uint8_t>(sum[2]);
+        continue;
+      }
+      for (int c = 0; c < 3; ++c) *out++ = static_cast<std::uint8_t>(divisors.Divided(sum[c] + count / 2, count));
     }
   }
   return scaled;

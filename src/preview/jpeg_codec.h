@@ -23,6 +23,13 @@ std::string JpegCodecLoadError();
 // Empty when the bytes are not a JPEG the decoder understands.
 std::optional<RgbImage> DecodeJpegForSize(std::string_view bytes, int longSide);
 
+// The JPEG in `bytes` turned upright as the Exif orientation (1 to 8) says, without decoding
+// it (no loss): a picture whose width or height is not a whole number of coding blocks loses the
+// partial blocks at the edge that the turn would move. The result carries no metadata (none of
+// the photo's tags, and no orientation for a viewer to apply again). Empty when the bytes are not
+// a JPEG the decoder understands.
+std::string UprightJpeg(std::string_view bytes, int exifOrientation);
+
 // `image` as a baseline JPEG of `quality` (1 to 100) with 4:2:0 colour; empty on failure.
 std::string EncodeJpeg(const RgbImage& image, int quality);
 

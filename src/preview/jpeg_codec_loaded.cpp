@@ -21,4 +21,9 @@ std::string EncodeJpeg(const RgbImage& image, int quality) {
   return LoadedPhotoFormats()->EncodeJpeg(image, quality);
 }
 
+std::string UprightJpeg(std::string_view bytes, int exifOrientation) {
+  if (!JpegCodecAvailable()) return {};
+  return LoadedPhotoFormats()->UprightJpeg(bytes, exifOrientation);
+}
+
 }  // namespace routelet

@@ -10,4 +10,6 @@ std::optional<RgbImage> DecodeJpegForSize(std::string_view, int) { return std::n
 
 std::string EncodeJpeg(const RgbImage&, int) { return {}; }
 
+std::string UprightJpeg(std::string_view, int) { return {}; }
+
 }  // namespace routelet

@@ -31,6 +31,20 @@ std::pair<int, int> DecodedSize(int width, int height, int longSide) {
   return best;
 }
 
+// The lossless operation that shows a picture of Exif orientation `orientation` upright.
+TJXOP UprightOperation(int orientation) {
+  switch (orientation) {
+    case 2: return TJXOP_HFLIP;
+    case 3: return TJXOP_ROT180;
+    case 4: return TJXOP_VFLIP;
+    case 5: return TJXOP_TRANSPOSE;
+    case 6: return TJXOP_ROT90;
+    case 7: return TJXOP_TRANSVERSE;
+    case 8: return TJXOP_ROT270;
+    default: return TJXOP_NONE;
+  }
+}
+
 }  // namespace
 }  // namespace routelet
 
@@ -64,6 +78,24 @@ std::string EncodeJpeg(const RgbImage& image, int quality) {
   unsigned long size = 0;
   const int failed = tjCompress2(handle.get(), image.Pixels.data(), image.Width, 0, image.Height, TJPF_RGB, &out,
                                  &size, TJSAMP_420, quality, TJFLAG_FASTDCT);
+  std::string jpeg;
+  if (failed == 0 && out != nullptr) jpeg.assign(reinterpret_cast<const char*>(out), size);
+  tjFree(out);
+  return jpeg;
+}
+
+std::string UprightJpeg(std::string_view bytes, int exifOrientation) {
+  const Handle handle(tjInitTransform(), tjDestroy);
+  if (!handle) return {};
+  tjtransform transform{};
+  transform.op = UprightOperation(exifOrientation);
+  // Partial blocks cannot be moved losslessly: they are dropped. No marker of the source is
+  // copied: its tags are not the page's to carry, and an orientation tag would be applied twice.
+  transform.options = TJXOPT_TRIM | TJXOPT_COPYNONE;
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  const int failed = tjTransform(handle.get(), reinterpret_cast<const unsigned char*>(bytes.data()),
+                                 static_cast<unsigned long>(bytes.size()), 1, &out, &size, &transform, 0);
   std::string jpeg;
   if (failed == 0 && out != nullptr) jpeg.assign(reinterpret_cast<const char*>(out), size);
   tjFree(out);

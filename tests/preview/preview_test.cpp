@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <optional>
 
 #include "photos/photo_formats.h"
 #include "preview/exif_orientation.h"
@@ -96,6 +97,85 @@ TEST(PhotoPreview, ScaledInTheDecoderTurnedUprightAndTheFileLeftAlone) {
   EXPECT_EQ(previews().Large, preview.Large);
   std::ofstream(path, std::ios::binary) << EncodeJpeg(RgbImage{64, 48, std::vector<std::uint8_t>(64 * 48 * 3, 9)}, 90);
   EXPECT_EQ(DecodeJpegForSize(previews().Large, 1000)->Width, 64);
+}
+
+// A camera's photo file: the photo (`photo`, a JPEG), an Exif block, a Multi-Picture index of
+// the photo and one more entry, and that entry's picture (`preview`) after the photo.
+struct CameraEntry {
+  std::uint32_t Attribute = 0x010002;  // a large thumbnail of the full-HD class, as JPEG
+  std::int64_t SizeChange = 0;         // added to the preview's true size
+  std::optional<std::uint32_t> Offset{};  // instead of the preview's true offset
+  std::uint32_t EntryBytes = 32;       // the index's stated length of its entries
+  bool PaddedPast64KiB = false;        // other segments before the index fill more than 64 KiB
+};
+std::string Big(std::uint32_t v, int bytes) {
+  std::string s;
+  for (int i = bytes - 1; i >= 0; --i) s += static_cast<char>(v >> (8 * i));
+  return s;
+}
+std::string Segment(int marker, const std::string& data) { return "\xFF" + Big(marker, 1) + Big(data.size() + 2, 2) + data; }
+std::string CameraPhoto(const std::string& photo, int orientation, const std::string& preview, const CameraEntry& entry) {
+  const std::string head = ExifWithOrientation(false, orientation).substr(2) +
+                           (entry.PaddedPast64KiB ? Segment(0xE3, std::string(65000, 'x')) : "");
+  const auto tiffStart = static_cast<std::uint32_t>(2 + head.size() + 8);
+  const auto photoSize = static_cast<std::uint32_t>(photo.size() + head.size() + 4 + 4 + 26 + 32);
+  // TIFF header, an index of one tag (the entries, at 26), the photo's entry and the preview's.
+  const std::string tiff = "MM" + Big(42, 2) + Big(8, 4) + Big(1, 2) + Big(0xB002, 2) + Big(7, 2) + Big(entry.EntryBytes, 4) +
+                           Big(26, 4) + Big(0, 4) + Big(0x20030000, 4) + Big(photoSize, 4) + Big(0, 4) + Big(0, 4) + Big(entry.Attribute, 4) +
+                           Big(static_cast<std::uint32_t>(preview.size() + entry.SizeChange), 4) +
+                           Big(entry.Offset.value_or(photoSize - tiffStart), 4) + Big(0, 4);
+  return "\xFF\xD8" + head + Segment(0xE2, std::string("MPF\0", 4) + tiff) + photo.substr(2) + preview;
+}
+
+// Sizes, and whether reddish (the preview) or bluish (the photo), of a preview's two copies.
+std::string Described(const PhotoPreview& preview) {
+  const auto large = DecodeJpegForSize(preview.Large, 1000), small = DecodeJpegForSize(preview.Thumbnail, 1000);
+  if (!large || !small) return "none";
+  const std::uint8_t* middle = &large->Pixels[3 * (large->Pixels.size() / 6)];
+  return std::to_string(large->Width) + "x" + std::to_string(large->Height) + (middle[0] > middle[2] ? " preview " : " photo ") +
+         std::to_string(small->Width) + "x" + std::to_string(small->Height) +
+         (ExifOrientation(preview.Large) != 1 ? " still tagged" : "");
+}
+
+TEST(PhotoPreview, FromTheCamerasPreviewOnlyWhenItIsOneOfThePhotosShapeAndSize) {
+  if (!JpegCodecAvailable()) GTEST_SKIP() << "a build without libjpeg-turbo";
+  const auto picture = [](int w, int h, std::uint8_t red) {
+    RgbImage image{w, h, {}};
+    for (int i = 0; i < w * h; ++i) image.Pixels.insert(image.Pixels.end(), {red, 30, static_cast<std::uint8_t>(250 - red)});
+    return EncodeJpeg(image, 90);
+  };
+  const std::string photo = picture(640, 512, 20);  // 5:4
+  struct Case {
+    const char* What;
+    int PreviewWidth, PreviewHeight, Orientation;
+    CameraEntry Entry;
+    const char* Expected;
+  };
+  const Case cases[] = {
+      {"the size asked: as it is", 160, 128, 1, {}, "160x128 preview 40x32"},
+      {"VGA class, turned without decoding", 160, 128, 6, {.Attribute = 0x010001}, "128x160 preview 32x40"},
+      {"larger: decoded at a scale", 200, 160, 6, {}, "120x150 preview 32x40"},
+      {"index beyond the first 64 KiB", 160, 128, 1, {.PaddedPast64KiB = true}, "160x128 preview 40x32"},
+      {"letterboxed", 160, 120, 1, {}, "160x128 photo 40x32"},
+      {"smaller than asked", 120, 96, 1, {}, "160x128 photo 40x32"},
+      {"a gain map", 160, 128, 1, {.Attribute = 0}, "160x128 photo 40x32"},
+      {"not stored as JPEG", 160, 128, 1, {.Attribute = 0x03010002}, "160x128 photo 40x32"},
+      {"size past the end", 160, 128, 1, {.SizeChange = 1}, "160x128 photo 40x32"},
+      {"size short of the preview's end", 160, 128, 1, {.SizeChange = -9}, "160x128 photo 40x32"},
+      {"offset past the end", 160, 128, 1, {.Offset = 0xFFFFFFF0}, "160x128 photo 40x32"},
+      {"offset into the photo", 160, 128, 1, {.Offset = 40}, "160x128 photo 40x32"},
+      {"entries past the index", 160, 128, 1, {.EntryBytes = 48}, "160x128 preview 40x32"},
+      {"entry count huge", 160, 128, 1, {.EntryBytes = 0xFFFFFFF0}, "160x128 preview 40x32"},
+      {"no entries", 160, 128, 1, {.EntryBytes = 16}, "160x128 photo 40x32"},
+  };
+  testing::TempDir folder;
+  for (const Case& c : cases) {
+    const std::string path = folder.File("camera.jpg");
+    // The preview carries tags of its own, which the page's copy must not.
+    const std::string preview = ExifWithOrientation(true, 8) + picture(c.PreviewWidth, c.PreviewHeight, 230).substr(2);
+    std::ofstream(path, std::ios::binary) << CameraPhoto(photo, c.Orientation, preview, c.Entry);
+    EXPECT_EQ(Described(MakePhotoPreview(path, {160, 80, 40, 70})), c.Expected) << c.What;
+  }
 }
 
 }  // namespace

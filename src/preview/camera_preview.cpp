@@ -1,0 +1,215 @@
+#include "preview/camera_preview.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <functional>
+#include <span>
+
+namespace routelet {
+namespace {
+
+constexpr std::uint8_t kMarkerPrefix = 0xFF;
+constexpr std::uint8_t kStartOfImage = 0xD8;
+constexpr std::uint8_t kStartOfScan = 0xDA;
+constexpr std::uint8_t kEndOfImage = 0xD9;
+constexpr std::uint8_t kApp1 = 0xE1;
+constexpr std::uint8_t kApp2 = 0xE2;
+constexpr std::uint8_t kApp14 = 0xEE;  // Adobe: how the colours are coded
+constexpr std::uint8_t kApp15 = 0xEF;
+constexpr std::uint8_t kComment = 0xFE;
+constexpr std::uint8_t kProgressiveFrame = 0xC2;  // SOF0 to SOF2: Huffman, as browsers show
+constexpr std::string_view kMpfIdentifier{"MPF\0", 4};
+
+constexpr std::size_t kFirstRead = 64 * 1024;
+constexpr std::size_t kMostHeaderBytes = 1024 * 1024;
+
+constexpr std::uint16_t kTagMpEntries = 0xB002;
+constexpr std::size_t kMpEntrySize = 16;
+constexpr std::uint32_t kMpTypeMask = 0x00FFFFFF;
+constexpr std::uint32_t kLargeThumbnailVga = 0x010001;
+constexpr std::uint32_t kLargeThumbnailFullHd = 0x010002;
+constexpr int kFormatShift = 24;
+constexpr std::uint32_t kFormatMask = 0x7;  // 0: JPEG
+// A preview is some hundred kilobytes; an entry claiming more is not read into memory.
+constexpr std::uint64_t kLargestPreview = 16 * 1024 * 1024;
+
+std::uint8_t ByteAt(std::string_view bytes, std::size_t at) { return static_cast<std::uint8_t>(bytes[at]); }
+
+// Markers that stand alone, without a length: the restart markers, TEM, and a repeated SOI.
+bool IsStandaloneMarker(std::uint8_t marker) { return (marker >= 0xD0 && marker <= 0xD8) || marker == 0x01; }
+
+// Frame headers: SOF0 to SOF15 but for DHT (C4), JPG (C8) and DAC (CC), which share the range.
+bool IsFrameHeader(std::uint8_t marker) {
+  return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
+struct Segment {
+  std::uint8_t Marker = 0;
+  std::size_t Data = 0;    // where its data starts, after marker and length
+  std::size_t Length = 0;  // of its data
+};
+
+// Where a walk over the segments ended, and, when it ended only for want of bytes, how many
+// bytes from the start would let it go on (else 0).
+struct Walk {
+  std::size_t End = 0;
+  std::uint64_t Wanted = 0;
+};
+
+// Visits the segments of the JPEG in `bytes` before its image data, in order, as long as each lies
+// wholly inside `bytes`; `visit` returns true to stop.
+Walk WalkSegments(std::string_view bytes, const std::function<bool(const Segment&)>& visit) {
+  std::size_t at = 2;  // after the start-of-image marker
+  for (;;) {
+    if (at + 4 > bytes.size()) return {at, at + 4};  // the next marker and its length
+    if (ByteAt(bytes, at) != kMarkerPrefix) return {at, 0};
+    const std::uint8_t marker = ByteAt(bytes, at + 1);
+    if (marker == kStartOfScan || marker == kEndOfImage) return {at, 0};
+    if (marker == kMarkerPrefix || IsStandaloneMarker(marker)) {  // a fill byte, or a marker alone
+      at += marker == kMarkerPrefix ? 1 : 2;
+      continue;
+    }
+    const std::size_t length = (std::size_t{ByteAt(bytes, at + 2)} << 8) | ByteAt(bytes, at + 3);
+    if (length < 2) return {at, 0};
+    if (length - 2 > bytes.size() - (at + 4)) return {at, std::uint64_t{at} + 2 + length + 4};
+    if (visit(Segment{marker, at + 4, length - 2})) return {at, 0};
+    at += 2 + length;
+  }
+}
+
+bool IsJpeg(std::string_view bytes) {
+  return bytes.size() >= 2 && ByteAt(bytes, 0) == kMarkerPrefix && ByteAt(bytes, 1) == kStartOfImage;
+}
+
+// Reads integers of a TIFF block in its own byte order; every read is checked against the block
+// first, and a read outside it gives none.
+class TiffReader {
+ public:
+  explicit TiffReader(std::string_view block) : block_(block), bigEndian_(block.substr(0, 2) == "MM") {}
+
+  bool Valid() const {
+    return (block_.substr(0, 4) == std::string_view("MM\0*", 4) || block_.substr(0, 4) == std::string_view("II*\0", 4));
+  }
+  std::optional<std::uint32_t> Unsigned(std::uint64_t at, int length) const {
+    if (at > block_.size() || static_cast<std::uint64_t>(length) > block_.size() - at) return std::nullopt;
+    std::uint32_t value = 0;
+    for (int i = 0; i < length; ++i) value = (value << 8) | ByteAt(block_, at + (bigEndian_ ? i : length - 1 - i));
+    return value;
+  }
+
+ private:
+  std::string_view block_;
+  bool bigEndian_;
+};
+
+// The MP entries' place and count in the index of `tiff` (the block after "MPF\0").
+std::optional<std::pair<std::uint32_t, std::uint32_t>> MpEntries(const TiffReader& tiff) {
+  const auto directory = tiff.Unsigned(4, 4);
+  const auto count = directory ? tiff.Unsigned(*directory, 2) : std::nullopt;
+  if (!count) return std::nullopt;
+  for (std::uint32_t i = 0; i < *count; ++i) {
+    const std::uint64_t entry = std::uint64_t{*directory} + 2 + 12 * std::uint64_t{i};
+    const auto tag = tiff.Unsigned(entry, 2);
+    if (!tag) return std::nullopt;
+    if (*tag != kTagMpEntries) continue;
+    const auto bytes = tiff.Unsigned(entry + 4, 4), offset = tiff.Unsigned(entry + 8, 4);
+    if (!bytes || !offset) return std::nullopt;
+    return std::pair(*offset, *bytes / static_cast<std::uint32_t>(kMpEntrySize));
+  }
+  return std::nullopt;
+}
+
+// The preview entry of the index in `tiff`, which starts at file offset `tiffStart`.
+std::optional<FileRange> PreviewEntry(std::string_view tiffBlock, std::uint64_t tiffStart, std::uint64_t fileSize) {
+  const TiffReader tiff(tiffBlock);
+  if (!tiff.Valid()) return std::nullopt;
+  const auto entries = MpEntries(tiff);
+  if (!entries) return std::nullopt;
+  const auto [first, count] = *entries;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const std::uint64_t entry = std::uint64_t{first} + kMpEntrySize * i;
+    const auto attribute = tiff.Unsigned(entry, 4), size = tiff.Unsigned(entry + 4, 4),
+               offset = tiff.Unsigned(entry + 8, 4);
+    if (!attribute || !size || !offset) return std::nullopt;  // the index runs past its segment
+    const std::uint32_t type = *attribute & kMpTypeMask;
+    if (type != kLargeThumbnailVga && type != kLargeThumbnailFullHd) continue;
+    if (((*attribute >> kFormatShift) & kFormatMask) != 0) continue;
+    // Offsets count from the index's TIFF header; 0 is the photo itself.
+    const std::uint64_t start = tiffStart + *offset;
+    if (*offset == 0 || *size < 4 || *size > kLargestPreview || start > fileSize || *size > fileSize - start) continue;
+    return FileRange{start, *size};
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string JpegHeaders(ByteSource& file) {
+  std::string bytes;
+  // Makes sure the first `end` bytes (within the file and the limit) have been read.
+  const auto readTo = [&](std::uint64_t end) {
+    end = std::min<std::uint64_t>({end, file.Size(), kMostHeaderBytes});
+    if (end <= bytes.size()) return true;
+    const std::size_t had = bytes.size();
+    bytes.resize(static_cast<std::size_t>(end));
+    const auto more = std::span(reinterpret_cast<std::uint8_t*>(bytes.data()) + had, bytes.size() - had);
+    if (file.Read(had, more)) return true;
+    bytes.resize(had);
+    return false;
+  };
+  if (!readTo(kFirstRead) || !IsJpeg(bytes)) return {};
+  // Walk what has been read; when the walk stops at a segment that runs past it, read on.
+  for (;;) {
+    const Walk walk = WalkSegments(bytes, [](const Segment&) { return false; });
+    const std::size_t had = bytes.size();
+    if (walk.Wanted == 0 || !readTo(walk.Wanted) || bytes.size() == had) return bytes.substr(0, walk.End);
+  }
+}
+
+std::optional<JpegFrame> FrameOf(std::string_view headers) {
+  if (!IsJpeg(headers)) return std::nullopt;
+  std::optional<JpegFrame> frame;
+  WalkSegments(headers, [&](const Segment& segment) {
+    // Precision (1 byte), height and width (2 bytes each, big-endian).
+    if (!IsFrameHeader(segment.Marker) || segment.Length < 5) return false;
+    const std::size_t at = segment.Data;
+    const int height = (ByteAt(headers, at + 1) << 8) | ByteAt(headers, at + 2);
+    const int width = (ByteAt(headers, at + 3) << 8) | ByteAt(headers, at + 4);
+    if (width > 0 && height > 0) frame = JpegFrame{width, height, segment.Marker <= kProgressiveFrame};
+    return true;
+  });
+  return frame;
+}
+
+std::string WithoutMetadata(std::string_view jpeg) {
+  if (!IsJpeg(jpeg)) return {};
+  std::string kept(jpeg.substr(0, 2));
+  const Walk walk = WalkSegments(jpeg, [&](const Segment& segment) {
+    const bool metadata = (segment.Marker >= kApp1 && segment.Marker <= kApp15 && segment.Marker != kApp14) ||
+                          segment.Marker == kComment;
+    if (!metadata) kept += jpeg.substr(segment.Data - 4, segment.Length + 4);
+    return false;
+  });
+  const bool atImageData = walk.Wanted == 0 && walk.End + 2 <= jpeg.size() && ByteAt(jpeg, walk.End + 1) == kStartOfScan;
+  return atImageData ? kept += jpeg.substr(walk.End) : std::string();
+}
+
+std::optional<FileRange> CameraPreviewRange(std::string_view headers, std::uint64_t fileSize) {
+  if (!IsJpeg(headers)) return std::nullopt;
+  std::optional<FileRange> range;
+  WalkSegments(headers, [&](const Segment& segment) {
+    const std::string_view data = headers.substr(segment.Data, segment.Length);
+    if (segment.Marker != kApp2 || !data.starts_with(kMpfIdentifier)) return false;
+    range = PreviewEntry(data.substr(kMpfIdentifier.size()), segment.Data + kMpfIdentifier.size(), fileSize);
+    return true;
+  });
+  return range;
+}
+
+bool SameShape(const JpegFrame& a, const JpegFrame& b) {
+  // |a.W / a.H - b.W / b.H| within 1% of a.W / a.H, without division.
+  const std::int64_t left = std::int64_t{a.Width} * b.Height, right = std::int64_t{b.Width} * a.Height;
+  return a.Width > 0 && a.Height > 0 && b.Width > 0 && b.Height > 0 && 100 * std::abs(left - right) <= left;
+}
+
+}  // namespace routelet
