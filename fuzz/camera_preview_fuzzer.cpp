@@ -1,4 +1,5 @@
-// Arbitrary bytes as a camera's photo: its headers, its frame size and where its preview lies.
+// Arbitrary bytes as a camera's photo: its headers, its frame size, its quality and where its
+// preview lies.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,6 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (const auto frame = FrameOf(headers)) {
     if (frame->Width <= 0 || frame->Height <= 0) __builtin_trap();
+  }
+  if (const auto quality = EstimatedQuality(headers)) {
+    if (*quality < 1 || *quality > 100) __builtin_trap();
   }
   // Leaving out metadata only ever leaves out.
   const std::string plain = WithoutMetadata(bytes);

@@ -1,6 +1,8 @@
 #include "preview/camera_preview.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstddef>
 #include <functional>
 #include <span>
@@ -17,6 +19,7 @@ constexpr std::uint8_t kApp2 = 0xE2;
 constexpr std::uint8_t kApp14 = 0xEE;  // Adobe: how the colours are coded
 constexpr std::uint8_t kApp15 = 0xEF;
 constexpr std::uint8_t kComment = 0xFE;
+constexpr std::uint8_t kQuantisationTables = 0xDB;
 constexpr std::uint8_t kProgressiveFrame = 0xC2;  // SOF0 to SOF2: Huffman, as browsers show
 constexpr std::string_view kMpfIdentifier{"MPF\0", 4};
 
@@ -142,6 +145,55 @@ std::optional<FileRange> PreviewEntry(std::string_view tiffBlock, std::uint64_t 
   return std::nullopt;
 }
 
+constexpr std::size_t kTableEntries = 64;
+
+// The luminance table the JPEG standard gives as an example, row by row, which encoders scale
+// by their quality setting.
+constexpr std::array<std::uint8_t, kTableEntries> kStandardLuminance = {
+    16, 11, 10, 16, 24,  40,  51,  61,  12, 12, 14, 19, 26,  58,  60,  55,   //
+    14, 13, 16, 24, 40,  57,  69,  56,  14, 17, 22, 29, 51,  87,  80,  62,   //
+    18, 22, 37, 56, 68,  109, 103, 77,  24, 35, 55, 64, 81,  104, 113, 92,   //
+    49, 64, 78, 87, 103, 121, 120, 101, 72, 92, 95, 98, 112, 100, 103, 99};
+
+// Where the k-th entry of a table as stored (zigzag order) lies in the table row by row.
+constexpr std::array<std::uint8_t, kTableEntries> kZigzagToRowByRow = {
+    0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,   //
+    12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6,  7,  14, 21, 28,  //
+    35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,  //
+    58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
+
+using QuantisationTable = std::array<std::uint16_t, kTableEntries>;
+
+// Reads the quantisation-table segment `data` into `luminance` when it holds table 0 (entries as
+// stored, zigzag order); false when a table runs past the segment's end or is of no known precision.
+bool ReadLuminanceTable(std::string_view data, std::optional<QuantisationTable>& luminance) {
+  for (std::size_t at = 0; at < data.size();) {
+    const std::uint8_t precisionAndId = ByteAt(data, at++);
+    const std::size_t entryBytes = (precisionAndId >> 4) == 0 ? 1 : 2;  // 8 or 16 bits
+    if ((precisionAndId >> 4) > 1 || data.size() - at < entryBytes * kTableEntries) return false;
+    if ((precisionAndId & 0x0F) == 0) {
+      QuantisationTable& table = luminance.emplace();
+      for (std::size_t k = 0; k < kTableEntries; ++k) {
+        const std::size_t entry = at + k * entryBytes;
+        table[k] = entryBytes == 1 ? ByteAt(data, entry) : static_cast<std::uint16_t>((ByteAt(data, entry) << 8) | ByteAt(data, entry + 1));
+      }
+    }
+    at += entryBytes * kTableEntries;
+  }
+  return true;
+}
+
+// The quality whose scaling of the standard table comes nearest `table` (zigzag order): the
+// encoder multiplies each standard entry by scale/100, where quality q gives scale 200 - 2q
+// above 50 and 5000/q below.
+int QualityOfTable(const QuantisationTable& table) {
+  double scale = 0;
+  for (std::size_t k = 0; k < kTableEntries; ++k) scale += 100.0 * table[k] / kStandardLuminance[kZigzagToRowByRow[k]];
+  scale /= kTableEntries;
+  const double quality = scale <= 100 ? (200 - scale) / 2 : 5000 / scale;
+  return std::clamp(static_cast<int>(std::lround(quality)), 1, 100);
+}
+
 }  // namespace
 
 std::string JpegHeaders(ByteSource& file) {
@@ -179,6 +231,19 @@ std::optional<JpegFrame> FrameOf(std::string_view headers) {
     return true;
   });
   return frame;
+}
+
+std::optional<int> EstimatedQuality(std::string_view headers) {
+  if (!IsJpeg(headers)) return std::nullopt;
+  // The last table 0 before the image data is the one its first scan uses.
+  std::optional<QuantisationTable> table;
+  bool readable = true;
+  WalkSegments(headers, [&](const Segment& segment) {
+    if (segment.Marker == kQuantisationTables) readable = ReadLuminanceTable(headers.substr(segment.Data, segment.Length), table);
+    return !readable;
+  });
+  if (!readable || !table) return std::nullopt;
+  return QualityOfTable(*table);
 }
 
 std::string WithoutMetadata(std::string_view jpeg) {

@@ -36,6 +36,12 @@ std::string JpegHeaders(ByteSource& file);
 // The frame header among `headers` (the start of a JPEG); none when there is none.
 std::optional<JpegFrame> FrameOf(std::string_view headers);
 
+// The quality (1 to 100, on the scale of the common JPEG library's encoder) that the luminance
+// quantisation table (table 0) among `headers` corresponds to: how coarsely the picture was
+// stored, and so how heavy it is against another of the same size. None when there is no
+// readable table 0.
+std::optional<int> EstimatedQuality(std::string_view headers);
+
 // The JPEG in `jpeg` as it is but for its tags and comments (APP1 to APP13, APP15, COM: the
 // photo's Exif, orientation included, XMP, colour profile and the like); JFIF and Adobe segments
 // are kept, for they say how to read the colours. Empty when its segments do not lead to image data.

@@ -46,6 +46,17 @@ PhotoPreview PreviewDecodedFrom(std::string_view jpeg, int orientation, const Pr
   return preview;
 }
 
+// Whether the camera's preview `copy` is stored no finer than the page's own copies would be.
+// Cameras store their previews at high quality, which made a page of such photos up to twice as
+// heavy as one of copies made here; one a few steps finer than ours is still taken as it is,
+// since encoding it again would lose a little for a little, but a finer one is made again, from
+// its own bytes (still far less work than from the photo).
+bool NoFinerThanOurOwn(std::string_view copy, const PreviewSizes& sizes) {
+  constexpr int kQualityMargin = 5;
+  const std::optional<int> quality = EstimatedQuality(copy);
+  return quality && *quality <= sizes.LargeQuality + kQualityMargin;
+}
+
 // The large copy from the camera's preview `copy` of the size asked: its own bytes, or turned
 // upright without decoding; the thumbnail from a reduced decode of that.
 std::optional<PhotoPreview> PreviewOfTheSizeAsked(std::string_view copy, int orientation, const PreviewSizes& sizes) {
@@ -74,7 +85,7 @@ std::optional<PhotoPreview> PreviewFromCameraCopy(ByteSource& file, const Previe
   const std::optional<JpegFrame> frame = FrameOf(copy);
   if (!frame || !SameShape(*photo, *frame) || frame->Longer() < LeastLargeSide(sizes)) return std::nullopt;
   const int orientation = ExifOrientation(headers);
-  if (frame->Longer() <= sizes.LargeSide && frame->CommonCoding) {
+  if (frame->Longer() <= sizes.LargeSide && frame->CommonCoding && NoFinerThanOurOwn(copy, sizes)) {
     if (std::optional<PhotoPreview> preview = PreviewOfTheSizeAsked(copy, orientation, sizes)) return preview;
   }
   PhotoPreview preview = PreviewDecodedFrom(copy, orientation, sizes);

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "photos/photo_formats.h"
+#include "preview/camera_preview.h"
 #include "preview/exif_orientation.h"
 #include "preview/image.h"
 #include "preview/jpeg_codec.h"
@@ -139,10 +140,10 @@ std::string Described(const PhotoPreview& preview) {
 
 TEST(PhotoPreview, FromTheCamerasPreviewOnlyWhenItIsOneOfThePhotosShapeAndSize) {
   if (!JpegCodecAvailable()) GTEST_SKIP() << "a build without libjpeg-turbo";
-  const auto picture = [](int w, int h, std::uint8_t red) {
+  const auto picture = [](int w, int h, std::uint8_t red, int quality = 90) {
     RgbImage image{w, h, {}};
     for (int i = 0; i < w * h; ++i) image.Pixels.insert(image.Pixels.end(), {red, 30, static_cast<std::uint8_t>(250 - red)});
-    return EncodeJpeg(image, 90);
+    return EncodeJpeg(image, quality);
   };
   const std::string photo = picture(640, 512, 20);  // 5:4
   struct Case {
@@ -150,12 +151,14 @@ TEST(PhotoPreview, FromTheCamerasPreviewOnlyWhenItIsOneOfThePhotosShapeAndSize) 
     int PreviewWidth, PreviewHeight, Orientation;
     CameraEntry Entry;
     const char* Expected;
+    int PreviewQuality = 75;
   };
   const Case cases[] = {
-      {"the size asked: as it is", 160, 128, 1, {}, "160x128 preview 40x32"},
+      {"the size asked: as it is", 160, 128, 1, {}, "160x128 preview 40x32 as stored"},
+      {"the size asked, stored finer than ours", 160, 128, 1, {}, "160x128 preview 40x32", 95},
       {"VGA class, turned without decoding", 160, 128, 6, {.Attribute = 0x010001}, "128x160 preview 32x40"},
       {"larger: decoded at a scale", 200, 160, 6, {}, "120x150 preview 32x40"},
-      {"index beyond the first 64 KiB", 160, 128, 1, {.PaddedPast64KiB = true}, "160x128 preview 40x32"},
+      {"index beyond the first 64 KiB", 160, 128, 1, {.PaddedPast64KiB = true}, "160x128 preview 40x32 as stored"},
       {"letterboxed", 160, 120, 1, {}, "160x128 photo 40x32"},
       {"smaller than asked", 120, 96, 1, {}, "160x128 photo 40x32"},
       {"a gain map", 160, 128, 1, {.Attribute = 0}, "160x128 photo 40x32"},
@@ -164,17 +167,44 @@ TEST(PhotoPreview, FromTheCamerasPreviewOnlyWhenItIsOneOfThePhotosShapeAndSize) 
       {"size short of the preview's end", 160, 128, 1, {.SizeChange = -9}, "160x128 photo 40x32"},
       {"offset past the end", 160, 128, 1, {.Offset = 0xFFFFFFF0}, "160x128 photo 40x32"},
       {"offset into the photo", 160, 128, 1, {.Offset = 40}, "160x128 photo 40x32"},
-      {"entries past the index", 160, 128, 1, {.EntryBytes = 48}, "160x128 preview 40x32"},
-      {"entry count huge", 160, 128, 1, {.EntryBytes = 0xFFFFFFF0}, "160x128 preview 40x32"},
+      {"entries past the index", 160, 128, 1, {.EntryBytes = 48}, "160x128 preview 40x32 as stored"},
+      {"entry count huge", 160, 128, 1, {.EntryBytes = 0xFFFFFFF0}, "160x128 preview 40x32 as stored"},
       {"no entries", 160, 128, 1, {.EntryBytes = 16}, "160x128 photo 40x32"},
   };
   testing::TempDir folder;
   for (const Case& c : cases) {
     const std::string path = folder.File("camera.jpg");
     // The preview carries tags of its own, which the page's copy must not.
-    const std::string preview = ExifWithOrientation(true, 8) + picture(c.PreviewWidth, c.PreviewHeight, 230).substr(2);
+    const std::string preview =
+        ExifWithOrientation(true, 8) + picture(c.PreviewWidth, c.PreviewHeight, 230, c.PreviewQuality).substr(2);
     std::ofstream(path, std::ios::binary) << CameraPhoto(photo, c.Orientation, preview, c.Entry);
-    EXPECT_EQ(Described(MakePhotoPreview(path, {160, 80, 40, 70})), c.Expected) << c.What;
+    const PhotoPreview made = MakePhotoPreview(path, {160, 80, 40, 70});
+    EXPECT_EQ(Described(made) + (made.Large == WithoutMetadata(preview) ? " as stored" : ""), c.Expected) << c.What;
+  }
+}
+
+TEST(EstimatedQuality, FromTheLuminanceTableInEitherPrecision) {
+  if (!JpegCodecAvailable()) GTEST_SKIP() << "a build without libjpeg-turbo";
+  // The encoder's table 0 (zigzag order, 8 bits) as another quantisation segment would store it.
+  using Rewrite = std::string (*)(const std::string&);
+  const Rewrite asStored = [](const std::string& t) { return Segment(0xDB, '\0' + t); };
+  const Rewrite sixteenBit = [](const std::string& t) {
+    std::string wide(1, '\x10');
+    for (const char q : t) wide += Big(static_cast<std::uint8_t>(q), 2);
+    return Segment(0xDB, wide);
+  };
+  const Rewrite cutShort = [](const std::string& t) { return Segment(0xDB, '\0' + t.substr(0, 40)); };
+  const Rewrite asTable1 = [](const std::string& t) { return Segment(0xDB, '\1' + t); };
+  const struct { int Quality; Rewrite Table; int Expected; } cases[] = {
+      {50, asStored, 50}, {75, asStored, 75}, {80, asStored, 80}, {90, asStored, 90}, {95, asStored, 95},
+      {90, sixteenBit, 90}, {90, cutShort, 0}, {90, asTable1, 0},
+  };
+  for (const auto& c : cases) {
+    std::string jpeg = EncodeJpeg(RgbImage{16, 16, std::vector<std::uint8_t>(16 * 16 * 3, 90)}, c.Quality);
+    const std::size_t at = jpeg.find(std::string_view("\xFF\xDB\x00\x43\x00", 5));  // the encoder's table 0
+    ASSERT_NE(at, std::string::npos);
+    jpeg.replace(at, 69, c.Table(jpeg.substr(at + 5, 64)));
+    EXPECT_NEAR(EstimatedQuality(jpeg).value_or(0), c.Expected, 2) << c.Quality;
   }
 }
 
