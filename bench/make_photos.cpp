@@ -1,10 +1,10 @@
-// make_photos [--no-preview | --preview-side=N] FOLDER COUNT: writes COUNT camera-like JPEG photos (quality 92) to
+// make_photos [--no-preview | --preview-side=N --preview-quality=N] FOLDER COUNT: writes COUNT camera-like JPEG photos (quality 92) to
 // FOLDER, taken 2026:05:03 10:01:00 onwards (Japan time) every 5 seconds, inside the sample ride's
 // time, in turns 12 MP (4000 x 3000), 16 MP (4608 x 3456) and 24 MP (6000 x 4000), every third
 // held sideways (Exif orientation 6). Their pictures are smooth gradients with grain, so that they
 // compress to about the size a camera's do (some megabytes), not to a few kilobytes.
 // As a camera does, each carries a large preview of its picture (1,620 pixels on the longer side,
-// quality 90; --preview-side sets another) after the photo, listed in a Multi-Picture index (an
+// quality 90; --preview-side and --preview-quality set others) after the photo, listed in a Multi-Picture index (an
 // APP2 segment); --no-preview leaves it out, as a phone's or an editor's export does.
 #include <algorithm>
 #include <cstdio>
@@ -77,13 +77,31 @@ std::string PhotoFile(const std::string& jpeg, const std::string& exif, const st
 
 }  // namespace
 
+// The whole number after `name` in `option` ("--name=N") when it lies in [least, most], else 0.
+int NumberOption(const std::string& option, const std::string& name, int least, int most) {
+  if (!option.starts_with(name)) return 0;
+  const int n = std::atoi(option.c_str() + name.size());
+  return n >= least && n <= most ? n : 0;
+}
+
 int main(int argc, char** argv) {
-  const std::string option = argc == 4 ? argv[1] : "";
-  const bool sideGiven = option.starts_with("--preview-side=");
-  const int previewSide = option == "--no-preview" ? 0 : sideGiven ? std::atoi(option.c_str() + 15) : 1620;
+  int previewSide = 1620, previewQuality = 90;
+  bool usable = argc >= 3;
+  for (int at = 1; at < argc - 2; ++at) {
+    const std::string option = argv[at];
+    if (option == "--no-preview") {
+      previewSide = 0;
+    } else if (option.starts_with("--preview-side=")) {
+      previewSide = NumberOption(option, "--preview-side=", 1, 100000);
+      usable = usable && previewSide > 0;
+    } else {
+      previewQuality = NumberOption(option, "--preview-quality=", 1, 100);
+      usable = usable && previewQuality > 0;
+    }
+  }
   const bool withPreview = previewSide > 0;
-  if ((argc != 3 && argc != 4) || (argc == 4 && option != "--no-preview" && !(sideGiven && withPreview))) {
-    std::fprintf(stderr, "usage: %s [--no-preview | --preview-side=N] FOLDER COUNT\n", argv[0]);
+  if (!usable) {
+    std::fprintf(stderr, "usage: %s [--no-preview | --preview-side=N --preview-quality=N] FOLDER COUNT\n", argv[0]);
     return 2;
   }
   const std::string folder = argv[argc - 2];
@@ -98,7 +116,7 @@ int main(int argc, char** argv) {
     const auto [width, height] = sizes[i % 3];
     const routelet::RgbImage picture = Picture(width, height, static_cast<unsigned>(i + 1));
     const std::string jpeg = routelet::EncodeJpeg(picture, 92);
-    const std::string preview = withPreview ? routelet::EncodeJpeg(routelet::ScaledToFit(picture, previewSide), 90) : "";
+    const std::string preview = withPreview ? routelet::EncodeJpeg(routelet::ScaledToFit(picture, previewSide), previewQuality) : "";
     if (jpeg.empty() || (withPreview && preview.empty())) return 1;
     const int seconds = 60 + 5 * i;
     char when[32], name[32];

@@ -9,7 +9,8 @@
 # Usage: bench/single_file.sh [COUNT] [ROUNDS]     (expects a Release build in build/)
 # ROUTELET_PROGRAM=path times that routelet (its photo formats' module beside it) instead of the
 # build's, on the same photos: an earlier commit's, for figures before and after a change.
-# PREVIEW_SIDE=N gives the camera previews that long side instead of make_photos' 1,620 px.
+# PREVIEW_SIDE=N gives the camera previews that long side instead of make_photos' 1,620 px, and
+# PREVIEW_QUALITY=N that JPEG quality instead of 90.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 count=${1:-200}
@@ -25,7 +26,8 @@ mkdir "$work/sample" "$work/camera" "$work/plain"
 cp "$root"/examples/* "$work/sample/"
 cp "$root"/examples/kamo-river-ride.log "$work/camera/"
 cp "$root"/examples/kamo-river-ride.log "$work/plain/"
-"$build/bench/make_photos" ${PREVIEW_SIDE:+--preview-side=$PREVIEW_SIDE} "$work/camera" "$count"
+"$build/bench/make_photos" ${PREVIEW_SIDE:+--preview-side=$PREVIEW_SIDE} \
+  ${PREVIEW_QUALITY:+--preview-quality=$PREVIEW_QUALITY} "$work/camera" "$count"
 "$build/bench/make_photos" --no-preview "$work/plain" "$count"
 echo "photos: $count, $(du -sm "$work/camera" | cut -f1) MB with camera previews, $(du -sm "$work/plain" | cut -f1) MB without"
 
