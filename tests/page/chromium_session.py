@@ -41,7 +41,7 @@ class Browser(contextlib.AbstractContextManager):
             stderr=subprocess.DEVNULL, preexec_fn=place_pipes, pass_fds=(3, 4), close_fds=True)
         os.close(to_browser_r)
         os.close(from_browser_w)
-        self._buffer, self._next_id, self._loaded, self._loader, self.requests = b"", 0, False, None, []
+        self._buffer, self._next_id, self._loaded, self._loader, self._sent = b"", 0, False, None, []
         self.session, self._respond, self.exceptions, self.console_errors = None, respond, [], []
         # The requests answered and not yet acknowledged (id -> url), and those whose answer the browser refused: such a
         # request would stay paused, and whatever waits on it would wait for ever.
@@ -70,8 +70,8 @@ class Browser(contextlib.AbstractContextManager):
             self.exceptions.append(details.get("exception", {}).get("description") or details.get("text"))
         elif method == "Runtime.consoleAPICalled" and params["type"] == "error":
             self.console_errors.append(" ".join(str(a.get("value", a.get("description"))) for a in params["args"]))
-        elif method == "Network.requestWillBeSent" and params["loaderId"] == self._loader:  # not a page left behind
-            self.requests.append(params["request"]["url"])
+        elif method == "Network.requestWillBeSent":
+            self._sent.append((params["loaderId"], params["request"]["url"]))
         elif method == "Page.loadEventFired":
             self._loaded = True
         elif method == "Fetch.requestPaused":
@@ -99,11 +99,16 @@ class Browser(contextlib.AbstractContextManager):
         return reply.get("result", {})
 
     def open(self, url, timeout=60):
-        self._loaded = False  # until the new page's load event
-        self._loader, self.requests = self.send("Page.navigate", {"url": url})["loaderId"], []
+        self._loaded, self._sent = False, []  # until the new page's load event
+        # The new page's first requests may come before the reply that names its loader: they are kept until then.
+        self._loader = self.send("Page.navigate", {"url": url})["loaderId"]
         deadline = time.monotonic() + timeout
         while not self._loaded:
             self._read_message(deadline)
+
+    @property
+    def requests(self):  # the addresses the page opened last requested; not those of a page left behind
+        return [url for loader, url in self._sent if loader == self._loader]
 
     def evaluate(self, expression):
         """The value of a script expression (awaited when it is a promise)."""
