@@ -41,8 +41,11 @@ class Browser(contextlib.AbstractContextManager):
             stderr=subprocess.DEVNULL, preexec_fn=place_pipes, pass_fds=(3, 4), close_fds=True)
         os.close(to_browser_r)
         os.close(from_browser_w)
-        self._buffer, self._next_id, self._loaded, self._loader, self.requests = b"", 0, False, None, []
+        self._buffer, self._next_id, self._loaded, self._loader, self._sent = b"", 0, False, None, []
         self.session, self._respond, self.exceptions, self.console_errors = None, respond, [], []
+        # The requests answered and not yet acknowledged (id -> url), and those whose answer the browser refused: such a
+        # request would stay paused, and whatever waits on it would wait for ever.
+        self._answering, self.refused_answers = {}, []
         page = next(t for t in self.send("Target.getTargets")["targetInfos"] if t["type"] == "page")
         self.session = self.send("Target.attachToTarget", {"targetId": page["targetId"], "flatten": True})["sessionId"]
         for domain in ("Page", "Runtime", "Network"):
@@ -60,22 +63,25 @@ class Browser(contextlib.AbstractContextManager):
         raw, self._buffer = self._buffer.split(b"\0", 1)
         message = json.loads(raw)
         method, params = message.get("method"), message.get("params", {})
+        if (url := self._answering.pop(message.get("id"), None)) and "error" in message:
+            self.refused_answers.append(f"{url}: {message['error'].get('message')}")
         if method == "Runtime.exceptionThrown":
             details = params["exceptionDetails"]
             self.exceptions.append(details.get("exception", {}).get("description") or details.get("text"))
         elif method == "Runtime.consoleAPICalled" and params["type"] == "error":
             self.console_errors.append(" ".join(str(a.get("value", a.get("description"))) for a in params["args"]))
-        elif method == "Network.requestWillBeSent" and params["loaderId"] == self._loader:  # not a page left behind
-            self.requests.append(params["request"]["url"])
+        elif method == "Network.requestWillBeSent":
+            self._sent.append((params["loaderId"], params["request"]["url"]))
         elif method == "Page.loadEventFired":
             self._loaded = True
         elif method == "Fetch.requestPaused":
             reply, paused = self._respond(params["request"]), {"requestId": params["requestId"]}
             if reply is None:
-                self._write("Fetch.failRequest", {**paused, "errorReason": "InternetDisconnected"})
+                sent = self._write("Fetch.failRequest", {**paused, "errorReason": "InternetDisconnected"})
             else:
-                self._write("Fetch.fulfillRequest", {**paused, "responseCode": reply[0], "body": base64.b64encode(reply[2]).decode(),
-                                                     "responseHeaders": [{"name": "Content-Type", "value": reply[1]}]})
+                sent = self._write("Fetch.fulfillRequest", {**paused, "responseCode": reply[0], "body": base64.b64encode(reply[2]).decode(),
+                                                            "responseHeaders": [{"name": "Content-Type", "value": reply[1]}]})
+            self._answering[sent] = params["request"]["url"]
         return message
 
     def _write(self, method, params):
@@ -93,11 +99,16 @@ class Browser(contextlib.AbstractContextManager):
         return reply.get("result", {})
 
     def open(self, url, timeout=60):
-        self._loaded = False  # until the new page's load event
-        self._loader, self.requests = self.send("Page.navigate", {"url": url})["loaderId"], []
+        self._loaded, self._sent = False, []  # until the new page's load event
+        # The new page's first requests may come before the reply that names its loader: they are kept until then.
+        self._loader = self.send("Page.navigate", {"url": url})["loaderId"]
         deadline = time.monotonic() + timeout
         while not self._loaded:
             self._read_message(deadline)
+
+    @property
+    def requests(self):  # the addresses the page opened last requested; not those of a page left behind
+        return [url for loader, url in self._sent if loader == self._loader]
 
     def evaluate(self, expression):
         """The value of a script expression (awaited when it is a promise)."""
@@ -106,11 +117,15 @@ class Browser(contextlib.AbstractContextManager):
             raise RuntimeError(f"script failed: {result['exceptionDetails']}")
         return result["result"].get("value")
 
-    def wait_for(self, expression, timeout=30):
+    def wait_for(self, expression, timeout=30, explain=None):
+        """Polls until the expression is true. A timeout tells what the page had to say: its script errors and
+        the value of `explain` (an expression), and any answer to a paused request the browser refused."""
         deadline = time.monotonic() + timeout
         while not self.evaluate(expression):
             if time.monotonic() > deadline:
-                raise TimeoutError(f"never true: {expression}")
+                state = {"script errors": self.exceptions + self.console_errors + (self.evaluate("window.routeletErrors || []") or []),
+                         "refused answers": self.refused_answers, **({"state": self.evaluate(explain)} if explain else {})}
+                raise TimeoutError(f"never true: {expression}; {state}")
             time.sleep(0.05)
 
     def input(self, device, kind, **event):

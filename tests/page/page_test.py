@@ -35,6 +35,11 @@ VIEWER_SHOWN = "(v => !v.classList.contains('hidden') && v.querySelector('img').
 TILE = re.compile(r"https://(cyberjapandata\.gsi\.go\.jp/xyz/std|tile\.openstreetmap\.org)/(\d+)/(\d+)/(\d+)\.png")
 SITE = "http://trip.test/"
 TILES_SETTLED = "(n => n && eval(document.body.dataset.tiles.replace('/', '+')) >= n)(document.querySelectorAll('#map-tiles img').length)"
+# What a wait for the tiles found: the tiles, the counters, the status line, the button, the tiles still loading.
+TILES_STATE = ("({tiles: document.querySelectorAll('#map-tiles img').length, counted: document.body.dataset.tiles,"
+               " status: document.getElementById('map-status').textContent, pressed: document.getElementById('basemap').ariaPressed,"
+               " loading: [...document.querySelectorAll('#map-tiles img')].filter(i => !i.complete).map(i => i.src),"
+               " address: location.href, ready: document.body.dataset.ready})")
 browser = root = None
 
 
@@ -131,7 +136,7 @@ class PageCase(unittest.TestCase):
         browser.open(page if isinstance(page, str) else page.as_uri())
         browser.wait_for(DATA + "ready === '1' || document.documentElement.dataset.errors")
         if tiles:
-            browser.wait_for(TILES_SETTLED)
+            browser.wait_for(TILES_SETTLED, explain=TILES_STATE)
         self.assert_clean(tiles)
 
     def assert_clean(self, tiles=False):
@@ -142,7 +147,7 @@ class PageCase(unittest.TestCase):
     def map_on(self):
         self.addCleanup(js, "localStorage.clear()")
         browser.click(*centre("#basemap"))
-        browser.wait_for(TILES_SETTLED + " || document.getElementById('map-status').textContent")
+        browser.wait_for(TILES_SETTLED + " || document.getElementById('map-status').textContent", explain=TILES_STATE)
         self.assert_clean(tiles=True)
 
     def route(self):  # the route's vertices as (command, x, y)
