@@ -4,16 +4,13 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
-#include <functional>
 #include <span>
+
+#include "preview/jpeg_segments.h"
 
 namespace routelet {
 namespace {
 
-constexpr std::uint8_t kMarkerPrefix = 0xFF;
-constexpr std::uint8_t kStartOfImage = 0xD8;
-constexpr std::uint8_t kStartOfScan = 0xDA;
-constexpr std::uint8_t kEndOfImage = 0xD9;
 constexpr std::uint8_t kApp1 = 0xE1;
 constexpr std::uint8_t kApp2 = 0xE2;
 constexpr std::uint8_t kApp14 = 0xEE;  // Adobe: how the colours are coded
@@ -36,74 +33,10 @@ constexpr std::uint32_t kFormatMask = 0x7;  // 0: JPEG
 // A preview is some hundred kilobytes; an entry claiming more is not read into memory.
 constexpr std::uint64_t kLargestPreview = 16 * 1024 * 1024;
 
-std::uint8_t ByteAt(std::string_view bytes, std::size_t at) { return static_cast<std::uint8_t>(bytes[at]); }
-
-// Markers that stand alone, without a length: the restart markers, TEM, and a repeated SOI.
-bool IsStandaloneMarker(std::uint8_t marker) { return (marker >= 0xD0 && marker <= 0xD8) || marker == 0x01; }
-
 // Frame headers: SOF0 to SOF15 but for DHT (C4), JPG (C8) and DAC (CC), which share the range.
 bool IsFrameHeader(std::uint8_t marker) {
   return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
-
-struct Segment {
-  std::uint8_t Marker = 0;
-  std::size_t Data = 0;    // where its data starts, after marker and length
-  std::size_t Length = 0;  // of its data
-};
-
-// Where a walk over the segments ended, and, when it ended only for want of bytes, how many
-// bytes from the start would let it go on (else 0).
-struct Walk {
-  std::size_t End = 0;
-  std::uint64_t Wanted = 0;
-};
-
-// Visits the segments of the JPEG in `bytes` before its image data, in order, as long as each lies
-// wholly inside `bytes`; `visit` returns true to stop.
-Walk WalkSegments(std::string_view bytes, const std::function<bool(const Segment&)>& visit) {
-  std::size_t at = 2;  // after the start-of-image marker
-  for (;;) {
-    if (at + 4 > bytes.size()) return {at, at + 4};  // the next marker and its length
-    if (ByteAt(bytes, at) != kMarkerPrefix) return {at, 0};
-    const std::uint8_t marker = ByteAt(bytes, at + 1);
-    if (marker == kStartOfScan || marker == kEndOfImage) return {at, 0};
-    if (marker == kMarkerPrefix || IsStandaloneMarker(marker)) {  // a fill byte, or a marker alone
-      at += marker == kMarkerPrefix ? 1 : 2;
-      continue;
-    }
-    const std::size_t length = (std::size_t{ByteAt(bytes, at + 2)} << 8) | ByteAt(bytes, at + 3);
-    if (length < 2) return {at, 0};
-    if (length - 2 > bytes.size() - (at + 4)) return {at, std::uint64_t{at} + 2 + length + 4};
-    if (visit(Segment{marker, at + 4, length - 2})) return {at, 0};
-    at += 2 + length;
-  }
-}
-
-bool IsJpeg(std::string_view bytes) {
-  return bytes.size() >= 2 && ByteAt(bytes, 0) == kMarkerPrefix && ByteAt(bytes, 1) == kStartOfImage;
-}
-
-// Reads integers of a TIFF block in its own byte order; every read is checked against the block
-// first, and a read outside it gives none.
-class TiffReader {
- public:
-  explicit TiffReader(std::string_view block) : block_(block), bigEndian_(block.substr(0, 2) == "MM") {}
-
-  bool Valid() const {
-    return (block_.substr(0, 4) == std::string_view("MM\0*", 4) || block_.substr(0, 4) == std::string_view("II*\0", 4));
-  }
-  std::optional<std::uint32_t> Unsigned(std::uint64_t at, int length) const {
-    if (at > block_.size() || static_cast<std::uint64_t>(length) > block_.size() - at) return std::nullopt;
-    std::uint32_t value = 0;
-    for (int i = 0; i < length; ++i) value = (value << 8) | ByteAt(block_, at + (bigEndian_ ? i : length - 1 - i));
-    return value;
-  }
-
- private:
-  std::string_view block_;
-  bool bigEndian_;
-};
 
 // The MP entries' place and count in the index of `tiff` (the block after "MPF\0").
 std::optional<std::pair<std::uint32_t, std::uint32_t>> MpEntries(const TiffReader& tiff) {

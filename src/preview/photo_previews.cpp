@@ -17,13 +17,7 @@
 namespace routelet {
 namespace {
 
-// The whole file in one read: photos run to megabytes.
-std::string AllBytes(ByteSource& file) {
-  std::string bytes(static_cast<std::size_t>(file.Size()), '\0');
-  if (!file.Read(0, std::span(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size()))) return {};
-  return bytes;
-}
-
+// The bytes of `range` in one read (a whole photo runs to megabytes); empty when they cannot be read.
 std::string BytesAt(ByteSource& file, FileRange range) {
   std::string bytes(static_cast<std::size_t>(range.Size), '\0');
   if (!file.Read(range.Offset, std::span(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size()))) return {};
@@ -127,7 +121,7 @@ std::optional<PhotoPreview> Unpacked(const std::string& item) {
 PhotoPreview MakePhotoPreview(const std::string& path, const PreviewSizes& sizes) {
   FileByteSource file(path);
   if (std::optional<PhotoPreview> preview = PreviewFromCameraCopy(file, sizes)) return std::move(*preview);
-  const std::string bytes = AllBytes(file);
+  const std::string bytes = BytesAt(file, FileRange{0, file.Size()});
   return PreviewDecodedFrom(bytes, ExifOrientation(bytes), sizes);
 }
 
