@@ -26,6 +26,21 @@ std::string ProblemWith(const StartChoices& choices) {
 
 }  // namespace
 
+Options OptionsForStartRun(const Options& given, const StartChoices& choices) {
+  const Options window = OptionsOfChoices(choices);
+  Options run = given;
+  run.StartWindow = false;
+  run.LogPath.clear();
+  run.OptionAfterLog = false;
+  run.LogPaths = window.LogPaths;
+  run.Photos.Folders = window.Photos.Folders;
+  run.Photos.Zone = window.Photos.Zone;
+  run.Photos.ClockShiftSeconds = window.Photos.ClockShiftSeconds;
+  run.TemplatePath = window.TemplatePath;
+  run.OpenPage = window.OpenPage;
+  return run;
+}
+
 RunResult RunFromStartWindow(const Options& options, FrontEnd& ui) {
   StartRequest request{LoadStartSettings(options.ConfigHome), ShippedTemplates(ProgramDirectory(options.ProgramPath)), ProblemWith};
   request.Choices.Logs = options.LogPaths;
@@ -39,15 +54,7 @@ RunResult RunFromStartWindow(const Options& options, FrontEnd& ui) {
   if (const std::string problem = SaveStartSettings(options.ConfigHome, request.Choices); !problem.empty()) {
     ui.ShowMessage(platform::FormattedText("The choices could not be kept for the next start (%s).", {problem}));
   }
-  Options chosen = OptionsOfChoices(request.Choices);
-  chosen.FrontEnd = options.FrontEnd;
-  chosen.ConfigHome = options.ConfigHome;
-  chosen.ProgramPath = options.ProgramPath;
-  chosen.OutputPath = options.OutputPath;
-  chosen.Work = options.Work;
-  chosen.Segments = options.Segments;
-  chosen.Photos.MaxGapSeconds = options.Photos.MaxGapSeconds;
-  const RunResult result = RunConversion(chosen, ui);
+  const RunResult result = RunConversion(OptionsForStartRun(options, request.Choices), ui);
   ui.RunEnded();
   return result;
 }

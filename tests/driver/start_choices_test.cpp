@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "driver/command_line.h"
+#include "driver/start_run.h"
 #include "support/temp_dir.h"
 
 namespace routelet {
@@ -52,6 +53,30 @@ TEST(StartChoices, BecomeTheCommandLinesOptions) {
   EXPECT_EQ(defaults.Photos.Zone.OffsetMinutes, 9 * 60);
   EXPECT_TRUE(defaults.TemplatePath.empty());
   EXPECT_FALSE(defaults.OpenPage);
+}
+
+// The window's run is the command line's with the window's fields in their place: what the window
+// does not show (the page's language, the caches, --single-file, --zone, -o) is not lost.
+TEST(StartChoices, TakeThePlaceOfTheirOwnOptionsOnly) {
+  const std::vector<std::string_view> typed = {"--start", "--single-file", "--zone=UTC", "-o", "out.html",
+                                                "--photos=elsewhere", "--template=other.dat", "given.log"};
+  Options given = ParseCommandLine(typed);
+  given.EnglishPage = true;
+  given.CacheHome = "/home/someone/.cache";
+  testing::TempDir card;  // the parser takes only folders that are there
+  StartChoices choices = Everything();
+  choices.Logs = {"chosen.log"};
+  choices.PhotoFolders = {card.path().string()};
+  const Options run = OptionsForStartRun(given, choices);
+  EXPECT_TRUE(run.EnglishPage && run.SingleFile && run.PageZone && !run.StartWindow);
+  EXPECT_EQ(run.CacheHome, given.CacheHome);
+  EXPECT_EQ(run.OutputPath, "out.html");
+  EXPECT_EQ(run.LogPaths, choices.Logs);
+  EXPECT_TRUE(run.LogPath.empty());
+  EXPECT_EQ(run.Photos.Folders, choices.PhotoFolders);
+  EXPECT_EQ(run.Photos.ClockShiftSeconds, -180);
+  EXPECT_EQ(run.TemplatePath, choices.Template);
+  EXPECT_FALSE(run.OpenPage);
 }
 
 TEST(StartSettings, KeepEverythingButTheLogs) {
