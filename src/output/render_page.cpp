@@ -56,8 +56,7 @@ std::string RenderPhotoList(const SectionStore& sections, const std::vector<Phot
 }
 
 // The UTC times of the earliest and the latest timed record; empty texts when no record is timed.
-std::pair<std::string, std::string> StartAndEndTimes(const std::vector<TrackRecord>& records) {
-  const TimedEnds ends = EarliestAndLatest(records);
+std::pair<std::string, std::string> StartAndEndTimes(const TimedEnds& ends) {
   if (ends.Start == nullptr) return {};
   return {IsoTimeText(*ends.Start), IsoTimeText(*ends.End)};
 }
@@ -89,9 +88,8 @@ std::string_view FileNameOf(std::string_view path) {
 // The zone the page's times are in: the name the run was given, else the offsets of its earliest
 // and latest timed records ("UTC-04:00/UTC-05:00" for a track across a change to winter time);
 // empty when no record is timed.
-std::string ZoneText(const Track& track) {
+std::string ZoneText(const Track& track, const TimedEnds& ends) {
   if (!track.ZoneName.empty()) return track.ZoneName;
-  const TimedEnds ends = EarliestAndLatest(track.Records);
   if (ends.Start == nullptr) return {};
   const std::string first = ZoneOffsetText(OffsetMinutesOf(*ends.Start)), last = ZoneOffsetText(OffsetMinutesOf(*ends.End));
   return first == last ? first : first + "/" + last;
@@ -111,7 +109,9 @@ bool TemplateHolds(const SectionStore& sections, std::string_view placeholder) {
 std::vector<std::pair<std::string_view, std::string>> BodyPlaceholderTexts(
     const SectionStore& sections, const Track& track, const std::vector<Photo>& photos, std::size_t keptLines,
     std::string_view logPath, EmbeddedContent embedded) {
-  auto [start, end] = StartAndEndTimes(track.Records);
+  // The earliest and latest timed records, found in one pass over the points for both their uses.
+  const TimedEnds ends = EarliestAndLatest(track.Records);
+  auto [start, end] = StartAndEndTimes(ends);
   std::vector<std::pair<std::string_view, std::string>> texts;
   for (const Placeholder& placeholder : kPlaceholders) {
     if (placeholder.Scope != PlaceholderScope::kBody) continue;
@@ -137,7 +137,7 @@ std::vector<std::pair<std::string_view, std::string>> BodyPlaceholderTexts(
         break;
       case Fill::kPreviewList: value = std::move(embedded.PreviewList); break;
       case Fill::kEmbeddedTiles: value = std::move(embedded.TileTable); break;
-      case Fill::kZone: value = ZoneText(track); break;
+      case Fill::kZone: value = ZoneText(track, ends); break;
       default: continue;  // "[recordlist]", put in before
     }
     texts.emplace_back(placeholder.Text, std::move(value));

@@ -6,6 +6,8 @@
 #include <set>
 #include <tuple>
 
+#include "runtime/text_helpers.h"
+
 namespace routelet {
 namespace {
 
@@ -93,11 +95,7 @@ std::string TileUrl(const std::string& urlTemplate, const TileKey& tile) {
   std::string url = urlTemplate;
   const std::pair<std::string_view, std::string> fills[] = {
       {"{z}", std::to_string(tile.Z)}, {"{x}", std::to_string(tile.X)}, {"{y}", std::to_string(tile.Y)}};
-  for (const auto& [name, value] : fills) {
-    for (std::size_t at = url.find(name); at != std::string::npos; at = url.find(name, at + value.size())) {
-      url.replace(at, name.size(), value);
-    }
-  }
+  for (const auto& [name, value] : fills) ReplaceAllInPlace(url, name, value);
   return url;
 }
 
