@@ -60,25 +60,30 @@ std::string PhotoValue(Fill what, std::int64_t id, const Photo& photo, std::stri
 
 std::string BuildPhotoItem(std::string_view itemTemplate, std::int64_t id, const Photo& photo,
                            std::string_view thumbnail) {
+  // Each value is made when it is first wanted, and only then: a template that shows neither the
+  // thumbnail nor the page's time makes no copy of the one and looks up no zone for the other.
   struct Value {
     std::string_view Placeholder;
     Fill What;
-    std::string Text;
+    std::optional<std::string> Text;
   };
   std::vector<Value> fills;
   for (const Placeholder& placeholder : kPlaceholders) {
-    if (placeholder.Scope == PlaceholderScope::kPhotoItem) {
-      fills.push_back({placeholder.Text, placeholder.What, PhotoValue(placeholder.What, id, photo, thumbnail)});
-    }
+    if (placeholder.Scope == PlaceholderScope::kPhotoItem) fills.push_back({placeholder.Text, placeholder.What, {}});
   }
-  // Looked up among the values made above: a HEIF photo's preview is too large to make again.
+  const auto textOf = [&](Value& value) -> const std::string& {
+    if (!value.Text) value.Text = PhotoValue(value.What, id, photo, thumbnail);
+    return *value.Text;
+  };
   const auto comesOutEmpty = [&](Fill what) {
-    return std::ranges::any_of(fills, [what](const Value& value) { return value.What == what && value.Text.empty(); });
+    return std::ranges::any_of(fills, [&](Value& value) { return value.What == what && textOf(value).empty(); });
   };
   // Filled one after another, so a value that happens to contain a later placeholder is filled
   // too, as a template writer who fills them by hand in this order would expect.
   std::string item = KeepGroupsWithValues(itemTemplate, PlaceholderScope::kPhotoItem, comesOutEmpty);
-  for (const Value& value : fills) ReplaceAllInPlace(item, value.Placeholder, value.Text);
+  for (Value& value : fills) {
+    if (item.find(value.Placeholder) != std::string::npos) ReplaceAllInPlace(item, value.Placeholder, textOf(value));
+  }
   return item;
 }
 
