@@ -18,11 +18,12 @@ struct RgbImage {
 
 // `image` shrunk so that its longer side is at most `longSide` pixels, the proportions kept;
 // each new pixel is the mean of the source pixels it covers, so that fine detail does not
-// shimmer. An image already small enough comes back as it is: a preview never grows.
-RgbImage ScaledToFit(const RgbImage& image, int longSide);
+// shimmer. An image already small enough comes back as it is (moved, not copied, when the
+// caller gives it up): a preview never grows.
+RgbImage ScaledToFit(RgbImage image, int longSide);
 
 // `image` turned as the Exif orientation tag says (1 to 8: the camera's rotation and mirroring),
-// so that it shows upright. Other values give the image unchanged.
-RgbImage Upright(const RgbImage& image, int exifOrientation);
+// so that it shows upright. Other values give the image unchanged (moved, as above).
+RgbImage Upright(RgbImage image, int exifOrientation);
 
 }  // namespace routelet

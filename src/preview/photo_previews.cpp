@@ -30,10 +30,10 @@ int LeastLargeSide(const PreviewSizes& sizes) { return sizes.LargeSide - sizes.L
 // Both copies made from the JPEG in `jpeg`, decoded at a reduced scale, shrunk, turned upright
 // by `orientation`, and encoded.
 PhotoPreview PreviewDecodedFrom(std::string_view jpeg, int orientation, const PreviewSizes& sizes) {
-  const std::optional<RgbImage> decoded = DecodeJpegForSize(jpeg, sizes.LargeSide);
+  std::optional<RgbImage> decoded = DecodeJpegForSize(jpeg, sizes.LargeSide);
   if (!decoded) return {};
   // Shrunk before it is turned: turning the smaller picture costs less.
-  const RgbImage large = Upright(ScaledToFit(*decoded, sizes.LargeSide), orientation);
+  const RgbImage large = Upright(ScaledToFit(std::move(*decoded), sizes.LargeSide), orientation);
   PhotoPreview preview{EncodeJpeg(large, sizes.LargeQuality),
                        EncodeJpeg(ScaledToFit(large, sizes.ThumbnailSide), sizes.ThumbnailQuality)};
   if (preview.Large.empty() || preview.Thumbnail.empty()) return {};
@@ -58,8 +58,8 @@ std::optional<PhotoPreview> PreviewOfTheSizeAsked(std::string_view copy, int ori
   // Turning drops partial blocks at an edge: at most 15 pixels, which may take a side below the least.
   const std::optional<JpegFrame> large = FrameOf(preview.Large);
   if (!large || large->Longer() < LeastLargeSide(sizes)) return std::nullopt;
-  if (const std::optional<RgbImage> small = DecodeJpegForSize(preview.Large, sizes.ThumbnailSide)) {
-    preview.Thumbnail = EncodeJpeg(ScaledToFit(*small, sizes.ThumbnailSide), sizes.ThumbnailQuality);
+  if (std::optional<RgbImage> small = DecodeJpegForSize(preview.Large, sizes.ThumbnailSide)) {
+    preview.Thumbnail = EncodeJpeg(ScaledToFit(std::move(*small), sizes.ThumbnailSide), sizes.ThumbnailQuality);
   }
   if (preview.Thumbnail.empty()) return std::nullopt;
   return preview;

@@ -42,6 +42,18 @@ TEST(Upright, EachExifOrientation) {
   for (const auto& [orientation, shown] : cases) EXPECT_EQ(LettersOf(Upright(Letters(3, "abcdef"), orientation)), shown) << orientation;
 }
 
+TEST(Upright, TurnedThereAndBackAcrossTilesIsThePictureAgain) {
+  // Larger than the tiles a turn works in, and no whole number of them either way.
+  RgbImage picture{131, 70, {}};
+  for (int i = 0; i < picture.Width * picture.Height * 3; ++i) picture.Pixels.push_back(static_cast<std::uint8_t>(i * 7 + i / 251));
+  const std::pair<int, int> thereAndBack[] = {{2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, 8}, {7, 7}, {8, 6}};
+  for (const auto& [there, back] : thereAndBack) {
+    const RgbImage turned = Upright(picture, there);
+    EXPECT_EQ(std::pair(turned.Width, turned.Height), there >= 5 ? std::pair(70, 131) : std::pair(131, 70)) << there;
+    EXPECT_EQ(Upright(turned, back).Pixels, picture.Pixels) << there;
+  }
+}
+
 TEST(ScaledToFit, AveragesWhatEachPixelCoversAndNeverGrows) {
   // Each new pixel is the mean of the 2 x 2 it covers: (a + c + i + k) / 4 is f.
   EXPECT_EQ(LettersOf(ScaledToFit(Letters(4, "acegikmo"), 2)), "2x1 fj");
