@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 #include "platform/translations.h"
 #include "preview/jpeg_codec.h"
 #include "preview/photo_previews.h"
 #include "runtime/base64.h"
 #include "runtime/disk_cache.h"
+#include "runtime/parallel.h"
 #include "tiles/page_tiles.h"
 #include "tiles/tile_fetcher.h"
 
@@ -32,23 +34,44 @@ std::optional<GeoBox> TrackBox(const Track& track) {
   return box;
 }
 
+constexpr std::string_view kJpegUriStart = "data:image/jpeg;base64,";
+
+// "[previewlist]": a line for each preview, its data: URI or nothing. Each line's place is known
+// from the previews' sizes, so the lines are written there on the run's threads at once: one by
+// one, Base64 for a hundred megabytes of previews kept the other threads waiting a tenth of a second.
+std::string PreviewListOf(std::vector<PhotoPreview>& previews, std::vector<std::string>& thumbnails,
+                          const Parallelism& work) {
+  std::vector<std::size_t> lineStart(previews.size() + 1, 0);
+  for (std::size_t k = 0; k < previews.size(); ++k) {
+    const std::size_t large = previews[k].Large.size();
+    lineStart[k + 1] = lineStart[k] + (large == 0 ? 0 : kJpegUriStart.size() + Base64Length(large)) + 1;
+  }
+  std::string list(lineStart.back(), '\n');
+  thumbnails.resize(previews.size());
+  ForEachChunk(previews.size(), work.Threads, [&](std::size_t k) {
+    PhotoPreview& preview = previews[k];
+    if (!preview.Thumbnail.empty()) thumbnails[k] = DataUri("image/jpeg", preview.Thumbnail);
+    if (!preview.Large.empty()) {
+      char* line = list.data() + lineStart[k];
+      kJpegUriStart.copy(line, kJpegUriStart.size());
+      WriteBase64(line + kJpegUriStart.size(), preview.Large);
+    }
+    preview = PhotoPreview{};  // its megabyte is in the list now
+  });
+  return list;
+}
+
 // A photo that a browser cannot show (HEIF) already has its JPEG preview, which the page shows
 // in the grid and in the viewer alike ("[file:thumb]" falls back to it): it is not decoded again.
 void AddPreviews(const std::vector<Photo>& photos, const Options& options, SingleFileParts& parts) {
   std::vector<std::string> paths;
   for (const Photo& photo : photos) paths.push_back(photo.Preview.empty() ? photo.Path : std::string());
-  const std::vector<PhotoPreview> previews =
+  std::vector<PhotoPreview> previews =
       MakePhotoPreviews(paths, PreviewSizes{}, options.Work, CacheFolder(options.CacheHome, "previews"));
-  std::size_t room = 0;
-  for (const PhotoPreview& preview : previews) room += preview.Large.size() / 3 * 4 + 32;
-  parts.Content.PreviewList.reserve(room);
   for (std::size_t k = 0; k < previews.size(); ++k) {
-    const PhotoPreview& preview = previews[k];
-    if (preview.Large.empty() && photos[k].Preview.empty()) ++parts.PhotosWithoutPreview;
-    parts.Content.Thumbnails.push_back(preview.Thumbnail.empty() ? std::string() : DataUri("image/jpeg", preview.Thumbnail));
-    if (!preview.Large.empty()) parts.Content.PreviewList += DataUri("image/jpeg", preview.Large);
-    parts.Content.PreviewList += '\n';
+    if (previews[k].Large.empty() && photos[k].Preview.empty()) ++parts.PhotosWithoutPreview;
   }
+  parts.Content.PreviewList = PreviewListOf(previews, parts.Content.Thumbnails, options.Work);
 }
 
 void AddTiles(const Track& track, const Options& options, std::int64_t now, SingleFileParts& parts) {

@@ -4,11 +4,8 @@
 
 namespace routelet {
 
-void AppendBase64(std::string& out, std::string_view bytes) {
+void WriteBase64(char* to, std::string_view bytes) {
   static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  const std::size_t start = out.size();
-  out.resize(start + (bytes.size() + 2) / 3 * 4);
-  char* to = out.data() + start;
   std::size_t i = 0;
   for (; i + 3 <= bytes.size(); i += 3) {
     const std::uint32_t group = (std::uint32_t{static_cast<std::uint8_t>(bytes[i])} << 16) |
@@ -28,6 +25,12 @@ void AppendBase64(std::string& out, std::string_view bytes) {
     *to++ = two ? kDigits[(group >> 6) & 63] : '=';
     *to++ = '=';
   }
+}
+
+void AppendBase64(std::string& out, std::string_view bytes) {
+  const std::size_t start = out.size();
+  out.resize(start + Base64Length(bytes.size()));
+  WriteBase64(out.data() + start, bytes);
 }
 
 std::string DataUri(std::string_view mediaType, std::string_view bytes) {
