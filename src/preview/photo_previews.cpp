@@ -7,6 +7,7 @@
 #include <span>
 
 #include "photos/byte_source.h"
+#include "platform/files.h"
 #include "platform/process.h"
 #include "preview/camera_preview.h"
 #include "preview/exif_orientation.h"
@@ -89,18 +90,25 @@ std::optional<PhotoPreview> PreviewFromCameraCopy(ByteSource& file, const Previe
 
 constexpr std::int64_t kKeptForever = std::numeric_limits<std::int64_t>::max();
 
-// What a photo's preview is kept under: the photo's path, size and modification time, and the
-// preview's sizes, so that a changed photo, or other sizes, make a new one. Empty when the
-// photo cannot be looked at.
+// What a photo's preview is kept under: the photo's whole path, size and modification time, and
+// the preview's sizes, so that a changed photo, or other sizes, make a new one. The path as given
+// was relative to the log's folder ("./IMG_0001.JPG"), and another folder's photo of that name,
+// size and time was served this one's preview. Empty when the photo cannot be looked at.
 std::optional<std::string> CacheKey(const std::string& path, const PreviewSizes& sizes) {
+  // The system's form of the path: on Windows a UTF-8 path read as the ANSI code page named
+  // another file, or none, and a photo of a Japanese name was decoded again on every run.
+  const std::filesystem::path native = platform::NativePath(path);
   std::error_code error;
-  const auto size = std::filesystem::file_size(path, error);
+  const auto size = std::filesystem::file_size(native, error);
   if (error) return std::nullopt;
-  const auto modified = std::filesystem::last_write_time(path, error);
+  const auto modified = std::filesystem::last_write_time(native, error);
+  if (error) return std::nullopt;
+  const std::filesystem::path whole = std::filesystem::absolute(native, error);
   if (error) return std::nullopt;
   return "preview " + std::to_string(sizes.LargeSide) + " " + std::to_string(sizes.LargeQuality) + " " +
          std::to_string(sizes.ThumbnailSide) + " " + std::to_string(sizes.ThumbnailQuality) + " " +
-         std::to_string(size) + " " + std::to_string(modified.time_since_epoch().count()) + " " + path;
+         std::to_string(size) + " " + std::to_string(modified.time_since_epoch().count()) + " " +
+         platform::Utf8Path(whole.lexically_normal());
 }
 
 // A preview kept as one item: the large copy's length on a line, the large copy, the thumbnail.

@@ -2,6 +2,7 @@
 // reduced scale, and the whole way from a file to its two copies.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <optional>
 
@@ -110,6 +111,30 @@ TEST(PhotoPreview, ScaledInTheDecoderTurnedUprightAndTheFileLeftAlone) {
   EXPECT_EQ(previews().Large, preview.Large);
   std::ofstream(path, std::ios::binary) << EncodeJpeg(RgbImage{64, 48, std::vector<std::uint8_t>(64 * 48 * 3, 9)}, 90);
   EXPECT_EQ(DecodeJpegForSize(previews().Large, 1000)->Width, 64);
+}
+
+TEST(PhotoPreview, KeptForTheFileNotForItsNameInTheFolderARunIsIn) {
+  if (!JpegCodecAvailable()) GTEST_SKIP() << "a build without libjpeg-turbo";
+  // Two cards' first photos: one name, one size, one time, two pictures (dark and light).
+  testing::TempDir folder;
+  const auto photoIn = [&](const std::string& card, std::uint8_t grey) {
+    std::filesystem::create_directory(folder.File(card));
+    std::string jpeg = EncodeJpeg(RgbImage{64, 48, std::vector<std::uint8_t>(64 * 48 * 3, grey)}, 90);
+    jpeg.resize(4096, '\0');  // the same size: a viewer reads nothing after the picture's end
+    return folder.Write(card + "/IMG_0001.JPG", jpeg);
+  };
+  const std::string dark = photoIn("dark", 20), light = photoIn("light", 230);
+  std::filesystem::last_write_time(light, std::filesystem::last_write_time(dark));
+  const std::filesystem::path runFolder = std::filesystem::current_path();
+  const auto greyOfPreviewIn = [&](const std::string& card) {
+    std::filesystem::current_path(folder.File(card));
+    const auto made = MakePhotoPreviews({"./IMG_0001.JPG"}, {320, 80, 40, 70}, {2, 0}, folder.File("cache"));
+    std::filesystem::current_path(runFolder);
+    const auto decoded = DecodeJpegForSize(made.at(0).Large, 1000);
+    return decoded ? static_cast<int>(decoded->Pixels.at(0)) : -1;
+  };
+  EXPECT_LT(greyOfPreviewIn("dark"), 40);
+  EXPECT_GT(greyOfPreviewIn("light"), 210);
 }
 
 // A camera's photo file: the photo (`photo`, a JPEG), an Exif block, a Multi-Picture index of
