@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 namespace routelet {
 namespace {
@@ -34,6 +36,29 @@ class SmallDivisors {
   std::vector<std::uint64_t> multipliers_;
 };
 
+// One row of a picture shrunk from the single source row `in`, each new pixel the mean of the
+// `columns` it covers, written at `out`; returns the end of what was written.
+std::uint8_t* ScaledRow(const std::uint8_t* in, const std::vector<std::pair<int, int>>& columns,
+                        const SmallDivisors& divisors, std::uint8_t* out) {
+  for (const auto& [first, last] : columns) {
+    const std::uint8_t* pixel = in + 3 * first;
+    const auto count = static_cast<std::uint32_t>(last - first);
+    if (count == 1) {
+      std::memcpy(out, pixel, 3);
+      out += 3;
+      continue;
+    }
+    std::uint32_t sum[3] = {0, 0, 0};
+    for (const std::uint8_t* const end = in + 3 * last; pixel < end; pixel += 3) {
+      sum[0] += pixel[0];
+      sum[1] += pixel[1];
+      sum[2] += pixel[2];
+    }
+    for (const std::uint32_t channel : sum) *out++ = static_cast<std::uint8_t>(divisors.Divided(channel + count / 2, count));
+  }
+  return out;
+}
+
 }  // namespace
 
 RgbImage ScaledToFit(RgbImage image, int longSide) {
@@ -53,6 +78,12 @@ RgbImage ScaledToFit(RgbImage image, int longSide) {
   std::uint8_t* out = scaled.Pixels.data();
   for (int y = 0; y < scaled.Height; ++y) {
     const auto [top, bottom] = Covered(y, scaled.Height, image.Height);
+    if (bottom - top == 1) {
+      // Most rows when shrinking a little: one source row, most pixels themselves, with no sums
+      // to gather first (it had cost a quarter of a 1,620 px preview's making).
+      out = ScaledRow(image.Pixels.data() + std::size_t{3} * image.Width * top, columns, divisors, out);
+      continue;
+    }
     std::fill(sums.begin(), sums.end(), 0);
     for (int row = top; row < bottom; ++row) {
       const std::uint8_t* in = image.Pixels.data() + std::size_t{3} * image.Width * row;

@@ -58,6 +58,8 @@ TEST(Upright, TurnedThereAndBackAcrossTilesIsThePictureAgain) {
 TEST(ScaledToFit, AveragesWhatEachPixelCoversAndNeverGrows) {
   // Each new pixel is the mean of the 2 x 2 it covers: (a + c + i + k) / 4 is f.
   EXPECT_EQ(LettersOf(ScaledToFit(Letters(4, "acegikmo"), 2)), "2x1 fj");
+  // Shrunk a little: the pixels themselves, and the mean where a new one covers two (g and i).
+  EXPECT_EQ(LettersOf(ScaledToFit(Letters(5, "acegi"), 4)), "4x1 aceh");
   EXPECT_EQ(LettersOf(ScaledToFit(Letters(2, "ab"), 4)), "2x1 ab");
 }
 
