@@ -1,5 +1,7 @@
 #include "output/render_page.h"
 
+#include <algorithm>
+#include <tuple>
 #include <utility>
 
 #include "output/packed_track.h"
@@ -24,6 +26,9 @@ constexpr std::string_view kItemEnd = "\r\n";
 // The items of a long record list go into pieces of this many records (some hundreds of
 // kilobytes), so that the few pieces made at once stay small and their room is used again.
 constexpr std::size_t kRecordsPerPiece = 4096;
+
+// A large value that goes into the page as it is is cut into slices of at least this many bytes.
+constexpr std::size_t kSliceBytes = std::size_t{4} << 20;
 
 // The texts before, between and after the occurrences of `separator` in `text`.
 std::vector<std::string_view> SplitAt(std::string_view text, std::string_view separator) {
@@ -184,6 +189,11 @@ void FillPlaceholders(std::string& page, const SectionStore& sections, const Tra
 // one piece. Every other piece ends with an item's CR LF, the page's last piece excepted, and no
 // placeholder holds a line end: so no placeholder, and no UTF-8 sequence, spans two pieces, and
 // each piece can be filled and checked by itself.
+// The photos and tiles a page carries ("[previewlist]", "[embeddedtiles]": a hundred megabytes
+// and more) go in pieces of their own, slices of their value as it is, cut at its line ends:
+// copied into the body text's piece, checked and written at once, they had held the page's
+// writing up by a quarter of a second and doubled its memory. Their values hold no bracket, so
+// no placeholder can form across them, and the texts on either side fill as the whole would.
 RenderedPage::RenderedPage(const SectionStore& sections, const Track& track, const std::vector<Photo>& photos,
                            std::size_t keptLines, std::string_view logPath, const Parallelism& parallelism,
                            EmbeddedContent embedded)
@@ -191,48 +201,110 @@ RenderedPage::RenderedPage(const SectionStore& sections, const Track& track, con
       item_(GetSection(sections, "recordlist")),
       segmentBreak_(SegmentBreakText(sections)),
       body_(GetSection(sections, "body")),
-      parts_(SplitAt(body_, kRecordListPlaceholder)),
-      placeholders_(BodyPlaceholderTexts(sections, track, photos, keptLines, logPath, std::move(embedded))) {
-  if (parts_.size() == 1 || records_.empty() || item_.empty()) {
+      placeholders_(BodyPlaceholderTexts(sections, track, photos, keptLines, logPath, std::move(embedded))),
+      inPiecesOfTheirOwn_(InPiecesOfTheirOwn()) {
+  const std::vector<std::string_view> parts = SplitAt(body_, kRecordListPlaceholder);
+  if (parts.size() == 1 || records_.empty() || item_.empty()) {
     // No list, or an empty one (an empty item adds nothing, not even its line end).
-    for (const std::string_view part : parts_) whole_ += part;
-    FillText(whole_, placeholders_);
+    for (const std::string_view part : parts) whole_ += part;
+    AddBodyText(whole_, false);
+    // Such a page is made once: its texts are filled here, and their pieces only copied out.
+    for (Piece& piece : pieces_) {
+      if (piece.Kind != PieceKind::kText) continue;
+      std::string text(piece.Text);
+      FillText(text, placeholders_);
+      piece = {PieceKind::kFilled, {}, filledTexts_.size(), 0};
+      filledTexts_.push_back(std::move(text));
+    }
     return;
   }
   item_.AppendItem(firstItem_, 0, records_.front());
   firstItem_ += "\r\n";
   const std::size_t rest = records_.size() - 1;
   const std::size_t perPiece = parallelism.ChunkItems > 0 ? parallelism.ChunkItems : kRecordsPerPiece;
-  itemChunks_ = (rest + perPiece - 1) / perPiece;
+  const std::size_t itemChunks = (rest + perPiece - 1) / perPiece;
+  for (std::size_t p = 0; p + 1 < parts.size(); ++p) {
+    AddBodyText(parts[p], true);
+    for (std::size_t chunk = 0; chunk < itemChunks; ++chunk) pieces_.push_back({PieceKind::kItems, {}, chunk, itemChunks});
+  }
+  AddBodyText(parts.back(), false);
 }
 
-std::size_t RenderedPage::PieceCount() const {
-  if (!HasList()) return 1;
-  return (parts_.size() - 1) * (1 + itemChunks_) + 1;
+// The pieces of body text `text`: cut where a large value goes in as it is, and with the first
+// item after it when `withFirstItem`.
+void RenderedPage::AddBodyText(std::string_view text, bool withFirstItem) {
+  for (;;) {
+    std::size_t at = std::string_view::npos;
+    const std::string* value = nullptr;
+    std::size_t placeholderSize = 0;
+    for (const std::size_t own : inPiecesOfTheirOwn_) {
+      const auto& [placeholder, replacement] = placeholders_[own];
+      const std::size_t found = text.find(placeholder);
+      if (found < at) std::tie(at, value, placeholderSize) = std::tuple(found, &replacement, placeholder.size());
+    }
+    if (value == nullptr) break;
+    pieces_.push_back({PieceKind::kText, text.substr(0, at), 0, 0});
+    for (std::string_view rest = *value; !rest.empty();) {
+      // Some megabytes a slice, up to the end of a line (a photo's preview).
+      const std::size_t end = rest.size() <= kSliceBytes ? std::string_view::npos : rest.find('\n', kSliceBytes);
+      const std::string_view slice = rest.substr(0, end == std::string_view::npos ? rest.size() : end + 1);
+      pieces_.push_back({PieceKind::kAsItIs, slice, 0, 0});
+      rest.remove_prefix(slice.size());
+    }
+    text.remove_prefix(at + placeholderSize);
+  }
+  pieces_.push_back({withFirstItem ? PieceKind::kTextAndFirstItem : PieceKind::kText, text, 0, 0});
+}
+
+// Which of the placeholders go into the page in pieces of their own: "[previewlist]" and
+// "[embeddedtiles]" when they have a value, and one without a bracket (so that it can neither
+// hold a placeholder nor make one with the text around it).
+std::vector<std::size_t> RenderedPage::InPiecesOfTheirOwn() const {
+  std::vector<std::size_t> own;
+  for (std::size_t k = 0; k < placeholders_.size(); ++k) {
+    const auto& [placeholder, value] = placeholders_[k];
+    if ((placeholder == "[previewlist]" || placeholder == "[embeddedtiles]") && !value.empty() &&
+        value.find('[') == std::string::npos && value.find(']') == std::string::npos) {
+      own.push_back(k);
+    }
+  }
+  return own;
+}
+
+std::size_t RenderedPage::PieceCount() const { return pieces_.size(); }
+
+bool RenderedPage::empty() const {
+  return std::all_of(pieces_.begin(), pieces_.end(),
+                     [&](const Piece& piece) { return piece.Kind == PieceKind::kFilled && filledTexts_[piece.Chunk].empty(); });
 }
 
 void RenderedPage::MakePiece(std::size_t k, std::string& into) const {
-  if (!HasList()) {
-    into = whole_;
-    return;
-  }
-  const std::size_t list = k / (1 + itemChunks_);
-  const std::size_t at = k % (1 + itemChunks_);
-  if (list + 1 == parts_.size()) {
-    into.assign(parts_.back());
-  } else if (at == 0) {
-    (into.assign(parts_[list])) += firstItem_;
-  } else {
-    MakeItems(at - 1, into);
+  const Piece& piece = pieces_[k];
+  switch (piece.Kind) {
+    case PieceKind::kAsItIs:
+      into.assign(piece.Text);
+      return;
+    case PieceKind::kFilled:
+      into.assign(filledTexts_[piece.Chunk]);
+      return;
+    case PieceKind::kItems:
+      MakeItems(piece.Chunk, piece.Chunks, into);
+      break;
+    case PieceKind::kText:
+      into.assign(piece.Text);
+      break;
+    case PieceKind::kTextAndFirstItem:
+      (into.assign(piece.Text)) += firstItem_;
+      break;
   }
   FillText(into, placeholders_);
 }
 
 // The items of one chunk of the records after the first, each followed by CR LF.
-void RenderedPage::MakeItems(std::size_t chunk, std::string& into) const {
+void RenderedPage::MakeItems(std::size_t chunk, std::size_t chunks, std::string& into) const {
   const std::size_t rest = records_.size() - 1;
-  const std::size_t from = 1 + ChunkStart(rest, itemChunks_, chunk);
-  const std::size_t to = 1 + ChunkStart(rest, itemChunks_, chunk + 1);
+  const std::size_t from = 1 + ChunkStart(rest, chunks, chunk);
+  const std::size_t to = 1 + ChunkStart(rest, chunks, chunk + 1);
   into.clear();
   // Room from a guess by the first item, so that a new piece does not grow step by step.
   const std::size_t guess = (firstItem_.size() + firstItem_.size() / 4) * (to - from);

@@ -57,21 +57,37 @@ class RenderedPage final : public PageSource {
   std::size_t PieceCount() const override;
   void MakePiece(std::size_t k, std::string& into) const override;
   // True when the page has no text at all.
-  bool empty() const { return !HasList() && whole_.empty(); }
+  bool empty() const;
 
  private:
-  bool HasList() const { return !firstItem_.empty(); }
-  void MakeItems(std::size_t chunk, std::string& into) const;
+  enum class PieceKind {
+    kText,              // body text, filled
+    kTextAndFirstItem,  // body text and the list's first item, filled
+    kItems,             // a chunk of the items after the first, filled
+    kAsItIs,            // a slice of a large value, which goes in as it is
+    kFilled,            // body text filled beforehand (a page without a list)
+  };
+  struct Piece {
+    PieceKind Kind;
+    std::string_view Text;  // kText, kTextAndFirstItem, kAsItIs
+    std::size_t Chunk;      // kItems: which chunk, of how many; kFilled: which of the filled texts
+    std::size_t Chunks;
+  };
+
+  void AddBodyText(std::string_view text, bool withFirstItem);
+  std::vector<std::size_t> InPiecesOfTheirOwn() const;
+  void MakeItems(std::size_t chunk, std::size_t chunks, std::string& into) const;
 
   const std::vector<TrackRecord>& records_;
   const RecordItemTemplate item_;
   const std::string segmentBreak_;  // with its CR LF; empty when the template has none
   const std::string body_;
-  std::vector<std::string_view> parts_;  // the body cut at each "[recordlist]"
   std::vector<std::pair<std::string_view, std::string>> placeholders_;
-  std::string firstItem_;         // with its CR LF; empty when the page has no list
-  std::size_t itemChunks_ = 0;    // the pieces that the items after the first make
-  std::string whole_;             // without a list: the page, filled, in one piece
+  const std::vector<std::size_t> inPiecesOfTheirOwn_;  // of placeholders_, those whose values go in as they are
+  std::string firstItem_;  // with its CR LF; empty when the page has no list
+  std::string whole_;      // without a list: the body's parts, joined
+  std::vector<std::string> filledTexts_;  // without a list: its texts, filled
+  std::vector<Piece> pieces_;
 };
 
 }  // namespace routelet

@@ -132,14 +132,35 @@ TEST(ForEachChunk, StopsAtTheFirstFailureAndThrowsIt) {
   }
 }
 
-// Made piece by piece, in one buffer used again, the page is what filling it whole gives: a body
-// placeholder cut by "[recordlist]" is made whole by the first item, and items may hold body
-// placeholders.
-TEST(PagePieces, FillAsTheWholePage) {
+// Made piece by piece, in one buffer used again, the page is what filling it whole gives; no
+// piece is larger than `largestPiece` bytes.
+void ExpectPiecesMakeTheWholePage(const std::string& body, const std::string& item, const std::string& log,
+                                  const EmbeddedContent& embedded = {}, std::size_t largestPiece = 1 << 20) {
   Track track;
   track.Records.resize(5);
   track.Records[3].Segment = track.Records[4].Segment = 1;
   track.Segments = {{0, 3, {}}, {3, 2, {}}};
+  SectionStore sections;
+  ParseSections("*body\r\n" + body + "\r\n*recordlist\r\n" + item +
+                    "\r\n*photolist\r\n[id] [file:thumb]\r\n*segmentbreak\r\n[numphoto]\r\n*segmentlist\r\n[segment]\r\n",
+                sections);
+  const RenderedPage page(sections, track, {Photo{}}, 7, log, {3, 2}, embedded);
+  std::string pieces, piece;
+  for (std::size_t k = 0; k < page.PieceCount(); ++k) {
+    page.MakePiece(k, piece);
+    EXPECT_LE(piece.size(), largestPiece) << body;
+    pieces += piece;
+  }
+  NoProgress progress;
+  std::string whole = RenderRecords(sections, track, progress);
+  FillPlaceholders(whole, sections, track, {Photo{}}, 7, log, embedded);
+  EXPECT_TRUE(pieces == whole) << body;
+  EXPECT_EQ(page.empty(), whole.empty()) << body;
+}
+
+// A body placeholder cut by "[recordlist]" is made whole by the first item, and items may hold
+// body placeholders.
+TEST(PagePieces, FillAsTheWholePage) {
   const std::pair<std::string, std::string> templates[] = {
       {"[segment[recordlist]list]", "list] [segment]"},
       {"a[photo[recordlist]b[num[recordlist]c", "list] [index]"},
@@ -148,22 +169,22 @@ TEST(PagePieces, FillAsTheWholePage) {
       {"[file[recordlist]name]", ""},
       {"[recordlist]", ""},
   };
-  for (const auto& [body, item] : templates) {
-    SectionStore sections;
-    ParseSections("*body\r\n" + body + "\r\n*recordlist\r\n" + item + "\r\n*photolist\r\n[id]\r\n*segmentbreak\r\n[numphoto]\r\n*segmentlist\r\n[segment]\r\n",
-                  sections);
-    const RenderedPage page(sections, track, {Photo{}}, 7, "trip[1].log", {3, 2});
-    std::string pieces, piece;
-    for (std::size_t k = 0; k < page.PieceCount(); ++k) {
-      page.MakePiece(k, piece);
-      pieces += piece;
-    }
-    NoProgress progress;
-    std::string whole = RenderRecords(sections, track, progress);
-    FillPlaceholders(whole, sections, track, {Photo{}}, 7, "trip[1].log");
-    EXPECT_EQ(pieces, whole) << body;
-    EXPECT_EQ(page.empty(), whole.empty()) << body;
-  }
+  for (const auto& [body, item] : templates) ExpectPiecesMakeTheWholePage(body, item, "trip[1].log");
+}
+
+// The photos and tiles a page carries go in as they are, some megabytes a piece; a value with a
+// bracket, or a log whose name brings the placeholder in again, is filled as any other.
+TEST(PagePieces, CarriedPhotosAndTilesGoInAsTheyAre) {
+  std::string previews;
+  for (int line = 0; line < 24; ++line) previews += "data:image/jpeg;base64," + std::string(400000, 'A' + line) + "\n";
+  const EmbeddedContent carried{{"data:t"}, previews, R"({"tiles":"data:x"})"};
+  const EmbeddedContent bracketed{{}, "]\n", R"({"source":"http://[::1]/"})"};
+  const std::size_t slice = (4 << 20) + 400100;
+  ExpectPiecesMakeTheWholePage("a[previewlist]b[embeddedtiles]c[recordlist]d[previewlist]", "[index]", "t.log", carried, slice);
+  ExpectPiecesMakeTheWholePage("[zo[previewlist]ne] [embeddedtiles]", "", "t.log", carried, slice);
+  ExpectPiecesMakeTheWholePage("[previewlist] [filename]", "", "[previewlist].log", carried, previews.size() + 100);
+  ExpectPiecesMakeTheWholePage("[previewlist][embeddedtiles][recordlist]", "[index] [embeddedtiles]", "t.log", bracketed);
+  ExpectPiecesMakeTheWholePage("[embeddedtiles[previewlist]", "", "t.log", bracketed);
 }
 
 }  // namespace
