@@ -206,8 +206,9 @@ RenderedPage::RenderedPage(const SectionStore& sections, const Track& track, con
   const std::vector<std::string_view> parts = SplitAt(body_, kRecordListPlaceholder);
   if (parts.size() == 1 || records_.empty() || item_.empty()) {
     // No list, or an empty one (an empty item adds nothing, not even its line end).
-    for (const std::string_view part : parts) whole_ += part;
-    AddBodyText(whole_, false);
+    std::string whole;
+    for (const std::string_view part : parts) whole += part;
+    AddBodyText(whole, false);
     // Such a page is made once: its texts are filled here, and their pieces only copied out.
     for (Piece& piece : pieces_) {
       if (piece.Kind != PieceKind::kText) continue;

@@ -85,7 +85,6 @@ class RenderedPage final : public PageSource {
   std::vector<std::pair<std::string_view, std::string>> placeholders_;
   const std::vector<std::size_t> inPiecesOfTheirOwn_;  // of placeholders_, those whose values go in as they are
   std::string firstItem_;  // with its CR LF; empty when the page has no list
-  std::string whole_;      // without a list: the body's parts, joined
   std::vector<std::string> filledTexts_;  // without a list: its texts, filled
   std::vector<Piece> pieces_;
 };
