@@ -130,4 +130,10 @@ std::vector<std::string_view> SplitFields(std::string_view text, std::string_vie
   return pieces;
 }
 
+std::string_view Trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t\r\n") + 1 - first);
+}
+
 }  // namespace routelet

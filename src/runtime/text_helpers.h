@@ -7,6 +7,9 @@
 
 namespace routelet {
 
+// `text` without the blanks (spaces, tabs, line ends) at its start and its end.
+std::string_view Trimmed(std::string_view text);
+
 // Replaces every occurrence of `find`, left to right, without overlap. A replacement, once
 // inserted, is never searched again, and the search resumes right after it, so an occurrence
 // formed where a replaced one meets its neighbours stays. One pass: linear in the text.

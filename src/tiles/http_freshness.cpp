@@ -7,17 +7,10 @@
 
 #include "runtime/dates.h"
 #include "runtime/letter_case.h"
+#include "runtime/text_helpers.h"
 
 namespace routelet {
 namespace {
-
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' || text.back() == '\n')) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
 
 std::optional<std::int64_t> Number(std::string_view text) {
   std::int64_t value = 0;

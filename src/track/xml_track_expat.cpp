@@ -14,6 +14,7 @@
 
 #include "runtime/dates.h"
 #include "runtime/numbers.h"
+#include "runtime/text_helpers.h"
 #include "track/xml_track.h"
 
 namespace routelet {
@@ -29,12 +30,6 @@ std::string_view LocalName(const XML_Char* name) {
   const std::string_view whole(name);
   const std::size_t colon = whole.rfind(':');
   return colon == std::string_view::npos ? whole : whole.substr(colon + 1);
-}
-
-std::string_view Trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t\r\n") + 1 - first);
 }
 
 std::optional<double> Number(std::string_view text) {
