@@ -63,10 +63,14 @@ foreach(language en ja)
   set(suffix)
   set(locale en_US.UTF-8)
   set(folder man1)
+  set(drop_usage_line)
   if(language STREQUAL "ja")
     set(suffix .ja)
     set(locale ja_JP.UTF-8)
     set(folder ja/man1)
+    # help2man takes the English "Usage:" line out of the description, which the synopsis says;
+    # the Japanese one it does not know, and the page said it twice.
+    set(drop_usage_line COMMAND sed -i "/^使い方: routelet /d" ${PROJECT_BINARY_DIR}/man/${folder}/routelet.1)
   endif()
   set(include ${PROJECT_SOURCE_DIR}/data/routelet${suffix}.h2m)
   set(page ${PROJECT_BINARY_DIR}/man/${folder}/routelet.1)
@@ -74,6 +78,7 @@ foreach(language en ja)
     COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man/${folder}
     COMMAND ${CMAKE_COMMAND} -E env ${man_date_env} ${HELP2MAN_EXECUTABLE} --no-info --no-discard-stderr --locale=${locale} --include=${include}
             --output=${page} $<TARGET_FILE:routelet>
+    ${drop_usage_line}
     COMMAND sh -c "\"$0\" -9n -c \"$1\" > \"$1.gz\"" ${GZIP_EXECUTABLE} ${page}
     DEPENDS routelet ${include} ${PROJECT_SOURCE_DIR}/po/ja.po
     COMMENT "The man page (${language})"

@@ -102,6 +102,7 @@ for language in en ja; do
   MANWIDTH=250 man -L $language -P cat routelet >"$work/man.$language" 2>/dev/null || fail "man -L $language routelet failed"
   (($(wc -l <"$work/options") >= 15)) || fail "too few options read off --help ($language)"
   [[ $language == en ]] || grep -q "GPSログを" "$work/man.ja" || fail "man -L ja routelet shows no Japanese page"
+  [[ $language == en ]] || ! grep -q "使い方:" "$work/man.ja" || fail "the Japanese man page repeats the usage line"
   while read -r option; do
     grep -qE -- "(^|[^a-z-])$option([^a-z-]|$)" "$work/man.$language" || fail "man routelet ($language) does not tell of $option"
   done <"$work/options"
