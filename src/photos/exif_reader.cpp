@@ -8,6 +8,7 @@
 #include <span>
 
 #include "photos/camera_clock.h"
+#include "photos/jpeg_markers.h"
 
 namespace routelet {
 
@@ -26,10 +27,6 @@ std::int32_t SwapInt32(std::int32_t value, std::int16_t flag) {
 
 namespace {
 
-constexpr std::uint8_t kMarkerPrefix = 0xFF;
-constexpr std::uint8_t kStartOfScan = 0xDA;
-constexpr std::uint8_t kEndOfImage = 0xD9;
-constexpr std::uint8_t kApp1 = 0xE1;
 constexpr std::array<std::uint8_t, 6> kExifIdentifier = {'E', 'x', 'i', 'f', 0, 0};
 
 constexpr std::uint16_t kTagDateTime = 0x0132;
@@ -56,11 +53,6 @@ constexpr std::size_t kTiffHeaderSize = 8;
 constexpr std::size_t kEntrySize = 12;
 constexpr std::size_t kDateTextSize = 19;  // "YYYY:MM:DD HH:MM:SS" without its closing zero byte
 constexpr std::size_t kOffsetTextSize = 6;  // "+hh:mm" without its closing zero byte
-
-// Markers that stand alone, without a length: the restart markers, TEM, and a repeated SOI.
-bool IsStandaloneMarker(std::uint8_t marker) {
-  return (marker >= 0xD0 && marker <= 0xD8) || marker == 0x01;
-}
 
 // Walks the JPEG segments after the first two bytes (normally the start-of-image marker, taken
 // untested) up to the first APP1 segment that holds an Exif block, and gives the file offset of

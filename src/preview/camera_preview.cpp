@@ -11,7 +11,6 @@
 namespace routelet {
 namespace {
 
-constexpr std::uint8_t kApp1 = 0xE1;
 constexpr std::uint8_t kApp2 = 0xE2;
 constexpr std::uint8_t kApp14 = 0xEE;  // Adobe: how the colours are coded
 constexpr std::uint8_t kApp15 = 0xEF;

@@ -8,7 +8,6 @@
 namespace routelet {
 namespace {
 
-constexpr std::uint8_t kApp1 = 0xE1;
 constexpr std::uint16_t kTagOrientation = 0x0112;
 constexpr std::string_view kExifIdentifier{"Exif\0\0", 6};
 

@@ -1,12 +1,6 @@
 #include "preview/jpeg_segments.h"
 
 namespace routelet {
-namespace {
-
-// Markers that stand alone, without a length: the restart markers, TEM, and a repeated SOI.
-bool IsStandaloneMarker(std::uint8_t marker) { return (marker >= 0xD0 && marker <= 0xD8) || marker == 0x01; }
-
-}  // namespace
 
 bool IsJpeg(std::string_view bytes) {
   return bytes.size() >= 2 && ByteAt(bytes, 0) == kMarkerPrefix && ByteAt(bytes, 1) == kStartOfImage;

@@ -8,12 +8,9 @@
 #include <optional>
 #include <string_view>
 
-namespace routelet {
+#include "photos/jpeg_markers.h"
 
-constexpr std::uint8_t kMarkerPrefix = 0xFF;
-constexpr std::uint8_t kStartOfImage = 0xD8;
-constexpr std::uint8_t kStartOfScan = 0xDA;
-constexpr std::uint8_t kEndOfImage = 0xD9;
+namespace routelet {
 
 inline std::uint8_t ByteAt(std::string_view bytes, std::size_t at) { return static_cast<std::uint8_t>(bytes[at]); }
 
