@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <string_view>
 
 #include "platform/translations.h"
 #include "preview/jpeg_codec.h"
@@ -34,17 +33,16 @@ std::optional<GeoBox> TrackBox(const Track& track) {
   return box;
 }
 
-constexpr std::string_view kJpegUriStart = "data:image/jpeg;base64,";
-
 // "[previewlist]": a line for each preview, its data: URI or nothing. Each line's place is known
 // from the previews' sizes, so the lines are written there on the run's threads at once: one by
 // one, Base64 for a hundred megabytes of previews kept the other threads waiting a tenth of a second.
 std::string PreviewListOf(std::vector<PhotoPreview>& previews, std::vector<std::string>& thumbnails,
                           const Parallelism& work) {
+  const std::string uriStart = DataUriStart("image/jpeg");
   std::vector<std::size_t> lineStart(previews.size() + 1, 0);
   for (std::size_t k = 0; k < previews.size(); ++k) {
     const std::size_t large = previews[k].Large.size();
-    lineStart[k + 1] = lineStart[k] + (large == 0 ? 0 : kJpegUriStart.size() + Base64Length(large)) + 1;
+    lineStart[k + 1] = lineStart[k] + (large == 0 ? 0 : uriStart.size() + Base64Length(large)) + 1;
   }
   std::string list(lineStart.back(), '\n');
   thumbnails.resize(previews.size());
@@ -53,8 +51,8 @@ std::string PreviewListOf(std::vector<PhotoPreview>& previews, std::vector<std::
     if (!preview.Thumbnail.empty()) thumbnails[k] = DataUri("image/jpeg", preview.Thumbnail);
     if (!preview.Large.empty()) {
       char* line = list.data() + lineStart[k];
-      kJpegUriStart.copy(line, kJpegUriStart.size());
-      WriteBase64(line + kJpegUriStart.size(), preview.Large);
+      uriStart.copy(line, uriStart.size());
+      WriteBase64(line + uriStart.size(), preview.Large);
     }
     preview = PhotoPreview{};  // its megabyte is in the list now
   });

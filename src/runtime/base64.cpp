@@ -33,10 +33,15 @@ void AppendBase64(std::string& out, std::string_view bytes) {
   WriteBase64(out.data() + start, bytes);
 }
 
+std::string DataUriStart(std::string_view mediaType) {
+  std::string start = "data:";
+  start += mediaType;
+  start += ";base64,";
+  return start;
+}
+
 std::string DataUri(std::string_view mediaType, std::string_view bytes) {
-  std::string uri = "data:";
-  uri += mediaType;
-  uri += ";base64,";
+  std::string uri = DataUriStart(mediaType);
   AppendBase64(uri, bytes);
   return uri;
 }

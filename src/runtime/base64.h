@@ -15,6 +15,9 @@ void WriteBase64(char* to, std::string_view bytes);
 // Appends `bytes` in Base64 to `out`.
 void AppendBase64(std::string& out, std::string_view bytes);
 
+// "data:MEDIATYPE;base64,": what a data: URI's Base64 follows.
+std::string DataUriStart(std::string_view mediaType);
+
 // "data:MEDIATYPE;base64,..." for `bytes`.
 std::string DataUri(std::string_view mediaType, std::string_view bytes);
 
